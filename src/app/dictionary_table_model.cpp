@@ -1,0 +1,163 @@
+#include "app/dictionary_table_model.h"
+
+#include "model/markup.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QSize>
+
+DictionaryTableModel::DictionaryTableModel(const Dictionary *dict, QObject *parent)
+    : QAbstractTableModel(parent), m_dict(dict)
+{
+    setTableFont(QApplication::font());
+}
+
+void DictionaryTableModel::setTableFont(const QFont &font)
+{
+    m_font = font;
+    m_lineHeight = QFontMetrics(font).lineSpacing();
+}
+
+void DictionaryTableModel::setRows(QList<TableRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void DictionaryTableModel::setAppendedRow(const TableRow &row)
+{
+    beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size()));
+    m_rows.append(row);
+    endInsertRows();
+}
+
+int DictionaryTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int DictionaryTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 4;
+}
+
+static QString withoutLastBreak(QString s)
+{
+    if (s.endsWith(QLatin1Char('\n')))
+        s.chop(1);
+    return s;
+}
+
+int DictionaryTableModel::rowHeight(int row) const
+{
+    const TableRow &r = m_rows.at(row);
+    const int single = m_lineHeight + 4;
+    if (r.isHeader())
+        return single;
+    const Card *c = m_dict->cardById(r.cardId);
+    if (!c)
+        return single;
+    const int lines = std::max(foreignText(*c).lineCount, translationText(*c).lineCount);
+    return lines > 0 ? lines * m_lineHeight + 2 : single;
+}
+
+QVariant DictionaryTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    const TableRow &r = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: {
+        if (index.column() == IdColumn)
+            return role == Qt::DisplayRole ? r.kindText() : QVariant();
+        if (r.isHeader())
+            return index.column() == ForeignColumn ? r.label : QString();
+        if (index.column() == NumberColumn)
+            return role == Qt::DisplayRole ? QVariant(QString::number(r.number)) : QVariant();
+        const Card *c = m_dict->cardById(r.cardId);
+        if (!c)
+            return QVariant();
+        if (index.column() == ForeignColumn)
+            return withoutLastBreak(foreignText(*c).text);
+        return withoutLastBreak(translationText(*c).text);
+    }
+    case Qt::SizeHintRole:
+        return QSize(-1, rowHeight(index.row()));
+    case Qt::FontRole:
+        return m_font;
+    case Qt::TextAlignmentRole:
+        if (index.column() == NumberColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignLeft | Qt::AlignTop);
+    case RowKindRole:
+        return int(r.kind);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant DictionaryTableModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    switch (section) {
+    case ForeignColumn:
+        return QStringLiteral("Иностранные слова");
+    case RussianColumn:
+        return QStringLiteral("Русские слова");
+    case IdColumn:
+        return QStringLiteral("id");
+    default:
+        return QString();
+    }
+}
+
+QColor GroupHeaderDelegate::headerColor(TableRow::Kind kind)
+{
+    switch (kind) {
+    case TableRow::FileHeader:
+        return QColor(208, 167, 31);
+    case TableRow::LessonHeader:
+        return QColor(178, 236, 43);
+    case TableRow::LetterHeader:
+        return QColor(142, 236, 233);
+    case TableRow::CardRow:
+        break;
+    }
+    return QColor();
+}
+
+void GroupHeaderDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                const QModelIndex &index) const
+{
+    const auto kind = TableRow::Kind(index.data(DictionaryTableModel::RowKindRole).toInt());
+    if (kind != TableRow::CardRow) {
+        painter->save();
+        painter->fillRect(option.rect, headerColor(kind));
+        QFont f = index.data(Qt::FontRole).value<QFont>();
+        f.setWeight(QFont::Bold);
+        painter->setFont(f);
+        painter->setPen(option.palette.color(QPalette::Text));
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+        return;
+    }
+    if (index.column() == DictionaryTableModel::NumberColumn) {
+        painter->save();
+        painter->fillRect(option.rect, option.palette.color(QPalette::Button));
+        painter->setPen(option.palette.color(QPalette::Mid));
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->setPen(option.palette.color(QPalette::ButtonText));
+        painter->drawText(option.rect.adjusted(2, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+        return;
+    }
+    QStyledItemDelegate::paint(painter, option, index);
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+// Every message box, question and standard dialog of a window goes through
+// one object of this kind, so the logic never opens a box itself and tests
+// can script the answers.
+class Interaction
+{
+public:
+    enum Answer { Yes = 0, No = 1 };
+
+    explicit Interaction(QString caption) : m_caption(std::move(caption)) {}
+    virtual ~Interaction() = default;
+
+    const QString &caption() const { return m_caption; }
+
+    virtual void showInformation(const QString &text) = 0;
+    virtual void showWarning(const QString &text) = 0;
+    virtual void showCritical(const QString &text) = 0;
+    // 0 for "Да", 1 for "Нет".
+    virtual int askYesNo(const QString &text) = 0;
+
+    virtual QStringList getOpenFileNames(const QString &title, const QString &dir,
+                                         const QString &filter) = 0;
+    virtual QString getSaveFileName(const QString &title, const QString &dir,
+                                    const QString &filter) = 0;
+    // Empty result and *ok false on cancel.
+    virtual QString getItem(const QString &label, const QStringList &items, bool *ok) = 0;
+    virtual QColor getColor(const QColor &initial) = 0;
+    virtual QFont getFont(const QFont &initial, bool *ok) = 0;
+    // Runs one of the program's own modal dialogs; returns its result code.
+    virtual int runDialog(QDialog *dialog) = 0;
+
+protected:
+    QString m_caption;
+};
+
+// The real one: Qt's dialogs with the window's caption and the buttons
+// "Да" / "Нет". Any wait cursor is taken away while a box is open.
+class QtInteraction : public Interaction
+{
+public:
+    QtInteraction(QWidget *parent, QString caption);
+
+    void showInformation(const QString &text) override;
+    void showWarning(const QString &text) override;
+    void showCritical(const QString &text) override;
+    int askYesNo(const QString &text) override;
+    QStringList getOpenFileNames(const QString &title, const QString &dir,
+                                 const QString &filter) override;
+    QString getSaveFileName(const QString &title, const QString &dir,
+                            const QString &filter) override;
+    QString getItem(const QString &label, const QStringList &items, bool *ok) override;
+    QColor getColor(const QColor &initial) override;
+    QFont getFont(const QFont &initial, bool *ok) override;
+    int runDialog(QDialog *dialog) override;
+
+private:
+    int box(int icon, const QString &text, bool question);
+    QWidget *m_parent;
+};
+
+// Takes the wait cursor away for as long as it lives and puts it back after,
+// so a box opened in the middle of a long operation shows the normal pointer.
+class CursorPause
+{
+public:
+    CursorPause();
+    ~CursorPause();
+
+private:
+    int m_depth = 0;
+};
+
+// Sets the wait cursor for the scope.
+class WaitCursor
+{
+public:
+    WaitCursor();
+    ~WaitCursor();
+};

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "app/app_style.h"
+#include "app/interaction.h"
+#include "dialogs/filter_settings.h"
+#include "forms/main_form1.h"
+#include "model/card_table.h"
+#include "model/dictionary.h"
+#include "settings/app_settings.h"
+#include "settings/ini_reader.h"
+
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+
+#include <memory>
+
+class DictionaryTableModel;
+class QAbstractButton;
+class QFrame;
+class QMenu;
+
+// The main window: owns the dictionary, both settings stores, the filter and
+// the run state for the program's life, and wires them to the widgets of
+// main_Form1. Decisions that need no screen live in the core library.
+class Vmain_form : public main_Form1
+{
+    Q_OBJECT
+public:
+    // Takes ownership of `interaction`; null means the real message boxes.
+    explicit Vmain_form(FrameColors *frameColors, Interaction *interaction = nullptr,
+                        QWidget *parent = nullptr);
+    ~Vmain_form() override;
+
+    Dictionary &dictionary() { return m_dict; }
+    iniReader &settingsStore() { return m_settings; }
+    iniReader &filterStore() { return m_filterStore; }
+    FilterSettings &filter() { return m_filter; }
+    DictionaryTableModel *tableModel() const { return m_model; }
+    Interaction &interaction() { return *m_interaction; }
+    const AppearanceSettings &appearance() const { return m_appearance; }
+    TableSortOptions sortOptions() const;
+    bool isRunning() const { return m_running; }
+    bool joinAllowed() const { return m_joinAllowed; }
+    int currentTab() const { return m_currentTab; }
+    QString jumpKind() const { return m_jumpKind; }
+
+    // Message boxes with the caption "Словарь".
+    void showInformation(const QString &text) { m_interaction->showInformation(text); }
+    void showWarning(const QString &text) { m_interaction->showWarning(text); }
+    void showCritical(const QString &text) { m_interaction->showCritical(text); }
+    int askYesNo(const QString &text) { return m_interaction->askYesNo(text); }
+
+    void updateActionStates();
+    void fitTableColumns();
+    int cardRowCount() const;
+    int addCardRow(const Card &card, int number);
+    // Id of the card in the current table row, 0 for a header row or none.
+    int currentCardId() const;
+    // Table row of the card with this id, -1 when it is not shown.
+    int rowOfCard(int id) const;
+    void selectTableRow(int row);
+    // The table's context menu for a row (-1: no row); the caller pops it up.
+    QMenu *buildContextMenu(int row);
+    // File name of the picture a button shows, as set by updateActionStates.
+    static QString iconFileOf(const QAbstractButton *button);
+
+public slots:
+    void currentTabChanged(int index);
+    void slot_sizeChange(int section, int oldSize, int newSize);
+    void slot_table_clicked(const QPoint &pos);
+    void slot_table_doubleClicked(const QModelIndex &index);
+    void slot_table3currentChanged();
+    void slot_checkBox3_clicked();
+    void slot_rB1_clicked();
+    void slot_rB2_clicked();
+    void slot_refresh();
+    void slot_add_to_archive();
+
+    // Dictionary files.
+    void slot_addFile();
+    void slot_save_all();
+    void slot_save_as();
+    void slot_close();
+    void slot_join();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setupTable();
+    void connectSignals();
+    void readSettingsAtStart();
+    void applyAppearance();
+    void writeSettingsAtClose();
+    void setButtonIcon(QAbstractButton *button, const QString &file);
+    void setFilterIcon();
+    void placeCornerFrame();
+    void refreshStatusLine();
+    bool handleTableKey(QKeyEvent *event);
+    bool handleGlobalKey(QObject *watched, QKeyEvent *event);
+    void jumpTo(bool up);
+    // After opening files: take the filter's saved lessons and refill the
+    // table when the filter then hides anything.
+    void reapplyFilterLessons();
+    QString askSaveFileName(bool forbidExisting);
+
+    std::unique_ptr<Interaction> m_interaction;
+    FrameColors *m_frameColors;
+    Dictionary m_dict;
+    iniReader m_settings;
+    iniReader m_filterStore;
+    FilterSettings m_filter;
+    AppearanceSettings m_appearance;
+    MainFormGeometry m_geometry;
+    int m_helpPage = 3;
+    DictionaryTableModel *m_model = nullptr;
+    QFrame *m_cornerFrame = nullptr;
+    QTimer m_runTimer;
+    QTimer m_voiceTimer;
+    QTimer m_flashTimer;
+    // Files already backed up to "<name>.bak" in this program run.
+    QSet<QString> m_backedUp;
+
+    int m_currentTab = 0;
+    bool m_joinAllowed = false;
+    bool m_running = false;
+    bool m_runStartedOnce = false;
+    bool m_firstDictionaryShow = true;
+    bool m_fitting = false;
+    QString m_lastSearchText;
+    QString m_jumpKind;
+};

@@ -1,0 +1,685 @@
+#include "model/dictionary_file.h"
+
+#include "model/markup.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+// One pass of the stream reader over the text. Every element the format does
+// not look into is skipped whole, so its children give no messages; the
+// warnings come out in document order.
+class Reader
+{
+public:
+    Reader(const QString &text, const QString &path, const StringSet &categoryList)
+        : m_xml(text), m_path(path), m_categories(categoryList),
+          m_structure(QStringLiteral("Ошибка разбора структуры файла\n") + path),
+          m_inFile(QStringLiteral("В файле\n") + path)
+    {
+        // The prefixes of names like "a:b" are names, not namespaces.
+        m_xml.setNamespaceProcessing(false);
+    }
+
+    DictionaryReadResult run()
+    {
+        while (!m_xml.atEnd() && m_xml.readNext() != QXmlStreamReader::StartElement) {
+        }
+        bool wrongRoot = false;
+        if (m_xml.isStartElement()) {
+            if (m_xml.qualifiedName() == u"words")
+                readWords();
+            else
+                wrongRoot = true;
+        }
+        // A fault anywhere refuses the whole file, so read on to the end.
+        while (!m_xml.atEnd())
+            m_xml.readNext();
+        if (m_xml.hasError()) {
+            return refused(QStringLiteral("Ошибка разбора структуры файла %1\n%2\nСтрока: "
+                                          "%3\nСимвол: %4")
+                               .arg(m_path, m_xml.errorString(),
+                                    QString::number(m_xml.lineNumber()),
+                                    QString::number(m_xml.columnNumber())));
+        }
+        if (wrongRoot)
+            return refused(m_structure +
+                           QStringLiteral("\nКорневой элемент не имеет имя words"));
+        return std::move(m_result);
+    }
+
+private:
+    static DictionaryReadResult refused(const QString &message)
+    {
+        DictionaryReadResult r;
+        r.refused = true;
+        r.warnings.append(message);
+        return r;
+    }
+
+    QStringView name() const { return m_xml.qualifiedName(); }
+    QString attr(QLatin1String attrName) const
+    {
+        return m_xml.attributes().value(attrName).toString();
+    }
+    void warnStructure(const QString &tail) { m_result.warnings.append(m_structure + tail); }
+    void warnUnknown(const QString &where)
+    {
+        m_result.warnings.append(m_inFile + where + name() + QLatin1Char('>'));
+    }
+    // Leaves the current element and everything after it up to its parent's end.
+    void skipRestOfParent()
+    {
+        m_xml.skipCurrentElement();
+        while (m_xml.readNextStartElement())
+            m_xml.skipCurrentElement();
+    }
+
+    void readWords()
+    {
+        while (m_xml.readNextStartElement()) {
+            if (name() == u"lesson") {
+                readLesson();
+            } else {
+                warnStructure(QStringLiteral("\nВстречен не элемент <lesson>"));
+                m_xml.skipCurrentElement();
+            }
+        }
+    }
+
+    void readLesson()
+    {
+        const QString lesson = attr(QLatin1String("n")).simplified();
+        while (m_xml.readNextStartElement()) {
+            if (lesson.isEmpty()) {
+                warnStructure(QStringLiteral("\nУ элемента <lesson> отсутствует атрибут \"n\" "
+                                             "или его значение пусто"));
+                skipRestOfParent();
+                return;
+            }
+            m_result.lessons.insert(lesson);
+            readCard(lesson);
+        }
+    }
+
+    static int number(QStringView text, int fallback)
+    {
+        bool ok = false;
+        const int v = text.toInt(&ok, 10);
+        return ok ? v : fallback;
+    }
+
+    void readCard(const QString &lesson)
+    {
+        if (name() != u"w") {
+            warnStructure(QStringLiteral("\nВнутри элемента <lesson> встречен не элемент <w>"));
+            m_xml.skipCurrentElement();
+            return;
+        }
+        Card card;
+        card.filePath = m_path;
+        card.lesson = lesson;
+        const QXmlStreamAttributes a = m_xml.attributes();
+        card.nPER = number(a.value(QLatin1String("nPER")), 1);
+        card.pER = number(a.value(QLatin1String("pER")), card.nPER);
+        card.rER = number(a.value(QLatin1String("rER")), 0);
+        card.aER = number(a.value(QLatin1String("aER")), 0);
+        card.nPRE = number(a.value(QLatin1String("nPRE")), 1);
+        card.pRE = number(a.value(QLatin1String("pRE")), card.nPRE);
+        card.rRE = number(a.value(QLatin1String("rRE")), 0);
+        card.aRE = number(a.value(QLatin1String("aRE")), 0);
+        card.nAr = number(a.value(QLatin1String("nAr")), 1) != 0;
+
+        bool haveF = false, haveR = false, haveC = false;
+        while (m_xml.readNextStartElement()) {
+            const QStringView n = name();
+            if (n == u"f" && !haveF) {
+                haveF = true;
+                readForeign(card);
+            } else if (n == u"r" && !haveR) {
+                haveR = true;
+                readTranslations(card);
+            } else if (n == u"c" && !haveC) {
+                haveC = true;
+                readCategories(card);
+                m_xml.skipCurrentElement();
+            } else if (n == u"v") {
+                card.soundPath = attr(QLatin1String("p"));
+                m_xml.skipCurrentElement();
+            } else {
+                warnUnknown(QStringLiteral("\nВнутри элемента <w> встречен неизвестный элемент <"));
+                m_xml.skipCurrentElement();
+            }
+        }
+        if (!card.foreignWords.isEmpty() && !card.categories.isEmpty())
+            m_result.cards.append(std::move(card));
+    }
+
+    void readForeign(Card &card)
+    {
+        while (m_xml.readNextStartElement()) {
+            if (name() == u"fw") {
+                const QXmlStreamAttributes a = m_xml.attributes();
+                ForeignWord fw;
+                fw.word = a.value(QLatin1String("w")).toString();
+                fw.transcription = a.value(QLatin1String("tr")).toString();
+                fw.autoCheck = a.value(QLatin1String("aChk")) == u"t";
+                if (!fw.word.isEmpty())
+                    card.foreignWords.append(std::move(fw));
+            } else {
+                warnUnknown(QStringLiteral("\nВнутри элемента <f> встречен неизвестный элемент <"));
+            }
+            m_xml.skipCurrentElement();
+        }
+    }
+
+    bool knownCode(const QString &code)
+    {
+        auto it = m_codes.constFind(code);
+        if (it == m_codes.constEnd())
+            it = m_codes.insert(code, isKnownSectionCode(code));
+        return *it;
+    }
+
+    void readTranslations(Card &card)
+    {
+        while (m_xml.readNextStartElement()) {
+            if (name() != u"rw") {
+                warnUnknown(QStringLiteral("\nВнутри элемента <r> встречен неизвестный элемент <"));
+                m_xml.skipCurrentElement();
+                continue;
+            }
+            TranslationSection section;
+            section.code = attr(QLatin1String("c"));
+            if (!knownCode(section.code)) {
+                m_result.warnings.append(
+                    m_inFile +
+                    QStringLiteral("\nВ элементе <rw> указано имя раздела отсутствующее в "
+                                   "списке: [") +
+                    section.code + QStringLiteral("]\nИли это имя пустое"));
+                m_xml.skipCurrentElement();
+                continue;
+            }
+            while (m_xml.readNextStartElement()) {
+                if (name() != u"ss") {
+                    warnUnknown(QStringLiteral("\nВ элементе <rw> встречен неизвестный элемент <"));
+                    m_xml.skipCurrentElement();
+                    continue;
+                }
+                TranslationGroup group;
+                while (m_xml.readNextStartElement()) {
+                    if (name() == u"wv") {
+                        const QXmlStreamAttributes a = m_xml.attributes();
+                        TranslationVariant v;
+                        v.word = a.value(QLatin1String("w")).toString();
+                        v.info = a.value(QLatin1String("i")).toString();
+                        if (!v.word.isEmpty())
+                            group.append(std::move(v));
+                    } else {
+                        warnUnknown(
+                            QStringLiteral("\nВ элементе <ss> встречен неизвестный элемент <"));
+                    }
+                    m_xml.skipCurrentElement();
+                }
+                if (!group.isEmpty())
+                    section.groups.append(std::move(group));
+            }
+            if (!section.groups.isEmpty())
+                card.translations.append(std::move(section));
+        }
+    }
+
+    void readCategories(Card &card)
+    {
+        const QStringView list = m_xml.attributes().value(QLatin1String("n"));
+        if (list.isEmpty()) {
+            m_result.warnings.append(
+                m_inFile + QStringLiteral("\nДля элемента <c> атрибут \"список категорий\" пуст"));
+            return;
+        }
+        // Only pieces closed by ";" count; text after the last one is ignored.
+        qsizetype start = 0;
+        for (qsizetype end = list.indexOf(u';'); end >= 0;
+             start = end + 1, end = list.indexOf(u';', start)) {
+            QString piece = list.mid(start, end - start).toString();
+            if (m_categories.count(piece)) {
+                card.categories.append(std::move(piece));
+            } else {
+                m_result.warnings.append(
+                    m_inFile +
+                    QStringLiteral("\nНайдена категория карточки отсутствующая в списке "
+                                   "категорий: ") +
+                    piece + QStringLiteral("\nИли строка категории пуста"));
+            }
+        }
+    }
+
+    QXmlStreamReader m_xml;
+    const QString &m_path;
+    const StringSet &m_categories;
+    const QString m_structure;
+    const QString m_inFile;
+    QHash<QString, bool> m_codes;
+    DictionaryReadResult m_result;
+};
+
+} // namespace
+
+DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
+                                         const StringSet &categoryList)
+{
+    return Reader(text, path, categoryList).run();
+}
+
+QString decodeDictionaryBytes(const QByteArray &bytes)
+{
+    const auto b = [&](int i) { return bytes.size() > i ? uchar(bytes[i]) : 0x100; };
+    auto decode = [&](QStringConverter::Encoding e) { return QStringDecoder(e).decode(bytes); };
+    // The decoders drop a leading byte-order mark themselves.
+    if (b(0) == 0xFF && b(1) == 0xFE)
+        return decode(QStringConverter::Utf16LE);
+    if (b(0) == 0xFE && b(1) == 0xFF)
+        return decode(QStringConverter::Utf16BE);
+    // An XML text never starts with a NUL character, so a zero byte here means
+    // UTF-16 written without its mark.
+    if (b(0) != 0 && b(1) == 0)
+        return decode(QStringConverter::Utf16LE);
+    if (b(0) == 0 && b(1) != 0 && b(1) != 0x100)
+        return decode(QStringConverter::Utf16BE);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    // What this program writes; any other text gives the parser's error.
+    return decode(QStringConverter::Utf16LE);
+}
+
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
+{
+    ReadOutcome out;
+    QString text;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            out.openError = file.errorString();
+            return out;
+        }
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            out.openError = file.errorString();
+            return out;
+        }
+        text = decodeDictionaryBytes(bytes);
+    }
+    out.opened = true;
+    DictionaryReadResult r = parseDictionaryText(text, path, dict.categoryList);
+    text = QString();
+    out.warnings = std::move(r.warnings);
+    if (r.cards.isEmpty()) {
+        // A file that gives no card is not opened, so its lessons stay out.
+        if (!r.refused)
+            out.warnings.append(QStringLiteral("Из файла\n") + path +
+                                QStringLiteral("\nНе было добавлено ни одной карточки"));
+        return out;
+    }
+    dict.cards.reserve(dict.cards.size() + r.cards.size());
+    for (Card &c : r.cards)
+        dict.addCard(std::move(c));
+    dict.lessons.merge(r.lessons);
+    out.added = true;
+    return out;
+}
+
+// ---------------------------------------------------------------- writing
+
+namespace {
+
+// Why a card cannot be written so that it reads back.
+struct WriteProblem {
+    int card = -1; // position in the written order; -1: none
+    bool blankLesson = false;
+    char32_t character = 0;
+};
+
+class TextWriter
+{
+public:
+    explicit TextWriter(qsizetype estimate) { m_out.reserve(estimate); }
+
+    // Builds the text of cards[order[0]], cards[order[1]], ...
+    QString build(const QList<Card> &cards, const std::vector<int> &order, WriteProblem *problem)
+    {
+        m_out += u"<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
+                 u"<!DOCTYPE words [\r\n"
+                 u"<!ELEMENT lesson (w+)>\r\n"
+                 u"<!ELEMENT w (f?,r?,c)>\r\n"
+                 u"]>\r\n"
+                 u"\r\n"
+                 u"<words>\r\n";
+        const QString *lesson = nullptr;
+        for (int pos = 0; pos < int(order.size()); ++pos) {
+            const Card &c = cards[order[pos]];
+            m_card = pos;
+            if (lesson ? c.lesson != *lesson : !c.lesson.isEmpty()) {
+                if (lesson)
+                    m_out += u"</lesson>\r\n";
+                lesson = &c.lesson;
+                // The reader simplifies white space and skips a lesson without a name.
+                if (c.lesson.simplified().isEmpty() && m_problem.card < 0) {
+                    m_problem.card = pos;
+                    m_problem.blankLesson = true;
+                }
+                m_out += u"<lesson n=\"";
+                escape(c.lesson);
+                m_out += u"\">\r\n";
+            } else if (!lesson && m_problem.card < 0) {
+                m_problem.card = pos;
+                m_problem.blankLesson = true;
+            }
+            writeCard(c);
+        }
+        if (lesson)
+            m_out += u"</lesson>\r\n";
+        m_out += u"</words>";
+        if (problem)
+            *problem = m_problem;
+        return std::move(m_out);
+    }
+
+private:
+    void number(int v)
+    {
+        char16_t buf[12];
+        char16_t *end = buf + 12, *p = end;
+        // Unsigned so that INT_MIN negates too.
+        unsigned u = v < 0 ? 0u - unsigned(v) : unsigned(v);
+        do {
+            *--p = char16_t(u'0' + u % 10);
+            u /= 10;
+        } while (u);
+        if (v < 0)
+            *--p = u'-';
+        m_out.append(reinterpret_cast<const QChar *>(p), end - p);
+    }
+
+    void bad(char32_t c)
+    {
+        if (m_problem.card < 0) {
+            m_problem.card = m_card;
+            m_problem.character = c;
+        }
+    }
+
+    // Every value goes back to the reader unchanged: markup characters as
+    // entities, white space controls as character references (the parser
+    // would turn raw ones into blanks). Characters XML 1.0 cannot hold are
+    // reported, as no written form reads back.
+    void escape(QStringView v)
+    {
+        const QChar *run = v.data();
+        const QChar *end = run + v.size();
+        for (const QChar *p = run; p < end; ++p) {
+            const char16_t c = p->unicode();
+            if (c > u'>' && c < 0xD800)
+                continue;
+            const char16_t *rep;
+            switch (c) {
+            case u'&': rep = u"&amp;"; break;
+            case u'<': rep = u"&lt;"; break;
+            case u'>': rep = u"&gt;"; break;
+            case u'"': rep = u"&quot;"; break;
+            case u'\n': rep = u"&#10;"; break;
+            case u'\r': rep = u"&#13;"; break;
+            case u'\t': rep = u"&#9;"; break;
+            default:
+                if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
+                    bad(c);
+                } else if (QChar::isHighSurrogate(c) && p + 1 < end && p[1].isLowSurrogate()) {
+                    ++p;
+                } else if (QChar::isSurrogate(c)) {
+                    bad(c);
+                }
+                continue;
+            }
+            m_out.append(run, p - run);
+            m_out.append(reinterpret_cast<const QChar *>(rep), qsizetype(std::char_traits<char16_t>::length(rep)));
+            run = p + 1;
+        }
+        m_out.append(run, end - run);
+    }
+
+    void writeCard(const Card &c)
+    {
+        m_out += u"<w nPER=\"";
+        number(c.nPER);
+        m_out += u"\" pER=\"";
+        number(c.pER);
+        m_out += u"\" rER=\"";
+        number(c.rER);
+        m_out += u"\" nPRE=\"";
+        number(c.nPRE);
+        m_out += u"\" pRE=\"";
+        number(c.pRE);
+        m_out += u"\" rRE=\"";
+        number(c.rRE);
+        m_out += u"\" aRE=\"";
+        number(c.aRE);
+        m_out += u"\" aER=\"";
+        number(c.aER);
+        m_out += c.nAr ? u"\" nAr=\"1\">\r\n<f>\r\n" : u"\" nAr=\"0\">\r\n<f>\r\n";
+        for (const ForeignWord &fw : c.foreignWords) {
+            m_out += u"<fw w=\"";
+            escape(fw.word);
+            m_out += u"\" tr=\"";
+            escape(fw.transcription);
+            m_out += fw.autoCheck ? u"\" aChk=\"t\"/>\r\n" : u"\" aChk=\"f\"/>\r\n";
+        }
+        m_out += u"</f>\r\n<r>\r\n";
+        for (const TranslationSection &s : c.translations) {
+            m_out += u"<rw c=\"";
+            escape(s.code);
+            m_out += u"\">\r\n";
+            for (const TranslationGroup &g : s.groups) {
+                m_out += u"<ss>\r\n";
+                for (const TranslationVariant &v : g) {
+                    m_out += u"<wv w=\"";
+                    escape(v.word);
+                    m_out += u"\" i=\"";
+                    escape(v.info);
+                    m_out += u"\"/>\r\n";
+                }
+                m_out += u"</ss>\r\n";
+            }
+            m_out += u"</rw>\r\n";
+        }
+        m_out += u"</r>\r\n<c n=\"";
+        for (const QString &cat : c.categories) {
+            escape(cat);
+            m_out += u';';
+        }
+        m_out += u"\"/>\r\n";
+        if (!c.soundPath.isEmpty()) {
+            m_out += u"<v p=\"";
+            escape(c.soundPath);
+            m_out += u"\"/>\r\n";
+        }
+        m_out += u"</w>\r\n";
+    }
+
+    QString m_out;
+    int m_card = -1;
+    WriteProblem m_problem;
+};
+
+// Close to the written length, so the text grows without reallocating.
+qsizetype estimatedLength(const QList<Card> &cards)
+{
+    qsizetype n = 200;
+    for (const Card &c : cards) {
+        n += 160 + c.lesson.size() + c.soundPath.size();
+        for (const ForeignWord &fw : c.foreignWords)
+            n += 30 + fw.word.size() + fw.transcription.size();
+        for (const TranslationSection &s : c.translations) {
+            n += 20 + s.code.size();
+            for (const TranslationGroup &g : s.groups) {
+                n += 14;
+                for (const TranslationVariant &v : g)
+                    n += 20 + v.word.size() + v.info.size();
+            }
+        }
+        for (const QString &cat : c.categories)
+            n += 1 + cat.size();
+    }
+    return n + n / 16;
+}
+
+QByteArray utf16WithMark(const QString &text)
+{
+    QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    return enc.encode(text);
+}
+
+QString cardName(const Card &c)
+{
+    QString word = firstForeignWord(c);
+    if (word.isEmpty())
+        word = firstRussianWord(c);
+    return word;
+}
+
+const QString kNotChanged = QStringLiteral("\nФайл на диске не изменён");
+
+// Keeps the bytes of the file as it was before this run's first overwrite.
+bool keepBackup(const QString &path, QString *message)
+{
+    const QString bakPath = path + QStringLiteral(".bak");
+    QFile old(path);
+    QSaveFile bak(bakPath);
+    QString error;
+    if (!old.open(QIODevice::ReadOnly)) {
+        error = old.errorString();
+    } else {
+        const QByteArray bytes = old.readAll();
+        if (old.error() != QFileDevice::NoError)
+            error = old.errorString();
+        else if (!bak.open(QIODevice::WriteOnly) || bak.write(bytes) != bytes.size() ||
+                 !bak.commit())
+            error = bak.errorString();
+    }
+    if (error.isEmpty())
+        return true;
+    *message = QStringLiteral("Невозможно сохранить резервную копию\n") + bakPath +
+               QLatin1Char('\n') + error + QStringLiteral("\nФайл\n") + path +
+               QStringLiteral("\nне был изменён");
+    return false;
+}
+
+} // namespace
+
+QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
+{
+    std::vector<int> order(cardsSortedByLesson.size());
+    std::iota(order.begin(), order.end(), 0);
+    return utf16WithMark(
+        TextWriter(estimatedLength(cardsSortedByLesson)).build(cardsSortedByLesson, order, nullptr));
+}
+
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
+                                 QSet<QString> *backedUp)
+{
+    WriteOutcome out;
+    if (path.isEmpty()) {
+        out.message =
+            QStringLiteral("Ошибка программы\nВ функцию сохранения передано пустое имя файла");
+        return out;
+    }
+    if (cards.isEmpty()) {
+        out.message = QStringLiteral(
+            "Ошибка программы\nВ функцию сохранения передан пустой контейнер карточек");
+        return out;
+    }
+
+    // The order is applied to the cards only once the file is safely written.
+    std::vector<int> order(cards.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return cards[a].lesson < cards[b].lesson; });
+
+    WriteProblem problem;
+    QByteArray bytes;
+    {
+        const QString text = TextWriter(estimatedLength(cards)).build(cards, order, &problem);
+        if (problem.card >= 0) {
+            const Card &c = cards[order[problem.card]];
+            out.message = QStringLiteral("Невозможно сохранить файл\n") + path;
+            if (problem.blankLesson) {
+                out.message += QStringLiteral("\nУ карточки «") + cardName(c) +
+                               QStringLiteral("» не указан урок\nУкажите урок и сохраните снова");
+            } else {
+                out.message += QStringLiteral("\nКарточка «") + cardName(c) +
+                               QStringLiteral("» содержит символ, недопустимый в файле словаря "
+                                              "(код U+") +
+                               QStringLiteral("%1)").arg(uint(problem.character), 4, 16,
+                                                         QLatin1Char('0')).toUpper();
+            }
+            out.message += kNotChanged;
+            return out;
+        }
+        bytes = utf16WithMark(text);
+    }
+
+    const QFileInfo info(path);
+    const QString key = info.absoluteFilePath();
+    const bool existed = info.isFile();
+    if (backedUp && existed && !backedUp->contains(key)) {
+        if (!keepBackup(path, &out.message))
+            return out;
+        backedUp->insert(key);
+    }
+
+    // Never written in place: a failure at any step leaves the old file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QString error = file.errorString();
+        std::printf("Could not open file. Error: %s\n", qPrintable(error));
+        std::fflush(stdout);
+        out.message = QStringLiteral("Невозможно открыть файл\n") + path + QLatin1Char('\n') + error;
+        return out;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        out.message = QStringLiteral("Ошибка записи в файл\n") + path + QLatin1Char('\n') +
+                      file.errorString() + kNotChanged;
+        file.cancelWriting();
+        return out;
+    }
+    if (!file.commit()) {
+        out.message = QStringLiteral("Ошибка сохранения файла\n") + path + QLatin1Char('\n') +
+                      file.errorString() + kNotChanged;
+        return out;
+    }
+    if (backedUp && !existed)
+        backedUp->insert(key);
+
+    QList<Card> sorted;
+    sorted.reserve(cards.size());
+    for (int i : order) {
+        sorted.append(std::move(cards[i]));
+        sorted.last().filePath = path;
+    }
+    cards.swap(sorted);
+    out.ok = true;
+    return out;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "model/card.h"
+#include "model/dictionary.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// Reading and writing dictionary files (XML, UTF-16 with a byte-order mark).
+// Nothing here shows a message: the texts come back as data and the main
+// window shows them (caption "Словарь").
+
+// What one file's text holds, before anything enters the Dictionary.
+struct DictionaryReadResult {
+    QList<Card> cards; // accepted cards, document order, filePath set, no id yet
+    StringSet lessons; // lesson names met while reading the accepted structure
+    QStringList warnings; // in document order
+    // The file is refused as a whole (not well-formed, or its root is not
+    // <words>): `warnings` then holds that single message and nothing else.
+    bool refused = false;
+};
+
+// Reads the decoded text of a file. `path` only goes into the cards and messages.
+DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
+                                         const StringSet &categoryList);
+
+// UTF-16 with a mark in either byte order; without one, UTF-16 recognised by a
+// zero byte among the first two; else UTF-8 (with or without its mark) when
+// valid; anything else as UTF-16 little-endian, which the parser then refuses.
+QString decodeDictionaryBytes(const QByteArray &bytes);
+
+struct ReadOutcome {
+    bool opened = false; // false: the file could not be read; see openError
+    QString openError;   // the system's error text
+    bool added = false;  // at least one card entered the Dictionary
+    // Every warning in order, ending with "Из файла\n…\nНе было добавлено ни
+    // одной карточки" when a readable file gave no card.
+    QStringList warnings;
+};
+
+// Adds the accepted cards with Dictionary::addCard and the file's lessons to
+// dict.lessons, both only when at least one card is accepted. Never touches
+// openFiles: the caller adds the path when `added`.
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path);
+
+// The exact bytes of a file holding these cards in this order (a new <lesson>
+// element whenever the lesson changes). No checks: see writeDictionaryFile.
+QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson);
+
+struct WriteOutcome {
+    bool ok = false;
+    QString message; // Russian, for showCritical, when !ok
+};
+
+// Saves `cards` to `path` through a temporary file renamed over the old one.
+// On success the cards are stably sorted by lesson and each card's filePath
+// is `path`; on failure the cards, and the file on disk, stay as they were.
+// Refuses cards the reader could not get back (a blank lesson, a character
+// XML cannot hold). Before the first overwrite of an existing file whose path
+// is not yet in `*backedUp`, its bytes are kept in "<path>.bak" and the path is
+// added (a file created here is added too: it has no older version to keep).
+// `backedUp` may be null: no copies. Passing Dictionary::cards needs a
+// Dictionary::reindex() after success.
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
+                                 QSet<QString> *backedUp);

@@ -1,0 +1,252 @@
+#include "run/answer_check.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Letters that make a form worth checking; Latin capitals through the
+// case-blind match.
+const QRegularExpression &checkableLetter()
+{
+    static const QRegularExpression re(
+        QStringLiteral("[ёйцукенгшщзхъфывапролджэячсмитьбюЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ"
+                       "qwertyuiopasdfghjklzxcvbnm']"),
+        QRegularExpression::CaseInsensitiveOption |
+            QRegularExpression::UseUnicodePropertiesOption);
+    return re;
+}
+
+const QRegularExpression &punctuation()
+{
+    static const QRegularExpression re(QStringLiteral("[,.:;!?\")(]"));
+    return re;
+}
+
+bool isWordBoundary(QChar c)
+{
+    switch (c.unicode()) {
+    case ' ':
+    case '\t':
+    case ',':
+    case '.':
+    case ':':
+    case ';':
+    case '!':
+    case '?':
+    case '"':
+    case ')':
+    case '(':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isWholeWordAt(const QString &text, qsizetype pos, qsizetype length)
+{
+    const qsizetype end = pos + length;
+    const bool startOk = pos == 0 || isWordBoundary(text.at(pos - 1));
+    const bool endOk = end == text.size() || isWordBoundary(text.at(end));
+    return startOk && endOk;
+}
+
+// The cleaning loop: visit items from the first, restart whenever the list
+// shrinks or an item is split.
+void cleanItems(QStringList &items)
+{
+    qsizetype i = 0;
+    while (i < items.size()) {
+        const QString item = items[i].simplified();
+        items[i] = item;
+        if (item.isEmpty()) {
+            items.removeAt(i);
+            i = 0;
+            continue;
+        }
+        const qsizetype p = item.indexOf(punctuation());
+        if (p < 0) {
+            ++i;
+            continue;
+        }
+        if (p == 0) {
+            if (item.size() == 1) {
+                items.removeAt(i);
+                i = 0;
+                continue;
+            }
+            // Simplified again: "( a" must not leave " a", which no answer
+            // could match as a whole word.
+            items[i] = item.mid(1).simplified();
+            ++i;
+            continue;
+        }
+        if (p == item.size() - 1) {
+            // "Comment allez-vous ?" must give "Comment allez-vous", not a
+            // trailing blank.
+            items[i] = item.left(p).simplified();
+            ++i;
+            continue;
+        }
+        const QString before = item.left(p);
+        const QString after = item.mid(p + 1);
+        items.removeAt(i);
+        items.append(before);
+        items.append(after);
+        i = 0;
+    }
+}
+
+int truncatedTerm(qsizetype length, float factor)
+{
+    return int(double(length) * double(factor));
+}
+
+} // namespace
+
+RenderedText runForeignSide(const Card &card)
+{
+    return foreignText(card);
+}
+
+RenderedText runRussianSide(const Card &card, const TranslationDisplay &display)
+{
+    return translationText(card, display, true);
+}
+
+RenderedText runQuestionText(const Card &card, bool enRu, const TranslationDisplay &display)
+{
+    return enRu ? runForeignSide(card) : runRussianSide(card, display);
+}
+
+RenderedText runAnswerText(const Card &card, bool enRu, const TranslationDisplay &display)
+{
+    return enRu ? runRussianSide(card, display) : runForeignSide(card);
+}
+
+bool canShowQuestion(const RenderedText &question)
+{
+    return question.lineCount >= 1 && !question.text.isEmpty();
+}
+
+bool canShowAnswer(const RenderedText &answer)
+{
+    return !answer.text.isEmpty();
+}
+
+QString emptyWordMessage()
+{
+    return QStringLiteral("Почему то \"слово\" пустое");
+}
+
+bool isSentenceCard(const Card &card)
+{
+    for (const TranslationSection &s : card.translations)
+        if (s.code == QLatin1String("S") || s.code == QLatin1String("SS"))
+            return true;
+    return false;
+}
+
+bool hasAutocheckForm(const Card &card)
+{
+    for (const ForeignWord &w : card.foreignWords)
+        if (w.autoCheck)
+            return true;
+    return false;
+}
+
+QStringList autocheckItems(const Card &card)
+{
+    const bool sentence = isSentenceCard(card);
+    QStringList items;
+    for (const ForeignWord &w : card.foreignWords) {
+        if (!w.autoCheck || w.word.isEmpty())
+            continue;
+        if (sentence) {
+            items.append(w.word);
+            continue;
+        }
+        if (w.word.endsWith(QLatin1Char('\t')))
+            continue;
+        if (w.word.contains(checkableLetter()))
+            items.append(w.word);
+    }
+    cleanItems(items);
+    return items;
+}
+
+AutocheckResult checkAnswerItems(const QStringList &items, const QString &typedAnswer)
+{
+    AutocheckResult result;
+    if (items.isEmpty())
+        return result;
+    result.checkable = true;
+    QString answer = typedAnswer.simplified();
+    if (answer.isEmpty()) {
+        result.wrong = true;
+        return result;
+    }
+    for (const QString &item : items) {
+        // Only two occurrences count: the first found case-blind, then the
+        // first with exactly the item's case.
+        qsizetype pos = answer.indexOf(item, 0, Qt::CaseInsensitive);
+        if (pos >= 0 && !isWholeWordAt(answer, pos, item.size())) {
+            pos = answer.indexOf(item, 0, Qt::CaseSensitive);
+            if (pos >= 0 && !isWholeWordAt(answer, pos, item.size()))
+                pos = -1;
+        }
+        if (pos < 0) {
+            result.wrong = true;
+            return result;
+        }
+        answer.remove(pos, item.size());
+        answer = answer.simplified();
+    }
+    return result;
+}
+
+AutocheckResult checkAnswer(const Card &card, const QString &typedAnswer)
+{
+    return checkAnswerItems(autocheckItems(card), typedAnswer);
+}
+
+int timedCardSize(const Card &card, bool enRu)
+{
+    int size = 0;
+    if (enRu) {
+        for (const TranslationSection &s : card.translations)
+            for (const TranslationGroup &g : s.groups)
+                for (const TranslationVariant &v : g) {
+                    size += truncatedTerm(v.word.size(), 0.6f);
+                    if (!v.info.isEmpty())
+                        size += truncatedTerm(v.info.size(), 0.4f);
+                }
+    } else {
+        for (const ForeignWord &w : card.foreignWords)
+            size += truncatedTerm(w.word.size(), 1.2f);
+    }
+    return size;
+}
+
+int timedCardUnits(int rawSize)
+{
+    if (rawSize <= 0)
+        return 0;
+    switch (rawSize) {
+    case 1:
+        return 3;
+    case 2:
+        return 4;
+    case 3:
+        return 5;
+    case 4:
+    case 5:
+        return 6;
+    default:
+        return rawSize;
+    }
+}
+
+int timedCardSteps(const Card &card, bool enRu)
+{
+    return timedCardUnits(timedCardSize(card, enRu)) * 16;
+}

@@ -1,0 +1,280 @@
+#include "settings/ini_reader.h"
+
+#include "settings/syst_func.h"
+
+#include <cstdio>
+
+namespace {
+
+const QLatin1Char sectionSeparator(':');
+
+bool startsWithTrueChar(const QString &value)
+{
+    static const QString trueChars = QStringLiteral("yYtTдД1");
+    return !value.isEmpty() && trueChars.contains(value.at(0));
+}
+
+} // namespace
+
+bool iniReader::isValidName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_'))
+            return false;
+    }
+    return true;
+}
+
+bool iniReader::load(const QString &fileName)
+{
+    clear();
+    QString text;
+    if (!SYST_FUNC::openTxtFile(fileName, text, nullptr, false))
+        return false;
+    return loadText(text);
+}
+
+bool iniReader::loadText(const QString &text)
+{
+    clear();
+    QString parseSection;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        parseLine(line, parseSection);
+    return true;
+}
+
+void iniReader::parseLine(const QString &line, QString &parseSection)
+{
+    if (line.isEmpty())
+        return;
+    QString s = line.simplified();
+
+    if (s.startsWith(QLatin1Char('['))) {
+        const qsizetype close = s.indexOf(QLatin1Char(']'));
+        if (close < 2)
+            return;
+        const QString name = s.mid(1, close - 1);
+        if (!isValidName(name))
+            return;
+        IniEntry e;
+        e.kind = IniEntry::Header;
+        e.section = name;
+        m_entries.append(e);
+        parseSection = name;
+        return;
+    }
+
+    IniEntry e;
+    qsizetype marker = s.indexOf(QLatin1Char('#'));
+    const qsizetype semicolon = s.indexOf(QLatin1Char(';'));
+    if (semicolon >= 0 && (marker < 0 || semicolon < marker))
+        marker = semicolon;
+    if (marker >= 0) {
+        e.comment = s.mid(marker + 1);
+        s = s.left(marker).simplified();
+    }
+
+    if (s.isEmpty()) {
+        e.kind = IniEntry::Comment;
+        m_entries.append(e);
+        return;
+    }
+
+    const qsizetype eq = s.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return;
+    e.key = s.left(eq).trimmed();
+    e.value = s.mid(eq + 1).trimmed();
+    if (!isValidName(e.key) || e.value.isEmpty())
+        return;
+    e.kind = IniEntry::Key;
+    e.section = parseSection;
+    m_entries.append(e);
+}
+
+bool iniReader::save(const QString &fileName) const
+{
+    return SYST_FUNC::saveTxtFile(fileName, toText(), nullptr, false);
+}
+
+QString iniReader::toText() const
+{
+    QString out;
+    QString lastSection;
+    for (const IniEntry &e : m_entries) {
+        switch (e.kind) {
+        case IniEntry::Comment:
+            if (!e.comment.isEmpty())
+                out += QLatin1Char('#') + e.comment;
+            out += QLatin1Char('\n');
+            break;
+        case IniEntry::Header:
+            out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
+            lastSection = e.section;
+            break;
+        case IniEntry::Key:
+            if (e.key.isEmpty())
+                break;
+            if (!e.section.isEmpty() && e.section != lastSection) {
+                out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
+                lastSection = e.section;
+            }
+            out += e.key + QLatin1Char('=') + e.value;
+            if (!e.comment.isEmpty())
+                out += QLatin1String(" #") + e.comment;
+            out += QLatin1Char('\n');
+            break;
+        default:
+            break;
+        }
+    }
+    return out;
+}
+
+void iniReader::print() const
+{
+    std::printf("iniReader::print()\n%s\n", toText().toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void iniReader::clear()
+{
+    m_entries.clear();
+    m_group.clear();
+}
+
+bool iniReader::setGroup(const QString &name)
+{
+    if (name.isEmpty()) {
+        m_group.clear();
+        return true;
+    }
+    if (!isValidName(name))
+        return false;
+    m_group = name;
+    return true;
+}
+
+bool iniReader::endGroup()
+{
+    m_group.clear();
+    return true;
+}
+
+iniReader::ResolvedKey iniReader::resolve(const QString &key) const
+{
+    const qsizetype colon = key.indexOf(sectionSeparator);
+    if (colon < 0)
+        return {m_group, key};
+    return {key.left(colon), key.mid(colon + 1)};
+}
+
+int iniReader::findKey(const QString &section, const QString &key) const
+{
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const IniEntry &e = m_entries.at(i);
+        if (e.kind == IniEntry::Key && e.key == key && e.section == section)
+            return i;
+    }
+    return -1;
+}
+
+QString iniReader::readEntry(const QString &key, const QString &def, bool writeDefault)
+{
+    const ResolvedKey r = resolve(key);
+    if (r.key.isEmpty())
+        return def;
+    const int i = findKey(r.section, r.key);
+    if (i >= 0)
+        return m_entries.at(i).value;
+    if (writeDefault)
+        writeEntry(key, def);
+    return def;
+}
+
+int iniReader::readNumEntry(const QString &key, int def, bool writeDefault)
+{
+    const ResolvedKey r = resolve(key);
+    const int i = r.key.isEmpty() ? -1 : findKey(r.section, r.key);
+    if (i < 0) {
+        // The default itself is written, so the file shows a usable number.
+        if (writeDefault && !r.key.isEmpty())
+            writeEntry(key, def);
+        return def;
+    }
+    bool ok = false;
+    const int value = m_entries.at(i).value.toInt(&ok, 10);
+    return ok ? value : def;
+}
+
+bool iniReader::readBoolEntry(const QString &key, bool def, bool writeDefault)
+{
+    const ResolvedKey r = resolve(key);
+    const int i = r.key.isEmpty() ? -1 : findKey(r.section, r.key);
+    if (i < 0) {
+        if (writeDefault && !r.key.isEmpty())
+            writeEntry(key, def);
+        return def;
+    }
+    const QString &value = m_entries.at(i).value;
+    // "--" is what a missing key reads as internally; stored, it means the default too.
+    if (value == QLatin1String("--"))
+        return def;
+    return startsWithTrueChar(value);
+}
+
+void iniReader::writeEntry(const QString &key, const QString &value)
+{
+    ResolvedKey r = resolve(key);
+    if (key.contains(sectionSeparator) && !isValidName(r.section))
+        r.section = m_group;
+    if (!isValidName(r.key))
+        return;
+
+    const int existing = findKey(r.section, r.key);
+    if (existing >= 0) {
+        m_entries[existing].value = value;
+        return;
+    }
+
+    IniEntry e;
+    e.kind = IniEntry::Key;
+    e.section = r.section;
+    e.key = r.key;
+    e.value = value;
+
+    if (r.section.isEmpty()) {
+        m_entries.prepend(e);
+        return;
+    }
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const IniEntry &h = m_entries.at(i);
+        if (h.kind == IniEntry::Header && h.section == r.section) {
+            m_entries.insert(i + 1, e);
+            return;
+        }
+    }
+    IniEntry header;
+    header.kind = IniEntry::Header;
+    header.section = r.section;
+    m_entries.append(header);
+    m_entries.append(e);
+}
+
+void iniReader::writeEntry(const QString &key, const char *value)
+{
+    writeEntry(key, QString::fromUtf8(value));
+}
+
+void iniReader::writeEntry(const QString &key, bool value)
+{
+    writeEntry(key, value ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void iniReader::writeEntry(const QString &key, int value)
+{
+    writeEntry(key, QString::number(value));
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One line of an ini file, in file order.
+struct IniEntry {
+    enum Kind { Comment = 0, Header = 1, Key = 2 };
+
+    int kind = Comment;
+    QString comment; // text after "#" or ";", marker excluded
+    QString section; // header: its name; key line: its section (empty before any header)
+    QString key;
+    QString value;
+};
+
+// An in-memory, order-preserving image of an ini file in Windows-1251.
+//
+// Keys are named relative to the current group ("key") or with an explicit
+// section ("SECTION:key"). New keys go directly after the first header of
+// their section (keys without a section at the very top), so keys created in
+// one pass come out in the reverse order of their creation; existing keys
+// never move. Comments survive a load and save; blank lines are dropped on
+// load and regenerated before every header.
+class iniReader
+{
+public:
+    // False, with an empty store, when the file cannot be read.
+    bool load(const QString &fileName);
+    // Parses `text` into a fresh store (the file is split at LF, a CR before
+    // it is white space). Always succeeds; malformed lines are dropped.
+    bool loadText(const QString &text);
+    bool save(const QString &fileName) const;
+    QString toText() const;
+    // Dumps the text to standard output.
+    void print() const;
+    void clear();
+
+    // Empty name: no group. An invalid name is refused and the group kept.
+    bool setGroup(const QString &name);
+    bool endGroup();
+    QString group() const { return m_group; }
+
+    // The first matching key's value, or `def` when there is none (then
+    // written into the store when `writeDefault` is set).
+    QString readEntry(const QString &key, const QString &def = QString(), bool writeDefault = false);
+    // Decimal value; `def` when missing or not a number.
+    int readNumEntry(const QString &key, int def = 0, bool writeDefault = false);
+    // True when the value starts with one of y, Y, t, T, д, Д, 1; the stored
+    // value "--" and a missing key give `def`.
+    bool readBoolEntry(const QString &key, bool def = false, bool writeDefault = false);
+
+    // Replaces the value of the first matching key, or creates the key.
+    // Invalid or empty key names are ignored; an invalid section prefix means
+    // the current group.
+    void writeEntry(const QString &key, const QString &value);
+    // Keeps a string literal from choosing the bool overload.
+    void writeEntry(const QString &key, const char *value);
+    void writeEntry(const QString &key, bool value);
+    void writeEntry(const QString &key, int value);
+
+    const QList<IniEntry> &entries() const { return m_entries; }
+
+    // Non-empty, and only letters and digits of any script or "_".
+    static bool isValidName(const QString &name);
+
+private:
+    struct ResolvedKey {
+        QString section;
+        QString key;
+    };
+    ResolvedKey resolve(const QString &key) const;
+    int findKey(const QString &section, const QString &key) const;
+    void parseLine(const QString &line, QString &parseSection);
+
+    QList<IniEntry> m_entries;
+    QString m_group;
+};

@@ -1,0 +1,34 @@
+#include "test_cards.h"
+
+#include <QFile>
+
+Card makeCard(const QString &foreign, const QStringList &russian, const QString &lesson,
+              const QString &file, const QStringList &categories)
+{
+    Card c;
+    c.filePath = file;
+    c.lesson = lesson;
+    ForeignWord w;
+    w.word = foreign;
+    w.transcription = QStringLiteral("[") + foreign + QStringLiteral("]");
+    c.foreignWords.append(w);
+    if (!russian.isEmpty()) {
+        TranslationSection s;
+        s.code = QStringLiteral("N");
+        TranslationGroup g;
+        for (const QString &r : russian)
+            g.append({r, QString()});
+        s.groups.append(g);
+        c.translations.append(s);
+    }
+    for (const QString &cat : categories)
+        c.categories.append(cat);
+    return c;
+}
+
+void writeMinimalSettings(const QString &dir)
+{
+    QFile f(dir + QStringLiteral("/settings.ini"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("\n[WORDS_CATEGORY]\ncategs=\xc5\xe4\xe0,\xc4\xee\xec\n");
+}

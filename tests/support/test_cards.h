@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/card.h"
+
+#include <QString>
+#include <QStringList>
+
+// A card with one foreign word and one noun section of the given variants.
+Card makeCard(const QString &foreign, const QStringList &russian = {QStringLiteral("слово")},
+              const QString &lesson = QStringLiteral("L1"), const QString &file = QString(),
+              const QStringList &categories = {QStringLiteral("Еда")});
+
+// Prepares the current directory as the program's working directory: a
+// settings.ini with a category list, so no start-up warning is shown.
+void writeMinimalSettings(const QString &dir);
