@@ -426,18 +426,20 @@ bool Vmain_form::handleTableKey(QKeyEvent *e)
             m_jumpKind.clear();
         return false;
     }
+    // The jump keys are consumed so the view's type-ahead search does not
+    // move the selection under them.
     switch (e->key()) {
     case Qt::Key_F:
         if (mods == Qt::ControlModifier)
             return false; // search comes with its own dialog
         m_jumpKind = QStringLiteral("file");
-        return false;
+        return mods == Qt::NoModifier;
     case Qt::Key_L:
         m_jumpKind = QStringLiteral("lesson");
-        return false;
+        return mods == Qt::NoModifier;
     case Qt::Key_C:
         m_jumpKind = QStringLiteral("letter");
-        return false;
+        return mods == Qt::NoModifier;
     case Qt::Key_Up:
     case Qt::Key_Down:
         if (m_jumpKind.isEmpty())

@@ -7,7 +7,8 @@
 
 #include <type_traits>
 
-namespace {
+namespace
+{
 
 const QLatin1Char listSeparator('~');
 
@@ -278,8 +279,7 @@ void FilterSettings::writeLessons(iniReader &filterStore) const
 bool FilterSettings::operator==(const FilterSettings &o) const
 {
     return filterLessons == o.filterLessons && filterCategories == o.filterCategories &&
-           filterSpeechParts == o.filterSpeechParts &&
-           filterPrioritiesRE == o.filterPrioritiesRE &&
+           filterSpeechParts == o.filterSpeechParts && filterPrioritiesRE == o.filterPrioritiesRE &&
            filterPrioritiesER == o.filterPrioritiesER && soundChoice == o.soundChoice &&
            archiveChoice == o.archiveChoice && invert == o.invert && byAnd == o.byAnd &&
            forgottenRE == o.forgottenRE && forgottenER == o.forgottenER;

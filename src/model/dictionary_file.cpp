@@ -78,7 +78,7 @@ private:
     void warnStructure(const QString &tail) { m_result.warnings.append(m_structure + tail); }
     void warnUnknown(const QString &where)
     {
-        m_result.warnings.append(m_inFile + where + name() + QLatin1Char('>'));
+        m_result.warnings.append(m_inFile + where + name().toString() + QLatin1Char('>'));
     }
     // Leaves the current element and everything after it up to its parent's end.
     void skipRestOfParent()
@@ -287,7 +287,9 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 QString decodeDictionaryBytes(const QByteArray &bytes)
 {
     const auto b = [&](int i) { return bytes.size() > i ? uchar(bytes[i]) : 0x100; };
-    auto decode = [&](QStringConverter::Encoding e) { return QStringDecoder(e).decode(bytes); };
+    auto decode = [&](QStringConverter::Encoding e) -> QString {
+        return QStringDecoder(e).decode(bytes);
+    };
     // The decoders drop a leading byte-order mark themselves.
     if (b(0) == 0xFF && b(1) == 0xFE)
         return decode(QStringConverter::Utf16LE);
@@ -435,7 +437,7 @@ private:
             const char16_t c = p->unicode();
             if (c > u'>' && c < 0xD800)
                 continue;
-            const char16_t *rep;
+            QStringView rep;
             switch (c) {
             case u'&': rep = u"&amp;"; break;
             case u'<': rep = u"&lt;"; break;
@@ -455,7 +457,7 @@ private:
                 continue;
             }
             m_out.append(run, p - run);
-            m_out.append(reinterpret_cast<const QChar *>(rep), qsizetype(std::char_traits<char16_t>::length(rep)));
+            m_out.append(rep);
             run = p + 1;
         }
         m_out.append(run, end - run);

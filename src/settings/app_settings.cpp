@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // A colour from three keys; invalid (so the default is kept) when a key is
 // missing (-1) or a value lies outside 0..255, which QColor would reject.
@@ -81,9 +82,8 @@ AppearanceSettings readAppearance(iniReader &ini, const QFont &defaultFont)
                                         QStringLiteral("bckg_b"));
     if (background.isValid())
         s.backgroundColor = background;
-    const QColor contents =
-        readColor(ini, QStringLiteral("bckg_cont_r"), QStringLiteral("bckg_cont_g"),
-                  QStringLiteral("bckg_cont_b"));
+    const QColor contents = readColor(ini, QStringLiteral("bckg_cont_r"),
+                                      QStringLiteral("bckg_cont_g"), QStringLiteral("bckg_cont_b"));
     if (contents.isValid()) {
         s.contentsBackgroundColor = contents;
     } else {

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 const QLatin1Char sectionSeparator(':');
 

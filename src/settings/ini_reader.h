@@ -43,7 +43,8 @@ public:
 
     // The first matching key's value, or `def` when there is none (then
     // written into the store when `writeDefault` is set).
-    QString readEntry(const QString &key, const QString &def = QString(), bool writeDefault = false);
+    QString readEntry(const QString &key, const QString &def = QString(),
+                      bool writeDefault = false);
     // Decimal value; `def` when missing or not a number.
     int readNumEntry(const QString &key, int def = 0, bool writeDefault = false);
     // True when the value starts with one of y, Y, t, T, д, Д, 1; the stored

@@ -10,7 +10,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 const char *const codePage = "windows-1251";
 
@@ -120,7 +121,10 @@ bool SYST_FUNC::saveTxtFile(const QString &fileName, const QString &text, QStrin
         reportMistake("saveTxtFile", "fopen", file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // Qt 6.4's commit() does not notice a failed flush of the last buffered
+    // bytes and would rename a truncated file over the old one, so the flush
+    // is done and checked here.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         reportMistake("saveTxtFile", "fprintf", file.errorString());
         file.cancelWriting();
         return false;

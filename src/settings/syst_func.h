@@ -5,7 +5,8 @@
 
 // Whole-file text helpers for the settings files: 8-bit Windows-1251 text,
 // read and written in one piece.
-namespace SYST_FUNC {
+namespace SYST_FUNC
+{
 
 // Reads the whole file into `text`. `facts`, when given, receives five
 // strings taken from the name before the file is opened: the name as passed,

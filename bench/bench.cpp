@@ -1,0 +1,34 @@
+// Benchmark program: prints timings of the table, the files and the runs for
+// dictionaries of realistic shape. Not a test; figures are read as ratios
+// against the baselines printed in the same run.
+//   lexitor_bench [table] [files] [run] [--sizes 10000,100000] [--no-dom]
+#include "bench.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QList<int> sizes = {10000, 100000};
+    const int si = int(args.indexOf(QStringLiteral("--sizes")));
+    if (si >= 0 && si + 1 < args.size()) {
+        sizes.clear();
+        for (const QString &s : args[si + 1].split(QLatin1Char(',')))
+            sizes << s.toInt();
+        args.remove(si, 2);
+    }
+    const bool all = !args.contains(QStringLiteral("table")) &&
+                     !args.contains(QStringLiteral("files")) &&
+                     !args.contains(QStringLiteral("run"));
+    // The files section re-runs this program to measure an open alone.
+    if (all || args.contains(QStringLiteral("files")) || args.contains(QStringLiteral("--open-only")))
+        benchFiles(sizes, args);
+    if (all || args.contains(QStringLiteral("table")))
+        benchTable(sizes);
+    if (all || args.contains(QStringLiteral("run")))
+        benchRun(sizes);
+    return 0;
+}

@@ -1,0 +1,112 @@
+#include "app/app_style.h"
+#include "app/dictionary_table_model.h"
+#include "app/interaction.h"
+#include "app/main_window.h"
+#include "bench.h"
+#include "card_generator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <cstdio>
+
+namespace {
+
+// Answers every prompt with "Да" and shows nothing.
+class SilentInteraction : public Interaction
+{
+public:
+    SilentInteraction() : Interaction(QStringLiteral("Словарь")) {}
+    void showInformation(const QString &) override {}
+    void showWarning(const QString &) override {}
+    void showCritical(const QString &) override {}
+    int askYesNo(const QString &) override { return Yes; }
+    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getSaveFileName(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getItem(const QString &, const QStringList &, bool *ok) override
+    {
+        *ok = false;
+        return {};
+    }
+    QColor getColor(const QColor &c) override { return c; }
+    QFont getFont(const QFont &f, bool *ok) override
+    {
+        *ok = false;
+        return f;
+    }
+    int runDialog(QDialog *) override { return 0; }
+};
+
+double ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+void benchTable(const QList<int> &sizes)
+{
+    QTemporaryDir dir;
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QFile ini(QStringLiteral("settings.ini"));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write("[WORDS_CATEGORY]\ncategs=x\n");
+    ini.close();
+    FrameColors colors;
+    for (int n : sizes) {
+        const QList<Card> cards = generateCards(n, 5);
+        Vmain_form w(&colors, new SilentInteraction);
+        w.resize(1000, 700);
+        w.tabWidget2->setCurrentIndex(1);
+        w.show();
+        QApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        for (const Card &c : cards)
+            w.dictionary().addCard(c);
+        const double fill = ms(t);
+        t.restart();
+        QList<Card> copy = w.dictionary().cards;
+        const double copyMs = ms(t);
+        copy.clear();
+        for (int variant = 0; variant < 2; ++variant) {
+            const bool grouped = variant == 1;
+            w.checkBox1->setChecked(grouped);
+            w.checkBox2->setChecked(grouped);
+            // Shuffle back to load order so each refresh sorts for real.
+            std::reverse(w.dictionary().cards.begin(), w.dictionary().cards.end());
+            w.dictionary().reindex();
+            t.restart();
+            w.slot_refresh();
+            const double refresh = ms(t);
+            t.restart();
+            w.table3->viewport()->repaint();
+            QApplication::processEvents();
+            const double paint = ms(t);
+            t.restart();
+            w.table3->scrollToBottom();
+            w.table3->viewport()->repaint();
+            const double scroll = ms(t);
+            std::printf("table N=%d %s: refresh %.1f ms, first paint %.1f ms, scroll to end "
+                        "%.1f ms, rows %d (baseline: copy of the cards %.1f ms, adding them "
+                        "%.1f ms; refresh = %.1fx copy)\n",
+                        n, grouped ? "by files+lessons" : "no grouping", refresh, paint, scroll,
+                        int(w.tableModel()->rows().size()), copyMs, fill, refresh / copyMs);
+            std::fflush(stdout);
+        }
+        w.dictionary().changed = false;
+        w.close();
+    }
+    QDir::setCurrent(old);
+}
