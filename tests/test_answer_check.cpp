@@ -2,7 +2,8 @@
 
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Forms given as "word" (checked) or "-word" (not checked).
 Card cardWithForms(const QStringList &forms, const QString &sectionCode = QStringLiteral("N"))
@@ -59,30 +60,31 @@ void TestAnswerCheck::items_data()
 
     const QString n = QStringLiteral("N");
     QTest::newRow("plain") << QStringList{"cat"} << n << QStringList{"cat"};
-    QTest::newRow("brackets split") << QStringList{"to look (after)"} << n
-                                    << QStringList{"to look", "after"};
+    QTest::newRow("brackets split")
+        << QStringList{"to look (after)"} << n << QStringList{"to look", "after"};
     QTest::newRow("white space") << QStringList{"  a \t  b  "} << n << QStringList{"a b"};
     QTest::newRow("enclosed") << QStringList{"(hello)"} << n << QStringList{"hello"};
-    QTest::newRow("several marks") << QStringList{"a, b; c"} << n
-                                   << QStringList{"a", "b", "c"};
-    QTest::newRow("split goes last") << QStringList{"x.y", "z"} << n
-                                     << QStringList{"z", "x", "y"};
-    QTest::newRow("blank before mark") << QStringList{"Comment allez-vous ?"} << n
-                                       << QStringList{"Comment allez-vous"};
+    QTest::newRow("optional particle")
+        << QStringList{"(to) look"} << n << QStringList{"to", "look"};
+    QTest::newRow("marks at both ends") << QStringList{"...wow!?"} << n << QStringList{"wow"};
+    QTest::newRow("several marks") << QStringList{"a, b; c"} << n << QStringList{"a", "b", "c"};
+    QTest::newRow("split goes last") << QStringList{"x.y", "z"} << n << QStringList{"z", "x", "y"};
+    QTest::newRow("blank before mark")
+        << QStringList{"Comment allez-vous ?"} << n << QStringList{"Comment allez-vous"};
     QTest::newRow("blank after mark") << QStringList{"( a b"} << n << QStringList{"a b"};
-    QTest::newRow("unchecked and empty") << QStringList{"-dog", "", "cat"} << n
-                                         << QStringList{"cat"};
-    QTest::newRow("capitals and Cyrillic") << QStringList{"CAT", "Кот"} << n
-                                           << QStringList{"CAT", "Кот"};
+    QTest::newRow("unchecked and empty")
+        << QStringList{"-dog", "", "cat"} << n << QStringList{"cat"};
+    QTest::newRow("capitals and Cyrillic")
+        << QStringList{"CAT", "Кот"} << n << QStringList{"CAT", "Кот"};
     QTest::newRow("digits only") << QStringList{"123"} << n << QStringList{};
     QTest::newRow("ends in tab") << QStringList{"cat\t"} << n << QStringList{};
     QTest::newRow("only marks") << QStringList{"?!"} << n << QStringList{};
-    QTest::newRow("sentence keeps digits") << QStringList{"123"} << QStringLiteral("S")
-                                           << QStringList{"123"};
+    QTest::newRow("sentence keeps digits")
+        << QStringList{"123"} << QStringLiteral("S") << QStringList{"123"};
     QTest::newRow("sentence still cleaned")
         << QStringList{"Hello, world!"} << QStringLiteral("SS") << QStringList{"Hello", "world"};
-    QTest::newRow("sentence, single mark") << QStringList{"."} << QStringLiteral("S")
-                                           << QStringList{};
+    QTest::newRow("sentence, single mark")
+        << QStringList{"."} << QStringLiteral("S") << QStringList{};
 }
 
 void TestAnswerCheck::items()
@@ -104,21 +106,16 @@ void TestAnswerCheck::check_data()
     QTest::newRow("Cyrillic case") << QStringList{"Кот"} << "кОТ" << true << false;
     QTest::newRow("any order") << QStringList{"to look", "after"} << "after, to look" << true
                                << false;
-    QTest::newRow("missing item") << QStringList{"to look", "after"} << "to look" << true
-                                  << true;
-    QTest::newRow("not a whole word") << QStringList{"concat"} << "concatenate" << true
-                                      << true;
-    QTest::newRow("first occurrence inside a word") << QStringList{"cat"} << "concat cat"
-                                                    << true << true;
-    QTest::newRow("exact case second chance") << QStringList{"cat"} << "xCAT cat" << true
-                                              << false;
-    QTest::newRow("exact case also inside") << QStringList{"cat"} << "xCAT xcat" << true
-                                            << true;
+    QTest::newRow("missing item") << QStringList{"to look", "after"} << "to look" << true << true;
+    QTest::newRow("not a whole word") << QStringList{"concat"} << "concatenate" << true << true;
+    QTest::newRow("first occurrence inside a word")
+        << QStringList{"cat"} << "concat cat" << true << true;
+    QTest::newRow("exact case second chance") << QStringList{"cat"} << "xCAT cat" << true << false;
+    QTest::newRow("exact case also inside") << QStringList{"cat"} << "xCAT xcat" << true << true;
     QTest::newRow("punctuation bounds") << QStringList{"cat"} << "(cat)." << true << false;
     QTest::newRow("hyphen does not") << QStringList{"cat"} << "cat-like" << true << true;
     QTest::newRow("extra words") << QStringList{"go"} << "I go home" << true << false;
-    QTest::newRow("blanks squeezed") << QStringList{"to look"} << "  to   look " << true
-                                     << false;
+    QTest::newRow("blanks squeezed") << QStringList{"to look"} << "  to   look " << true << false;
     QTest::newRow("each found once") << QStringList{"go", "go"} << "go" << true << true;
     QTest::newRow("twice found twice") << QStringList{"go", "go"} << "go, go" << true << false;
     QTest::newRow("re-simplified after removal")
@@ -174,8 +171,7 @@ void TestAnswerCheck::runTexts()
     TranslationDisplay full;
     full.showSpeechParts = true;
     full.showPartsNums = true;
-    QCOMPARE(runAnswerText(c, true, full).text,
-             QStringLiteral("[V] 1. идти, ехать\n2. уходить\n"));
+    QCOMPARE(runAnswerText(c, true, full).text, QStringLiteral("[V] 1. идти, ехать\n2. уходить\n"));
     QCOMPARE(emptyWordMessage(), QStringLiteral("Почему то \"слово\" пустое"));
 }
 

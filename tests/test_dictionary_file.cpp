@@ -234,7 +234,10 @@ void TestDictionaryFile::failedSaveKeepsFileAndCards_data()
     QTest::newRow("folder missing") << "missing" << QStringLiteral("Невозможно открыть файл\n");
     QTest::newRow("backup blocked")
         << "bak" << QStringLiteral("Невозможно сохранить резервную копию\n");
-    QTest::newRow("read-only folder") << "readonly" << QStringLiteral("Невозможно открыть файл\n");
+    QTest::newRow("read-only folder")
+        << "readonly" << QStringLiteral("Невозможно сохранить резервную копию\n");
+    QTest::newRow("read-only folder, copy kept before")
+        << "readonly kept" << QStringLiteral("Невозможно открыть файл\n");
 }
 
 void TestDictionaryFile::failedSaveKeepsFileAndCards()
@@ -260,6 +263,8 @@ void TestDictionaryFile::failedSaveKeepsFileAndCards()
     QList<Card> cards = smallDictionary();
     const QStringList before = identity(cards);
     QSet<QString> backedUp;
+    if (setup == "readonly kept")
+        backedUp.insert(path);
     const WriteOutcome w = writeDictionaryFile(cards, path, &backedUp);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -267,7 +272,7 @@ void TestDictionaryFile::failedSaveKeepsFileAndCards()
     QVERIFY2(w.message.startsWith(prefix), qPrintable(w.message));
     QVERIFY2(w.message.contains(path + "\n"), qPrintable(w.message));
     QCOMPARE(identity(cards), before);
-    if (setup == "bak" || setup == "readonly") {
+    if (setup == "bak" || setup.startsWith("readonly")) {
         QCOMPARE(fileBytes(path), old);
         // Nothing but the old file and what the setup made.
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <random>
 
-namespace {
+namespace
+{
 
 Card makeCard(const QString &word, int n = 1, int p = 1, int r = 0, int a = 0)
 {
@@ -102,11 +103,10 @@ void TestRunState::fillRepetition_data()
     // Cards: 1 plain; 2 archived; 3 outside the filter; 4 finished its
     // cycle ру-ин only; 5 finished ин-ру only.
     QTest::newRow("plain") << false << false << false << QList<int>{1, 3, 5} << QList<int>{4};
-    QTest::newRow("archive") << true << false << false << QList<int>{1, 2, 3, 5}
-                             << QList<int>{4};
+    QTest::newRow("archive") << true << false << false << QList<int>{1, 2, 3, 5} << QList<int>{4};
     QTest::newRow("filter") << false << true << false << QList<int>{1, 5} << QList<int>{4};
-    QTest::newRow("foreign to Russian") << false << false << true << QList<int>{1, 3, 4}
-                                        << QList<int>{5};
+    QTest::newRow("foreign to Russian")
+        << false << false << true << QList<int>{1, 3, 4} << QList<int>{5};
 }
 
 void TestRunState::fillRepetition()
@@ -202,22 +202,22 @@ void TestRunState::accounting_data()
 
     QTest::newRow("base 1 right") << false << QList<int>{1, 1, 0, 0} << false
                                   << QList<int>{1, 1, 1, 0} << true;
-    QTest::newRow("base 2 first right") << false << QList<int>{2, 2, 0, 3} << false
-                                        << QList<int>{2, 2, 1, 0} << false;
-    QTest::newRow("mistake raises") << false << QList<int>{2, 2, 1, 0} << true
-                                    << QList<int>{2, 3, 0, 0} << false;
-    QTest::newRow("mistake at 10") << false << QList<int>{1, 10, 0, 4} << true
-                                   << QList<int>{1, 10, 0, 0} << false;
-    QTest::newRow("raised collects") << false << QList<int>{1, 3, 0, 1} << false
-                                     << QList<int>{1, 3, 0, 2} << false;
-    QTest::newRow("raised lowers at 5") << false << QList<int>{1, 3, 0, 4} << false
-                                        << QList<int>{1, 2, 0, 0} << false;
+    QTest::newRow("base 2 first right")
+        << false << QList<int>{2, 2, 0, 3} << false << QList<int>{2, 2, 1, 0} << false;
+    QTest::newRow("mistake raises")
+        << false << QList<int>{2, 2, 1, 0} << true << QList<int>{2, 3, 0, 0} << false;
+    QTest::newRow("mistake at 10")
+        << false << QList<int>{1, 10, 0, 4} << true << QList<int>{1, 10, 0, 0} << false;
+    QTest::newRow("raised collects")
+        << false << QList<int>{1, 3, 0, 1} << false << QList<int>{1, 3, 0, 2} << false;
+    QTest::newRow("raised lowers at 5")
+        << false << QList<int>{1, 3, 0, 4} << false << QList<int>{1, 2, 0, 0} << false;
     QTest::newRow("below base") << false << QList<int>{3, 1, 0, 2} << false
                                 << QList<int>{3, 1, 0, 2} << true;
-    QTest::newRow("below base mistake") << false << QList<int>{3, 1, 0, 2} << true
-                                        << QList<int>{3, 2, 0, 0} << false;
-    QTest::newRow("foreign to Russian") << true << QList<int>{2, 2, 1, 0} << false
-                                        << QList<int>{2, 2, 2, 0} << true;
+    QTest::newRow("below base mistake")
+        << false << QList<int>{3, 1, 0, 2} << true << QList<int>{3, 2, 0, 0} << false;
+    QTest::newRow("foreign to Russian")
+        << true << QList<int>{2, 2, 1, 0} << false << QList<int>{2, 2, 2, 0} << true;
 }
 
 void TestRunState::accounting()
@@ -259,9 +259,9 @@ void TestRunState::accounting()
     run.chooseNextCard(dict, 3);
 
     const Card &c = *dict.cardById(id);
-    QCOMPARE((enRu ? QList<int>{c.nPER, c.pER, c.rER, c.aER}
-                   : QList<int>{c.nPRE, c.pRE, c.rRE, c.aRE}),
-             after);
+    QCOMPARE(
+        (enRu ? QList<int>{c.nPER, c.pER, c.rER, c.aER} : QList<int>{c.nPRE, c.pRE, c.rRE, c.aRE}),
+        after);
     if (enRu)
         QCOMPARE((QList<int>{c.nPRE, c.pRE, c.rRE, c.aRE}),
                  (QList<int>{untouched.nPRE, untouched.pRE, untouched.rRE, untouched.aRE}));
@@ -455,7 +455,7 @@ void TestRunState::turningOffAndOn()
     RunState run;
     run.setRandomSource(sequence({0}));
     begin(run, dict, learning());
-    QVERIFY(run.turnOnAllCards()); // nothing off: the window warns
+    QVERIFY(run.turnOnAllCards());      // nothing off: the window warns
     QVERIFY(!run.turnOffCurrentCard()); // no card shown yet
 
     run.chooseNextCard(dict, 3);

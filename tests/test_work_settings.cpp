@@ -30,18 +30,15 @@ void TestWorkSettings::consistency_data()
     QTest::addColumn<bool>("consistent");
 
     const QString l = QStringLiteral("Урок 1");
-    QTest::newRow("repetition, anything") << true << true << true << true << true << QString()
-                                          << true;
+    QTest::newRow("repetition, anything")
+        << true << true << true << true << true << QString() << true;
     QTest::newRow("learning, clean") << false << false << false << false << false << l << true;
-    QTest::newRow("learning, no lesson") << false << false << false << false << false
-                                         << QString() << false;
-    QTest::newRow("learning, filter") << false << true << false << false << false << l
-                                      << false;
+    QTest::newRow("learning, no lesson")
+        << false << false << false << false << false << QString() << false;
+    QTest::newRow("learning, filter") << false << true << false << false << false << l << false;
     QTest::newRow("learning, timed") << false << false << true << false << false << l << false;
-    QTest::newRow("learning, autocheck") << false << false << false << true << false << l
-                                         << false;
-    QTest::newRow("learning, archive") << false << false << false << false << true << l
-                                       << false;
+    QTest::newRow("learning, autocheck") << false << false << false << true << false << l << false;
+    QTest::newRow("learning, archive") << false << false << false << false << true << l << false;
 }
 
 void TestWorkSettings::consistency()
@@ -187,7 +184,7 @@ void TestWorkSettings::writeOrderAndRoundTrip()
     back.read(third);
     QCOMPARE(back, ws);
     QVERIFY(again.toText().startsWith(QStringLiteral("\n[WORK_SETTINGS]\nuse_archive=false\n"
-                                                      "speed=5\n")));
+                                                     "speed=5\n")));
 }
 
 QTEST_GUILESS_MAIN(TestWorkSettings)

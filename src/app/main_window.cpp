@@ -33,6 +33,7 @@ Vmain_form::Vmain_form(FrameColors *frameColors, Interaction *interaction, QWidg
     setupTable();
     connectSignals();
     qApp->installEventFilter(this);
+    setupRun();
 
     bool defaultCategories = false;
     m_dict.categoryList = readCategoryList(m_settings, &defaultCategories);
@@ -149,6 +150,7 @@ void Vmain_form::readSettingsAtStart()
     radioButton2->setChecked(!sorting.byForeign);
     m_filter.readFromIni(m_filterStore, m_dict.categoryList);
     setFilterIcon();
+    m_work.read(m_settings);
     m_helpPage = readHelpPage(m_settings);
     applyAppearance();
 }
@@ -182,6 +184,7 @@ void Vmain_form::slot_refresh()
 {
     WaitCursor wait;
     table3->setUpdatesEnabled(false);
+    m_run.clearRecentCards();
     m_filter.applyTo(m_dict.cards);
     const TableSortOptions opt = sortOptions();
     sortForTable(m_dict, opt);
@@ -266,11 +269,7 @@ void Vmain_form::slot_rB2_clicked()
 
 void Vmain_form::slot_add_to_archive()
 {
-    Card *c = m_dict.cardById(currentCardId());
-    if (c && c->nAr) {
-        c->nAr = false;
-        m_dict.changed = true;
-    }
+    addToArchive(m_dict, currentCardId());
     updateActionStates();
 }
 
@@ -287,7 +286,7 @@ QMenu *Vmain_form::buildContextMenu(int row)
         QAction *edit = menu->addAction(QStringLiteral("Редактировать (F2)"));
         edit->setFont(bold);
         edit->setEnabled(false);
-        if (!m_running) {
+        if (!m_run.running) {
             QAction *del = menu->addAction(QStringLiteral("Удалить (Del)"));
             del->setEnabled(false);
         }
@@ -461,9 +460,7 @@ bool Vmain_form::handleTableKey(QKeyEvent *e)
 
 bool Vmain_form::handleGlobalKey(QObject *watched, QKeyEvent *e)
 {
-    Q_UNUSED(watched);
-    Q_UNUSED(e);
-    return false;
+    return handleRunKey(watched, e);
 }
 
 bool Vmain_form::eventFilter(QObject *watched, QEvent *event)
@@ -487,6 +484,8 @@ bool Vmain_form::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == table3->verticalScrollBar() && (t == QEvent::Show || t == QEvent::Hide))
         fitTableColumns();
+    if (handleRunPaneEvent(watched, event))
+        return true;
     return main_Form1::eventFilter(watched, event);
 }
 
@@ -509,7 +508,7 @@ void Vmain_form::setFilterIcon()
 {
     const bool active = m_filter.isActive();
     QString file = active ? QStringLiteral("Filter_on") : QStringLiteral("Filter_off");
-    if (m_running)
+    if (m_run.running)
         file += QStringLiteral("_disabled");
     setButtonIcon(toolButton6_filter, file + QStringLiteral(".png"));
 }
@@ -523,7 +522,7 @@ void Vmain_form::updateActionStates()
 {
     const bool hasCards = m_dict.cardCount() > 0;
     const Card *rowCard = m_dict.cardById(currentCardId());
-    const bool running = m_running;
+    const bool running = m_run.running;
     if (m_currentTab == 1) {
         setButtonIcon(toolButton8_addWord, QStringLiteral("Card_add.png"));
         setButtonIcon(toolButton_addCopyWord, pick(rowCard, QStringLiteral("Card_add_copy")));
@@ -542,10 +541,7 @@ void Vmain_form::updateActionStates()
         setButtonIcon(toolButton7_fileClose, pick(hasCards, QStringLiteral("File_close")));
         setButtonIcon(toolButton_tools, pick(true, QStringLiteral("Tools")));
     } else if (m_currentTab == 0) {
-        setButtonIcon(pushButton_voice, pick(false, QStringLiteral("Voice")));
-        setButtonIcon(pushButton_previous, pick(false, QStringLiteral("Previous_word")));
-        setButtonIcon(toolButton_findInDict, pick(false, QStringLiteral("Go_to_dict")));
-        setButtonIcon(pushButton_Mistake, pick(false, QStringLiteral("IForgot")));
+        updateRunControls();
     }
     setButtonIcon(toolButton1_openFiles, pick(!running, QStringLiteral("Open_files")));
     setFilterIcon();
@@ -563,14 +559,7 @@ void Vmain_form::updateActionStates()
 
 void Vmain_form::refreshStatusLine()
 {
-    QString text;
-    if (m_dict.cardCount() == 0)
-        text = QStringLiteral("Для начала работы откройте файл словаря или создайте словарь");
-    else if (m_currentTab == 1)
-        text = QStringLiteral("Работа со словарем");
-    else
-        text = QStringLiteral("Для начала работы нажмите \"Старт\"");
-    statusBar()->showMessage(text);
+    statusBar()->showMessage(composeStatusLine());
 }
 
 // ---------------------------------------------------------------- close
@@ -592,6 +581,8 @@ void Vmain_form::writeSettingsAtClose()
     writeAppearance(m_settings, m_appearance);
     m_filter.writeToIni(m_filterStore);
     writeSorting(m_settings, sortOptions());
+    if (m_runStartedOnce)
+        m_work.write(m_settings);
     writeHelpPage(m_settings, m_helpPage);
     m_filter.writeLessons(m_filterStore);
     m_settings.save(kSettingsFile);
@@ -600,8 +591,9 @@ void Vmain_form::writeSettingsAtClose()
 
 void Vmain_form::closeEvent(QCloseEvent *event)
 {
-    if (m_running) {
+    if (m_run.running) {
         event->ignore();
+        slot_start();
         return;
     }
     if (m_dict.changed && m_dict.cardCount() > 0 &&

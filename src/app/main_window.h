@@ -6,6 +6,9 @@
 #include "forms/main_form1.h"
 #include "model/card_table.h"
 #include "model/dictionary.h"
+#include "run/run_state.h"
+#include "run/sound_player.h"
+#include "run/work_settings.h"
 #include "settings/app_settings.h"
 #include "settings/ini_reader.h"
 
@@ -40,7 +43,15 @@ public:
     Interaction &interaction() { return *m_interaction; }
     const AppearanceSettings &appearance() const { return m_appearance; }
     TableSortOptions sortOptions() const;
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_run.running; }
+    RunState &runState() { return m_run; }
+    WorkSettings &workSettings() { return m_work; }
+    // Takes ownership; tests put a recording player here.
+    void setSoundPlayer(SoundPlayer *player);
+    SoundPlayer *soundPlayer() const { return m_sound.get(); }
+    QTimer &runTimer() { return m_runTimer; }
+    QTimer &voiceTimer() { return m_voiceTimer; }
+    QTimer &flashTimer() { return m_flashTimer; }
     bool joinAllowed() const { return m_joinAllowed; }
     int currentTab() const { return m_currentTab; }
     QString jumpKind() const { return m_jumpKind; }
@@ -84,6 +95,21 @@ public slots:
     void slot_close();
     void slot_join();
 
+    // ---- runs (main_window_run.cpp) ----
+    void slot_start();
+    void slot_continue();
+    void slot_make_mistake();
+    void slot_previous_word();
+    void slot_turn_off_word();
+    void slot_turn_on_all_words();
+    void slot_search_in_dict();
+    void slot_pause_resume();
+    void slot_timer_timeout();
+    void slot_timer_flash();
+    void slot_voice();
+    void slot_timered_voice();
+    // ---- end of runs ----
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -108,6 +134,20 @@ private:
     void reapplyFilterLessons();
     QString askSaveFileName(bool forbidExisting);
 
+    // ---- runs (main_window_run.cpp) ----
+    // Connects the learning tab's buttons and the three timers.
+    void setupRun();
+    // The learning tab's part of updateActionStates.
+    void updateRunControls();
+    // Keys of the run and of the sound buttons; true when consumed.
+    bool handleRunKey(QObject *watched, QKeyEvent *event);
+    // Mouse over and clicks on the question and answer panes.
+    bool handleRunPaneEvent(QObject *watched, QEvent *event);
+    QString composeStatusLine() const;
+    void beginRun();
+    void endRun();
+    // ---- end of runs ----
+
     std::unique_ptr<Interaction> m_interaction;
     FrameColors *m_frameColors;
     Dictionary m_dict;
@@ -127,8 +167,12 @@ private:
 
     int m_currentTab = 0;
     bool m_joinAllowed = false;
-    bool m_running = false;
+    // ---- runs (main_window_run.cpp) ----
+    RunState m_run;
+    WorkSettings m_work;
+    std::unique_ptr<SoundPlayer> m_sound;
     bool m_runStartedOnce = false;
+    // ---- end of runs ----
     bool m_firstDictionaryShow = true;
     bool m_fitting = false;
     QString m_lastSearchText;

@@ -24,7 +24,7 @@ void Vmain_form::reapplyFilterLessons()
 
 void Vmain_form::slot_addFile()
 {
-    if (m_running)
+    if (m_run.running)
         return;
     QString dir = readDictDir(m_settings);
     if (!dir.isEmpty() && !QFileInfo(dir).isDir())
@@ -79,7 +79,7 @@ void Vmain_form::slot_addFile()
 
 void Vmain_form::slot_save_all()
 {
-    if (m_running || !m_dict.changed || m_dict.cardCount() == 0 || m_dict.openFiles.empty())
+    if (m_run.running || !m_dict.changed || m_dict.cardCount() == 0 || m_dict.openFiles.empty())
         return;
     const QString question = m_dict.openFiles.size() == 1
                                  ? QStringLiteral("Сохранить изменения?")
@@ -224,8 +224,10 @@ void Vmain_form::slot_save_as()
 
 void Vmain_form::slot_close()
 {
-    if (m_running)
+    if (m_run.running) {
+        slot_start();
         return;
+    }
     if (m_dict.cardCount() == 0) {
         m_dict.openFiles.clear();
         updateActionStates();

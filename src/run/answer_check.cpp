@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 // Letters that make a form worth checking; Latin capitals through the
 // case-blind match.
@@ -11,8 +12,7 @@ const QRegularExpression &checkableLetter()
     static const QRegularExpression re(
         QStringLiteral("[ёйцукенгшщзхъфывапролджэячсмитьбюЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ"
                        "qwertyuiopasdfghjklzxcvbnm']"),
-        QRegularExpression::CaseInsensitiveOption |
-            QRegularExpression::UseUnicodePropertiesOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     return re;
 }
 
@@ -51,7 +51,8 @@ bool isWholeWordAt(const QString &text, qsizetype pos, qsizetype length)
 }
 
 // The cleaning loop: visit items from the first, restart whenever the list
-// shrinks or an item is split.
+// shrinks or an item is split. An item that lost an end character is visited
+// again at once, until it is clean.
 void cleanItems(QStringList &items)
 {
     qsizetype i = 0;
@@ -74,17 +75,15 @@ void cleanItems(QStringList &items)
                 i = 0;
                 continue;
             }
-            // Simplified again: "( a" must not leave " a", which no answer
-            // could match as a whole word.
-            items[i] = item.mid(1).simplified();
-            ++i;
+            // Looked at again rather than passed: "(hello)" must not stay
+            // "hello)", nor "( a" leave " a"; no answer could match those.
+            items[i] = item.mid(1);
             continue;
         }
         if (p == item.size() - 1) {
-            // "Comment allez-vous ?" must give "Comment allez-vous", not a
-            // trailing blank.
-            items[i] = item.left(p).simplified();
-            ++i;
+            // Looked at again too: "Comment allez-vous ?" must lose the
+            // blank before the mark.
+            items[i] = item.left(p);
             continue;
         }
         const QString before = item.left(p);

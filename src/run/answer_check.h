@@ -11,10 +11,11 @@
 //
 // How the main window uses them:
 //   question  text = runQuestionText(card, enRu, display); when
-//             canShowQuestion(text) show it, else warn RunText-style with
-//             emptyWordMessage(). In a Russian-to-foreign run with autocheck,
-//             autocheckPossible = hasAutocheckForm(card) (olive panes when false).
-//             A timed run then starts the card with timedCardSteps().
+//             canShowQuestion(text) show it, else warn with emptyWordMessage().
+//             In a Russian-to-foreign run with autocheck, autocheckPossible =
+//             hasAutocheckForm(card) (olive panes, uncheckableColor(), when
+//             false). A timed run then starts the card with timedCardSteps()
+//             steps of runTimerInterval(speed) ms; 0 steps = not timed.
 //   answer    text = runAnswerText(card, enRu, display); canShowAnswer(text)
 //             or emptyWordMessage(). In a Russian-to-foreign repetition run
 //             with autocheck, and unless the card is already marked as a

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <utility>
 
-namespace {
+namespace
+{
 
 // The four counters of the run's direction.
 struct Counters {
@@ -31,7 +32,10 @@ int boundedRandom(const RunState::RandomSource &random)
 
 } // namespace
 
-RunState::RunState() : m_engine(std::random_device{}()) {}
+RunState::RunState()
+    : m_engine(std::uint32_t(std::chrono::system_clock::now().time_since_epoch().count()))
+{
+}
 
 void RunState::setRandomSource(RandomSource source)
 {
@@ -75,8 +79,7 @@ FillResult RunState::fillLists(Dictionary &dict, const WorkSettings &settings)
     goingBack = false;
     m_training = settings.training;
     m_enRu = settings.en_ru;
-    m_engine.seed(std::uint32_t(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    m_engine.seed(std::uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
 
     FillResult result;
     if (m_training) {
@@ -193,8 +196,8 @@ void RunState::markChoice(Dictionary &dict, int numRightLearn, ChooseOutcome &ou
     if (m_training)
         return;
     const Card *card = dict.cardById(m_due[m_currentIndex]);
-    outcome.offButton = card && card->runMark < numRightLearn ? OffButtonPaint::Alert
-                                                               : OffButtonPaint::Normal;
+    outcome.offButton =
+        card && card->runMark < numRightLearn ? OffButtonPaint::Alert : OffButtonPaint::Normal;
 }
 
 ChooseOutcome RunState::chooseNextCard(Dictionary &dict, int numRightLearn)
@@ -427,7 +430,8 @@ QString runStatusLine(const RunState &run, const WorkSettings &settings, bool di
     return s;
 }
 
-namespace RunText {
+namespace RunText
+{
 
 QString noCard()
 {

@@ -220,7 +220,8 @@ inline QColor offButtonAlertColor()
 }
 
 // The run's message texts, exact as the user sees them.
-namespace RunText {
+namespace RunText
+{
 QString noCard();
 QString allCardsOff();
 QString allCardsAlreadyOn();

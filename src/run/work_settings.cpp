@@ -4,7 +4,8 @@
 
 #include <climits>
 
-namespace {
+namespace
+{
 const QString kTraining = QStringLiteral("WORK_SETTINGS:training");
 const QString kUseFilter = QStringLiteral("WORK_SETTINGS:use_filter");
 const QString kByTime = QStringLiteral("WORK_SETTINGS:by_time");

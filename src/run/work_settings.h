@@ -11,14 +11,14 @@ class iniReader;
 // Field names follow the ini keys on purpose, so the dialog, the file and
 // the code read the same.
 struct WorkSettings {
-    bool training = true;       // true: repetition run; false: learning run of `lesson`
-    bool use_filter = false;    // repetition run over the cards passing the filter only
-    bool by_time = false;       // timed run
-    QString lesson;             // the lesson of a learning run; empty otherwise
-    bool en_ru = false;         // true: foreign to Russian; false: Russian to foreign
-    bool use_autocheck = true;  // check the typed answer (Russian to foreign only)
-    int speed = 50;             // timer unit: the run timer ticks every 5 * speed ms
-    bool use_archive = false;   // a repetition run includes archived cards
+    bool training = true;      // true: repetition run; false: learning run of `lesson`
+    bool use_filter = false;   // repetition run over the cards passing the filter only
+    bool by_time = false;      // timed run
+    QString lesson;            // the lesson of a learning run; empty otherwise
+    bool en_ru = false;        // true: foreign to Russian; false: Russian to foreign
+    bool use_autocheck = true; // check the typed answer (Russian to foreign only)
+    int speed = 50;            // timer unit: the run timer ticks every 5 * speed ms
+    bool use_archive = false;  // a repetition run includes archived cards
 
     // A learning run admits none of filter, timing, autocheck and archive,
     // and needs a lesson. The start dialog takes its values from the settings
