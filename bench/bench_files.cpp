@@ -16,16 +16,25 @@
 #include <cstdlib>
 
 // Peak memory is per process, so each parse runs in a child of its own (this
-// program started again with a hidden argument); nothing measured earlier in
-// the run counts toward it.
+// program started again with a hidden argument); nothing done earlier in the
+// run counts toward it.
 
 namespace {
 
 const QString kOpenOnly = QStringLiteral("--open-only");
 const QString kDomOnly = QStringLiteral("--dom-only");
 
+// The high-water mark of this process image. getrusage's ru_maxrss would not
+// do: Linux carries it over exec, so the child would inherit the peak of the
+// parent it was forked from.
 long peakKb()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;

@@ -50,18 +50,38 @@ private slots:
         QTest::addColumn<bool>("byLessons");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("no options: letters only")
-            << false << false
-            << QStringList{"#1 ...", "C:A", "#2 apple", "#3 Avocado", "C:B", "#4 beta", "C:N", "#5 new"};
+            << false << false << QStringList{"#1 ...", "C:A",     "#2 apple", "#3 Avocado",
+                                             "C:B",    "#4 beta", "C:N",      "#5 new"};
         QTest::newRow("by files: new cards first")
             << true << false
-            << QStringList{"F:Карточки ещё не сохранены в файл", "C:N", "#1 new",
-                           "F:/a.xml", "#2 ...", "C:A", "#3 apple", "#4 Avocado",
-                           "F:/b.xml", "C:B", "#5 beta"};
-        QTest::newRow("files and lessons")
-            << true << true
-            << QStringList{"F:Карточки ещё не сохранены в файл", "L:L1", "C:N", "#1 new",
-                           "F:/a.xml", "L:L1", "#2 ...", "C:A", "#3 apple", "L:L2", "C:A",
-                           "#4 Avocado", "F:/b.xml", "L:L2", "C:B", "#5 beta"};
+            << QStringList{"F:Карточки ещё не сохранены в файл",
+                           "C:N",
+                           "#1 new",
+                           "F:/a.xml",
+                           "#2 ...",
+                           "C:A",
+                           "#3 apple",
+                           "#4 Avocado",
+                           "F:/b.xml",
+                           "C:B",
+                           "#5 beta"};
+        QTest::newRow("files and lessons") << true << true
+                                           << QStringList{"F:Карточки ещё не сохранены в файл",
+                                                          "L:L1",
+                                                          "C:N",
+                                                          "#1 new",
+                                                          "F:/a.xml",
+                                                          "L:L1",
+                                                          "#2 ...",
+                                                          "C:A",
+                                                          "#3 apple",
+                                                          "L:L2",
+                                                          "C:A",
+                                                          "#4 Avocado",
+                                                          "F:/b.xml",
+                                                          "L:L2",
+                                                          "C:B",
+                                                          "#5 beta"};
     }
     void grouping()
     {

@@ -12,7 +12,8 @@
 #include <climits>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const QString kPath = QStringLiteral("/d/слова.xml");
 
@@ -30,8 +31,12 @@ QString doc(const QString &body)
 
 StringSet categories()
 {
-    return {QStringLiteral("Еда"),     QStringLiteral("Дом"),    QStringLiteral("Город"),
-            QStringLiteral("Общение"), QStringLiteral("Прочие"), QStringLiteral("<Кухня & \"бар\">"),
+    return {QStringLiteral("Еда"),
+            QStringLiteral("Дом"),
+            QStringLiteral("Город"),
+            QStringLiteral("Общение"),
+            QStringLiteral("Прочие"),
+            QStringLiteral("<Кухня & \"бар\">"),
             QStringLiteral("Два\nряда\tи\r😀")};
 }
 
@@ -71,8 +76,8 @@ QList<Card> smallDictionary()
     house.nPER = 2, house.pER = 4, house.rER = 1, house.aER = 3, house.aRE = 2;
     house.soundPath = QStringLiteral("house.wav");
 
-    Card say = card(QStringLiteral("Урок 1"), QStringLiteral("say \"hi\""),
-                    QStringLiteral("Общение"));
+    Card say =
+        card(QStringLiteral("Урок 1"), QStringLiteral("say \"hi\""), QStringLiteral("Общение"));
     say.foreignWords[0].transcription = QStringLiteral("[seɪ]");
     say.translations.append(
         {{{{QStringLiteral("сказать \"привет\""), QString()}}}, QStringLiteral("S")});
@@ -179,10 +184,12 @@ void TestDictionaryFile::programErrors()
              QStringLiteral("Ошибка программы\nВ функцию сохранения передано пустое имя файла"));
     QList<Card> none;
     QTemporaryDir dir;
-    const WriteOutcome w = writeDictionaryFile(none, dir.filePath(QStringLiteral("a.xml")), nullptr);
+    const WriteOutcome w =
+        writeDictionaryFile(none, dir.filePath(QStringLiteral("a.xml")), nullptr);
     QVERIFY(!w.ok);
-    QCOMPARE(w.message, QStringLiteral(
-                            "Ошибка программы\nВ функцию сохранения передан пустой контейнер карточек"));
+    QCOMPARE(
+        w.message,
+        QStringLiteral("Ошибка программы\nВ функцию сохранения передан пустой контейнер карточек"));
 }
 
 void TestDictionaryFile::unreadableCardsRefused_data()
@@ -193,12 +200,12 @@ void TestDictionaryFile::unreadableCardsRefused_data()
     const QString noLesson = QStringLiteral("» не указан урок");
     QTest::newRow("empty lesson") << QString() << QString() << noLesson;
     QTest::newRow("blank lesson") << QStringLiteral(" \t\n") << QString() << noLesson;
-    QTest::newRow("control character") << QStringLiteral("Б") << QStringLiteral("a\x01")
-                                       << QStringLiteral("(код U+0001)");
+    QTest::newRow("control character")
+        << QStringLiteral("Б") << QStringLiteral("a\x01") << QStringLiteral("(код U+0001)");
     QTest::newRow("form feed") << QStringLiteral("Б") << QStringLiteral("\x0c")
                                << QStringLiteral("(код U+000C)");
-    QTest::newRow("lone surrogate") << QStringLiteral("Б") << QString(QChar(0xD83D))
-                                    << QStringLiteral("(код U+D83D)");
+    QTest::newRow("lone surrogate")
+        << QStringLiteral("Б") << QString(QChar(0xD83D)) << QStringLiteral("(код U+D83D)");
     QTest::newRow("U+FFFF") << QStringLiteral("Б") << QString(QChar(0xFFFF))
                             << QStringLiteral("(код U+FFFF)");
 }
@@ -316,12 +323,12 @@ void TestDictionaryFile::backupOncePerRun()
 void TestDictionaryFile::hostileRoundTrip()
 {
     const QStringList pieces = {
-        QStringLiteral("\""),  QStringLiteral("&"),       QStringLiteral("<"),
-        QStringLiteral(">"),   QStringLiteral("\n"),      QStringLiteral("\r"),
-        QStringLiteral("\r\n"), QStringLiteral("\t"),     QStringLiteral(" "),
-        QStringLiteral("'"),   QStringLiteral("ёЖ"),      QStringLiteral("😀"),
-        QStringLiteral("]]>"), QStringLiteral("&amp;"),   QStringLiteral("&#10;"),
-        QStringLiteral("%1"),  QStringLiteral("word"),    QStringLiteral(";")};
+        QStringLiteral("\""),   QStringLiteral("&"),     QStringLiteral("<"),
+        QStringLiteral(">"),    QStringLiteral("\n"),    QStringLiteral("\r"),
+        QStringLiteral("\r\n"), QStringLiteral("\t"),    QStringLiteral(" "),
+        QStringLiteral("'"),    QStringLiteral("ёЖ"),    QStringLiteral("😀"),
+        QStringLiteral("]]>"),  QStringLiteral("&amp;"), QStringLiteral("&#10;"),
+        QStringLiteral("%1"),   QStringLiteral("word"),  QStringLiteral(";")};
     const QStringList codes = {QStringLiteral("N"), QStringLiteral("Применено"),
                                QStringLiteral("*"), QStringLiteral("SS")};
     const StringSet cats = categories();
@@ -404,10 +411,10 @@ void TestDictionaryFile::warnings_data()
     QTest::newRow("not a lesson") << "<x/>" + lesson(kCard)
                                   << QStringList{s + "Встречен не элемент <lesson>"} << 1;
     QTest::newRow("lesson without n: one warning, rest skipped")
-        << "<lesson>" + kCard + "<x/>" + kCard + "</lesson>" + lesson(kCard)
-        << QStringList{noName} << 1;
-    QTest::newRow("blank n") << "<lesson n=\" \t \">" + kCard + "</lesson>"
-                             << QStringList{noName} << 0;
+        << "<lesson>" + kCard + "<x/>" + kCard + "</lesson>" + lesson(kCard) << QStringList{noName}
+        << 1;
+    QTest::newRow("blank n") << "<lesson n=\" \t \">" + kCard + "</lesson>" << QStringList{noName}
+                             << 0;
     QTest::newRow("nameless lesson without children") << "<lesson/>" << QStringList{} << 0;
     QTest::newRow("not a w") << lesson("<x/>" + kCard)
                              << QStringList{s + "Внутри элемента <lesson> встречен не элемент <w>"}
@@ -420,8 +427,10 @@ void TestDictionaryFile::warnings_data()
         << w("<f><x/><fw w=\"a\"/></f>" + c)
         << QStringList{f + "Внутри элемента <f> встречен неизвестный элемент <x>"} << 1;
     QTest::newRow("unknown codes, section not looked into")
-        << w(fw + "<r><rw c=\"n\"><ss><x/></ss></rw><rw><ss/></rw><rw c=\"[N]\"/>"
-                  "<rw c=\"N\"><ss><wv w=\"дом\"/></ss></rw></r>" + c)
+        << w(fw +
+             "<r><rw c=\"n\"><ss><x/></ss></rw><rw><ss/></rw><rw c=\"[N]\"/>"
+             "<rw c=\"N\"><ss><wv w=\"дом\"/></ss></rw></r>" +
+             c)
         << QStringList{code("n"), code(""), code("[N]")} << 1;
     QTest::newRow("unknown in r, rw, ss")
         << w(fw + "<r><x/><rw c=\"N\"><y/><ss><z/><wv w=\"дом\"/></ss></rw></r>" + c)
@@ -435,10 +444,10 @@ void TestDictionaryFile::warnings_data()
     QTest::newRow("unknown and empty categories")
         << w(fw + "<c n=\"Еда;Кот;; Дом;Дом\"/>") << QStringList{cat("Кот"), cat(""), cat(" Дом")}
         << 1;
-    QTest::newRow("categories all unknown") << w(fw + "<c n=\"Кот;\"/>")
-                                            << QStringList{cat("Кот")} << 0;
-    QTest::newRow("no closing semicolon: silent drop") << w(fw + "<c n=\"Еда\"/>") << QStringList{}
-                                                       << 0;
+    QTest::newRow("categories all unknown")
+        << w(fw + "<c n=\"Кот;\"/>") << QStringList{cat("Кот")} << 0;
+    QTest::newRow("no closing semicolon: silent drop")
+        << w(fw + "<c n=\"Еда\"/>") << QStringList{} << 0;
     QTest::newRow("document order across levels")
         << "<x/>" + w("<f><y/></f><z/><c n=\"Кот;\"/>")
         << QStringList{s + "Встречен не элемент <lesson>",
@@ -468,9 +477,11 @@ void TestDictionaryFile::refusedFile_data()
         << "<words><x/><lesson n=\"L\">" + kCard + "</words>"
         << parse + "Opening and ending tag mismatch.\nСтрока: 1\nСимвол: " +
                QString::number(33 + kCard.size());
-    QTest::newRow("empty") << QString() << parse + "Premature end of document.\nСтрока: 1\nСимвол: 0";
-    QTest::newRow("extra content") << "<words/>\r\n<words/>"
-                                   << parse + "Extra content at end of document.\nСтрока: 2\nСимвол: 8";
+    QTest::newRow("empty") << QString()
+                           << parse + "Premature end of document.\nСтрока: 1\nСимвол: 0";
+    QTest::newRow("extra content")
+        << "<words/>\r\n<words/>"
+        << parse + "Extra content at end of document.\nСтрока: 2\nСимвол: 8";
     QTest::newRow("wrong root")
         << "<lessons><lesson n=\"L\">" + kCard + "</lesson></lessons>"
         << QStringLiteral("Ошибка разбора структуры файла\nP\nКорневой элемент не имеет имя words");
@@ -494,15 +505,16 @@ void TestDictionaryFile::numbers_data()
     QTest::addColumn<QString>("attrs");
     QTest::addColumn<QList<int>>("expected"); // nPER pER rER aER nPRE pRE rRE aRE nAr
     QTest::newRow("missing") << "" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 1};
-    QTest::newRow("all distinct")
-        << "nPER=\"2\" pER=\"5\" rER=\"7\" aER=\"8\" nPRE=\"3\" pRE=\"6\" rRE=\"9\" aRE=\"10\" nAr=\"1\""
-        << QList<int>{2, 5, 7, 8, 3, 6, 9, 10, 1};
-    QTest::newRow("p follows n") << "nPER=\"3\" nPRE=\"4\"" << QList<int>{3, 3, 0, 0, 4, 4, 0, 0, 1};
-    QTest::newRow("bad p follows n") << "nPER=\"3\" pER=\"x\" nPRE=\"4\" pRE=\"\""
-                                     << QList<int>{3, 3, 0, 0, 4, 4, 0, 0, 1};
+    QTest::newRow("all distinct") << "nPER=\"2\" pER=\"5\" rER=\"7\" aER=\"8\" nPRE=\"3\" "
+                                     "pRE=\"6\" rRE=\"9\" aRE=\"10\" nAr=\"1\""
+                                  << QList<int>{2, 5, 7, 8, 3, 6, 9, 10, 1};
+    QTest::newRow("p follows n") << "nPER=\"3\" nPRE=\"4\""
+                                 << QList<int>{3, 3, 0, 0, 4, 4, 0, 0, 1};
+    QTest::newRow("bad p follows n")
+        << "nPER=\"3\" pER=\"x\" nPRE=\"4\" pRE=\"\"" << QList<int>{3, 3, 0, 0, 4, 4, 0, 0, 1};
     QTest::newRow("bad n") << "nPER=\"x\" pER=\"2\"" << QList<int>{1, 2, 0, 0, 1, 1, 0, 0, 1};
-    QTest::newRow("negative, overflow") << "rER=\"-3\" aER=\"99999999999\""
-                                        << QList<int>{1, 1, -3, 0, 1, 1, 0, 0, 1};
+    QTest::newRow("negative, overflow")
+        << "rER=\"-3\" aER=\"99999999999\"" << QList<int>{1, 1, -3, 0, 1, 1, 0, 0, 1};
     QTest::newRow("archived") << "nAr=\"0\"" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 0};
     QTest::newRow("nAr not a number") << "nAr=\"no\"" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 1};
     QTest::newRow("nAr other number") << "nAr=\"-2\"" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 1};
@@ -542,7 +554,8 @@ void TestDictionaryFile::elementRules()
     QCOMPARE(r.cards.size(), 2);
     const Card &c = r.cards[0];
     QCOMPARE(c.lesson, QStringLiteral("Урок один"));
-    QCOMPARE(c.foreignWords, (QList<ForeignWord>{{"t", "", true}, {"T", "", false}, {"m", "", false}}));
+    QCOMPARE(c.foreignWords,
+             (QList<ForeignWord>{{"t", "", true}, {"T", "", false}, {"m", "", false}}));
     QCOMPARE(c.translations.size(), 1);
     QCOMPARE(c.translations[0].code, QStringLiteral("V"));
     QCOMPARE(c.translations[0].groups,
@@ -605,7 +618,8 @@ void TestDictionaryFile::encodings_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("readable");
-    const QString text = doc("<lesson n=\"L\"><w><f><fw w=\"дом😀\"/></f><c n=\"Еда;\"/></w></lesson>");
+    const QString text =
+        doc("<lesson n=\"L\"><w><f><fw w=\"дом😀\"/></f><c n=\"Еда;\"/></w></lesson>");
     auto enc = [&](QStringConverter::Encoding e, bool bom) -> QByteArray {
         return QStringEncoder(e, bom ? QStringConverter::Flag::WriteBom
                                      : QStringConverter::Flag::Default)
@@ -613,8 +627,10 @@ void TestDictionaryFile::encodings_data()
     };
     QTest::newRow("UTF-16 LE") << QByteArray(enc(QStringConverter::Utf16LE, true)) << true;
     QTest::newRow("UTF-16 BE") << QByteArray(enc(QStringConverter::Utf16BE, true)) << true;
-    QTest::newRow("UTF-16 LE, no mark") << QByteArray(enc(QStringConverter::Utf16LE, false)) << true;
-    QTest::newRow("UTF-16 BE, no mark") << QByteArray(enc(QStringConverter::Utf16BE, false)) << true;
+    QTest::newRow("UTF-16 LE, no mark")
+        << QByteArray(enc(QStringConverter::Utf16LE, false)) << true;
+    QTest::newRow("UTF-16 BE, no mark")
+        << QByteArray(enc(QStringConverter::Utf16BE, false)) << true;
     QTest::newRow("UTF-8 with mark") << QByteArray(enc(QStringConverter::Utf8, true)) << true;
     QTest::newRow("UTF-8") << QByteArray(enc(QStringConverter::Utf8, false)) << true;
     QByteArray cp1251 = QStringEncoder("windows-1251").encode(text.left(text.indexOf("дом")));

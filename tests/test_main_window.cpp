@@ -49,8 +49,9 @@ class TestMainWindow : public QObject
     {
         QStringList out;
         for (QAction *a : m->actions())
-            out << (a->isSeparator() ? QStringLiteral("-")
-                                     : a->text() + (a->font().bold() ? QStringLiteral("*") : QString()));
+            out << (a->isSeparator()
+                        ? QStringLiteral("-")
+                        : a->text() + (a->font().bold() ? QStringLiteral("*") : QString()));
         return out;
     }
 
@@ -85,7 +86,8 @@ private slots:
                  QStringLiteral("Иностранные слова"));
         QCOMPARE(w->tableModel()->rowCount(), 0);
         QCOMPARE(Vmain_form::iconFileOf(w->toolButton7), QStringLiteral("Check.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_pause_start), QStringLiteral("16_16_play.png"));
+        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_pause_start),
+                 QStringLiteral("16_16_play.png"));
         QCOMPARE(w->statusBar()->currentMessage(),
                  QStringLiteral("Для начала работы откройте файл словаря или создайте словарь"));
     }
@@ -100,10 +102,10 @@ private slots:
         }
         iniReader ini;
         QVERIFY(ini.load("settings.ini"));
-        const QStringList keys = {"WORDS_CATEGORY:categs", "MAIN_FORM:topX", "MAIN_FORM:splitter3Size1",
-                                  "SETTINGS_FONT:font_family", "SETTINGS_FONT:bckg_cont_b",
-                                  "ANOTHER_SETTINGS:num_right_learn", "SORTING:by_foreign",
-                                  "HELP_PAGE:current"};
+        const QStringList keys = {"WORDS_CATEGORY:categs",     "MAIN_FORM:topX",
+                                  "MAIN_FORM:splitter3Size1",  "SETTINGS_FONT:font_family",
+                                  "SETTINGS_FONT:bckg_cont_b", "ANOTHER_SETTINGS:num_right_learn",
+                                  "SORTING:by_foreign",        "HELP_PAGE:current"};
         for (const QString &k : keys)
             QVERIFY2(ini.readEntry(k, "--") != "--", qPrintable(k));
         QCOMPARE(ini.readEntry("MAIN_FORM:topX"), QStringLiteral("40"));
@@ -182,7 +184,8 @@ private slots:
         QCOMPARE(m->data(m->index(0, 0)).toString(), QStringLiteral("/d/a.xml"));
         QCOMPARE(m->data(m->index(2, 0)).toString(), QStringLiteral("cat\t[cat]"));
         QCOMPARE(m->data(m->index(2, 1)).toString(), QStringLiteral("[N] кошка"));
-        QCOMPARE(m->data(m->index(4, DictionaryTableModel::NumberColumn)).toString(), QStringLiteral("2"));
+        QCOMPARE(m->data(m->index(4, DictionaryTableModel::NumberColumn)).toString(),
+                 QStringLiteral("2"));
         QVERIFY(w->table3->isFirstColumnSpanned(0, QModelIndex()));
         QVERIFY(!w->table3->isFirstColumnSpanned(2, QModelIndex()));
         QCOMPARE(w->cardRowCount(), 3);
@@ -196,28 +199,34 @@ private slots:
         w->tabWidget2->setCurrentIndex(1);
         fill(*w);
         w->updateActionStates();
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton9_editWord), QStringLiteral("Card_edit_disabled.png"));
+        QCOMPARE(Vmain_form::iconFileOf(w->toolButton9_editWord),
+                 QStringLiteral("Card_edit_disabled.png"));
         QCOMPARE(Vmain_form::iconFileOf(w->toolButton10_findWord), QStringLiteral("Card_find.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton5_joinFiles), QStringLiteral("Join_files.png"));
+        QCOMPARE(Vmain_form::iconFileOf(w->toolButton5_joinFiles),
+                 QStringLiteral("Join_files.png"));
         QVERIFY(w->joinAllowed());
         QCOMPARE(Vmain_form::iconFileOf(w->toolButton2_saveOneFile),
                  QStringLiteral("Save_one_file_disabled.png"));
         w->selectTableRow(w->rowOfCard(2)); // dog, with a sound
         QCOMPARE(Vmain_form::iconFileOf(w->toolButton9_editWord), QStringLiteral("Card_edit.png"));
         QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice2), QStringLiteral("Voice_small.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_toArchive), QStringLiteral("Add_to_archive.png"));
+        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_toArchive),
+                 QStringLiteral("Add_to_archive.png"));
         w->slot_add_to_archive();
         QVERIFY(!w->dictionary().cardById(2)->nAr);
         QVERIFY(w->dictionary().changed);
         QCOMPARE(Vmain_form::iconFileOf(w->toolButton_toArchive),
                  QStringLiteral("Add_to_archive_disabled.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton2_saveOneFile), QStringLiteral("Save_one_file.png"));
+        QCOMPARE(Vmain_form::iconFileOf(w->toolButton2_saveOneFile),
+                 QStringLiteral("Save_one_file.png"));
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Работа со словарем"));
         // The start button is live only on the learning tab.
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton11_start), QStringLiteral("Turn_on_disabled.png"));
+        QCOMPARE(Vmain_form::iconFileOf(w->toolButton11_start),
+                 QStringLiteral("Turn_on_disabled.png"));
         w->tabWidget2->setCurrentIndex(0);
         QCOMPARE(Vmain_form::iconFileOf(w->toolButton11_start), QStringLiteral("Turn_on.png"));
-        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Для начала работы нажмите \"Старт\""));
+        QCOMPARE(w->statusBar()->currentMessage(),
+                 QStringLiteral("Для начала работы нажмите \"Старт\""));
     }
 
     void contextMenuByRow()
@@ -229,8 +238,8 @@ private slots:
         fill(*w);
         std::unique_ptr<QMenu> onCard(w->buildContextMenu(w->rowOfCard(1)));
         QCOMPARE(menuTexts(onCard.get()),
-                 (QStringList{"Редактировать (F2)*", "Удалить (Del)", "Добавить", "Добавить (копия)",
-                              "-", "Обновить (Ctrl+O)", "Инфо (F1)"}));
+                 (QStringList{"Редактировать (F2)*", "Удалить (Del)", "Добавить",
+                              "Добавить (копия)", "-", "Обновить (Ctrl+O)", "Инфо (F1)"}));
         std::unique_ptr<QMenu> onHeader(w->buildContextMenu(0));
         QCOMPARE(menuTexts(onHeader.get()), QStringList{"Обновить (Ctrl+O)"});
     }

@@ -11,11 +11,13 @@ class TestMarkup : public QObject
         Card c;
         TranslationSection n;
         n.code = QStringLiteral("N");
-        n.groups.append({{QStringLiteral("кот"), QString()}, {QStringLiteral("кошка"), QStringLiteral("разг.")}});
+        n.groups.append({{QStringLiteral("кот"), QString()},
+                         {QStringLiteral("кошка"), QStringLiteral("разг.")}});
         TranslationSection v;
         v.code = QStringLiteral("V");
         v.groups.append({{QStringLiteral("ловить"), QString()}});
-        v.groups.append({{QStringLiteral("бить"), QString()}, {QStringLiteral("хлестать"), QString()}});
+        v.groups.append(
+            {{QStringLiteral("бить"), QString()}, {QStringLiteral("хлестать"), QString()}});
         c.translations = {n, v};
         return c;
     }
@@ -58,12 +60,16 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("letter");
         QTest::newRow("blanks then yo") << QStringLiteral("  ёлка") << QStringLiteral("Ё");
-        QTest::newRow("dots only") << "..." << "";
-        QTest::newRow("digit") << "7up" << "7";
-        QTest::newRow("latin") << "(the) cat" << "T";
+        QTest::newRow("dots only") << "..."
+                                   << "";
+        QTest::newRow("digit") << "7up"
+                               << "7";
+        QTest::newRow("latin") << "(the) cat"
+                               << "T";
         QTest::newRow("accented latin skipped") << QStringLiteral("étude") << "T";
         QTest::newRow("ukrainian i skipped") << QStringLiteral("їжак") << QStringLiteral("Ж");
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void firstLetter()
     {
@@ -85,7 +91,8 @@ private slots:
     void tableRendering()
     {
         const RenderedText r = translationText(twoSectionCard());
-        QCOMPARE(r.text, QStringLiteral("[N] кот,\nкошка (разг.)\n[V] 1. ловить\n2. бить,\nхлестать\n"));
+        QCOMPARE(r.text,
+                 QStringLiteral("[N] кот,\nкошка (разг.)\n[V] 1. ловить\n2. бить,\nхлестать\n"));
         QCOMPARE(r.lineCount, 5);
     }
 
@@ -97,9 +104,11 @@ private slots:
         QTest::newRow("both off") << false << false
                                   << QStringLiteral("кот, кошка (разг.)\nловить\nбить, хлестать\n");
         QTest::newRow("codes") << true << false
-                               << QStringLiteral("[N] кот, кошка (разг.)\n[V] ловить\nбить, хлестать\n");
-        QTest::newRow("both on") << true << true
-                                 << QStringLiteral("[N] кот, кошка (разг.)\n[V] 1. ловить\n2. бить, хлестать\n");
+                               << QStringLiteral(
+                                      "[N] кот, кошка (разг.)\n[V] ловить\nбить, хлестать\n");
+        QTest::newRow("both on")
+            << true << true
+            << QStringLiteral("[N] кот, кошка (разг.)\n[V] 1. ловить\n2. бить, хлестать\n");
     }
     void runRendering()
     {

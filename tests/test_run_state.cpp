@@ -4,57 +4,55 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 
 namespace
 {
 
-Card makeCard(const QString &word, int n = 1, int p = 1, int r = 0, int a = 0)
+Card makeCard(int n = 1, int p = 1, int r = 0, int a = 0)
 {
     Card c;
-    c.foreignWords.append(ForeignWord{word, QString(), false});
     c.lesson = QStringLiteral("L1");
-    c.nPRE = n;
-    c.pRE = p;
-    c.rRE = r;
-    c.aRE = a;
+    c.nPRE = n, c.pRE = p, c.rRE = r, c.aRE = a;
     return c;
 }
 
-// Plays back the given values, then keeps returning the last one.
-RunState::RandomSource sequence(QList<int> values)
+// Plays the values back, then repeats the last one.
+RunState::RandomSource sequence(L values)
 {
-    auto queue = std::make_shared<QList<int>>(std::move(values));
-    return [queue] {
-        const int v = queue->first();
-        if (queue->size() > 1)
-            queue->removeFirst();
-        return v;
-    };
+    auto q = std::make_shared<L>(std::move(values));
+    return [q] { return q->size() > 1 ? q->takeFirst() : q->first(); };
 }
 
-WorkSettings repetition(bool enRu = false)
+WorkSettings settings(bool training, bool enRu = false)
 {
     WorkSettings ws;
-    ws.training = true;
+    ws.training = training;
     ws.en_ru = enRu;
+    ws.lesson = training ? QString() : QStringLiteral("L1");
     return ws;
 }
 
-WorkSettings learning(const QString &lesson = QStringLiteral("L1"))
-{
+struct Run {
+    Dictionary dict;
+    RunState run;
+    explicit Run(int cards, bool training = true)
+    {
+        for (int i = 0; i < cards; ++i)
+            dict.addCard(makeCard());
+        run.setRandomSource(sequence({0}));
+        ws = settings(training);
+    }
     WorkSettings ws;
-    ws.training = false;
-    ws.lesson = lesson;
-    ws.use_autocheck = false;
-    return ws;
-}
-
-void begin(RunState &run, Dictionary &dict, const WorkSettings &ws)
-{
-    run.fillLists(dict, ws);
-    run.startRunning(dict);
-}
+    void start()
+    {
+        run.fillLists(dict, ws);
+        run.startRunning(dict);
+    }
+    ChooseOutcome next(int numRightLearn = 3) { return run.chooseNextCard(dict, numRightLearn); }
+    int id() const { return run.currentCardId(); }
+};
 
 } // namespace
 
@@ -63,745 +61,362 @@ class TestRunState : public QObject
     Q_OBJECT
 
 private slots:
-    void fillRepetition_data();
-    void fillRepetition();
-    void fillLearning();
-    void startVerdict_data();
-    void startVerdict();
+    void fill_data();
+    void fill();
     void accounting_data();
     void accounting();
     void raisedPriorityComesDown();
-    void showingsPerCycleFollowPriority();
-    void newCycleResetsRepetitions();
-    void cardOutOfCycleWaitsForTheRest();
-    void recentListAndGoingBack();
-    void goingBackToDoneCardMovesItToDue();
-    void goingBackOverTurnedOffCardDraws();
+    void showingsFollowPriorityAndCyclesRestart();
+    void goingBack();
     void turningOffAndOn();
-    void turningOffLastDueCardStartsNewCycle();
-    void learningMarksAndMistakes();
+    void learningMarks();
     void drawPosition_data();
     void drawPosition();
-    void drawReachesWholeLargeList();
     void listsSurviveResortAndNewCards();
-    void staleFlagsClearedAtStart();
-    void addToArchive_data();
-    void addToArchive();
-    void resetDictionaryState();
-    void statusLine_data();
+    void resetAndArchive();
     void statusLine();
 };
 
-void TestRunState::fillRepetition_data()
+void TestRunState::fill_data()
 {
-    QTest::addColumn<bool>("useArchive");
-    QTest::addColumn<bool>("useFilter");
-    QTest::addColumn<bool>("enRu");
-    QTest::addColumn<QList<int>>("due");
-    QTest::addColumn<QList<int>>("done");
+    QTest::addColumn<WorkSettings>("ws");
+    QTest::addColumn<L>("due");
+    QTest::addColumn<L>("done");
 
-    // Cards: 1 plain; 2 archived; 3 outside the filter; 4 finished its
-    // cycle ру-ин only; 5 finished ин-ру only.
-    QTest::newRow("plain") << false << false << false << QList<int>{1, 3, 5} << QList<int>{4};
-    QTest::newRow("archive") << true << false << false << QList<int>{1, 2, 3, 5} << QList<int>{4};
-    QTest::newRow("filter") << false << true << false << QList<int>{1, 5} << QList<int>{4};
-    QTest::newRow("foreign to Russian")
-        << false << false << true << QList<int>{1, 3, 4} << QList<int>{5};
+    // 1 plain, 2 archived, 3 outside the filter, 4 done ру-ин, 5 done ин-ру,
+    // 6 of lesson "l1" (lessons match exactly).
+    WorkSettings ws = settings(true);
+    QTest::newRow("plain") << ws << L{1, 3, 5, 6} << L{4};
+    ws = settings(true, true);
+    ws.use_filter = ws.use_archive = true;
+    QTest::newRow("filter, archive, ин-ру") << ws << L{1, 2, 4, 6} << L{5};
+    QTest::newRow("learning") << settings(false) << L{1, 3, 4, 5} << L{};
 }
 
-void TestRunState::fillRepetition()
+void TestRunState::fill()
 {
-    QFETCH(bool, useArchive);
-    QFETCH(bool, useFilter);
-    QFETCH(bool, enRu);
-    QFETCH(QList<int>, due);
-    QFETCH(QList<int>, done);
-
-    Dictionary dict;
-    for (int i = 1; i <= 5; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    dict.cardById(2)->nAr = false;
-    dict.cardById(3)->inFilter = false;
-    dict.cardById(4)->rRE = 1;
-    dict.cardById(5)->rER = 3;
-    dict.cardById(5)->pER = 3;
-
-    WorkSettings ws = repetition(enRu);
-    ws.use_archive = useArchive;
-    ws.use_filter = useFilter;
-    RunState run;
-    const FillResult fill = run.fillLists(dict, ws);
-    QCOMPARE(run.dueCards(), due);
-    QCOMPARE(run.doneCards(), done);
-    QCOMPARE(fill.count, int(due.size() + done.size()));
-    QVERIFY(!fill.archivedInLesson);
-}
-
-void TestRunState::fillLearning()
-{
-    Dictionary dict;
-    dict.addCard(makeCard(QStringLiteral("a")));
-    dict.addCard(makeCard(QStringLiteral("b")));
-    dict.addCard(makeCard(QStringLiteral("c")));
-    dict.addCard(makeCard(QStringLiteral("d")));
-    dict.cardById(1)->runMark = 7;
-    dict.cardById(2)->nAr = false;
-    dict.cardById(3)->lesson = QStringLiteral("l1"); // lessons match exactly
-    dict.cardById(4)->rRE = 5;                       // priorities play no part
-
-    RunState run;
-    const FillResult fill = run.fillLists(dict, learning());
-    QCOMPARE(run.dueCards(), (QList<int>{1, 4}));
-    QVERIFY(run.doneCards().isEmpty());
-    QCOMPARE(fill.count, 2);
-    QVERIFY(fill.archivedInLesson);
-    QCOMPARE(dict.cardById(1)->runMark, 0);
-
-    dict.cardById(1)->nAr = false;
-    dict.cardById(4)->nAr = false;
-    const FillResult none = run.fillLists(dict, learning());
-    QCOMPARE(none.count, 0);
-    QCOMPARE(startWarning(none), RunText::allLessonCardsArchived());
-    QVERIFY(run.dueCards().isEmpty());
-}
-
-void TestRunState::startVerdict_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<bool>("archived");
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<bool>("ask");
-
-    QTest::newRow("none") << 0 << false << RunText::noCardsToStart() << false;
-    QTest::newRow("all archived") << 0 << true << RunText::allLessonCardsArchived() << false;
-    QTest::newRow("one") << 1 << true << QString() << true;
-    QTest::newRow("nine") << 9 << false << QString() << true;
-    QTest::newRow("ten") << 10 << false << QString() << false;
-}
-
-void TestRunState::startVerdict()
-{
-    QFETCH(int, count);
-    QFETCH(bool, archived);
-    QFETCH(QString, warning);
-    QFETCH(bool, ask);
-    FillResult fill;
-    fill.count = count;
-    fill.archivedInLesson = archived;
-    QCOMPARE(startWarning(fill), warning);
-    QCOMPARE(needsFewCardsQuestion(fill), ask);
+    QFETCH(WorkSettings, ws);
+    QFETCH(L, due);
+    QFETCH(L, done);
+    Run t(6);
+    t.dict.cardById(1)->runMark = 4;
+    t.dict.cardById(2)->nAr = false;
+    t.dict.cardById(3)->inFilter = false;
+    t.dict.cardById(4)->rRE = 1;
+    t.dict.cardById(5)->rER = 1;
+    t.dict.cardById(6)->lesson = QStringLiteral("l1");
+    const FillResult f = t.run.fillLists(t.dict, ws);
+    QCOMPARE(t.run.dueCards(), due);
+    QCOMPARE(t.run.doneCards(), done);
+    QCOMPARE(f.count, int(due.size() + done.size()));
+    QCOMPARE(f.archivedInLesson, !ws.training);
+    QCOMPARE(t.dict.cardById(1)->runMark, ws.training ? 4 : 0);
 }
 
 void TestRunState::accounting_data()
 {
-    QTest::addColumn<bool>("enRu");
-    QTest::addColumn<QList<int>>("before"); // n, p, r, a
+    QTest::addColumn<L>("before"); // n, p, r, a
     QTest::addColumn<bool>("mistake");
-    QTest::addColumn<QList<int>>("after");
+    QTest::addColumn<L>("after");
     QTest::addColumn<bool>("leaves");
 
-    QTest::newRow("base 1 right") << false << QList<int>{1, 1, 0, 0} << false
-                                  << QList<int>{1, 1, 1, 0} << true;
-    QTest::newRow("base 2 first right")
-        << false << QList<int>{2, 2, 0, 3} << false << QList<int>{2, 2, 1, 0} << false;
-    QTest::newRow("mistake raises")
-        << false << QList<int>{2, 2, 1, 0} << true << QList<int>{2, 3, 0, 0} << false;
-    QTest::newRow("mistake at 10")
-        << false << QList<int>{1, 10, 0, 4} << true << QList<int>{1, 10, 0, 0} << false;
-    QTest::newRow("raised collects")
-        << false << QList<int>{1, 3, 0, 1} << false << QList<int>{1, 3, 0, 2} << false;
-    QTest::newRow("raised lowers at 5")
-        << false << QList<int>{1, 3, 0, 4} << false << QList<int>{1, 2, 0, 0} << false;
-    QTest::newRow("below base") << false << QList<int>{3, 1, 0, 2} << false
-                                << QList<int>{3, 1, 0, 2} << true;
-    QTest::newRow("below base mistake")
-        << false << QList<int>{3, 1, 0, 2} << true << QList<int>{3, 2, 0, 0} << false;
-    QTest::newRow("foreign to Russian")
-        << true << QList<int>{2, 2, 1, 0} << false << QList<int>{2, 2, 2, 0} << true;
+    QTest::newRow("base 1 right") << L{1, 1, 0, 0} << false << L{1, 1, 1, 0} << true;
+    QTest::newRow("base 2 right") << L{2, 2, 0, 3} << false << L{2, 2, 1, 0} << false;
+    QTest::newRow("mistake") << L{2, 2, 1, 2} << true << L{2, 3, 0, 0} << false;
+    QTest::newRow("mistake at 10") << L{1, 10, 0, 4} << true << L{1, 10, 0, 0} << false;
+    QTest::newRow("raised") << L{1, 3, 0, 1} << false << L{1, 3, 0, 2} << false;
+    QTest::newRow("fifth right") << L{1, 3, 0, 4} << false << L{1, 2, 0, 0} << false;
+    QTest::newRow("p below n") << L{3, 1, 0, 2} << false << L{3, 1, 0, 2} << true;
 }
 
 void TestRunState::accounting()
 {
-    QFETCH(bool, enRu);
-    QFETCH(QList<int>, before);
+    QFETCH(L, before);
     QFETCH(bool, mistake);
-    QFETCH(QList<int>, after);
+    QFETCH(L, after);
     QFETCH(bool, leaves);
 
-    Dictionary dict;
-    Card target = makeCard(QStringLiteral("target"));
-    // The other direction holds values a wrong branch would disturb.
-    target.nPER = target.nPRE = 4;
-    target.pER = target.pRE = 6;
-    target.rER = target.rRE = 0;
-    target.aER = target.aRE = 2;
-    int &n = enRu ? target.nPER : target.nPRE;
-    int &p = enRu ? target.pER : target.pRE;
-    int &r = enRu ? target.rER : target.rRE;
-    int &a = enRu ? target.aER : target.aRE;
-    n = before[0];
-    p = before[1];
-    r = before[2];
-    a = before[3];
-    const int id = dict.addCard(target);
-    dict.addCard(makeCard(QStringLiteral("other")));
-    const Card untouched = *dict.cardById(id);
+    // Both directions, each run touching only its own fields.
+    for (bool enRu : {false, true}) {
+        Run t(0);
+        Card c;
+        int *own[] = {&c.nPRE, &c.pRE, &c.rRE, &c.aRE, &c.nPER, &c.pER, &c.rER, &c.aER};
+        for (int i = 0; i < 4; ++i) {
+            *own[i + (enRu ? 4 : 0)] = before[i];
+            *own[i + (enRu ? 0 : 4)] = 7;
+        }
+        const int id = t.dict.addCard(c);
+        t.dict.addCard(makeCard());
+        t.ws = settings(true, enRu);
+        t.start();
+        t.next();
+        QCOMPARE(t.id(), id);
+        if (mistake)
+            QVERIFY(t.run.makeMistake(t.dict, 3) && t.run.makeMistake(t.dict, 3)); // counts once
+        t.next();
 
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition(enRu));
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-    QCOMPARE(run.currentCardId(), id);
-    if (mistake) {
-        QVERIFY(run.makeMistake(dict, 3));
-        QVERIFY(run.makeMistake(dict, 3)); // twice counts once
+        Card &got = *t.dict.cardById(id);
+        int *res[] = {&got.nPRE, &got.pRE, &got.rRE, &got.aRE,
+                      &got.nPER, &got.pER, &got.rER, &got.aER};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(*res[i + (enRu ? 4 : 0)], after[i]);
+            QCOMPARE(*res[i + (enRu ? 0 : 4)], 7);
+        }
+        QCOMPARE(t.run.doneCards().contains(id), leaves);
+        QCOMPARE(t.run.dueCards().contains(id), !leaves);
+        QCOMPARE(t.run.recentCards(), L{id});
     }
-    run.chooseNextCard(dict, 3);
-
-    const Card &c = *dict.cardById(id);
-    QCOMPARE(
-        (enRu ? QList<int>{c.nPER, c.pER, c.rER, c.aER} : QList<int>{c.nPRE, c.pRE, c.rRE, c.aRE}),
-        after);
-    if (enRu)
-        QCOMPARE((QList<int>{c.nPRE, c.pRE, c.rRE, c.aRE}),
-                 (QList<int>{untouched.nPRE, untouched.pRE, untouched.rRE, untouched.aRE}));
-    else
-        QCOMPARE((QList<int>{c.nPER, c.pER, c.rER, c.aER}),
-                 (QList<int>{untouched.nPER, untouched.pER, untouched.rER, untouched.aER}));
-    QCOMPARE(run.doneCards().contains(id), leaves);
-    QCOMPARE(run.dueCards().contains(id), !leaves);
-    QVERIFY(!run.mistakeMade);
-    QCOMPARE(run.recentCards(), QList<int>{id});
 }
 
 void TestRunState::raisedPriorityComesDown()
 {
-    Dictionary dict;
-    const int id = dict.addCard(makeCard(QStringLiteral("t"), 2, 2));
-    dict.addCard(makeCard(QStringLiteral("o")));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition());
-    run.chooseNextCard(dict, 3);
-    run.makeMistake(dict, 3);
-
-    // The mistake raises p to 3; five right answers bring it back to 2 and
-    // two more finish the cycle: seven more showings in all.
+    Run t(0);
+    const int id = t.dict.addCard(makeCard(2, 2));
+    t.dict.addCard(makeCard());
+    t.start();
+    t.next();
+    t.run.makeMistake(t.dict, 3);
+    // p goes to 3, five right answers bring it back to 2, two more finish
+    // the cycle: seven more showings.
     int shown = 0;
-    while (run.chooseNextCard(dict, 3).result == ChooseResult::CardChosen &&
-           run.currentCardId() == id)
+    while (t.next().result == ChooseResult::CardChosen && t.id() == id)
         ++shown;
     QCOMPARE(shown, 7);
-    const Card &c = *dict.cardById(id);
-    QCOMPARE(c.pRE, 2);
-    QCOMPARE(c.aRE, 0);
-    QCOMPARE(c.rRE, 2);
-    QVERIFY(run.doneCards().contains(id));
+    const Card &c = *t.dict.cardById(id);
+    QCOMPARE((L{c.pRE, c.rRE, c.aRE}), (L{2, 2, 0}));
 }
 
-void TestRunState::showingsPerCycleFollowPriority()
+void TestRunState::showingsFollowPriorityAndCyclesRestart()
 {
-    Dictionary dict;
+    Run t(0);
     QHash<int, int> priority;
+    int total = 0;
     for (int i = 0; i < 12; ++i) {
         const int p = 1 + i % 3;
-        priority.insert(dict.addCard(makeCard(QString::number(i), p, p)), p);
-    }
-    int total = 0;
-    for (int p : std::as_const(priority))
+        priority.insert(t.dict.addCard(makeCard(p, p)), p);
         total += p;
-
-    RunState run;
+    }
+    // Done before the run: waits until every due card finished the cycle.
+    const int late = t.dict.addCard(makeCard(1, 1, 1));
     auto engine = std::make_shared<std::mt19937>(7);
-    run.setRandomSource([engine] { return int((*engine)() % 32768); });
-    begin(run, dict, repetition());
+    t.run.setRandomSource([engine] { return int((*engine)() % 32768); });
+    t.start();
+
     QHash<int, int> shown;
     for (int i = 0; i < total; ++i) {
-        QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-        ++shown[run.currentCardId()];
+        t.next();
+        ++shown[t.id()];
     }
     QCOMPARE(shown, priority);
-    // The last choice is still on screen; once it is left, the cycle is over.
-    QCOMPARE(run.dueCards().size(), 1);
+    QCOMPARE(t.dict.cardById(late)->rRE, 1);
+    t.next(); // the new cycle starts in the old order with repetitions reset
+    QCOMPARE(t.run.dueCards().size(), 13);
+    QCOMPARE(t.run.dueCards().first(), late);
+    QCOMPARE(t.dict.cardById(late)->rRE, 0);
+    QVERIFY(t.run.doneCards().isEmpty());
 }
 
-void TestRunState::newCycleResetsRepetitions()
+void TestRunState::goingBack()
 {
-    Dictionary dict;
-    dict.addCard(makeCard(QStringLiteral("a")));
-    dict.addCard(makeCard(QStringLiteral("b")));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition());
-    run.chooseNextCard(dict, 3); // a
-    run.chooseNextCard(dict, 3); // a done (r 1), b the only one left
-    QCOMPARE(dict.cardById(1)->rRE, 1);
-    QCOMPARE(run.doneCards(), QList<int>{1});
-    QCOMPARE(run.currentCardId(), 2);
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-    // Both finished: a new cycle in the old order, repetitions from zero.
-    QCOMPARE(dict.cardById(1)->rRE, 0);
-    QCOMPARE(dict.cardById(2)->rRE, 0);
-    QCOMPARE(run.dueCards(), (QList<int>{1, 2}));
-    QVERIFY(run.doneCards().isEmpty());
-}
-
-void TestRunState::cardOutOfCycleWaitsForTheRest()
-{
-    Dictionary dict;
-    dict.addCard(makeCard(QStringLiteral("finished"), 1, 1, 1));
-    dict.addCard(makeCard(QStringLiteral("x")));
-    dict.addCard(makeCard(QStringLiteral("y")));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition());
-    QList<int> order;
-    for (int i = 0; i < 3; ++i) {
-        run.chooseNextCard(dict, 3);
-        order.append(run.currentCardId());
-    }
-    QCOMPARE(order, (QList<int>{2, 3, 1}));
-}
-
-void TestRunState::recentListAndGoingBack()
-{
-    Dictionary dict;
-    for (int i = 0; i < 10; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition());
-    QVERIFY(!run.requestPrevious());
+    Run t(10);
+    t.start();
+    QVERIFY(!t.run.requestPrevious());
     for (int i = 0; i < 8; ++i)
-        run.chooseNextCard(dict, 3);
-    // Cards 1..7 were left; only the last five are kept.
-    QCOMPARE(run.recentCards(), (QList<int>{3, 4, 5, 6, 7}));
-    QCOMPARE(run.currentCardId(), 8);
-
-    QList<int> back;
-    while (run.requestPrevious()) {
-        QVERIFY(run.goingBack);
-        QVERIFY(run.answerShown);
-        QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-        back.append(run.currentCardId());
+        t.next();
+    QCOMPARE(t.run.recentCards(), (L{3, 4, 5, 6, 7})); // 1, 2 dropped
+    L back;
+    while (t.run.requestPrevious()) {
+        QVERIFY(t.run.goingBack && t.run.answerShown);
+        t.next();
+        back.append(t.id());
     }
-    QCOMPARE(back, (QList<int>{7, 6, 5, 4, 3}));
-    // Going back neither accounted for the cards left nor remembered them.
-    QCOMPARE(dict.cardById(8)->rRE, 0);
-    QVERIFY(run.recentCards().isEmpty());
+    QCOMPARE(back, (L{7, 6, 5, 4, 3}));
+    QCOMPARE(t.dict.cardById(8)->rRE, 0); // the card left was not counted
+    t.run.goingBack = true;
+    QCOMPARE(t.next().result, ChooseResult::NoPreviousCard);
+    QVERIFY(!t.run.goingBack && !t.run.hasCurrentCard());
 
-    run.goingBack = true;
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::NoPreviousCard);
-    QVERIFY(!run.goingBack);
-    QVERIFY(!run.hasCurrentCard());
-}
-
-void TestRunState::goingBackToDoneCardMovesItToDue()
-{
-    Dictionary dict;
-    for (int i = 0; i < 3; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition());
-    run.chooseNextCard(dict, 3);
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(run.doneCards(), QList<int>{1});
-    QVERIFY(run.requestPrevious());
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(run.currentCardId(), 1);
-    QCOMPARE(run.dueCards(), (QList<int>{2, 3, 1}));
-    QCOMPARE(run.currentIndex(), 2);
-    QVERIFY(run.doneCards().isEmpty());
-}
-
-void TestRunState::goingBackOverTurnedOffCardDraws()
-{
-    Dictionary dict;
-    for (int i = 0; i < 3; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, learning());
+    // A recent card turned off meanwhile is passed over for a draw.
+    Run l(3, false);
+    l.start();
     for (int i = 0; i < 4; ++i)
-        run.chooseNextCard(dict, 3); // 1, 2, 3, then a new cycle draws 1
-    QCOMPARE(run.currentCardId(), 1);
-    QCOMPARE(run.recentCards(), (QList<int>{1, 2, 3}));
-    QVERIFY(run.turnOffCurrentCard());
-
-    QVERIFY(run.requestPrevious());
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(run.currentCardId(), 3);
-    QVERIFY(run.requestPrevious());
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(run.currentCardId(), 2);
-
-    // Card 1 is off now: it is passed over and a card is drawn instead.
-    run.setRandomSource(sequence({32767}));
-    QVERIFY(run.requestPrevious());
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-    QCOMPARE(run.currentCardId(), 3);
-    QVERIFY(run.recentCards().isEmpty());
-    QCOMPARE(run.offCards(), QList<int>{1});
-    QCOMPARE(run.dueCards(), (QList<int>{2, 3}));
-    QVERIFY(!run.canGoBack());
+        l.next(); // 1, 2, 3, then a new cycle draws 1
+    QVERIFY(l.run.turnOffCurrentCard());
+    QVERIFY(l.run.requestPrevious());
+    l.next();
+    QVERIFY(l.run.requestPrevious());
+    l.next();
+    QCOMPARE(l.id(), 2);
+    l.run.setRandomSource(sequence({32767}));
+    QVERIFY(l.run.requestPrevious());
+    QCOMPARE(l.next().result, ChooseResult::CardChosen);
+    QCOMPARE(l.id(), 3);
+    QVERIFY(!l.run.canGoBack());
+    QCOMPARE(l.run.offCards(), L{1});
 }
 
 void TestRunState::turningOffAndOn()
 {
-    Dictionary dict;
-    dict.addCard(makeCard(QStringLiteral("a")));
-    dict.addCard(makeCard(QStringLiteral("b")));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, learning());
-    QVERIFY(run.turnOnAllCards());      // nothing off: the window warns
-    QVERIFY(!run.turnOffCurrentCard()); // no card shown yet
+    Run t(3, false);
+    t.start();
+    QVERIFY(t.run.turnOnAllCards()); // nothing is off: the window warns
+    QVERIFY(!t.run.turnOffCurrentCard());
+    t.next();
+    t.next();
+    t.next();
+    QCOMPARE(t.run.doneCards(), (L{1, 2}));
+    QVERIFY(t.run.turnOffCurrentCard()); // the last due card: a new cycle follows
+    QCOMPARE(t.dict.cardById(3)->runMark, 0);
+    QCOMPARE(t.next().result, ChooseResult::CardChosen);
+    QCOMPARE(t.run.dueCards(), (L{1, 2}));
+    QVERIFY(t.run.turnOffCurrentCard());
+    t.next();
+    QVERIFY(t.run.turnOffCurrentCard());
+    const ChooseOutcome none = t.next();
+    QCOMPARE(none.result, ChooseResult::NothingToShow);
+    QVERIFY(none.allCardsOff);
+    QVERIFY(!t.run.turnOnAllCards());
+    QCOMPARE(t.run.dueCards(), (L{3, 1, 2}));
+    QCOMPARE(t.next().result, ChooseResult::CardChosen);
 
-    run.chooseNextCard(dict, 3);
-    run.answerShown = false;
-    QVERIFY(run.turnOffCurrentCard());
-    QVERIFY(run.answerShown);
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(run.currentCardId(), 2);
-    QVERIFY(run.turnOffCurrentCard());
-    // The turned-off cards were never accounted for.
-    QCOMPARE(dict.cardById(1)->runMark, 0);
-    QVERIFY(run.recentCards().isEmpty());
-
-    const ChooseOutcome out = run.chooseNextCard(dict, 3);
-    QCOMPARE(out.result, ChooseResult::NothingToShow);
-    QVERIFY(out.allCardsOff);
-
-    QVERIFY(!run.turnOnAllCards());
-    QCOMPARE(run.dueCards(), (QList<int>{1, 2}));
-    QVERIFY(run.offCards().isEmpty());
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-
-    // Repetition runs never turn cards off.
-    RunState rep;
-    begin(rep, dict, repetition());
-    rep.chooseNextCard(dict, 3);
-    QVERIFY(!rep.turnOffCurrentCard());
-    // ...and an empty repetition run has nothing to show, with no warning.
-    Dictionary empty;
-    RunState none;
-    begin(none, empty, repetition());
-    const ChooseOutcome nothing = none.chooseNextCard(empty, 3);
-    QCOMPARE(nothing.result, ChooseResult::NothingToShow);
-    QVERIFY(!nothing.allCardsOff);
+    Run r(2); // repetition runs never turn cards off, nor warn when empty
+    r.start();
+    r.next();
+    QVERIFY(!r.run.turnOffCurrentCard());
+    Run empty(0);
+    empty.start();
+    QVERIFY(!empty.next().allCardsOff);
 }
 
-void TestRunState::turningOffLastDueCardStartsNewCycle()
+void TestRunState::learningMarks()
 {
-    Dictionary dict;
-    for (int i = 0; i < 3; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, learning());
-    run.chooseNextCard(dict, 3);
-    run.chooseNextCard(dict, 3);
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(run.doneCards(), (QList<int>{1, 2}));
-    QVERIFY(run.turnOffCurrentCard());
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-    QCOMPARE(run.dueCards(), (QList<int>{1, 2}));
-    QCOMPARE(run.offCards(), QList<int>{3});
-}
+    Run t(3, false);
+    t.start();
+    QCOMPARE(t.next(1).offButton, OffButtonPaint::Alert); // runMark 0 < 1
+    t.next(1);
+    QCOMPARE(t.dict.cardById(1)->runMark, 1);
+    t.dict.cardById(2)->runMark = 5;
+    QVERIFY(t.run.makeMistake(t.dict, 1));
+    QCOMPARE(t.dict.cardById(2)->runMark, 0); // at once, not at the next choice
+    QVERIFY(!t.run.mistakeMade);
+    QVERIFY(!t.run.makeMistake(t.dict, 0)); // no flash when nothing is counted
+    t.next(1);
+    QCOMPARE(t.run.dueCards().size(), 1);
+    QCOMPARE(t.next(1).offButton, OffButtonPaint::Normal); // new cycle, card 1 learned
 
-void TestRunState::learningMarksAndMistakes()
-{
-    Dictionary dict;
-    for (int i = 0; i < 3; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, learning());
-
-    ChooseOutcome out = run.chooseNextCard(dict, 1);
-    QCOMPARE(out.offButton, OffButtonPaint::Alert); // runMark 0 < 1
-    out = run.chooseNextCard(dict, 1);              // card 1 leaves with runMark 1
-    QCOMPARE(dict.cardById(1)->runMark, 1);
-    QCOMPARE(out.offButton, OffButtonPaint::Alert);
-    QVERIFY(run.makeMistake(dict, 1)); // flash: numRightLearn above 0
-    QCOMPARE(dict.cardById(2)->runMark, 0);
-    QVERIFY(!run.mistakeMade); // learning runs clear the mark at once
-    QVERIFY(!run.makeMistake(dict, 0));
-
-    run.chooseNextCard(dict, 1); // 2 leaves; 3 is the only due card
-    QCOMPARE(run.currentCardId(), 3);
-    out = run.chooseNextCard(dict, 1); // new cycle: 1 (runMark 1) drawn
-    QCOMPARE(run.currentCardId(), 1);
-    QCOMPARE(out.offButton, OffButtonPaint::Normal);
-    QVERIFY(out.offButtonRed() == false);
-
-    // The only due card is taken without a draw and without repainting.
-    run.chooseNextCard(dict, 1);
-    run.chooseNextCard(dict, 1);
-    QCOMPARE(run.dueCards().size(), 1);
-    // Not running: no mistake.
-    run.endRun();
-    QVERIFY(!run.makeMistake(dict, 1));
-
-    Dictionary single;
-    single.addCard(makeCard(QStringLiteral("only")));
-    RunState one;
-    begin(one, single, learning());
-    out = one.chooseNextCard(single, 5);
-    QCOMPARE(out.result, ChooseResult::CardChosen);
-    QCOMPARE(out.offButton, OffButtonPaint::Unchanged);
-
-    RunState rep;
-    rep.setRandomSource(sequence({0}));
-    begin(rep, dict, repetition());
-    QCOMPARE(rep.chooseNextCard(dict, 5).offButton, OffButtonPaint::Unchanged);
+    Run one(1, false);
+    one.start();
+    QCOMPARE(one.next(5).offButton, OffButtonPaint::Unchanged); // taken without a draw
+    Run rep(3);
+    rep.start();
+    QCOMPARE(rep.next(5).offButton, OffButtonPaint::Unchanged);
+    rep.run.endRun();
+    QVERIFY(!rep.run.makeMistake(rep.dict, 5));
 }
 
 void TestRunState::drawPosition_data()
 {
     QTest::addColumn<int>("k");
-    QTest::addColumn<QList<int>>("draws");
+    QTest::addColumn<L>("draws");
     QTest::addColumn<int>("position");
 
-    QTest::newRow("two, low half") << 2 << QList<int>{16383} << 0;
-    QTest::newRow("two, high half") << 2 << QList<int>{16384} << 1;
-    QTest::newRow("top value clamped") << 10 << QList<int>{32767} << 9;
-    QTest::newRow("hundred") << 100 << QList<int>{32766} << 99;
-    QTest::newRow("hundred, mid") << 100 << QList<int>{16384} << 50;
-    QTest::newRow("just below wide") << 32766 << QList<int>{32767} << 32765;
-    QTest::newRow("wide zero") << 100000 << QList<int>{0, 0} << 0;
-    QTest::newRow("wide middle") << 100000 << QList<int>{16384, 0} << 50000;
-    QTest::newRow("wide top") << 100000 << QList<int>{32767, 32767} << 99999;
-    QTest::newRow("out-of-range source") << 10 << QList<int>{99999} << 9;
+    QTest::newRow("two, low half") << 2 << L{16383} << 0;
+    QTest::newRow("two, high half") << 2 << L{16384} << 1;
+    QTest::newRow("top value clamped") << 10 << L{32767} << 9;
+    QTest::newRow("hundred") << 100 << L{16384} << 50;
+    QTest::newRow("just below wide") << 32766 << L{32767} << 32765;
+    QTest::newRow("wide middle") << 100000 << L{16384, 0} << 50000;
+    QTest::newRow("wide top") << 100000 << L{32767, 32767} << 99999;
+    QTest::newRow("bad source") << 10 << L{-5} << 0;
 }
 
 void TestRunState::drawPosition()
 {
     QFETCH(int, k);
-    QFETCH(QList<int>, draws);
+    QFETCH(L, draws);
     QFETCH(int, position);
     QCOMPARE(RunState::drawPosition(k, sequence(draws)), position);
 }
 
-void TestRunState::drawReachesWholeLargeList()
-{
-    std::mt19937 engine(1);
-    RunState::RandomSource random = [&engine] { return int(engine() % 32768); };
-    const int k = 100000;
-    int highest = 0;
-    int inLastTenth = 0;
-    for (int i = 0; i < 20000; ++i) {
-        const int pos = RunState::drawPosition(k, random);
-        QVERIFY(pos >= 0 && pos < k);
-        highest = std::max(highest, pos);
-        if (pos >= k * 9 / 10)
-            ++inLastTenth;
-    }
-    QVERIFY(highest > k - 100);
-    QVERIFY(inLastTenth > 1500 && inLastTenth < 2500);
-}
-
 void TestRunState::listsSurviveResortAndNewCards()
 {
-    Dictionary dict;
-    for (int i = 0; i < 6; ++i)
-        dict.addCard(makeCard(QString::number(i)));
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    begin(run, dict, repetition());
-    run.chooseNextCard(dict, 3);
-    const int shown = run.currentCardId();
-    QCOMPARE(shown, 1);
-
-    // The table re-sorts the vector and the editor adds a card.
-    std::reverse(dict.cards.begin(), dict.cards.end());
-    dict.reindex();
-    const int added = dict.addCard(makeCard(QStringLiteral("new")));
-    QCOMPARE(run.currentCardId(), shown);
-    QCOMPARE(run.currentCard(dict)->foreignWords.first().word, QStringLiteral("0"));
-
-    run.chooseNextCard(dict, 3);
-    QCOMPARE(dict.cardById(shown)->rRE, 1);
-    QCOMPARE(dict.cards.first().rRE, 0); // the card now first in the vector is untouched
-    QVERIFY(!run.dueCards().contains(added));
-    QVERIFY(!run.doneCards().contains(added));
+    Run t(6);
+    t.start();
+    t.next();
+    QCOMPARE(t.id(), 1);
+    std::reverse(t.dict.cards.begin(), t.dict.cards.end()); // the table re-sorts
+    t.dict.reindex();
+    const int added = t.dict.addCard(makeCard());
+    QCOMPARE(t.run.currentCard(t.dict)->id, 1);
+    t.next();
+    QCOMPARE(t.dict.cardById(1)->rRE, 1);
+    QCOMPARE(t.dict.cards.first().rRE, 0);
+    QVERIFY(!t.run.dueCards().contains(added) && !t.run.doneCards().contains(added));
 }
 
-void TestRunState::staleFlagsClearedAtStart()
+void TestRunState::resetAndArchive()
 {
     Dictionary dict;
-    dict.addCard(makeCard(QStringLiteral("a")));
-    dict.addCard(makeCard(QStringLiteral("b")));
-    RunState run;
-    run.goingBack = true;
-    run.mistakeMade = true;
-    run.shownRE = 4;
-    const FillResult fill = run.fillLists(dict, repetition());
-    QCOMPARE(fill.count, 2);
-    QVERIFY(!dict.changed);
-    run.startRunning(dict);
-    QVERIFY(run.running && run.answerShown && dict.changed);
-    QCOMPARE(run.currentIndex(), -1);
-    QCOMPARE(run.chooseNextCard(dict, 3).result, ChooseResult::CardChosen);
-    QCOMPARE(run.shownRE, 4); // counted since the program started
-    run.countShownQuestion();
-    QCOMPARE(run.shownRE, 5);
-    QCOMPARE(run.shownER, 0);
-
-    run.chooseNextCard(dict, 3);
-    run.endRun();
-    QVERIFY(!run.running);
-    QVERIFY(run.dueCards().isEmpty() && run.doneCards().isEmpty());
-    QCOMPARE(run.recentCards().size(), 1); // emptied only by the next start
-    QVERIFY(!run.canGoBack());
-}
-
-void TestRunState::addToArchive_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<bool>("changed");
-
-    QTest::newRow("active card") << 1 << true;
-    QTest::newRow("already archived") << 2 << false;
-    QTest::newRow("header row") << 0 << false;
-    QTest::newRow("negative") << -3 << false;
-    QTest::newRow("unknown id") << 99 << false;
-}
-
-void TestRunState::addToArchive()
-{
-    QFETCH(int, id);
-    QFETCH(bool, changed);
-    Dictionary dict;
-    dict.addCard(makeCard(QStringLiteral("a")));
-    dict.addCard(makeCard(QStringLiteral("b")));
-    dict.cardById(2)->nAr = false;
-    QCOMPARE(::addToArchive(dict, id), changed);
-    QCOMPARE(dict.changed, changed);
-    QVERIFY(!dict.cardById(1)->nAr == changed);
-    QVERIFY(!dict.cardById(2)->nAr);
-}
-
-void TestRunState::resetDictionaryState()
-{
-    Dictionary dict;
-    QCOMPARE(resetBlockedMessage(false, dict), QStringLiteral("<nobr>Словарь пуст</nobr>"));
-    Card raisedEr = makeCard(QStringLiteral("er"), 1, 1, 1, 1);
-    raisedEr.nPER = 2;
-    raisedEr.pER = 5;
-    raisedEr.rER = 3;
-    raisedEr.aER = 4;
-    Card raisedRe = makeCard(QStringLiteral("re"), 2, 4, 1, 3);
-    Card lowered = makeCard(QStringLiteral("low"), 3, 1, 1, 2); // p below n is not counted
-    lowered.nAr = false;
-    lowered.runMark = 2;
-    dict.addCard(raisedEr);
-    dict.addCard(raisedRe);
-    dict.addCard(lowered);
-
+    Card er = makeCard(1, 1, 1, 1);
+    er.nPER = 2, er.pER = 5, er.rER = 3, er.aER = 4;
+    dict.addCard(er);
+    dict.addCard(makeCard(2, 4, 1, 3));
+    Card low = makeCard(3, 1, 1, 2); // p below n is not counted
+    low.runMark = 2;
+    dict.addCard(low);
     QCOMPARE(resetBlockedMessage(true, dict),
              QStringLiteral("<nobr>Сначала завершите учебу</nobr>"));
-    QVERIFY(resetBlockedMessage(false, dict).isEmpty());
     QCOMPARE(::resetDictionaryState(dict), 2);
     QVERIFY(dict.changed);
-    for (const Card &c : std::as_const(dict.cards)) {
-        QCOMPARE(c.pER, c.nPER);
-        QCOMPARE(c.pRE, c.nPRE);
-        QCOMPARE(c.rER + c.aER + c.rRE + c.aRE, 0);
-    }
-    QCOMPARE(dict.cardById(3)->nPRE, 3);
-    QVERIFY(!dict.cardById(3)->nAr);
+    for (const Card &c : std::as_const(dict.cards))
+        QCOMPARE((L{c.pER - c.nPER, c.rER, c.aER, c.pRE - c.nPRE, c.rRE, c.aRE}),
+                 (L{0, 0, 0, 0, 0, 0}));
     QCOMPARE(dict.cardById(3)->runMark, 2);
-
-    dict.changed = false;
-    QCOMPARE(::resetDictionaryState(dict), 0);
-    QVERIFY(dict.changed);
     QCOMPARE(resetDoneMessage(0),
              QStringLiteral("<nobr>Карточки приведены в исходное состояние</nobr><br><nobr>У 0 "
                             "карточек снижен приоритет второго уровня</nobr><br><br><nobr>Не "
                             "забудьте сохранить словарь</nobr>"));
-}
 
-void TestRunState::statusLine_data()
-{
-    QTest::addColumn<bool>("training");
-    QTest::addColumn<bool>("enRu");
-    QTest::addColumn<bool>("filter");
-    QTest::addColumn<bool>("autocheck");
-    QTest::addColumn<bool>("possible");
-    QTest::addColumn<int>("off");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("repetition") << true << false << false << true << true << 0
-                                << QStringLiteral("Повторение слов, с русского на иностранный. "
-                                                  "Повторено слов: 7. (Автопроверка включена) "
-                                                  "Приоритет: 1/2");
-    QTest::newRow("filter, no autocheck possible")
-        << true << false << true << true << false << 0
-        << QStringLiteral("Повторение слов, фильтр, с русского на иностранный. Повторено "
-                          "слов: 7. Приоритет: 1/2");
-    QTest::newRow("foreign to Russian")
-        << true << true << false << false << true << 0
-        << QStringLiteral("Повторение слов, с иностранного на русский. Повторено слов: 3. "
-                          "Приоритет: 1/2");
-    QTest::newRow("learning, all on")
-        << false << true << false << false << false << 0
-        << QStringLiteral("Изучение слов урока \"Урок 5\", с иностранного на русский. (Все "
-                          "карточки урока включены) Приоритет: 1/2");
-    QTest::newRow("learning, two off")
-        << false << false << false << false << false << 2
-        << QStringLiteral("Изучение слов урока \"Урок 5\", с русского на иностранный. "
-                          "(Выключено 2 карточек урока) Приоритет: 1/2");
+    dict.changed = false;
+    for (int id : {0, -1, 99})
+        QVERIFY(!addToArchive(dict, id));
+    QVERIFY(!dict.changed);
+    QVERIFY(addToArchive(dict, 2));
+    QVERIFY(!dict.cardById(2)->nAr && dict.changed);
+    dict.changed = false;
+    QVERIFY(!addToArchive(dict, 2));
+    QVERIFY(!dict.changed);
 }
 
 void TestRunState::statusLine()
 {
-    QFETCH(bool, training);
-    QFETCH(bool, enRu);
-    QFETCH(bool, filter);
-    QFETCH(bool, autocheck);
-    QFETCH(bool, possible);
-    QFETCH(int, off);
-    QFETCH(QString, expected);
-
-    Dictionary dict;
-    for (int i = 0; i < 4; ++i) {
-        Card c = makeCard(QString::number(i));
-        c.lesson = QStringLiteral("Урок 5");
-        dict.addCard(c);
-    }
-    WorkSettings ws = training ? repetition(enRu) : learning(QStringLiteral("Урок 5"));
-    ws.en_ru = enRu;
-    ws.use_filter = filter;
-    ws.use_autocheck = autocheck;
-    RunState run;
-    run.setRandomSource(sequence({0}));
-    run.shownER = 3;
-    run.shownRE = 7;
+    Run t(4);
+    t.ws.use_filter = true;
+    t.run.shownER = 3;
+    t.run.shownRE = 7;
     const QString label = QStringLiteral("Приоритет: 1/2");
-
-    QCOMPARE(runStatusLine(run, ws, true, MainTab::Learning, possible, label),
-             QStringLiteral("Для начала работы откройте файл словаря или создайте словарь"));
-    QCOMPARE(runStatusLine(run, ws, false, MainTab::Learning, possible, label),
+    QCOMPARE(runStatusLine(t.run, t.ws, false, MainTab::Learning, true, label),
              QStringLiteral("Для начала работы нажмите \"Старт\""));
-    begin(run, dict, ws);
-    QCOMPARE(runStatusLine(run, ws, false, MainTab::Dictionary, possible, label),
+    t.start();
+    QCOMPARE(runStatusLine(t.run, t.ws, false, MainTab::Dictionary, true, label),
              QStringLiteral("Работа со словарем"));
-    for (int i = 0; i < off; ++i) {
-        run.chooseNextCard(dict, 3);
-        QVERIFY(run.turnOffCurrentCard());
-    }
-    QCOMPARE(runStatusLine(run, ws, false, MainTab::Help, possible, label), expected);
+    QCOMPARE(
+        runStatusLine(t.run, t.ws, false, MainTab::Help, true, label),
+        QStringLiteral("Повторение слов, фильтр, с русского на иностранный. Повторено слов: 7. "
+                       "(Автопроверка включена) Приоритет: 1/2"));
 
+    Run l(4, false);
+    l.start();
+    l.next();
+    l.run.turnOffCurrentCard();
+    l.ws.en_ru = true;
+    QCOMPARE(runStatusLine(l.run, l.ws, false, MainTab::Learning, false, label),
+             QStringLiteral("Изучение слов урока \"L1\", с иностранного на русский. (Выключено 1 "
+                            "карточек урока) Приоритет: 1/2"));
     Card c;
-    c.nPER = 2;
-    c.pER = 9;
-    c.nPRE = 4;
-    c.pRE = 5;
+    c.nPER = 2, c.pER = 9;
     QCOMPARE(priorityLabel(&c, true), QStringLiteral("Приоритет: 2/9"));
-    QCOMPARE(priorityLabel(&c, false), QStringLiteral("Приоритет: 4/5"));
-    QCOMPARE(priorityLabel(nullptr, false), QStringLiteral("Приоритет: "));
+    QCOMPARE(priorityLabel(nullptr, true), QStringLiteral("Приоритет: "));
 }
 
 QTEST_GUILESS_MAIN(TestRunState)

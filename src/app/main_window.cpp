@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -585,8 +586,13 @@ void Vmain_form::writeSettingsAtClose()
         m_work.write(m_settings);
     writeHelpPage(m_settings, m_helpPage);
     m_filter.writeLessons(m_filterStore);
-    m_settings.save(kSettingsFile);
-    m_filterStore.save(kFilterFile);
+    // A settings file that could not be written is said, not silently lost.
+    for (const auto &[store, file] : {std::pair{&m_settings, kSettingsFile},
+                                      std::pair{&m_filterStore, kFilterFile}}) {
+        if (!store->save(file))
+            showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") +
+                        QFileInfo(file).absoluteFilePath());
+    }
 }
 
 void Vmain_form::closeEvent(QCloseEvent *event)

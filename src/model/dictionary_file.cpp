@@ -327,8 +327,10 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
         text = decodeDictionaryBytes(bytes);
     }
     out.opened = true;
-    DictionaryReadResult r = parseDictionaryText(text, path, dict.categoryList);
+    Reader reader(text, path, dict.categoryList);
+    // The reader keeps its own copy of the text; two would cost a file's size.
     text = QString();
+    DictionaryReadResult r = reader.run();
     out.warnings = std::move(r.warnings);
     if (r.cards.isEmpty()) {
         // A file that gives no card is not opened, so its lessons stay out.
