@@ -19,7 +19,8 @@
 // program started again with a hidden argument); nothing done earlier in the
 // run counts toward it.
 
-namespace {
+namespace
+{
 
 const QString kOpenOnly = QStringLiteral("--open-only");
 const QString kDomOnly = QStringLiteral("--dom-only");
@@ -40,7 +41,10 @@ long peakKb()
     return u.ru_maxrss;
 }
 
-double seconds(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; }
+double seconds(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e9;
+}
 
 // The categories generateCards uses.
 StringSet benchCategories()
@@ -135,9 +139,7 @@ QString peakText(const Measure &m)
 {
     if (m.peakKb == 0)
         return QStringLiteral("n/a");
-    return QStringLiteral("%1 MB (process start %2 MB)")
-        .arg(m.peakKb / 1024)
-        .arg(m.startKb / 1024);
+    return QStringLiteral("%1 MB (process start %2 MB)").arg(m.peakKb / 1024).arg(m.startKb / 1024);
 }
 
 } // namespace

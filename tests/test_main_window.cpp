@@ -145,12 +145,12 @@ private slots:
             w->checkBox2->setChecked(true);
             w->radioButton2->setChecked(true);
             w->radioButton1->setChecked(false);
-            w->tabWidget2->setCurrentIndex(2);
+            w->tabWidget2->setCurrentIndex(1);
             w->close();
         }
         auto w = makeWindow();
         QCOMPARE(w->size(), QSize(700, 500));
-        QCOMPARE(w->tabWidget2->currentIndex(), 2);
+        QCOMPARE(w->tabWidget2->currentIndex(), 1);
         QVERIFY(w->checkBox2->isChecked());
         QVERIFY(w->radioButton2->isChecked());
         QVERIFY(!w->radioButton1->isChecked());

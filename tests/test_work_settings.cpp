@@ -70,15 +70,11 @@ void TestWorkSettings::readAndWrite()
     QCOMPARE(ws, WorkSettings()); // every key missing: the defaults
     QCOMPARE(ini.toText(), QStringLiteral("\n[OTHER]\ntraining=false\n")); // nothing written
 
-    ini.loadText(QStringLiteral("[WORK_SETTINGS]\ntraining=нет\nuse_filter=yes\nby_time=1\n"
-                                "lesson=Урок 3\nen_ru=Да\nuse_autocheck=f\nspeed=abc\n"));
-    ws.read(ini);
-    QVERIFY(!ws.training && ws.use_filter && ws.by_time && ws.en_ru && !ws.use_autocheck);
-    QCOMPARE(ws.lesson, QStringLiteral("Урок 3"));
-    QCOMPARE(ws.speed, 50);
-
-    iniReader out;
+    ws.training = ws.use_autocheck = false;
+    ws.use_filter = ws.by_time = ws.en_ru = true;
+    ws.lesson = QStringLiteral("Урок 3");
     ws.speed = 30;
+    iniReader out;
     ws.write(out);
     // New keys follow their header, so the file shows them in reverse order.
     QCOMPARE(out.toText(), QStringLiteral("\n[WORK_SETTINGS]\nuse_archive=false\nspeed=30\n"

@@ -66,12 +66,6 @@ Vmain_form::Vmain_form(FrameColors *frameColors, Interaction *interaction, QWidg
     splitter3->setSizes({m_geometry.splitter3[0], m_geometry.splitter3[1]});
     setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
 
-    m_cornerFrame = new QFrame(table3);
-    m_cornerFrame->setLineWidth(2);
-    m_cornerFrame->setMidLineWidth(1);
-    m_cornerFrame->setFrameShape(QFrame::StyledPanel);
-    m_cornerFrame->setFrameShadow(QFrame::Raised);
-    m_cornerFrame->show();
 
     readSettingsAtStart();
     setWindowTitle(QStringLiteral("Изучение слов"));
@@ -109,6 +103,14 @@ void Vmain_form::setupTable()
     table3->setColumnHidden(DictionaryTableModel::IdColumn, true);
     h->resizeSection(DictionaryTableModel::ForeignColumn, 200);
     h->resizeSection(DictionaryTableModel::RussianColumn, 200);
+
+    // A raised square over the header corner, where a table has its corner button.
+    m_cornerFrame = new QFrame(table3);
+    m_cornerFrame->setLineWidth(2);
+    m_cornerFrame->setMidLineWidth(1);
+    m_cornerFrame->setFrameShape(QFrame::StyledPanel);
+    m_cornerFrame->setFrameShadow(QFrame::Raised);
+    m_cornerFrame->show();
 }
 
 void Vmain_form::connectSignals()
@@ -346,7 +348,8 @@ void Vmain_form::placeCornerFrame()
 void Vmain_form::fitTableColumns()
 {
     placeCornerFrame();
-    if (m_currentTab != 1)
+    // Widths mean nothing before the table is laid out on screen.
+    if (m_currentTab != 1 || !table3->isVisible())
         return;
     QHeaderView *h = table3->header();
     const int numberWidth = h->sectionSize(DictionaryTableModel::NumberColumn);
@@ -396,6 +399,7 @@ void Vmain_form::showEvent(QShowEvent *event)
 void Vmain_form::currentTabChanged(int index)
 {
     m_currentTab = index;
+    if (index == 0) pauseRunOnLearningTab();
     if (index == 1)
         fitTableColumns();
     updateActionStates();

@@ -108,6 +108,20 @@ public slots:
     void slot_timer_flash();
     void slot_voice();
     void slot_timered_voice();
+
+public:
+    // The timed card's progress: steps used of the steps it has (0 of 0
+    // after it was given up or when it is not timed).
+    int timedProgress() const { return m_cardProgress; }
+    int timedSteps() const { return m_cardSteps; }
+    // Sound names still to be played, ';'-separated.
+    const QString &pendingSounds() const { return m_soundQueue; }
+    // The shown card's sound files, empty without a card.
+    const QString &runSoundList() const { return m_soundList; }
+    bool paneHovered() const { return m_paneHovered; }
+    bool autocheckPossible() const { return m_autocheckPossible; }
+
+public slots:
     // ---- end of runs ----
 
 protected:
@@ -146,6 +160,23 @@ private:
     QString composeStatusLine() const;
     void beginRun();
     void endRun();
+    void showQuestion();
+    void showAnswer();
+    // A timed run gives the shown card its steps and starts the run timer.
+    void startCardTiming(const Card &card);
+    // Stops the run timer; `giveUp` leaves the progress at 0 of 0.
+    void stopRunTimer(bool giveUp);
+    void showProgress();
+    // Pauses a running timer or resumes the timed question's one; false
+    // when neither applies.
+    bool togglePause();
+    // Called when the learning tab becomes current.
+    void pauseRunOnLearningTab();
+    void setPaneFrameColor(const QColor &color);
+    void startFlash();
+    void paintOffButton(const QColor &color);
+    void playSounds(const QString &soundPath);
+    void playDictionaryRowSound();
     // ---- end of runs ----
 
     std::unique_ptr<Interaction> m_interaction;
@@ -172,6 +203,17 @@ private:
     WorkSettings m_work;
     std::unique_ptr<SoundPlayer> m_sound;
     bool m_runStartedOnce = false;
+    QString m_soundQueue;
+    QString m_soundList;
+    QString m_priorityLabel = QStringLiteral("Приоритет: ");
+    // The shown card has a foreign form to check a typed answer against.
+    bool m_autocheckPossible = true;
+    // The mouse is over the question or the answer pane.
+    bool m_paneHovered = false;
+    // Next step of the mistake flash; -1 while no flash is going.
+    int m_flashStep = -1;
+    int m_cardSteps = 0;
+    int m_cardProgress = 0;
     // ---- end of runs ----
     bool m_firstDictionaryShow = true;
     bool m_fitting = false;

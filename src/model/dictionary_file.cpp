@@ -17,7 +17,8 @@
 
 // ---------------------------------------------------------------- reading
 
-namespace {
+namespace
+{
 
 // One pass of the stream reader over the text. Every element the format does
 // not look into is skipped whole, so its children give no messages; the
@@ -56,8 +57,7 @@ public:
                                     QString::number(m_xml.columnNumber())));
         }
         if (wrongRoot)
-            return refused(m_structure +
-                           QStringLiteral("\nКорневой элемент не имеет имя words"));
+            return refused(m_structure + QStringLiteral("\nКорневой элемент не имеет имя words"));
         return std::move(m_result);
     }
 
@@ -349,7 +349,8 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
 
 // ---------------------------------------------------------------- writing
 
-namespace {
+namespace
+{
 
 // Why a card cannot be written so that it reads back.
 struct WriteProblem {
@@ -441,13 +442,27 @@ private:
                 continue;
             QStringView rep;
             switch (c) {
-            case u'&': rep = u"&amp;"; break;
-            case u'<': rep = u"&lt;"; break;
-            case u'>': rep = u"&gt;"; break;
-            case u'"': rep = u"&quot;"; break;
-            case u'\n': rep = u"&#10;"; break;
-            case u'\r': rep = u"&#13;"; break;
-            case u'\t': rep = u"&#9;"; break;
+            case u'&':
+                rep = u"&amp;";
+                break;
+            case u'<':
+                rep = u"&lt;";
+                break;
+            case u'>':
+                rep = u"&gt;";
+                break;
+            case u'"':
+                rep = u"&quot;";
+                break;
+            case u'\n':
+                rep = u"&#10;";
+                break;
+            case u'\r':
+                rep = u"&#13;";
+                break;
+            case u'\t':
+                rep = u"&#9;";
+                break;
             default:
                 if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
                     bad(c);
@@ -583,8 +598,11 @@ bool keepBackup(const QString &path, QString *message)
                  !bak.commit())
             error = bak.errorString();
     }
-    if (error.isEmpty())
+    if (error.isEmpty()) {
+        // The copy is no more readable than the file it keeps.
+        QFile::setPermissions(bakPath, old.permissions());
         return true;
+    }
     *message = QStringLiteral("Невозможно сохранить резервную копию\n") + bakPath +
                QLatin1Char('\n') + error + QStringLiteral("\nФайл\n") + path +
                QStringLiteral("\nне был изменён");
@@ -597,12 +615,11 @@ QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
 {
     std::vector<int> order(cardsSortedByLesson.size());
     std::iota(order.begin(), order.end(), 0);
-    return utf16WithMark(
-        TextWriter(estimatedLength(cardsSortedByLesson)).build(cardsSortedByLesson, order, nullptr));
+    return utf16WithMark(TextWriter(estimatedLength(cardsSortedByLesson))
+                             .build(cardsSortedByLesson, order, nullptr));
 }
 
-WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
-                                 QSet<QString> *backedUp)
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<QString> *backedUp)
 {
     WriteOutcome out;
     if (path.isEmpty()) {
@@ -636,8 +653,9 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
                 out.message += QStringLiteral("\nКарточка «") + cardName(c) +
                                QStringLiteral("» содержит символ, недопустимый в файле словаря "
                                               "(код U+") +
-                               QStringLiteral("%1)").arg(uint(problem.character), 4, 16,
-                                                         QLatin1Char('0')).toUpper();
+                               QStringLiteral("%1)")
+                                   .arg(uint(problem.character), 4, 16, QLatin1Char('0'))
+                                   .toUpper();
             }
             out.message += kNotChanged;
             return out;
@@ -660,7 +678,8 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
         const QString error = file.errorString();
         std::printf("Could not open file. Error: %s\n", qPrintable(error));
         std::fflush(stdout);
-        out.message = QStringLiteral("Невозможно открыть файл\n") + path + QLatin1Char('\n') + error;
+        out.message =
+            QStringLiteral("Невозможно открыть файл\n") + path + QLatin1Char('\n') + error;
         return out;
     }
     if (file.write(bytes) != bytes.size()) {

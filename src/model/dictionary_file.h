@@ -15,8 +15,8 @@
 
 // What one file's text holds, before anything enters the Dictionary.
 struct DictionaryReadResult {
-    QList<Card> cards; // accepted cards, document order, filePath set, no id yet
-    StringSet lessons; // lesson names met while reading the accepted structure
+    QList<Card> cards;    // accepted cards, document order, filePath set, no id yet
+    StringSet lessons;    // lesson names met while reading the accepted structure
     QStringList warnings; // in document order
     // The file is refused as a whole (not well-formed, or its root is not
     // <words>): `warnings` then holds that single message and nothing else.
@@ -64,5 +64,4 @@ struct WriteOutcome {
 // added (a file created here is added too: it has no older version to keep).
 // `backedUp` may be null: no copies. Passing Dictionary::cards needs a
 // Dictionary::reindex() after success.
-WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
-                                 QSet<QString> *backedUp);
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<QString> *backedUp);
