@@ -190,9 +190,7 @@ void Vmain_form::slot_refresh()
     m_run.clearRecentCards();
     m_filter.applyTo(m_dict.cards);
     const TableSortOptions opt = sortOptions();
-    sortForTable(m_dict, opt);
-    QList<TableRow> rows = buildTableRows(m_dict, opt);
-    m_model->setRows(std::move(rows));
+    m_model->setRows(sortAndBuildTableRows(m_dict, opt));
     const QList<TableRow> &shown = m_model->rows();
     for (int i = 0; i < shown.size(); ++i)
         if (shown[i].isHeader())

@@ -41,3 +41,6 @@ bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt);
 // lesson and letter, card rows numbered from 1, stopping at the first card
 // outside the filter. Adds every shown card's lesson to the lesson set.
 QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt);
+
+// Both steps with the keys computed once: what the window's refresh uses.
+QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt);

@@ -595,7 +595,7 @@ bool keepBackup(const QString &path, QString *message)
         if (old.error() != QFileDevice::NoError)
             error = old.errorString();
         else if (!bak.open(QIODevice::WriteOnly) || bak.write(bytes) != bytes.size() ||
-                 !bak.commit())
+                 !bak.flush() || !bak.commit())
             error = bak.errorString();
     }
     if (error.isEmpty()) {
@@ -682,7 +682,9 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<Q
             QStringLiteral("Невозможно открыть файл\n") + path + QLatin1Char('\n') + error;
         return out;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // commit() in Qt 6.4 does not notice a failed flush of the last buffered
+    // bytes, so the flush is checked before the rename.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         out.message = QStringLiteral("Ошибка записи в файл\n") + path + QLatin1Char('\n') +
                       file.errorString() + kNotChanged;
         file.cancelWriting();

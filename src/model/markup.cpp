@@ -60,12 +60,18 @@ static bool isLetterClass(QChar c)
     return (u >= 0x0410 && u <= 0x044F) || u == 0x0401 || u == 0x0451;
 }
 
-QString firstLetter(const QString &text)
+char16_t firstLetterCode(const QString &text)
 {
     for (QChar c : text)
         if (isLetterClass(c))
-            return QString(c.toUpper());
-    return QString();
+            return c.toUpper().unicode();
+    return 0;
+}
+
+QString firstLetter(const QString &text)
+{
+    const char16_t c = firstLetterCode(text);
+    return c ? QString(QChar(c)) : QString();
 }
 
 bool hasLetterOrDigit(const QString &text)
