@@ -42,6 +42,8 @@ void TestAnswerCheck::items_data()
     const QString n = QStringLiteral("N");
     QTest::newRow("brackets split")
         << QStringList{"to look (after)"} << n << QStringList{"to look", "after"};
+    QTest::newRow("split goes last") << QStringList{"x.y", "z"} << n << QStringList{"z", "x", "y"};
+    QTest::newRow("ends in tab") << QStringList{"cat\t", "dog"} << n << QStringList{"dog"};
     QTest::newRow("enclosed") << QStringList{"(hello)"} << n << QStringList{"hello"};
     QTest::newRow("optional particle")
         << QStringList{"(to) look"} << n << QStringList{"to", "look"};
@@ -124,6 +126,7 @@ void TestAnswerCheck::timing_data()
 
     QTest::newRow("go") << QStringList{"go"} << false << 2 << 64;
     QTest::newRow("1 makes 3") << QStringList{"a"} << false << 1 << 48;
+    QTest::newRow("4 makes 6") << QStringList{"abc", "a"} << false << 4 << 96;
     QTest::newRow("5 makes 6") << QStringList{"abc", "ab"} << false << 5 << 96;
     QTest::newRow("6 kept") << QStringList{"abcde"} << false << 6 << 96;
     QTest::newRow("untimed") << QStringList{""} << false << 0 << 0;

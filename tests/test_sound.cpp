@@ -175,7 +175,7 @@ private slots:
         addCard(*w, "cat", "cat.wav");
         w->slot_refresh();
         w->tabWidget2->setCurrentIndex(1);
-        w->slot_voice(); // no current row
+        w->slot_voice();      // no current row
         w->selectTableRow(0); // the letter header row
         QCOMPARE(w->currentCardId(), 0);
         w->slot_voice();
@@ -237,8 +237,8 @@ private slots:
         w->slot_voice();
         w->slot_voice();
         QTest::keyClick(w->textEdit3_type, Qt::Key_F4);
-        QCOMPARE(m_log.mid(3), (QStringList{"./sounds/cat.wav", "./sounds/cat.wav",
-                                            "./sounds/cat.wav"}));
+        QCOMPARE(m_log.mid(3),
+                 (QStringList{"./sounds/cat.wav", "./sounds/cat.wav", "./sounds/cat.wav"}));
         QVERIFY(!w->voiceTimer().isActive());
 
         // Other tabs do not play the run's card.

@@ -34,7 +34,8 @@ private slots:
         QTest::newRow("one name") << "hello.wav" << QStringList{"./sounds/hello.wav"};
         QTest::newRow("blanks around") << "  hello.wav \t" << QStringList{"./sounds/hello.wav"};
         QTest::newRow("three") << "a.wav;b.wav;c.wav"
-                               << QStringList{"./sounds/a.wav+", "./sounds/b.wav+", "./sounds/c.wav"};
+                               << QStringList{"./sounds/a.wav+", "./sounds/b.wav+",
+                                              "./sounds/c.wav"};
         QTest::newRow("blanks around each")
             << " a.wav ; b.mp3" << QStringList{"./sounds/a.wav+", "./sounds/b.mp3"};
         // The timer finds nothing after the trailing ';' and the sequence ends.
@@ -42,7 +43,8 @@ private slots:
         // The empty middle name keeps its two seconds: b comes 4 s after a.
         QTest::newRow("empty middle name")
             << "a.wav;;b.wav" << QStringList{"./sounds/a.wav+", "./sounds/+", "./sounds/b.wav"};
-        QTest::newRow("leading separator") << ";a.wav" << QStringList{"./sounds/+", "./sounds/a.wav"};
+        QTest::newRow("leading separator")
+            << ";a.wav" << QStringList{"./sounds/+", "./sounds/a.wav"};
         QTest::newRow("nothing") << "" << QStringList{};
         QTest::newRow("blank name") << "  " << QStringList{"./sounds/"};
         QTest::newRow("cyrillic name") << "привет.ogg" << QStringList{"./sounds/привет.ogg"};

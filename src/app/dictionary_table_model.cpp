@@ -134,19 +134,6 @@ QColor GroupHeaderDelegate::headerColor(TableRow::Kind kind)
 void GroupHeaderDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                 const QModelIndex &index) const
 {
-    const auto kind = TableRow::Kind(index.data(DictionaryTableModel::RowKindRole).toInt());
-    if (kind != TableRow::CardRow) {
-        painter->save();
-        painter->fillRect(option.rect, headerColor(kind));
-        QFont f = index.data(Qt::FontRole).value<QFont>();
-        f.setWeight(QFont::Bold);
-        painter->setFont(f);
-        painter->setPen(option.palette.color(QPalette::Text));
-        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          index.data(Qt::DisplayRole).toString());
-        painter->restore();
-        return;
-    }
     if (index.column() == DictionaryTableModel::NumberColumn) {
         painter->save();
         painter->fillRect(option.rect, option.palette.color(QPalette::Button));

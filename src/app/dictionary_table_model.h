@@ -39,8 +39,8 @@ private:
     int m_lineHeight = 16;
 };
 
-// Paints group header rows across the row in their colours, bold, and the
-// number column like a header section.
+// Paints the number column like a header section; the view paints the
+// group header rows (DictionaryTableView).
 class GroupHeaderDelegate : public QStyledItemDelegate
 {
 public:

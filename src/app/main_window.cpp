@@ -75,6 +75,9 @@ Vmain_form::Vmain_form(FrameColors *frameColors, Interaction *interaction, QWidg
 Vmain_form::~Vmain_form()
 {
     qApp->removeEventFilter(this);
+    // The widgets go first, while the dictionary their model reads and the
+    // state their event filter uses still exist.
+    delete centralWidget();
 }
 
 void Vmain_form::setupTable()
@@ -192,9 +195,6 @@ void Vmain_form::slot_refresh()
     const TableSortOptions opt = sortOptions();
     m_model->setRows(sortAndBuildTableRows(m_dict, opt));
     const QList<TableRow> &shown = m_model->rows();
-    for (int i = 0; i < shown.size(); ++i)
-        if (shown[i].isHeader())
-            table3->setFirstColumnSpanned(i, QModelIndex(), true);
     const int digits = QString::number(shown.isEmpty() ? 0 : m_dict.cardCount()).size();
     table3->header()->resizeSection(
         DictionaryTableModel::NumberColumn,
@@ -397,7 +397,8 @@ void Vmain_form::showEvent(QShowEvent *event)
 void Vmain_form::currentTabChanged(int index)
 {
     m_currentTab = index;
-    if (index == 0) pauseRunOnLearningTab();
+    if (index == 0)
+        pauseRunOnLearningTab();
     if (index == 1)
         fitTableColumns();
     updateActionStates();

@@ -94,8 +94,7 @@ void Vmain_form::updateRunControls()
     const bool running = m_run.running;
     setButtonIcon(pushButton_voice, iconName(running && !m_soundList.isEmpty(), "Voice"));
     setButtonIcon(pushButton_previous, iconName(m_run.canGoBack(), "Previous_word"));
-    setButtonIcon(toolButton_findInDict,
-                  iconName(running && m_run.hasCurrentCard(), "Go_to_dict"));
+    setButtonIcon(toolButton_findInDict, iconName(running && m_run.hasCurrentCard(), "Go_to_dict"));
     const bool canForget =
         running && (m_work.training || (!m_work.by_time && m_appearance.numRightLearn > 0));
     setButtonIcon(pushButton_Mistake, iconName(canForget, "IForgot"));
@@ -111,9 +110,9 @@ void Vmain_form::setPaneFrameColor(const QColor &color)
 {
     m_frameColors->inner = color;
     // The frames are the group boxes' panels.
-    for (QWidget *w : {static_cast<QWidget *>(groupBox_question),
-                       static_cast<QWidget *>(groupBox_answer),
-                       static_cast<QWidget *>(groupBox_type)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(groupBox_question), static_cast<QWidget *>(groupBox_answer),
+          static_cast<QWidget *>(groupBox_type)})
         w->update();
 }
 
@@ -180,8 +179,7 @@ void Vmain_form::beginRun()
         updateActionStates();
         return;
     }
-    if (needsFewCardsQuestion(fill) &&
-        askYesNo(RunText::fewCardsQuestion()) != Interaction::Yes) {
+    if (needsFewCardsQuestion(fill) && askYesNo(RunText::fewCardsQuestion()) != Interaction::Yes) {
         updateActionStates();
         return;
     }

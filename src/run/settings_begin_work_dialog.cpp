@@ -36,13 +36,15 @@ VSettingsBeginWork::VSettingsBeginWork(QWidget *parent, const StringSet &lessons
         checkBox3->setChecked(s.use_autocheck);
         checkBox_useArchive->setChecked(s.use_archive);
         if (!s.training) {
-            const int index = comboBox1_lesson->findText(s.lesson, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            const int index =
+                comboBox1_lesson->findText(s.lesson, Qt::MatchExactly | Qt::MatchCaseSensitive);
             if (index >= 0)
                 comboBox1_lesson->setCurrentIndex(index);
         }
     }
 
-    connect(radioButton1_training, &QRadioButton::clicked, this, &VSettingsBeginWork::slot_training);
+    connect(radioButton1_training, &QRadioButton::clicked, this,
+            &VSettingsBeginWork::slot_training);
     connect(radioButton2_lerning, &QRadioButton::clicked, this, &VSettingsBeginWork::slot_lerning);
     connect(radioButton3, &QRadioButton::clicked, this, &VSettingsBeginWork::slot_EN_RU);
     connect(radioButton4, &QRadioButton::clicked, this, &VSettingsBeginWork::slot_RU_EN);
