@@ -16,8 +16,6 @@
 
 #include <algorithm>
 
-// Defined with the Qt Multimedia player in run/sound_player.cpp.
-std::unique_ptr<SoundPlayer> createMultimediaSoundPlayer();
 
 namespace
 {

@@ -1,6 +1,7 @@
 #include "model/dictionary_file.h"
 
 #include "model/markup.h"
+#include "model/xml_fast_reader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,60 +21,105 @@
 namespace
 {
 
-// One pass of the stream reader over the text. Every element the format does
-// not look into is skipped whole, so its children give no messages; the
-// warnings come out in document order.
-class Reader
+DictionaryReadResult refusedResult(const QString &message)
+{
+    DictionaryReadResult r;
+    r.refused = true;
+    r.warnings.append(message);
+    return r;
+}
+
+// QXmlStreamReader behind the calls Reader makes: reads every text, and its
+// error message, line and column are what a refused file reports.
+class QtXmlSource
 {
 public:
-    Reader(const QString &text, const QString &path, const StringSet &categoryList)
-        : m_xml(text), m_path(path), m_categories(categoryList),
-          m_structure(QStringLiteral("Ошибка разбора структуры файла\n") + path),
-          m_inFile(QStringLiteral("В файле\n") + path)
+    explicit QtXmlSource(const QString &text) : m_xml(text)
     {
         // The prefixes of names like "a:b" are names, not namespaces.
         m_xml.setNamespaceProcessing(false);
     }
 
-    DictionaryReadResult run()
+    bool readRootElement()
     {
         while (!m_xml.atEnd() && m_xml.readNext() != QXmlStreamReader::StartElement) {
         }
+        return m_xml.isStartElement();
+    }
+    bool readNextStartElement() { return m_xml.readNextStartElement(); }
+    void skipCurrentElement() { m_xml.skipCurrentElement(); }
+    void readToEnd()
+    {
+        while (!m_xml.atEnd())
+            m_xml.readNext();
+    }
+    QStringView name() const { return m_xml.qualifiedName(); }
+    // The views point into the reader's own buffer, valid until the next token.
+    QStringView attribute(QLatin1String attrName) const
+    {
+        return m_xml.attributes().value(attrName);
+    }
+
+    bool hasError() const { return m_xml.hasError(); }
+    QString errorMessage(const QString &path) const
+    {
+        return QStringLiteral("Ошибка разбора структуры файла %1\n%2\nСтрока: %3\nСимвол: %4")
+            .arg(path, m_xml.errorString(), QString::number(m_xml.lineNumber()),
+                 QString::number(m_xml.columnNumber()));
+    }
+
+private:
+    QXmlStreamReader m_xml;
+};
+
+// The fast reader behind the same calls. When it gives up, the result is
+// thrown away and the text is read again with QtXmlSource.
+class FastXmlSource : public FastXmlReader
+{
+public:
+    using FastXmlReader::FastXmlReader;
+    bool hasError() const { return gaveUp(); }
+    QString errorMessage(const QString &) const { return QString(); }
+};
+
+// The rules of the format, in one pass over the elements, whichever reader
+// gives them. Every element the format does not look into is skipped whole,
+// so its children give no messages; the warnings come out in document order.
+template <class Source>
+class Reader
+{
+public:
+    Reader(Source &source, const QString &path, const StringSet &categoryList)
+        : m_xml(source), m_path(path), m_categories(categoryList),
+          m_structure(QStringLiteral("Ошибка разбора структуры файла\n") + path),
+          m_inFile(QStringLiteral("В файле\n") + path)
+    {
+    }
+
+    DictionaryReadResult run()
+    {
         bool wrongRoot = false;
-        if (m_xml.isStartElement()) {
-            if (m_xml.qualifiedName() == u"words")
+        if (m_xml.readRootElement()) {
+            if (name() == u"words")
                 readWords();
             else
                 wrongRoot = true;
         }
         // A fault anywhere refuses the whole file, so read on to the end.
-        while (!m_xml.atEnd())
-            m_xml.readNext();
-        if (m_xml.hasError()) {
-            return refused(QStringLiteral("Ошибка разбора структуры файла %1\n%2\nСтрока: "
-                                          "%3\nСимвол: %4")
-                               .arg(m_path, m_xml.errorString(),
-                                    QString::number(m_xml.lineNumber()),
-                                    QString::number(m_xml.columnNumber())));
-        }
+        m_xml.readToEnd();
+        if (m_xml.hasError())
+            return refusedResult(m_xml.errorMessage(m_path));
         if (wrongRoot)
-            return refused(m_structure + QStringLiteral("\nКорневой элемент не имеет имя words"));
+            return refusedResult(m_structure +
+                                 QStringLiteral("\nКорневой элемент не имеет имя words"));
         return std::move(m_result);
     }
 
 private:
-    static DictionaryReadResult refused(const QString &message)
+    QStringView name() const { return m_xml.name(); }
+    QStringView attr(const char *attrName) const
     {
-        DictionaryReadResult r;
-        r.refused = true;
-        r.warnings.append(message);
-        return r;
-    }
-
-    QStringView name() const { return m_xml.qualifiedName(); }
-    QString attr(QLatin1String attrName) const
-    {
-        return m_xml.attributes().value(attrName).toString();
+        return m_xml.attribute(QLatin1String(attrName));
     }
     void warnStructure(const QString &tail) { m_result.warnings.append(m_structure + tail); }
     void warnUnknown(const QString &where)
@@ -102,7 +148,7 @@ private:
 
     void readLesson()
     {
-        const QString lesson = attr(QLatin1String("n")).simplified();
+        const QString lesson = attr("n").toString().simplified();
         while (m_xml.readNextStartElement()) {
             if (lesson.isEmpty()) {
                 warnStructure(QStringLiteral("\nУ элемента <lesson> отсутствует атрибут \"n\" "
@@ -132,16 +178,15 @@ private:
         Card card;
         card.filePath = m_path;
         card.lesson = lesson;
-        const QXmlStreamAttributes a = m_xml.attributes();
-        card.nPER = number(a.value(QLatin1String("nPER")), 1);
-        card.pER = number(a.value(QLatin1String("pER")), card.nPER);
-        card.rER = number(a.value(QLatin1String("rER")), 0);
-        card.aER = number(a.value(QLatin1String("aER")), 0);
-        card.nPRE = number(a.value(QLatin1String("nPRE")), 1);
-        card.pRE = number(a.value(QLatin1String("pRE")), card.nPRE);
-        card.rRE = number(a.value(QLatin1String("rRE")), 0);
-        card.aRE = number(a.value(QLatin1String("aRE")), 0);
-        card.nAr = number(a.value(QLatin1String("nAr")), 1) != 0;
+        card.nPER = number(attr("nPER"), 1);
+        card.pER = number(attr("pER"), card.nPER);
+        card.rER = number(attr("rER"), 0);
+        card.aER = number(attr("aER"), 0);
+        card.nPRE = number(attr("nPRE"), 1);
+        card.pRE = number(attr("pRE"), card.nPRE);
+        card.rRE = number(attr("rRE"), 0);
+        card.aRE = number(attr("aRE"), 0);
+        card.nAr = number(attr("nAr"), 1) != 0;
 
         bool haveF = false, haveR = false, haveC = false;
         while (m_xml.readNextStartElement()) {
@@ -157,7 +202,7 @@ private:
                 readCategories(card);
                 m_xml.skipCurrentElement();
             } else if (n == u"v") {
-                card.soundPath = attr(QLatin1String("p"));
+                card.soundPath = attr("p").toString();
                 m_xml.skipCurrentElement();
             } else {
                 warnUnknown(QStringLiteral("\nВнутри элемента <w> встречен неизвестный элемент <"));
@@ -172,11 +217,10 @@ private:
     {
         while (m_xml.readNextStartElement()) {
             if (name() == u"fw") {
-                const QXmlStreamAttributes a = m_xml.attributes();
                 ForeignWord fw;
-                fw.word = a.value(QLatin1String("w")).toString();
-                fw.transcription = a.value(QLatin1String("tr")).toString();
-                fw.autoCheck = a.value(QLatin1String("aChk")) == u"t";
+                fw.word = attr("w").toString();
+                fw.transcription = attr("tr").toString();
+                fw.autoCheck = attr("aChk") == u"t";
                 if (!fw.word.isEmpty())
                     card.foreignWords.append(std::move(fw));
             } else {
@@ -203,7 +247,7 @@ private:
                 continue;
             }
             TranslationSection section;
-            section.code = attr(QLatin1String("c"));
+            section.code = attr("c").toString();
             if (!knownCode(section.code)) {
                 m_result.warnings.append(
                     m_inFile +
@@ -222,10 +266,9 @@ private:
                 TranslationGroup group;
                 while (m_xml.readNextStartElement()) {
                     if (name() == u"wv") {
-                        const QXmlStreamAttributes a = m_xml.attributes();
                         TranslationVariant v;
-                        v.word = a.value(QLatin1String("w")).toString();
-                        v.info = a.value(QLatin1String("i")).toString();
+                        v.word = attr("w").toString();
+                        v.info = attr("i").toString();
                         if (!v.word.isEmpty())
                             group.append(std::move(v));
                     } else {
@@ -244,7 +287,7 @@ private:
 
     void readCategories(Card &card)
     {
-        const QStringView list = m_xml.attributes().value(QLatin1String("n"));
+        const QStringView list = attr("n");
         if (list.isEmpty()) {
             m_result.warnings.append(
                 m_inFile + QStringLiteral("\nДля элемента <c> атрибут \"список категорий\" пуст"));
@@ -267,7 +310,7 @@ private:
         }
     }
 
-    QXmlStreamReader m_xml;
+    Source &m_xml;
     const QString &m_path;
     const StringSet &m_categories;
     const QString m_structure;
@@ -278,10 +321,31 @@ private:
 
 } // namespace
 
+bool parseDictionaryTextFast(QStringView text, const QString &path,
+                             const StringSet &categoryList, DictionaryReadResult *out)
+{
+    FastXmlSource source(text);
+    DictionaryReadResult r = Reader<FastXmlSource>(source, path, categoryList).run();
+    if (source.gaveUp())
+        return false;
+    *out = std::move(r);
+    return true;
+}
+
+DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
+                                                const StringSet &categoryList)
+{
+    QtXmlSource source(text);
+    return Reader<QtXmlSource>(source, path, categoryList).run();
+}
+
 DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
                                          const StringSet &categoryList)
 {
-    return Reader(text, path, categoryList).run();
+    DictionaryReadResult r;
+    if (parseDictionaryTextFast(text, path, categoryList, &r))
+        return r;
+    return parseDictionaryTextGeneral(text, path, categoryList);
 }
 
 QString decodeDictionaryBytes(const QByteArray &bytes)
@@ -327,10 +391,13 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
         text = decodeDictionaryBytes(bytes);
     }
     out.opened = true;
-    Reader reader(text, path, dict.categoryList);
-    // The reader keeps its own copy of the text; two would cost a file's size.
-    text = QString();
-    DictionaryReadResult r = reader.run();
+    DictionaryReadResult r;
+    if (!parseDictionaryTextFast(text, path, dict.categoryList, &r)) {
+        QtXmlSource source(text);
+        // The reader keeps its own copy of the text; two would cost a file's size.
+        text = QString();
+        r = Reader<QtXmlSource>(source, path, dict.categoryList).run();
+    }
     out.warnings = std::move(r.warnings);
     if (r.cards.isEmpty()) {
         // A file that gives no card is not opened, so its lessons stay out.

@@ -7,6 +7,7 @@
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QObject>
+#include <QSoundEffect>
 #include <QUrl>
 
 #include <memory>
@@ -14,9 +15,11 @@
 namespace
 {
 
-// Each play gets its own media player, so a file still sounding when the
-// next one of a card starts is mixed with it rather than cut off. A player
-// deletes itself when its file ends or fails.
+// Each play gets its own player, so a file still sounding when the next one
+// of a card starts is mixed with it rather than cut off. A player deletes
+// itself when its file ends or fails. WAV files go through QSoundEffect,
+// which decodes them itself; other formats through QMediaPlayer, as far as
+// the installed back end can decode them.
 class MultimediaSoundPlayer final : public SoundPlayer
 {
 public:
@@ -28,6 +31,35 @@ public:
         const QFileInfo file(path);
         if (!file.isFile() || !file.isReadable())
             return;
+        const QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
+        if (file.suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
+            playEffect(url);
+        else
+            playMedia(url);
+    }
+
+private:
+    void playEffect(const QUrl &url)
+    {
+        auto *effect = new QSoundEffect(&m_players);
+        QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+            if (effect->status() == QSoundEffect::Error)
+                effect->deleteLater();
+        });
+        // Loading is asynchronous: the effect may report "not playing" before
+        // it ever started, so only the end of a started play removes it.
+        QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+            if (effect->isPlaying())
+                effect->setProperty("started", true);
+            else if (effect->property("started").toBool())
+                effect->deleteLater();
+        });
+        effect->setSource(url);
+        effect->play();
+    }
+
+    void playMedia(const QUrl &url)
+    {
         auto *player = new QMediaPlayer(&m_players);
         auto *output = new QAudioOutput(player);
         player->setAudioOutput(output);
@@ -39,11 +71,10 @@ public:
                          });
         QObject::connect(player, &QMediaPlayer::errorOccurred, player,
                          [player] { player->deleteLater(); });
-        player->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+        player->setSource(url);
         player->play();
     }
 
-private:
     // Owns the players still sounding; they go with the window.
     QObject m_players;
 };

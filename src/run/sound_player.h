@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 // Plays sound files without blocking; stands in for the platform's sound
 // service so tests can record what was played.
 class SoundPlayer
@@ -13,3 +15,6 @@ public:
     // Fire and forget: never waits, never reports a missing file.
     virtual void play(const QString &path) = 0;
 };
+
+// The program's player: Qt Multimedia, silent when there is no audio output.
+std::unique_ptr<SoundPlayer> createMultimediaSoundPlayer();

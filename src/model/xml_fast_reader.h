@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+// A strict pull reader for the plain XML that dictionary files hold: an
+// optional XML declaration, an optional DOCTYPE whose internal subset has only
+// element declarations, white space, and one tree of elements with attributes
+// and text. It reads the decoded text in place and copies only attribute
+// values that need decoding (references, white space controls).
+//
+// It only accepts what QXmlStreamReader also accepts with the same values.
+// Anything else (CDATA, comments, processing instructions, other entities,
+// non-ASCII names, characters XML forbids, any malformation) makes it give
+// up; the caller then reads the text with QXmlStreamReader, whose error
+// message, line and column are the ones reported.
+//
+// The navigation calls behave as QXmlStreamReader's of the same names (with
+// namespace processing off); after giving up they all return at once.
+class FastXmlReader
+{
+public:
+    explicit FastXmlReader(QStringView text);
+
+    // Reads the prolog and the root's start tag; false when there is none.
+    bool readRootElement();
+    bool readNextStartElement();
+    void skipCurrentElement();
+    void readToEnd();
+
+    bool gaveUp() const { return m_token == Token::GaveUp; }
+
+    // Of the current start or end tag.
+    QStringView name() const { return m_name; }
+    // Of the current start tag; empty when it has no such attribute.
+    QStringView attribute(QLatin1String attrName) const;
+
+private:
+    enum class Token { None, StartElement, EndElement, EndDocument, GaveUp };
+
+    struct Attribute {
+        QStringView name;
+        QStringView raw; // the value as written, when it needed no decoding
+        qsizetype decodedFrom = -1; // else its place in m_decoded
+        qsizetype decodedSize = 0;
+    };
+
+    Token readNext();
+    Token giveUp();
+    Token startTag();
+    Token endTag();
+    bool text();
+    bool attributeValue(Attribute &a);
+    bool reference(char32_t *value);
+    bool otherCharacter();
+    bool skipSpace();
+    const char16_t *scanName(const char16_t *p) const;
+    bool name(QStringView *out);
+    bool lookingAt(QLatin1String s) const;
+    bool xmlDeclaration();
+    bool doctype();
+    bool elementDeclaration();
+    bool contentGroup(int depth);
+    bool contentParticle(int depth);
+    bool literal(QStringView *out);
+
+    const char16_t *m_p;
+    const char16_t *const m_end;
+    Token m_token = Token::None;
+    bool m_pendingEnd = false; // after <x/>: its end element comes next
+    QStringView m_name;
+    std::vector<QStringView> m_open; // names of the open elements
+    std::vector<Attribute> m_attributes;
+    QString m_decoded; // decoded values of the current tag's attributes
+};
