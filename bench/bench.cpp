@@ -24,7 +24,8 @@ int main(int argc, char *argv[])
                      !args.contains(QStringLiteral("files")) &&
                      !args.contains(QStringLiteral("run"));
     // The files section re-runs this program to measure an open alone.
-    if (all || args.contains(QStringLiteral("files")) || args.contains(QStringLiteral("--open-only")))
+    if (all || args.contains(QStringLiteral("files")) ||
+        args.contains(QStringLiteral("--open-only")))
         benchFiles(sizes, args);
     if (all || args.contains(QStringLiteral("table")))
         benchTable(sizes);

@@ -14,7 +14,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 // Answers every prompt with "Да" and shows nothing.
 class SilentInteraction : public Interaction

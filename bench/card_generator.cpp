@@ -12,10 +12,10 @@ static QString syllables(QRandomGenerator &rng, const char *const *pool, int poo
 
 QList<Card> generateCards(int count, int files)
 {
-    static const char *const latin[] = {"ba", "ke", "ro", "ti", "mu", "sa", "le", "qu", "an",
+    static const char *const latin[] = {"ba", "ke", "ro", "ti", "mu",  "sa", "le", "qu", "an",
                                         "th", "er", "st", "ow", "ing", "ch", "pl", "gr"};
-    static const char *const cyr[] = {"ка", "ро", "ми", "ту", "ле", "сна", "пер", "во", "ель",
-                                      "ать", "ить", "ость", "ной", "дом", "ёж", "щи"};
+    static const char *const cyr[] = {"ка",  "ро",  "ми",  "ту",   "ле",  "сна", "пер", "во",
+                                      "ель", "ать", "ить", "ость", "ной", "дом", "ёж",  "щи"};
     static const char *const codes[] = {"N", "V", "A", "ADV", "PREP", "PRON"};
     static const char *const cats[] = {"Еда", "Дом", "Работа", "Город", "Время", "Природа"};
     QRandomGenerator rng(12345);

@@ -46,8 +46,8 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *optio
     QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
-void AppStyle::drawControl(ControlElement element, const QStyleOption *option,
-                           QPainter *painter, const QWidget *widget) const
+void AppStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                           const QWidget *widget) const
 {
     if (element == CE_Splitter)
         return; // splitter handles stay invisible

@@ -99,8 +99,7 @@ QVariant DictionaryTableModel::data(const QModelIndex &index, int role) const
     }
 }
 
-QVariant DictionaryTableModel::headerData(int section, Qt::Orientation orientation,
-                                          int role) const
+QVariant DictionaryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();

@@ -15,8 +15,7 @@ int main(int argc, char *argv[])
     // The interface is Russian, so Qt's own dialogs (files, colours, fonts) are too.
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
     Vmain_form window(&frameColors);
     window.show();

@@ -14,7 +14,8 @@
 #include <QScrollBar>
 #include <QStatusBar>
 
-namespace {
+namespace
+{
 const char *const kIconProperty = "iconFile";
 const QString kSettingsFile = QStringLiteral("settings.ini");
 const QString kFilterFile = QStringLiteral("settings_filter.ini");
@@ -22,8 +23,7 @@ const QString kFilterFile = QStringLiteral("settings_filter.ini");
 
 Vmain_form::Vmain_form(FrameColors *frameColors, Interaction *interaction, QWidget *parent)
     : main_Form1(parent),
-      m_interaction(interaction ? interaction
-                                : new QtInteraction(this, QStringLiteral("Словарь"))),
+      m_interaction(interaction ? interaction : new QtInteraction(this, QStringLiteral("Словарь"))),
       m_frameColors(frameColors)
 {
     // The settings are read before the widgets are filled.
@@ -65,7 +65,6 @@ Vmain_form::Vmain_form(FrameColors *frameColors, Interaction *interaction, QWidg
     splitter2->setSizes({m_geometry.splitter2[0], m_geometry.splitter2[1]});
     splitter3->setSizes({m_geometry.splitter3[0], m_geometry.splitter3[1]});
     setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
-
 
     readSettingsAtStart();
     setWindowTitle(QStringLiteral("Изучение слов"));
@@ -120,10 +119,8 @@ void Vmain_form::connectSignals()
 {
     connect(tabWidget2, &QTabWidget::currentChanged, this, &Vmain_form::currentTabChanged);
     connect(table3->header(), &QHeaderView::sectionResized, this, &Vmain_form::slot_sizeChange);
-    connect(table3, &QWidget::customContextMenuRequested, this,
-            &Vmain_form::slot_table_clicked);
-    connect(table3, &QAbstractItemView::doubleClicked, this,
-            &Vmain_form::slot_table_doubleClicked);
+    connect(table3, &QWidget::customContextMenuRequested, this, &Vmain_form::slot_table_clicked);
+    connect(table3, &QAbstractItemView::doubleClicked, this, &Vmain_form::slot_table_doubleClicked);
     connect(table3->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &Vmain_form::slot_table3currentChanged);
     connect(checkBox3, &QCheckBox::clicked, this, &Vmain_form::slot_checkBox3_clicked);
@@ -326,8 +323,7 @@ void Vmain_form::slot_sizeChange(int section, int, int)
         return;
     m_fitting = true;
     QHeaderView *h = table3->header();
-    const int w = table3->viewport()->width() -
-                  h->sectionSize(DictionaryTableModel::NumberColumn) -
+    const int w = table3->viewport()->width() - h->sectionSize(DictionaryTableModel::NumberColumn) -
                   h->sectionSize(DictionaryTableModel::ForeignColumn) - 2;
     if (w > 0)
         h->resizeSection(DictionaryTableModel::RussianColumn, w);
@@ -337,7 +333,8 @@ void Vmain_form::slot_sizeChange(int section, int, int)
 void Vmain_form::placeCornerFrame()
 {
     QHeaderView *h = table3->header();
-    const int x = table3->frameWidth() + h->sectionViewportPosition(DictionaryTableModel::NumberColumn);
+    const int x =
+        table3->frameWidth() + h->sectionViewportPosition(DictionaryTableModel::NumberColumn);
     m_cornerFrame->setGeometry(x, table3->frameWidth(),
                                h->sectionSize(DictionaryTableModel::NumberColumn), h->height());
     m_cornerFrame->raise();
@@ -534,12 +531,12 @@ void Vmain_form::updateActionStates()
         setButtonIcon(toolButton10_deleteWord,
                       pick(rowCard && !running, QStringLiteral("Card_delete")));
         setButtonIcon(toolButton10_findWord, pick(hasCards, QStringLiteral("Card_find")));
-        setButtonIcon(pushButton_voice2,
-                      pick(rowCard && !rowCard->soundPath.isEmpty(), QStringLiteral("Voice_small")));
-        setButtonIcon(toolButton_toArchive, pick(rowCard && rowCard->nAr, QStringLiteral("Add_to_archive")));
+        setButtonIcon(pushButton_voice2, pick(rowCard && !rowCard->soundPath.isEmpty(),
+                                              QStringLiteral("Voice_small")));
+        setButtonIcon(toolButton_toArchive,
+                      pick(rowCard && rowCard->nAr, QStringLiteral("Add_to_archive")));
         const int files = int(m_dict.openFiles.size());
-        m_joinAllowed =
-            !running && hasCards && (files > 1 || (files == 1 && m_dict.hasNewCards()));
+        m_joinAllowed = !running && hasCards && (files > 1 || (files == 1 && m_dict.hasNewCards()));
         setButtonIcon(toolButton5_joinFiles, pick(m_joinAllowed, QStringLiteral("Join_files")));
         setButtonIcon(toolButton3_saveAs, pick(hasCards, QStringLiteral("SaveAs")));
         setButtonIcon(toolButton7_fileClose, pick(hasCards, QStringLiteral("File_close")));
@@ -590,8 +587,8 @@ void Vmain_form::writeSettingsAtClose()
     writeHelpPage(m_settings, m_helpPage);
     m_filter.writeLessons(m_filterStore);
     // A settings file that could not be written is said, not silently lost.
-    for (const auto &[store, file] : {std::pair{&m_settings, kSettingsFile},
-                                      std::pair{&m_filterStore, kFilterFile}}) {
+    for (const auto &[store, file] :
+         {std::pair{&m_settings, kSettingsFile}, std::pair{&m_filterStore, kFilterFile}}) {
         if (!store->save(file))
             showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") +
                         QFileInfo(file).absoluteFilePath());

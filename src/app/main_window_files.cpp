@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 const QString kNewCardsChoice = QStringLiteral("Новые карточки");
 const QString kCloseAll = QStringLiteral("Всё (кроме несохраненных карточек)");
 const QString kDeleteNew = QStringLiteral("Удалить новые слова");
@@ -135,11 +136,11 @@ QString Vmain_form::askSaveFileName(bool forbidExisting)
         if (name.isEmpty())
             return QString();
         if (!name.endsWith(QLatin1String(".xml")))
-            name += name.endsWith(QLatin1Char('.')) ? QStringLiteral("xml")
-                                                    : QStringLiteral(".xml");
+            name +=
+                name.endsWith(QLatin1Char('.')) ? QStringLiteral("xml") : QStringLiteral(".xml");
         if (forbidExisting && QFileInfo::exists(name)) {
-            showWarning(QStringLiteral(
-                "Сохранение в существующий файл запрещено.\nВыберите другой файл"));
+            showWarning(
+                QStringLiteral("Сохранение в существующий файл запрещено.\nВыберите другой файл"));
             continue;
         }
         return name;

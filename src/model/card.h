@@ -64,8 +64,8 @@ struct Card {
     bool sameContent(const Card &o) const
     {
         return lesson == o.lesson && soundPath == o.soundPath && foreignWords == o.foreignWords &&
-               translations == o.translations && categories == o.categories &&
-               nPER == o.nPER && pER == o.pER && rER == o.rER && aER == o.aER &&
-               nPRE == o.nPRE && pRE == o.pRE && rRE == o.rRE && aRE == o.aRE && nAr == o.nAr;
+               translations == o.translations && categories == o.categories && nPER == o.nPER &&
+               pER == o.pER && rER == o.rER && aER == o.aER && nPRE == o.nPRE && pRE == o.pRE &&
+               rRE == o.rRE && aRE == o.aRE && nAr == o.nAr;
     }
 };

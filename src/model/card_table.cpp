@@ -27,7 +27,8 @@ QString newCardsHeaderText()
     return QStringLiteral("Карточки ещё не сохранены в файл");
 }
 
-namespace {
+namespace
+{
 
 // Everything the order and the grouping need of one card, computed once per
 // refresh. Files and lessons are interned: `*Rank` orders the lower-cased

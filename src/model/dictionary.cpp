@@ -63,9 +63,9 @@ bool Dictionary::hasNewCards() const
 
 void Dictionary::eraseIf(bool (*pred)(const Card &, const QString &), const QString &arg)
 {
-    cards.erase(std::remove_if(cards.begin(), cards.end(),
-                               [&](const Card &c) { return pred(c, arg); }),
-                cards.end());
+    cards.erase(
+        std::remove_if(cards.begin(), cards.end(), [&](const Card &c) { return pred(c, arg); }),
+        cards.end());
     reindex();
 }
 

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // Reading and writing dictionary files (XML, UTF-16 with a byte-order mark).
 // Nothing here shows a message: the texts come back as data and the main
@@ -26,6 +27,15 @@ struct DictionaryReadResult {
 // Reads the decoded text of a file. `path` only goes into the cards and messages.
 DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
                                          const StringSet &categoryList);
+
+// The two readers behind parseDictionaryText, open for the tests that hold
+// them to the same results. The fast one reads only plain, certainly
+// well-formed XML; on anything else it returns false and leaves *out alone.
+// The general one (QXmlStreamReader) reads any text and words its errors.
+bool parseDictionaryTextFast(QStringView text, const QString &path,
+                             const StringSet &categoryList, DictionaryReadResult *out);
+DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
+                                                const StringSet &categoryList);
 
 // UTF-16 with a mark in either byte order; without one, UTF-16 recognised by a
 // zero byte among the first two; else UTF-8 (with or without its mark) when

@@ -52,7 +52,7 @@ bool FastXmlReader::lookingAt(QLatin1String s) const
     if (m_end - m_p < s.size())
         return false;
     for (qsizetype i = 0; i < s.size(); ++i)
-        if (m_p[i] != char16_t(uchar(s[i])))
+        if (m_p[i] != char16_t(uchar(s.data()[i])))
             return false;
     return true;
 }

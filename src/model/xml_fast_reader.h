@@ -43,7 +43,7 @@ private:
 
     struct Attribute {
         QStringView name;
-        QStringView raw; // the value as written, when it needed no decoding
+        QStringView raw;            // the value as written, when it needed no decoding
         qsizetype decodedFrom = -1; // else its place in m_decoded
         qsizetype decodedSize = 0;
     };

@@ -5,9 +5,9 @@
 
 QString kindName(ScriptedInteraction::Kind kind)
 {
-    static const char *const names[] = {"information", "warning", "critical", "question",
-                                        "open files", "save file", "item", "color",
-                                        "font", "dialog"};
+    static const char *const names[] = {"information", "warning",   "critical", "question",
+                                        "open files",  "save file", "item",     "color",
+                                        "font",        "dialog"};
     return QString::fromLatin1(names[kind]);
 }
 

@@ -12,7 +12,18 @@
 class ScriptedInteraction : public Interaction
 {
 public:
-    enum Kind { Information, Warning, Critical, Question, OpenFiles, SaveFile, Item, Color, Font, Dialog };
+    enum Kind {
+        Information,
+        Warning,
+        Critical,
+        Question,
+        OpenFiles,
+        SaveFile,
+        Item,
+        Color,
+        Font,
+        Dialog
+    };
     struct Prompt {
         Kind kind;
         QString text;
