@@ -21,10 +21,17 @@ QList<Card> generateCards(int count, int files)
     QRandomGenerator rng(12345);
     QList<Card> out;
     out.reserve(count);
+    QStringList paths;
+    for (int f = 0; f < files; ++f)
+        paths << QStringLiteral("/tmp/lexitor-bench/dict%1.xml").arg(f);
+    QString lesson;
     for (int i = 0; i < count; ++i) {
         Card c;
-        c.filePath = QStringLiteral("/tmp/lexitor-bench/dict%1.xml").arg(i % files);
-        c.lesson = QStringLiteral("Урок %1").arg(i / 30 + 1, 4, 10, QLatin1Char('0'));
+        // Cards read from a file share their path and lesson strings.
+        c.filePath = paths[i % files];
+        if (i % 30 == 0)
+            lesson = QStringLiteral("Урок %1").arg(i / 30 + 1, 4, 10, QLatin1Char('0'));
+        c.lesson = lesson;
         const QString stem = syllables(rng, latin, 17, 2 + rng.bounded(3));
         const int forms = 1 + rng.bounded(3);
         for (int f = 0; f < forms; ++f) {

@@ -30,55 +30,62 @@ QString newCardsHeaderText()
 namespace
 {
 
-// Everything the order and the grouping need of one card, computed once per
-// refresh. Files and lessons are interned: `*Rank` orders the lower-cased
-// texts, `*Id` tells the exact texts apart.
-struct CardKey {
+// What the grouping needs of one card, in the card's position.
+struct GroupKey {
     bool inFilter = true;
-    bool hasWord = false;
-    char16_t letter = 0; // 0: no letter; sorts before every letter
-    int fileRank = 0;
-    int lessonRank = 0;
-    int fileId = 0;
+    char16_t letter = 0; // 0: no letter
+    int fileId = 0;      // exact texts told apart
     int lessonId = 0;
-    // The first four code units of the lower-case word, so that most
-    // comparisons of 100,000 words end on one integer compare.
-    quint64 prefix = 0;
-    QString word; // lower case
 };
 
-quint64 prefixOf(const QString &lower)
-{
-    quint64 p = 0;
-    for (int i = 0; i < 4; ++i)
-        p = (p << 16) | (i < lower.size() ? lower.at(i).unicode() : 0);
-    return p;
-}
+// What the order needs, packed so that nearly every comparison of 100,000
+// cards is a few integer compares on contiguous memory:
+// `head` holds, from the top bit down, "outside the filter", the file rank,
+// the lesson rank, "has a word" and the letter; `p1`/`p2` the first eight
+// code units of the lower-case word; `word` breaks the remaining ties.
+struct SortKey {
+    quint64 head = 0;
+    quint64 p1 = 0;
+    quint64 p2 = 0;
+    int word = 0;  // index into the lower-case words
+    int index = 0; // the card's position before sorting
+};
 
-// Interns texts: exact ids, and ranks of their lower-case forms.
+constexpr int kRankBits = 21;
+constexpr quint64 kRankLimit = quint64(1) << kRankBits;
+
+// Interns texts: exact ids, and ranks of their lower-case forms. Cards read
+// from one file share the same string data, so the data pointer finds most
+// texts without hashing them.
 class Interner
 {
 public:
     int id(const QString &text)
     {
-        // Neighbouring cards mostly share their file and lesson.
-        if (m_last >= 0 && m_texts.at(m_last) == text)
+        const QChar *data = text.constData();
+        if (m_last >= 0 && (m_lastData == data || m_texts.at(m_last) == text))
             return m_last;
-        m_last = lookup(text);
-        return m_last;
-    }
-    int lookup(const QString &text)
-    {
-        auto it = m_ids.constFind(text);
-        if (it != m_ids.constEnd())
-            return *it;
-        const int id = int(m_texts.size());
-        m_ids.insert(text, id);
-        m_texts.append(text);
+        auto p = m_byPointer.constFind(data);
+        int id;
+        if (p != m_byPointer.constEnd() && m_texts.at(*p) == text) {
+            id = *p;
+        } else {
+            auto it = m_ids.constFind(text);
+            if (it != m_ids.constEnd()) {
+                id = *it;
+            } else {
+                id = int(m_texts.size());
+                m_ids.insert(text, id);
+                m_texts.append(text);
+            }
+            m_byPointer.insert(data, id);
+        }
+        m_last = id;
+        m_lastData = data;
         return id;
     }
     // Rank of each id's lower-case text in code-unit order.
-    std::vector<int> ranks() const
+    std::vector<quint64> ranks() const
     {
         QStringList lower;
         lower.reserve(m_texts.size());
@@ -87,8 +94,8 @@ public:
         std::vector<int> order(m_texts.size());
         std::iota(order.begin(), order.end(), 0);
         std::sort(order.begin(), order.end(), [&](int a, int b) { return lower[a] < lower[b]; });
-        std::vector<int> rank(m_texts.size());
-        int r = 0;
+        std::vector<quint64> rank(m_texts.size());
+        quint64 r = 0;
         for (size_t i = 0; i < order.size(); ++i) {
             if (i > 0 && lower[order[i]] != lower[order[i - 1]])
                 ++r;
@@ -96,63 +103,116 @@ public:
         }
         return rank;
     }
+    int count() const { return int(m_texts.size()); }
 
 private:
     QHash<QString, int> m_ids;
+    QHash<const QChar *, int> m_byPointer;
     QStringList m_texts;
     int m_last = -1;
+    const QChar *m_lastData = nullptr;
 };
 
-std::vector<CardKey> makeKeys(const QList<Card> &cards, const TableSortOptions &opt)
+const QString &sortWord(const Card &c, const TableSortOptions &opt, bool *has)
 {
-    std::vector<CardKey> keys(cards.size());
+    static const QString none;
+    if (opt.byForeign) {
+        *has = !c.foreignWords.isEmpty();
+        return *has ? c.foreignWords.first().word : none;
+    }
+    *has = !c.translations.isEmpty() && !c.translations.first().groups.isEmpty() &&
+           !c.translations.first().groups.first().isEmpty();
+    return *has ? c.translations.first().groups.first().first().word : none;
+}
+
+quint64 packUnits(const QString &s, int from)
+{
+    quint64 p = 0;
+    for (int i = from; i < from + 4; ++i)
+        p = (p << 16) | (i < s.size() ? s.at(i).unicode() : 0);
+    return p;
+}
+
+struct Keys {
+    std::vector<GroupKey> group;
+    std::vector<SortKey> sort;
+    QStringList words;
+    // Per card, for the rare order that does not fit the packed head.
+    std::vector<quint64> fileRank;
+    std::vector<quint64> lessonRank;
+    bool packed = true;
+};
+
+Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt)
+{
+    const int n = int(cards.size());
+    Keys k;
+    k.group.resize(n);
+    k.sort.resize(n);
+    k.words.reserve(n);
     Interner files;
     Interner lessons;
-    for (int i = 0; i < cards.size(); ++i) {
+    for (int i = 0; i < n; ++i) {
         const Card &c = cards[i];
-        CardKey &k = keys[i];
-        k.inFilter = c.inFilter;
-        k.fileId = files.id(c.filePath);
-        k.lessonId = lessons.id(c.lesson);
-        const QString w = opt.byForeign ? firstForeignWord(c) : firstRussianWord(c);
-        k.hasWord = opt.byForeign ? !c.foreignWords.isEmpty() : !w.isNull();
-        k.letter = firstLetterCode(w);
-        k.word = w.toLower();
-        k.prefix = prefixOf(k.word);
+        GroupKey &g = k.group[i];
+        g.inFilter = c.inFilter;
+        g.fileId = files.id(c.filePath);
+        g.lessonId = lessons.id(c.lesson);
+        bool has = false;
+        const QString &w = sortWord(c, opt, &has);
+        g.letter = firstLetterCode(w);
+        k.words.append(w.toLower());
     }
-    const std::vector<int> fileRanks = files.ranks();
-    const std::vector<int> lessonRanks = lessons.ranks();
-    for (CardKey &k : keys) {
-        k.fileRank = fileRanks[k.fileId];
-        k.lessonRank = lessonRanks[k.lessonId];
+    const std::vector<quint64> fileRanks = files.ranks();
+    const std::vector<quint64> lessonRanks = lessons.ranks();
+    k.packed = quint64(files.count()) < kRankLimit && quint64(lessons.count()) < kRankLimit;
+    k.fileRank.resize(n);
+    k.lessonRank.resize(n);
+    for (int i = 0; i < n; ++i) {
+        const GroupKey &g = k.group[i];
+        SortKey &s = k.sort[i];
+        s.index = i;
+        s.word = i;
+        if (!g.inFilter) {
+            // Everything outside the filter is equal, and last.
+            s.head = ~quint64(0);
+            s.word = -1;
+            continue;
+        }
+        bool has = false;
+        sortWord(cards[i], opt, &has);
+        const quint64 file = opt.byFiles ? fileRanks[g.fileId] : 0;
+        const quint64 lesson = opt.byLessons ? lessonRanks[g.lessonId] : 0;
+        k.fileRank[i] = file;
+        k.lessonRank[i] = lesson;
+        if (!k.packed)
+            s.head = (quint64(has) << 16) | g.letter; // ranks compared apart
+        else
+            s.head = (file << (kRankBits + 17)) | (lesson << 17) | (quint64(has) << 16) | g.letter;
+        if (has) {
+            s.p1 = packUnits(k.words[i], 0);
+            s.p2 = packUnits(k.words[i], 4);
+        } else {
+            s.word = -1; // cards without the word are equal among themselves
+        }
     }
-    return keys;
+    return k;
 }
 
-// Cards without the word to sort by go first in both directions, so the
-// order stays a strict weak ordering (std::sort needs one).
-bool keyLess(const CardKey &a, const CardKey &b, const TableSortOptions &opt)
+bool sortLess(const SortKey &a, const SortKey &b, const QStringList &words)
 {
-    if (!a.inFilter)
+    if (a.head != b.head)
+        return a.head < b.head;
+    if (a.p1 != b.p1)
+        return a.p1 < b.p1;
+    if (a.p2 != b.p2)
+        return a.p2 < b.p2;
+    if (a.word < 0 || b.word < 0)
         return false;
-    if (!b.inFilter)
-        return true;
-    if (opt.byFiles && a.fileRank != b.fileRank)
-        return a.fileRank < b.fileRank;
-    if (opt.byLessons && a.lessonRank != b.lessonRank)
-        return a.lessonRank < b.lessonRank;
-    if (!a.hasWord)
-        return b.hasWord;
-    if (!b.hasWord)
-        return false;
-    if (a.letter != b.letter)
-        return a.letter < b.letter;
-    if (a.prefix != b.prefix)
-        return a.prefix < b.prefix;
-    return a.word < b.word;
+    return words.at(a.word) < words.at(b.word);
 }
 
-QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<CardKey> &keys,
+QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys,
                              const TableSortOptions &opt)
 {
     QList<TableRow> rows;
@@ -171,7 +231,7 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<CardKey> &keys,
         rows.append(r);
     };
     for (int i = 0; i < dict.cards.size(); ++i) {
-        const CardKey &k = keys[i];
+        const GroupKey &k = keys[i];
         if (!k.inFilter)
             break;
         const Card &c = dict.cards[i];
@@ -213,33 +273,65 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<CardKey> &keys,
     return rows;
 }
 
-std::vector<CardKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt)
+// Reorders the vector in place along its cycles: no second buffer of
+// 100,000 cards to allocate and fault in.
+void permute(QList<Card> &cards, const std::vector<SortKey> &order)
 {
-    std::vector<CardKey> keys = makeKeys(dict.cards, opt);
-    const int n = int(dict.cards.size());
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](int x, int y) { return keyLess(keys[x], keys[y], opt); });
-    QList<Card> sorted;
-    sorted.reserve(n);
-    std::vector<CardKey> sortedKeys;
-    sortedKeys.reserve(n);
-    for (int i : order) {
-        sorted.append(std::move(dict.cards[i]));
-        sortedKeys.push_back(std::move(keys[i]));
+    const int n = int(cards.size());
+    std::vector<bool> done(n, false);
+    for (int start = 0; start < n; ++start) {
+        if (done[start] || order[start].index == start) {
+            done[start] = true;
+            continue;
+        }
+        Card tmp = std::move(cards[start]);
+        int pos = start;
+        for (;;) {
+            done[pos] = true;
+            const int from = order[pos].index;
+            if (from == start) {
+                cards[pos] = std::move(tmp);
+                break;
+            }
+            cards[pos] = std::move(cards[from]);
+            pos = from;
+        }
     }
-    dict.cards = std::move(sorted);
+}
+
+std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt)
+{
+    Keys k = makeKeys(dict.cards, opt);
+    if (k.packed) {
+        std::sort(k.sort.begin(), k.sort.end(),
+                  [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.words); });
+    } else {
+        // More than two million files or lessons: ranks compared one by one.
+        std::sort(k.sort.begin(), k.sort.end(), [&](const SortKey &a, const SortKey &b) {
+            const bool outA = a.head == ~quint64(0), outB = b.head == ~quint64(0);
+            if (outA || outB)
+                return !outA;
+            if (k.fileRank[a.index] != k.fileRank[b.index])
+                return k.fileRank[a.index] < k.fileRank[b.index];
+            if (k.lessonRank[a.index] != k.lessonRank[b.index])
+                return k.lessonRank[a.index] < k.lessonRank[b.index];
+            return sortLess(a, b, k.words);
+        });
+    }
+    permute(dict.cards, k.sort);
+    std::vector<GroupKey> grouped(k.group.size());
+    for (size_t i = 0; i < k.sort.size(); ++i)
+        grouped[i] = k.group[k.sort[i].index];
     dict.reindex();
-    return sortedKeys;
+    return grouped;
 }
 
 } // namespace
 
 bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt)
 {
-    const std::vector<CardKey> keys = makeKeys({a, b}, opt);
-    return keyLess(keys[0], keys[1], opt);
+    const Keys k = makeKeys({a, b}, opt);
+    return sortLess(k.sort[0], k.sort[1], k.words);
 }
 
 void sortForTable(Dictionary &dict, const TableSortOptions &opt)
@@ -249,11 +341,10 @@ void sortForTable(Dictionary &dict, const TableSortOptions &opt)
 
 QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt)
 {
-    return rowsFromKeys(dict, makeKeys(dict.cards, opt), opt);
+    return rowsFromKeys(dict, makeKeys(dict.cards, opt).group, opt);
 }
 
 QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt)
 {
-    const std::vector<CardKey> keys = sortWithKeys(dict, opt);
-    return rowsFromKeys(dict, keys, opt);
+    return rowsFromKeys(dict, sortWithKeys(dict, opt), opt);
 }

@@ -5,7 +5,9 @@
 int Dictionary::addCard(Card card)
 {
     card.id = ++idCounter;
-    m_index.insert(card.id, int(cards.size()));
+    if (size_t(card.id) >= m_index.size())
+        m_index.resize(size_t(card.id) + 1, -1);
+    m_index[card.id] = int(cards.size());
     cards.append(std::move(card));
     return idCounter;
 }
@@ -21,13 +23,13 @@ int Dictionary::addNewCards(const QList<Card> &newCards)
 
 int Dictionary::indexOfId(int id) const
 {
-    auto it = m_index.constFind(id);
-    if (it == m_index.constEnd())
-        return -1;
-    // The index may be stale if someone reordered the vector without
-    // reindexing; check rather than hand out the wrong card.
-    if (*it < cards.size() && cards[*it].id == id)
-        return *it;
+    if (id > 0 && size_t(id) < m_index.size()) {
+        const int pos = m_index[id];
+        // The index may be stale if someone reordered the vector without
+        // reindexing; check rather than hand out the wrong card.
+        if (pos >= 0 && pos < cards.size() && cards[pos].id == id)
+            return pos;
+    }
     for (int i = 0; i < cards.size(); ++i)
         if (cards[i].id == id)
             return i;
@@ -92,10 +94,15 @@ bool Dictionary::removeCard(int id)
 
 void Dictionary::reindex()
 {
-    m_index.clear();
-    m_index.reserve(cards.size());
-    for (int i = 0; i < cards.size(); ++i)
-        m_index.insert(cards[i].id, i);
+    m_index.assign(size_t(std::max(idCounter, 0)) + 1, -1);
+    for (int i = 0; i < cards.size(); ++i) {
+        const int id = cards[i].id;
+        if (id > 0) {
+            if (size_t(id) >= m_index.size())
+                m_index.resize(size_t(id) + 1, -1);
+            m_index[id] = i;
+        }
+    }
 }
 
 void Dictionary::rebuildLessonsAfterClose()

@@ -2,11 +2,11 @@
 
 #include "model/card.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <set>
+#include <vector>
 
 using StringSet = std::set<QString>;
 
@@ -53,5 +53,6 @@ public:
 
 private:
     void eraseIf(bool (*pred)(const Card &, const QString &), const QString &arg);
-    QHash<int, int> m_index;
+    // Position of each id (ids are dense: 1..idCounter); -1 for none.
+    std::vector<int> m_index;
 };
