@@ -9,6 +9,7 @@
 #include <QEnterEvent>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QMenu>
 #include <QTest>
 
 #include <functional>
@@ -1060,6 +1061,17 @@ private slots:
             w->slot_continue();
             w->slot_continue();
             w->slot_continue(); // ant was answered, bee is on screen
+
+            // No deleting while a run is going, not even from the menu.
+            std::unique_ptr<QMenu> menu(w->buildContextMenu(w->rowOfCard(1)));
+            for (QAction *a : menu->actions())
+                QVERIFY(a->text() != QStringLiteral("Удалить (Del)"));
+            QVERIFY(!menu->actions().isEmpty());
+            // Closing a file during a run asks to end the run instead.
+            m_ui->answerYesNo(Interaction::No, QStringLiteral("Завершить повторение слов?"));
+            w->slot_close();
+            QVERIFY(w->isRunning());
+            QCOMPARE(w->dictionary().cardCount(), 10);
 
             m_ui->answerYesNo(Interaction::No, QStringLiteral("Завершить повторение слов?"));
             QVERIFY(!w->close());
