@@ -62,8 +62,7 @@ class TestFileOperations : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QDir::setCurrent(m_dir->path());
+        m_dir = enterTemporaryWorkingDir();
         writeMinimalSettings(m_dir->path());
         ui = new ScriptedInteraction;
         w = std::make_unique<Vmain_form>(&m_colors, ui);
@@ -75,8 +74,7 @@ private slots:
 
     void cleanup()
     {
-        if (!ui->done())
-            QFAIL(qPrintable("unused prompts: " + ui->pendingSteps().join("; ")));
+        ui->verifyAllUsed();
         dict().changed = false;
         w.reset();
     }

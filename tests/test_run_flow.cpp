@@ -7,9 +7,9 @@
 
 #include <QDir>
 #include <QEnterEvent>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QMenu>
 #include <QTest>
 
 #include <functional>
@@ -148,16 +148,12 @@ class TestRunFlow : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
+    void init() { m_dir = enterTemporaryWorkingDir(); }
 
     void cleanup()
     {
-        if (m_ui && !m_ui->done())
-            QFAIL(qPrintable("unused prompts: " + m_ui->pendingSteps().join("; ")));
+        if (m_ui)
+            m_ui->verifyAllUsed();
         m_ui = nullptr;
     }
 

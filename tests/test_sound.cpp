@@ -99,16 +99,12 @@ class TestSound : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
+    void init() { m_dir = enterTemporaryWorkingDir(); }
 
     void cleanup()
     {
-        if (m_ui && !m_ui->done())
-            QFAIL(qPrintable("unused prompts: " + m_ui->pendingSteps().join("; ")));
+        if (m_ui)
+            m_ui->verifyAllUsed();
         m_ui = nullptr;
         m_player = nullptr;
     }

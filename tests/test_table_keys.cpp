@@ -25,8 +25,7 @@ class TestTableKeys : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QDir::setCurrent(m_dir->path());
+        m_dir = enterTemporaryWorkingDir();
         writeMinimalSettings(m_dir->path());
         w = std::make_unique<Vmain_form>(&m_colors, new ScriptedInteraction);
         w->tabWidget2->setCurrentIndex(1);

@@ -68,6 +68,13 @@ ScriptedInteraction &ScriptedInteraction::answerDialog(std::function<int(QDialog
     return *this;
 }
 
+void ScriptedInteraction::verifyAllUsed() const
+{
+    if (!done())
+        QTest::qFail(("unused prompts: " + pendingSteps().join(QStringLiteral("; "))).toUtf8(),
+                     __FILE__, __LINE__);
+}
+
 QStringList ScriptedInteraction::pendingSteps() const
 {
     QStringList out;

@@ -43,6 +43,8 @@ public:
 
     // True when every scripted step was used.
     bool done() const { return m_steps.isEmpty(); }
+    // Fails the running test when scripted steps were left unused.
+    void verifyAllUsed() const;
     QStringList pendingSteps() const;
     const QList<Prompt> &log() const { return m_log; }
     QStringList texts(Kind kind) const;

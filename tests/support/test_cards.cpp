@@ -1,5 +1,6 @@
 #include "test_cards.h"
 
+#include <QDir>
 #include <QFile>
 
 Card makeCard(const QString &foreign, const QStringList &russian, const QString &lesson,
@@ -31,4 +32,12 @@ void writeMinimalSettings(const QString &dir)
     QFile f(dir + QStringLiteral("/settings.ini"));
     if (f.open(QIODevice::WriteOnly))
         f.write("\n[WORDS_CATEGORY]\ncategs=\xc5\xe4\xe0,\xc4\xee\xec\n");
+}
+
+std::unique_ptr<QTemporaryDir> enterTemporaryWorkingDir()
+{
+    auto dir = std::make_unique<QTemporaryDir>();
+    if (!dir->isValid() || !QDir::setCurrent(dir->path()))
+        qFatal("cannot enter a temporary working directory");
+    return dir;
 }

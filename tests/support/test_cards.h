@@ -4,6 +4,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 // A card with one foreign word and one noun section of the given variants.
 Card makeCard(const QString &foreign, const QStringList &russian = {QStringLiteral("слово")},
@@ -13,3 +16,7 @@ Card makeCard(const QString &foreign, const QStringList &russian = {QStringLiter
 // Prepares the current directory as the program's working directory: a
 // settings.ini with a category list, so no start-up warning is shown.
 void writeMinimalSettings(const QString &dir);
+
+// A fresh temporary directory made the current one, as the program's
+// working directory for one test function.
+std::unique_ptr<QTemporaryDir> enterTemporaryWorkingDir();
