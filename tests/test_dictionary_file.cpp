@@ -94,6 +94,138 @@ QList<Card> smallDictionary()
     return {house, say, eat, go};
 }
 
+// Cards whose every text holds what XML must escape or normalize: markup
+// characters, white space controls, references as text, non-BMP characters.
+// Few lessons, so that a sorted save has long runs to keep in order.
+QList<Card> hostileCards(int count, quint32 seed)
+{
+    const QStringList pieces = {
+        QStringLiteral("\""),   QStringLiteral("&"),     QStringLiteral("<"),
+        QStringLiteral(">"),    QStringLiteral("\n"),    QStringLiteral("\r"),
+        QStringLiteral("\r\n"), QStringLiteral("\t"),    QStringLiteral(" "),
+        QStringLiteral("'"),    QStringLiteral("ёЖ"),    QStringLiteral("😀"),
+        QStringLiteral("]]>"),  QStringLiteral("&amp;"), QStringLiteral("&#10;"),
+        QStringLiteral("%1"),   QStringLiteral("word"),  QStringLiteral(";")};
+    const QStringList codes = {QStringLiteral("N"), QStringLiteral("Применено"),
+                               QStringLiteral("*"), QStringLiteral("SS")};
+    const StringSet cats = categories();
+    const QList<QString> catList(cats.begin(), cats.end());
+    const QList<int> numbers = {0, 1, 7, -5, INT_MAX, INT_MIN};
+    QRandomGenerator rng(seed);
+    auto text = [&](int minPieces) {
+        QString s;
+        for (int n = minPieces + rng.bounded(5); n > 0; --n)
+            s += pieces[rng.bounded(pieces.size())];
+        return s;
+    };
+    auto num = [&] { return numbers[rng.bounded(numbers.size())]; };
+
+    // The reader simplifies lesson names: only simplified ones come back as they were.
+    QStringList lessons;
+    while (lessons.size() < 5) {
+        const QString l = text(1).simplified();
+        if (!l.isEmpty())
+            lessons.append(l);
+    }
+    QList<Card> cards;
+    for (int i = 0; i < count; ++i) {
+        Card c;
+        c.id = i;
+        c.lesson = lessons[rng.bounded(lessons.size())];
+        for (int n = 1 + rng.bounded(3); n > 0; --n)
+            c.foreignWords.append({text(1), text(0), rng.bounded(2) == 1});
+        for (int s = rng.bounded(3); s > 0; --s) {
+            TranslationSection sec;
+            sec.code = codes[rng.bounded(codes.size())];
+            for (int g = 1 + rng.bounded(3); g > 0; --g) {
+                TranslationGroup group;
+                for (int v = 1 + rng.bounded(3); v > 0; --v)
+                    group.append({text(1), text(0)});
+                sec.groups.append(group);
+            }
+            c.translations.append(sec);
+        }
+        for (int n = 1 + rng.bounded(3); n > 0; --n)
+            c.categories.append(catList[rng.bounded(catList.size())]);
+        if (rng.bounded(2))
+            c.soundPath = text(1);
+        c.nPER = num(), c.pER = num(), c.rER = num(), c.aER = num();
+        c.nPRE = num(), c.pRE = num(), c.rRE = num(), c.aRE = num();
+        c.nAr = rng.bounded(2);
+        cards.append(c);
+    }
+    return cards;
+}
+
+// Control and non-ASCII characters visible, so a failing text can be rebuilt.
+QString shown(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString shown(const Card &c)
+{
+    QStringList f = {QString::number(c.id), c.filePath, c.lesson, c.soundPath};
+    for (int n : {c.nPER, c.pER, c.rER, c.aER, c.nPRE, c.pRE, c.rRE, c.aRE, int(c.nAr),
+                  int(c.inFilter), c.runMark})
+        f << QString::number(n);
+    for (const ForeignWord &w : c.foreignWords)
+        f << QStringLiteral("fw") << w.word << w.transcription << QString::number(w.autoCheck);
+    for (const TranslationSection &sec : c.translations) {
+        f << QStringLiteral("rw") << sec.code;
+        for (const TranslationGroup &g : sec.groups) {
+            f << QStringLiteral("ss");
+            for (const TranslationVariant &v : g)
+                f << v.word << v.info;
+        }
+    }
+    f << QStringLiteral("c") << c.categories;
+    return shown(f.join(QLatin1Char('|')));
+}
+
+// Empty when the results agree in everything, the cards field by field.
+QString difference(const DictionaryReadResult &a, const DictionaryReadResult &b)
+{
+    if (a.refused != b.refused || a.warnings != b.warnings)
+        return QStringLiteral("warnings:\n%1\n---- but ----\n%2")
+            .arg(a.warnings.join(QStringLiteral("\n--\n")),
+                 b.warnings.join(QStringLiteral("\n--\n")));
+    if (a.lessons != b.lessons)
+        return QStringLiteral("lessons");
+    if (a.cards.size() != b.cards.size())
+        return QStringLiteral("%1 cards, but %2").arg(a.cards.size()).arg(b.cards.size());
+    for (int i = 0; i < a.cards.size(); ++i) {
+        const QString x = shown(a.cards[i]), y = shown(b.cards[i]);
+        if (x != y)
+            return QStringLiteral("card %1:\n%2\n---- but ----\n%3").arg(i).arg(x, y);
+    }
+    return QString();
+}
+
+// Reads the text with the fast reader, with QXmlStreamReader and through the
+// public entry point. Empty when all agree (a fast reader that gives up
+// agrees); `fast` tells whether the fast reader read it.
+QString disagreement(const QString &text, bool *fast)
+{
+    const StringSet cats = categories();
+    const DictionaryReadResult general = parseDictionaryTextGeneral(text, kPath, cats);
+    DictionaryReadResult quick;
+    *fast = parseDictionaryTextFast(text, kPath, cats, &quick);
+    QString why;
+    if (*fast)
+        why = difference(quick, general);
+    if (why.isEmpty())
+        why = difference(parseDictionaryText(text, kPath, cats), general);
+    return why.isEmpty() ? why : why + QStringLiteral("\nin: ") + shown(text);
+}
+
 QString golden(const QString &name)
 {
     return qEnvironmentVariable("LEXITOR_TEST_DATA") + QStringLiteral("/dict/") + name;
@@ -137,6 +269,16 @@ private slots:
     void fileWithoutCardsNotOpened();
     void encodings_data();
     void encodings();
+
+    // The fast reader against QXmlStreamReader
+    void fastReaderReadsWrittenFiles_data();
+    void fastReaderReadsWrittenFiles();
+    void fastReaderSubset_data();
+    void fastReaderSubset();
+    void attributeValues_data();
+    void attributeValues();
+    void mutatedFilesReadAlike();
+    void fileOutsideSubsetStillRead();
 };
 
 void TestDictionaryFile::writtenBytesMatchGolden()
@@ -305,63 +447,8 @@ void TestDictionaryFile::backupOncePerRun()
 
 void TestDictionaryFile::hostileRoundTrip()
 {
-    const QStringList pieces = {
-        QStringLiteral("\""),   QStringLiteral("&"),     QStringLiteral("<"),
-        QStringLiteral(">"),    QStringLiteral("\n"),    QStringLiteral("\r"),
-        QStringLiteral("\r\n"), QStringLiteral("\t"),    QStringLiteral(" "),
-        QStringLiteral("'"),    QStringLiteral("ёЖ"),    QStringLiteral("😀"),
-        QStringLiteral("]]>"),  QStringLiteral("&amp;"), QStringLiteral("&#10;"),
-        QStringLiteral("%1"),   QStringLiteral("word"),  QStringLiteral(";")};
-    const QStringList codes = {QStringLiteral("N"), QStringLiteral("Применено"),
-                               QStringLiteral("*"), QStringLiteral("SS")};
+    QList<Card> cards = hostileCards(300, 2024);
     const StringSet cats = categories();
-    const QList<QString> catList(cats.begin(), cats.end());
-    const QList<int> numbers = {0, 1, 7, -5, INT_MAX, INT_MIN};
-    QRandomGenerator rng(2024);
-    auto text = [&](int minPieces) {
-        QString s;
-        for (int n = minPieces + rng.bounded(5); n > 0; --n)
-            s += pieces[rng.bounded(pieces.size())];
-        return s;
-    };
-    auto num = [&] { return numbers[rng.bounded(numbers.size())]; };
-
-    // Few lessons, so that the sort has long runs to keep in order. The reader
-    // simplifies lesson names: only simplified ones come back as they were.
-    QStringList lessons;
-    while (lessons.size() < 5) {
-        const QString l = text(1).simplified();
-        if (!l.isEmpty())
-            lessons.append(l);
-    }
-    QList<Card> cards;
-    for (int i = 0; i < 300; ++i) {
-        Card c;
-        c.id = i;
-        c.lesson = lessons[rng.bounded(lessons.size())];
-        for (int n = 1 + rng.bounded(3); n > 0; --n)
-            c.foreignWords.append({text(1), text(0), rng.bounded(2) == 1});
-        for (int s = rng.bounded(3); s > 0; --s) {
-            TranslationSection sec;
-            sec.code = codes[rng.bounded(codes.size())];
-            for (int g = 1 + rng.bounded(3); g > 0; --g) {
-                TranslationGroup group;
-                for (int v = 1 + rng.bounded(3); v > 0; --v)
-                    group.append({text(1), text(0)});
-                sec.groups.append(group);
-            }
-            c.translations.append(sec);
-        }
-        for (int n = 1 + rng.bounded(3); n > 0; --n)
-            c.categories.append(catList[rng.bounded(catList.size())]);
-        if (rng.bounded(2))
-            c.soundPath = text(1);
-        c.nPER = num(), c.pER = num(), c.rER = num(), c.aER = num();
-        c.nPRE = num(), c.pRE = num(), c.rRE = num(), c.aRE = num();
-        c.nAr = rng.bounded(2);
-        cards.append(c);
-    }
-
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("hostile.xml"));
     const WriteOutcome w = writeDictionaryFile(cards, path, nullptr);
@@ -459,6 +546,11 @@ void TestDictionaryFile::warnings()
     QCOMPARE(r.warnings, expected);
     QCOMPARE(r.cards.size(), cards);
     QVERIFY(!r.refused);
+    // The fast reader gives every message itself, as the general one does.
+    bool fast = false;
+    const QString why = disagreement(doc(body), &fast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QVERIFY(fast);
 }
 
 void TestDictionaryFile::refusedFile_data()
@@ -491,6 +583,9 @@ void TestDictionaryFile::refusedFile()
     QCOMPARE(r.warnings, QStringList{expected.replace(QStringLiteral("P\n"), kPath + "\n")});
     QVERIFY(r.cards.isEmpty());
     QVERIFY(r.lessons.empty());
+    bool fast = false;
+    const QString why = disagreement(text, &fast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
 }
 
 void TestDictionaryFile::numbers_data()
@@ -511,6 +606,12 @@ void TestDictionaryFile::numbers_data()
     QTest::newRow("archived") << "nAr=\"0\"" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 0};
     QTest::newRow("nAr not a number") << "nAr=\"no\"" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 1};
     QTest::newRow("nAr other number") << "nAr=\"-2\"" << QList<int>{1, 1, 0, 0, 1, 1, 0, 0, 1};
+    QTest::newRow("int limits, leading zeros")
+        << "rER=\"2147483647\" aER=\"2147483648\" rRE=\"-2147483648\" aRE=\"0012\""
+        << QList<int>{1, 1, INT_MAX, 0, 1, 1, INT_MIN, 12, 1};
+    QTest::newRow("sign, blanks, lone minus")
+        << "nPER=\"+4\" pER=\" 5 \" rER=\"-\" aER=\"1 2\" nAr=\"-0\""
+        << QList<int>{4, 5, 0, 0, 1, 1, 0, 0, 0};
 }
 
 void TestDictionaryFile::numbers()
@@ -525,6 +626,10 @@ void TestDictionaryFile::numbers()
     const Card &c = r.cards[0];
     QCOMPARE((QList<int>{c.nPER, c.pER, c.rER, c.aER, c.nPRE, c.pRE, c.rRE, c.aRE, int(c.nAr)}),
              expected);
+    bool fast = false;
+    const QString why = disagreement(doc("<lesson n=\"L\">" + w + "</lesson>"), &fast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QVERIFY(fast);
 }
 
 void TestDictionaryFile::elementRules()
@@ -557,6 +662,9 @@ void TestDictionaryFile::elementRules()
     QCOMPARE(c.categories, (QList<QString>{QStringLiteral("Дом"), QStringLiteral("Еда")}));
     QCOMPARE(c.soundPath, QStringLiteral("b.wav"));
     QCOMPARE(r.cards[1].soundPath, QString()); // the last <v> wins, even without p
+    bool fast = false;
+    const QString why = disagreement(doc(body), &fast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
 }
 
 void TestDictionaryFile::readFileAddsCards()
@@ -639,13 +747,301 @@ void TestDictionaryFile::encodings()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, readable);
-    const DictionaryReadResult r =
-        parseDictionaryText(decodeDictionaryBytes(bytes), kPath, categories());
+    const QString text = decodeDictionaryBytes(bytes);
+    const DictionaryReadResult r = parseDictionaryText(text, kPath, categories());
     QCOMPARE(r.refused, !readable);
+    bool fast = false;
+    const QString why = disagreement(text, &fast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QCOMPARE(fast, readable);
     if (readable) {
         QCOMPARE(r.cards.size(), 1);
         QCOMPARE(r.cards[0].foreignWords[0].word, QStringLiteral("дом😀"));
     }
+}
+
+void TestDictionaryFile::fastReaderReadsWrittenFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QString examples = QStringLiteral(LEXITOR_SOURCE_DIR "/examples/");
+    QTest::newRow("golden") << fileBytes(golden(QStringLiteral("small.xml")));
+    QTest::newRow("example basics") << fileBytes(examples + QStringLiteral("english_basics.xml"));
+    QTest::newRow("example verbs")
+        << fileBytes(examples + QStringLiteral("english_verbs_phrases.xml"));
+    QTest::newRow("1000 hostile cards") << dictionaryFileBytes(hostileCards(1000, 7));
+}
+
+// What the program writes never needs the slow reader.
+void TestDictionaryFile::fastReaderReadsWrittenFiles()
+{
+    QFETCH(QByteArray, bytes);
+    const QString text = decodeDictionaryBytes(bytes);
+    bool fast = false;
+    const QString why = disagreement(text, &fast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QVERIFY(fast);
+    QVERIFY(!parseDictionaryText(text, kPath, categories()).cards.isEmpty());
+}
+
+void TestDictionaryFile::fastReaderSubset_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("fast"); // read by the fast reader, not handed on
+    const QString body = "<lesson n=\"L\">" + kCard + "</lesson>";
+    const QString words = "<words>" + body + "</words>";
+    auto withDtd = [&](const QString &subset) {
+        return "<!DOCTYPE words [" + subset + "]>" + words;
+    };
+    auto withValue = [&](const QString &value) {
+        return doc("<lesson n=\"L\"><w><f><fw w=\"" + value +
+                   "\"/></f><c n=\"Еда;\"/></w></lesson>");
+    };
+
+    // Read alike by both.
+    QTest::newRow("writer's prolog") << doc(body) << true;
+    QTest::newRow("no prolog") << words << true;
+    QTest::newRow("declaration, single quotes")
+        << "<?xml version='1.0' encoding='utf-8' standalone='no'?>" + words << true;
+    QTest::newRow("declaration, blanks")
+        << "<?xml\tversion = \"1.0\"  encoding=\"UTF-16\" ?>\r\n" + words << true;
+    QTest::newRow("doctype without subset") << "<!DOCTYPE words>\n" + words << true;
+    QTest::newRow("doctype, all content forms")
+        << "<!DOCTYPE words[ <!ELEMENT a EMPTY><!ELEMENT b ANY ><!ELEMENT  c ( d | e )* >"
+           "\r\n<!ELEMENT f ((g,h)+,i?)>] >" +
+               words
+        << true;
+    QTest::newRow("blanks in tags")
+        << "<words ><lesson\tn = 'L' ><w\r\n><f><fw w=\"a\" /></f ><c n=\"Еда;\"/></w></lesson >"
+           "</words \r\n>\r\n\t "
+        << true;
+    QTest::newRow("names with _ . - :")
+        << doc("<lesson n=\"L\" x.y-z_1=\"1\" a:b=\"2\"><w><_x/><a:b-c.d/>" + kCard.mid(3) +
+               "</lesson>")
+        << true;
+    QTest::newRow("names ending in . and -")
+        << doc("<lesson n=\"L\"><a-/><b. c-.=\"\"/>" + kCard + "</lesson>") << true;
+    QTest::newRow("prolog without blanks")
+        << "<?xml version=\"1.0\"?><!DOCTYPE words[<!ELEMENT w(f)>]><words/>" << false;
+    QTest::newRow("prolog, fewest blanks")
+        << "<?xml version=\"1.0\"?><!DOCTYPE words[<!ELEMENT w (f)>]><words/>" << true;
+    QTest::newRow("xmlns is an attribute")
+        << "<words xmlns=\"urn:x\" xmlns:a=\"urn:y\">" + body + "</words>" << true;
+    QTest::newRow("text with > ]] and references")
+        << doc("<lesson n=\"L\">text > ]] &amp; &#x41; ]" + kCard + "</lesson>") << true;
+    QTest::newRow("empty root") << QStringLiteral("<words/>") << true;
+    QTest::newRow("wrong root") << "<lessons>" + body + "</lessons>" << true;
+    QTest::newRow("non-BMP and private use") << withValue("😀\uE000\uFFFD") << true;
+
+    // Handed on to QXmlStreamReader: outside the subset, or not well-formed.
+    QTest::newRow("comment") << doc("<!-- c -->" + body) << false;
+    QTest::newRow("processing instruction") << doc("<?pi x?>" + body) << false;
+    QTest::newRow("CDATA") << doc("<lesson n=\"L\"><![CDATA[x]]>" + kCard + "</lesson>") << false;
+    QTest::newRow("comment after root") << words + "<!-- c -->" << false;
+    QTest::newRow("doctype after root") << words + "<!DOCTYPE words>" << false;
+    QTest::newRow("text after root") << words + "x" << false;
+    QTest::newRow("byte-order mark") << QChar(0xFEFF) + words << false;
+    QTest::newRow("lone surrogate") << withValue(QString(QChar(0xD800))) << false;
+    QTest::newRow("attribute default") << withDtd("<!ATTLIST w nAr CDATA \"0\">") << false;
+    QTest::newRow("entity declaration")
+        << "<!DOCTYPE words [<!ENTITY e \"Еда;\">]><words><lesson n=\"L\"><w><f><fw w=\"a\"/>"
+           "</f><c n=\"&e;\"/></w></lesson></words>"
+        << false;
+    QTest::newRow("mixed content") << withDtd("<!ELEMENT a (#PCDATA|b)*>") << false;
+    QTest::newRow("external subset") << "<!DOCTYPE words SYSTEM \"w.dtd\">" + words << false;
+    QTest::newRow("quantifier after blank") << withDtd("<!ELEMENT w (f +)>") << false;
+    QTest::newRow("mixed separators") << withDtd("<!ELEMENT w (f,r|c)>") << false;
+    QTest::newRow("deep groups") << withDtd("<!ELEMENT w " + QString(20, QLatin1Char('(')) + "f" +
+                                            QString(20, QLatin1Char(')')) + ">")
+                                 << false;
+    QTest::newRow("unknown encoding")
+        << "<?xml version=\"1.0\" encoding=\"windows-1251\"?>" + words << false;
+    QTest::newRow("XML 1.1") << "<?xml version=\"1.1\"?>" + words << false;
+    QTest::newRow("declaration not first") << " <?xml version=\"1.0\"?>" + words << false;
+    QTest::newRow("standalone before encoding")
+        << "<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?>" + words << false;
+    QTest::newRow("duplicate attribute")
+        << doc("<lesson n=\"L\" n=\"M\">" + kCard + "</lesson>") << false;
+    QTest::newRow("no blank between attributes") << withValue("a\"tr=\"b") << false;
+    QTest::newRow("mismatched tags") << doc("<lesson n=\"L\">" + kCard + "</lessons>") << false;
+    QTest::newRow("unclosed root") << "<words>" + body << false;
+    QTest::newRow("lone &") << withValue("a & b") << false;
+    QTest::newRow("< in value") << withValue("a<b") << false;
+    QTest::newRow("unknown entity") << withValue("&nbsp;") << false;
+    QTest::newRow("reference to 0") << withValue("&#0;") << false;
+    QTest::newRow("reference to FFFE") << withValue("&#xFFFE;") << false;
+    QTest::newRow("reference to a surrogate") << withValue("&#xD800;") << false;
+    QTest::newRow("reference beyond Unicode") << withValue("&#x110000;") << false;
+    QTest::newRow("reference 0x41") << withValue("&#x0x41;") << false; // Qt reads "A"
+    QTest::newRow("reference &#X41;") << withValue("&#X41;") << false;
+    QTest::newRow("empty reference") << withValue("&#;") << false;
+    QTest::newRow("]]> in text") << doc("<lesson n=\"L\">]]]>" + kCard + "</lesson>") << false;
+    QTest::newRow("control character") << withValue("a\x01") << false;
+    QTest::newRow("U+FFFF") << withValue(QString(QChar(0xFFFF))) << false;
+    QTest::newRow("Cyrillic element name") << doc(body + "<урок/>") << false;
+    QTest::newRow("Cyrillic attribute name") << doc("<lesson n=\"L\" ё=\"1\"/>") << false;
+    QTest::newRow("two colons") << doc(body + "<a:b:c/>") << false;
+    QTest::newRow("name starting with a digit") << doc(body + "<1a/>") << false;
+}
+
+void TestDictionaryFile::fastReaderSubset()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, fast);
+    bool read = false;
+    const QString why = disagreement(text, &read);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QCOMPARE(read, fast);
+}
+
+void TestDictionaryFile::attributeValues_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("tab") << "a\tb"
+                         << "a b";
+    QTest::newRow("LF") << "a\nb"
+                        << "a b";
+    QTest::newRow("CR") << "a\rb"
+                        << "a b";
+    QTest::newRow("CR LF is one break") << "a\r\nb"
+                                        << "a b";
+    QTest::newRow("CR CR LF") << "a\r\r\nb"
+                              << "a  b";
+    QTest::newRow("LF CR") << "a\n\rb"
+                           << "a  b";
+    QTest::newRow("CR last") << "a\r"
+                             << "a ";
+    QTest::newRow("references stay") << "&#9;&#10;&#13;&#x20;"
+                                     << "\t\n\r ";
+    QTest::newRow("entities") << "&amp;&lt;&gt;&quot;&apos;"
+                              << "&<>\"'";
+    QTest::newRow("non-BMP references") << "&#x1F600;&#128512;"
+                                        << "😀😀";
+    QTest::newRow("leading zeros") << "&#x0041;&#00065;"
+                                   << "AA";
+    QTest::newRow("other quote") << "it's"
+                                 << "it's";
+    QTest::newRow("all together") << "ё\r\n&#10;ж\t&amp;😀"
+                                  << "ё \nж &😀";
+}
+
+// XML 1.0 attribute-value normalization, read the same by both readers.
+void TestDictionaryFile::attributeValues()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, read);
+    const QString text =
+        doc("<lesson n=\"L\"><w><f><fw w=\"" + written + "\"/></f><c n=\"Еда;\"/></w></lesson>");
+    DictionaryReadResult fast;
+    QVERIFY(parseDictionaryTextFast(text, kPath, categories(), &fast));
+    const DictionaryReadResult general = parseDictionaryTextGeneral(text, kPath, categories());
+    QCOMPARE(general.cards.size(), 1);
+    QCOMPARE(general.cards[0].foreignWords[0].word, read);
+    QCOMPARE(difference(fast, general), QString());
+}
+
+// Broken, odd and still well-formed variants of small valid files: whatever
+// the fast reader accepts, it must read exactly as QXmlStreamReader does.
+void TestDictionaryFile::mutatedFilesReadAlike()
+{
+    const QStringList bases = {
+        decodeDictionaryBytes(fileBytes(golden(QStringLiteral("small.xml")))),
+        "<?xml version='1.0' encoding=\"Unicode\"?>\n<!DOCTYPE words [<!ELEMENT w (f?,r?,c)>]>" +
+            QStringLiteral("<words><x/><lesson n=\" a\tb \"><w nPER=\"2\" pER=\"x\" nAr=\"0\">"
+                           "<f><fw w=\"&quot;q&amp;&#x1F600;\" tr=\"[t]&#10;\" aChk=\"t\"/>"
+                           "<fw w=\"\"/><y/></f><r><rw c=\"N\"><ss><wv w=\"дом\" i=\"a\r\nb\"/>"
+                           "</ss><z/></rw><rw c=\"Q\"/></r><c n=\"Еда;Кот;Дом\"/><v p='s.wav'/>"
+                           "<c/></w><w/></lesson><lesson><w/></lesson></words>\r\n")};
+    const QString alphabet = QStringLiteral("<>&;#x\"'=/![]?- \t\r\nAaZz09_:.éЖ😀") + QChar(0) +
+                             QChar(0x1F) + QChar(0x85) + QChar(0xD800) + QChar(0xDC00) +
+                             QChar(0xE000) + QChar(0xFEFF) + QChar(0xFFFE) + QChar(0xFFFF);
+    const QStringList snippets =
+        QStringLiteral("<!--c-->|<![CDATA[x]]>|&amp;|&#x41;|&#65;|&#0;|&#xD800;|&#x110000;|&foo;|"
+                       "<?pi x?>|</w>|<x/>|<w>|]]>| a=\"1\"| n=\"\"|&#x1F600;|\r\n|<!DOCTYPE a>|"
+                       "<!ELEMENT a (b)>|&e;| encoding=\"UTF-8\"| standalone=\"no\"|?>|"
+                       "<!ATTLIST w nAr CDATA \"0\">|<!ENTITY e \"x\">")
+            .split(QLatin1Char('|'));
+    QRandomGenerator rng(77);
+    int fastCount = 0, total = 0;
+    for (int round = 0; round < 2000; ++round) {
+        for (const QString &base : bases) {
+            QString t = base;
+            // A third of the changes fall into the prolog, where the rules are densest.
+            const int pos = rng.bounded(3) == 0 ? rng.bounded(std::min<int>(130, t.size()))
+                                                : rng.bounded(int(t.size()));
+            auto some = [&](const QString &from) {
+                const int i = rng.bounded(int(from.size()));
+                // Keep surrogate pairs together; lone halves are in the alphabet.
+                if (from[i].isHighSurrogate() && i + 1 < from.size())
+                    return from.mid(i, 2);
+                return from.mid(from[i].isLowSurrogate() && i > 0 ? i - 1 : i, 1);
+            };
+            switch (rng.bounded(8)) {
+            case 0:
+                t.remove(pos, 1 + rng.bounded(3));
+                break;
+            case 1:
+                t.insert(pos, some(alphabet));
+                break;
+            case 2:
+                t.replace(pos, 1, some(alphabet));
+                break;
+            case 3:
+                t.truncate(pos);
+                break;
+            case 4:
+                t.insert(pos, snippets[rng.bounded(snippets.size())]);
+                break;
+            case 5: { // repeat an attribute right after itself
+                const qsizetype eq = t.indexOf(QLatin1Char('='), pos);
+                const qsizetype start = t.lastIndexOf(QLatin1Char(' '), eq);
+                const qsizetype end = eq < 0 ? -1 : t.indexOf(t.mid(eq + 1, 1), eq + 2);
+                if (start >= 0 && end > eq)
+                    t.insert(end + 1, t.mid(start, end + 1 - start));
+                break;
+            }
+            case 6: { // into a value, most often still well-formed
+                const qsizetype quote = t.indexOf(QLatin1Char('"'), pos);
+                if (quote >= 0)
+                    t.insert(quote + 1, rng.bounded(2) ? some(alphabet)
+                                                       : snippets[rng.bounded(snippets.size())]);
+                break;
+            }
+            default:
+                if (pos + 1 < t.size())
+                    std::swap(t[pos], t[pos + 1]);
+            }
+            bool fast = false;
+            const QString why = disagreement(t, &fast);
+            QVERIFY2(why.isEmpty(), qPrintable(why));
+            fastCount += fast;
+            ++total;
+        }
+    }
+    // Both ways were taken often, or the comparison proved little.
+    QVERIFY2(fastCount > total / 10 && fastCount < total * 9 / 10,
+             qPrintable(QStringLiteral("%1 of %2 read fast").arg(fastCount).arg(total)));
+}
+
+// A file the fast reader hands on is read in full by QXmlStreamReader.
+void TestDictionaryFile::fileOutsideSubsetStillRead()
+{
+    QString text = decodeDictionaryBytes(fileBytes(golden(QStringLiteral("small.xml"))));
+    text.insert(text.indexOf(QStringLiteral("<lesson")), QStringLiteral("<!-- note -->"));
+    DictionaryReadResult unused;
+    QVERIFY(!parseDictionaryTextFast(text, kPath, categories(), &unused));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("note.xml"));
+    QVERIFY(putBytes(
+        path,
+        QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(text)));
+    Dictionary dict;
+    dict.categoryList = categories();
+    const ReadOutcome r = readDictionaryFile(dict, path);
+    QVERIFY(r.added);
+    QVERIFY(r.warnings.isEmpty());
+    QCOMPARE(dict.cards.size(), 3);
+    QCOMPARE(dict.cards[2].foreignWords[1].word, QStringLiteral("home"));
 }
 
 QTEST_GUILESS_MAIN(TestDictionaryFile)

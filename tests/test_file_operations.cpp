@@ -74,7 +74,6 @@ private slots:
 
     void cleanup()
     {
-        ui->verifyAllUsed();
         dict().changed = false;
         w.reset();
     }

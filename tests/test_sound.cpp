@@ -103,9 +103,7 @@ private slots:
 
     void cleanup()
     {
-        if (m_ui)
-            m_ui->verifyAllUsed();
-        m_ui = nullptr;
+        m_ui = nullptr; // checked by its destructor, with the window
         m_player = nullptr;
     }
 

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -85,8 +84,7 @@ public:
 // The rules of the format, in one pass over the elements, whichever reader
 // gives them. Every element the format does not look into is skipped whole,
 // so its children give no messages; the warnings come out in document order.
-template <class Source>
-class Reader
+template <class Source> class Reader
 {
 public:
     Reader(Source &source, const QString &path, const StringSet &categoryList)
@@ -100,7 +98,7 @@ public:
     {
         bool wrongRoot = false;
         if (m_xml.readRootElement()) {
-            if (name() == u"words")
+            if (nameIs("words"))
                 readWords();
             else
                 wrongRoot = true;
@@ -117,6 +115,7 @@ public:
 
 private:
     QStringView name() const { return m_xml.name(); }
+    bool nameIs(const char *n) const { return equalsAscii(name(), QLatin1String(n)); }
     QStringView attr(const char *attrName) const
     {
         return m_xml.attribute(QLatin1String(attrName));
@@ -137,7 +136,7 @@ private:
     void readWords()
     {
         while (m_xml.readNextStartElement()) {
-            if (name() == u"lesson") {
+            if (nameIs("lesson")) {
                 readLesson();
             } else {
                 warnStructure(QStringLiteral("\nВстречен не элемент <lesson>"));
@@ -149,6 +148,7 @@ private:
     void readLesson()
     {
         const QString lesson = attr("n").toString().simplified();
+        bool counted = false;
         while (m_xml.readNextStartElement()) {
             if (lesson.isEmpty()) {
                 warnStructure(QStringLiteral("\nУ элемента <lesson> отсутствует атрибут \"n\" "
@@ -156,13 +156,33 @@ private:
                 skipRestOfParent();
                 return;
             }
-            m_result.lessons.insert(lesson);
+            // Once per lesson, not per card: the set compares strings.
+            if (!counted) {
+                m_result.lessons.insert(lesson);
+                counted = true;
+            }
             readCard(lesson);
         }
     }
 
     static int number(QStringView text, int fallback)
     {
+        // Up to nine plain digits, as the writer puts them, need not go
+        // through the general parser and cannot overflow.
+        const bool negative = text.startsWith(u'-');
+        const QStringView digits = text.mid(negative ? 1 : 0);
+        if (!digits.isEmpty() && digits.size() <= 9) {
+            int v = 0;
+            for (const QChar c : digits) {
+                if (c < u'0' || c > u'9') {
+                    v = -1;
+                    break;
+                }
+                v = v * 10 + (c.unicode() - u'0');
+            }
+            if (v >= 0)
+                return negative ? -v : v;
+        }
         bool ok = false;
         const int v = text.toInt(&ok, 10);
         return ok ? v : fallback;
@@ -170,7 +190,7 @@ private:
 
     void readCard(const QString &lesson)
     {
-        if (name() != u"w") {
+        if (!nameIs("w")) {
             warnStructure(QStringLiteral("\nВнутри элемента <lesson> встречен не элемент <w>"));
             m_xml.skipCurrentElement();
             return;
@@ -190,18 +210,17 @@ private:
 
         bool haveF = false, haveR = false, haveC = false;
         while (m_xml.readNextStartElement()) {
-            const QStringView n = name();
-            if (n == u"f" && !haveF) {
+            if (nameIs("f") && !haveF) {
                 haveF = true;
                 readForeign(card);
-            } else if (n == u"r" && !haveR) {
+            } else if (nameIs("r") && !haveR) {
                 haveR = true;
                 readTranslations(card);
-            } else if (n == u"c" && !haveC) {
+            } else if (nameIs("c") && !haveC) {
                 haveC = true;
                 readCategories(card);
                 m_xml.skipCurrentElement();
-            } else if (n == u"v") {
+            } else if (nameIs("v")) {
                 card.soundPath = attr("p").toString();
                 m_xml.skipCurrentElement();
             } else {
@@ -216,73 +235,121 @@ private:
     void readForeign(Card &card)
     {
         while (m_xml.readNextStartElement()) {
-            if (name() == u"fw") {
+            if (nameIs("fw")) {
                 ForeignWord fw;
                 fw.word = attr("w").toString();
                 fw.transcription = attr("tr").toString();
                 fw.autoCheck = attr("aChk") == u"t";
                 if (!fw.word.isEmpty())
-                    card.foreignWords.append(std::move(fw));
+                    m_foreignWords.push_back(std::move(fw));
             } else {
                 warnUnknown(QStringLiteral("\nВнутри элемента <f> встречен неизвестный элемент <"));
             }
             m_xml.skipCurrentElement();
         }
+        card.foreignWords = exactList(m_foreignWords);
     }
 
-    bool knownCode(const QString &code)
+    // Lists grow in reused vectors and are then made at their final size:
+    // appended to one by one, most of them would be allocated two or three
+    // times over, which is much of a large file's reading time.
+    template <class T> static QList<T> exactList(std::vector<T> &scratch)
     {
-        auto it = m_codes.constFind(code);
-        if (it == m_codes.constEnd())
-            it = m_codes.insert(code, isKnownSectionCode(code));
-        return *it;
+        QList<T> out;
+        if (!scratch.empty()) {
+            out.reserve(qsizetype(scratch.size()));
+            for (T &x : scratch)
+                out.append(std::move(x));
+            scratch.clear();
+        }
+        return out;
+    }
+
+    // The known codes and categories met so far, so that the cards share one
+    // copy of each and the common case needs no allocation. Both lists stay
+    // short: only known values enter, and there are few of them.
+    static bool cached(const QList<QString> &cache, QStringView value, QString *out)
+    {
+        for (const QString &s : cache) {
+            if (s == value) {
+                *out = s;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool knownCode(QStringView code, QString *out)
+    {
+        if (cached(m_codes, code, out))
+            return true;
+        QString s = code.toString();
+        if (!isKnownSectionCode(s))
+            return false;
+        m_codes.append(s);
+        *out = std::move(s);
+        return true;
+    }
+
+    bool knownCategory(QStringView piece, QString *out)
+    {
+        if (cached(m_knownCategories, piece, out))
+            return true;
+        const auto it = m_categories.find(piece.toString());
+        if (it == m_categories.end())
+            return false;
+        if (m_knownCategories.size() < 64)
+            m_knownCategories.append(*it);
+        *out = *it;
+        return true;
     }
 
     void readTranslations(Card &card)
     {
         while (m_xml.readNextStartElement()) {
-            if (name() != u"rw") {
+            if (!nameIs("rw")) {
                 warnUnknown(QStringLiteral("\nВнутри элемента <r> встречен неизвестный элемент <"));
                 m_xml.skipCurrentElement();
                 continue;
             }
+            const QStringView code = attr("c");
             TranslationSection section;
-            section.code = attr("c").toString();
-            if (!knownCode(section.code)) {
+            if (!knownCode(code, &section.code)) {
                 m_result.warnings.append(
                     m_inFile +
                     QStringLiteral("\nВ элементе <rw> указано имя раздела отсутствующее в "
                                    "списке: [") +
-                    section.code + QStringLiteral("]\nИли это имя пустое"));
+                    code.toString() + QStringLiteral("]\nИли это имя пустое"));
                 m_xml.skipCurrentElement();
                 continue;
             }
             while (m_xml.readNextStartElement()) {
-                if (name() != u"ss") {
+                if (!nameIs("ss")) {
                     warnUnknown(QStringLiteral("\nВ элементе <rw> встречен неизвестный элемент <"));
                     m_xml.skipCurrentElement();
                     continue;
                 }
-                TranslationGroup group;
                 while (m_xml.readNextStartElement()) {
-                    if (name() == u"wv") {
+                    if (nameIs("wv")) {
                         TranslationVariant v;
                         v.word = attr("w").toString();
                         v.info = attr("i").toString();
                         if (!v.word.isEmpty())
-                            group.append(std::move(v));
+                            m_variants.push_back(std::move(v));
                     } else {
                         warnUnknown(
                             QStringLiteral("\nВ элементе <ss> встречен неизвестный элемент <"));
                     }
                     m_xml.skipCurrentElement();
                 }
-                if (!group.isEmpty())
-                    section.groups.append(std::move(group));
+                if (!m_variants.empty())
+                    m_groups.push_back(exactList(m_variants));
             }
+            section.groups = exactList(m_groups);
             if (!section.groups.isEmpty())
-                card.translations.append(std::move(section));
+                m_sections.push_back(std::move(section));
         }
+        card.translations = exactList(m_sections);
     }
 
     void readCategories(Card &card)
@@ -297,17 +364,19 @@ private:
         qsizetype start = 0;
         for (qsizetype end = list.indexOf(u';'); end >= 0;
              start = end + 1, end = list.indexOf(u';', start)) {
-            QString piece = list.mid(start, end - start).toString();
-            if (m_categories.count(piece)) {
-                card.categories.append(std::move(piece));
+            const QStringView piece = list.mid(start, end - start);
+            QString known;
+            if (knownCategory(piece, &known)) {
+                m_pieces.push_back(std::move(known));
             } else {
                 m_result.warnings.append(
                     m_inFile +
                     QStringLiteral("\nНайдена категория карточки отсутствующая в списке "
                                    "категорий: ") +
-                    piece + QStringLiteral("\nИли строка категории пуста"));
+                    piece.toString() + QStringLiteral("\nИли строка категории пуста"));
             }
         }
+        card.categories = exactList(m_pieces);
     }
 
     Source &m_xml;
@@ -315,14 +384,20 @@ private:
     const StringSet &m_categories;
     const QString m_structure;
     const QString m_inFile;
-    QHash<QString, bool> m_codes;
+    QList<QString> m_codes;
+    QList<QString> m_knownCategories;
+    std::vector<ForeignWord> m_foreignWords;
+    std::vector<TranslationVariant> m_variants;
+    std::vector<TranslationGroup> m_groups;
+    std::vector<TranslationSection> m_sections;
+    std::vector<QString> m_pieces;
     DictionaryReadResult m_result;
 };
 
 } // namespace
 
-bool parseDictionaryTextFast(QStringView text, const QString &path,
-                             const StringSet &categoryList, DictionaryReadResult *out)
+bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
+                             DictionaryReadResult *out)
 {
     FastXmlSource source(text);
     DictionaryReadResult r = Reader<FastXmlSource>(source, path, categoryList).run();

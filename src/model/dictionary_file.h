@@ -25,6 +25,8 @@ struct DictionaryReadResult {
 };
 
 // Reads the decoded text of a file. `path` only goes into the cards and messages.
+// Plain files go through a fast reader; anything it is not sure of, through
+// QXmlStreamReader, with the same result either way.
 DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
                                          const StringSet &categoryList);
 
@@ -32,8 +34,8 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // them to the same results. The fast one reads only plain, certainly
 // well-formed XML; on anything else it returns false and leaves *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
-bool parseDictionaryTextFast(QStringView text, const QString &path,
-                             const StringSet &categoryList, DictionaryReadResult *out);
+bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
+                             DictionaryReadResult *out);
 DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
                                                 const StringSet &categoryList);
 

@@ -57,7 +57,7 @@ bool FastXmlReader::lookingAt(QLatin1String s) const
     return true;
 }
 
-bool FastXmlReader::skipSpace()
+Q_ALWAYS_INLINE bool FastXmlReader::skipSpace()
 {
     const char16_t *start = m_p;
     while (m_p < m_end && isSpace(*m_p))
@@ -65,7 +65,7 @@ bool FastXmlReader::skipSpace()
     return m_p != start;
 }
 
-const char16_t *FastXmlReader::scanName(const char16_t *p) const
+Q_ALWAYS_INLINE const char16_t *FastXmlReader::scanName(const char16_t *p) const
 {
     if (p == m_end || !isNameStart(*p))
         return nullptr;
@@ -80,7 +80,7 @@ const char16_t *FastXmlReader::scanName(const char16_t *p) const
     return p;
 }
 
-bool FastXmlReader::name(QStringView *out)
+Q_ALWAYS_INLINE bool FastXmlReader::name(QStringView *out)
 {
     const char16_t *end = scanName(m_p);
     if (!end)
@@ -459,9 +459,12 @@ FastXmlReader::Token FastXmlReader::startTag()
         skipSpace();
         if (m_p == m_end || (*m_p != u'"' && *m_p != u'\'') || !attributeValue(a))
             return giveUp();
-        // Qt refuses a repeated attribute.
+        // Qt refuses a repeated attribute. The check is quadratic, so long
+        // lists, which no dictionary has, are left to Qt.
+        if (m_attributes.size() >= 64)
+            return giveUp();
         for (const Attribute &other : m_attributes)
-            if (other.name == a.name)
+            if (equalViews(other.name, a.name))
                 return giveUp();
         m_attributes.push_back(a);
     }
@@ -474,7 +477,7 @@ FastXmlReader::Token FastXmlReader::startTag()
 FastXmlReader::Token FastXmlReader::endTag()
 {
     QStringView tag;
-    if (!name(&tag) || tag != m_open.back())
+    if (!name(&tag) || !equalViews(tag, m_open.back()))
         return giveUp();
     skipSpace();
     if (m_p == m_end || *m_p != u'>')
@@ -540,7 +543,7 @@ void FastXmlReader::readToEnd()
 QStringView FastXmlReader::attribute(QLatin1String attrName) const
 {
     for (const Attribute &a : m_attributes) {
-        if (a.name == attrName) {
+        if (equalsAscii(a.name, attrName)) {
             return a.decodedFrom < 0 ? a.raw
                                      : QStringView(m_decoded).mid(a.decodedFrom, a.decodedSize);
         }

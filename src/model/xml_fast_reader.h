@@ -6,6 +6,27 @@
 
 #include <vector>
 
+// Names are short and compared all the time: inline, unlike Qt's comparison.
+inline bool equalsAscii(QStringView a, QLatin1String b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a.utf16()[i] != char16_t(uchar(b.data()[i])))
+            return false;
+    return true;
+}
+
+inline bool equalViews(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a.utf16()[i] != b.utf16()[i])
+            return false;
+    return true;
+}
+
 // A strict pull reader for the plain XML that dictionary files hold: an
 // optional XML declaration, an optional DOCTYPE whose internal subset has only
 // element declarations, white space, and one tree of elements with attributes

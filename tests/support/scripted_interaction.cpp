@@ -11,7 +11,12 @@ QString kindName(ScriptedInteraction::Kind kind)
     return QString::fromLatin1(names[kind]);
 }
 
-ScriptedInteraction::~ScriptedInteraction() = default;
+// The window owns its interaction, so the check that the whole script was
+// used runs when the window goes away, inside the test that made it.
+ScriptedInteraction::~ScriptedInteraction()
+{
+    verifyAllUsed();
+}
 
 ScriptedInteraction &ScriptedInteraction::expect(Kind kind, const QString &textPart)
 {
