@@ -3,7 +3,8 @@
 # (icons, sounds, example dictionaries, first settings) and starts the program.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$root/scripts/install-deps.sh"
+# Sound decoding and output for the cards' sound files.
+bash "$root/scripts/install-deps.sh" gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
 bash "$root/scripts/build.sh"
 work="$root/run"
 mkdir -p "$work/icons" "$work/sounds" "$work/examples"
