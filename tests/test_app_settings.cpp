@@ -1,13 +1,15 @@
 #include "settings/app_settings.h"
 #include "settings/ini_reader.h"
 
+#include "test_cards.h"
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 static QString dataFile(const QString &name)
 {
-    return qEnvironmentVariable("LEXITOR_TEST_DATA") + QLatin1String("/ini/") + name;
+    return testDataPath(QLatin1String("ini/") + name);
 }
 
 static QByteArray fileBytes(const QString &path)

@@ -1,12 +1,14 @@
 #include "model/dictionary_file.h"
 #include "model/markup.h"
 
+#include "test_cards.h"
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 #include <climits>
@@ -228,7 +230,7 @@ QString disagreement(const QString &text, bool *fast)
 
 QString golden(const QString &name)
 {
-    return qEnvironmentVariable("LEXITOR_TEST_DATA") + QStringLiteral("/dict/") + name;
+    return testDataPath(QStringLiteral("dict/") + name);
 }
 
 // Order and path of every card: what a failed save must leave alone.

@@ -1,8 +1,10 @@
 #include "dialogs/filter_settings.h"
 #include "settings/ini_reader.h"
 
+#include "test_cards.h"
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 #include <functional>
@@ -12,7 +14,7 @@ Q_DECLARE_METATYPE(FilterSettings)
 
 static QString dataFile(const QString &name)
 {
-    return qEnvironmentVariable("LEXITOR_TEST_DATA") + QLatin1String("/ini/") + name;
+    return testDataPath(QLatin1String("ini/") + name);
 }
 
 static QByteArray fileBytes(const QString &path)

@@ -1,8 +1,10 @@
 #include "settings/ini_reader.h"
 #include "settings/syst_func.h"
 
+#include "test_cards.h"
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 #include <csignal>
@@ -10,7 +12,7 @@
 
 static QString dataFile(const QString &name)
 {
-    return qEnvironmentVariable("LEXITOR_TEST_DATA") + QLatin1String("/ini/") + name;
+    return testDataPath(QLatin1String("ini/") + name);
 }
 
 static QByteArray fileBytes(const QString &path)

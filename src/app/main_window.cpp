@@ -161,6 +161,8 @@ void Vmain_form::readSettingsAtStart()
 void Vmain_form::applyAppearance()
 {
     m_frameColors->outer = m_appearance.backgroundColor;
+    // Question above answer, or side by side.
+    splitter2->setOrientation(m_appearance.vertical ? Qt::Vertical : Qt::Horizontal);
     m_frameColors->inner = m_appearance.frameColor;
     for (QTextEdit *pane : {textEdit1_question, textEdit2_answer, textEdit3_type}) {
         pane->setFont(m_appearance.font);

@@ -41,3 +41,11 @@ std::unique_ptr<QTemporaryDir> enterTemporaryWorkingDir()
         qFatal("cannot enter a temporary working directory");
     return dir;
 }
+
+QString testDataPath(const QString &relative)
+{
+    QString dir = qEnvironmentVariable("LEXITOR_TEST_DATA");
+    if (dir.isEmpty())
+        dir = QStringLiteral(LEXITOR_SOURCE_DIR "/tests/data");
+    return dir + QLatin1Char('/') + relative;
+}

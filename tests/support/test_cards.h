@@ -20,3 +20,6 @@ void writeMinimalSettings(const QString &dir);
 // A fresh temporary directory made the current one, as the program's
 // working directory for one test function.
 std::unique_ptr<QTemporaryDir> enterTemporaryWorkingDir();
+
+// A file under tests/data (LEXITOR_TEST_DATA when set, else the source tree).
+QString testDataPath(const QString &relative);
