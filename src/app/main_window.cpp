@@ -74,8 +74,9 @@ Vmain_form::Vmain_form(FrameColors *frameColors, Interaction *interaction, QWidg
 Vmain_form::~Vmain_form()
 {
     qApp->removeEventFilter(this);
-    // The widgets go first, while the dictionary their model reads and the
-    // state their event filter uses still exist.
+    // The widgets go first, while the dictionary their model reads still
+    // exists; their last events find no filter here.
+    m_tearingDown = true;
     delete centralWidget();
 }
 
@@ -468,6 +469,8 @@ bool Vmain_form::handleGlobalKey(QObject *watched, QKeyEvent *e)
 
 bool Vmain_form::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_tearingDown)
+        return false;
     const QEvent::Type t = event->type();
     if (watched == table3 && (t == QEvent::KeyPress || t == QEvent::KeyRelease))
         return handleTableKey(static_cast<QKeyEvent *>(event));

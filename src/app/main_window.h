@@ -217,6 +217,7 @@ private:
     // ---- end of runs ----
     bool m_firstDictionaryShow = true;
     bool m_fitting = false;
+    bool m_tearingDown = false;
     QString m_lastSearchText;
     QString m_jumpKind;
 };
