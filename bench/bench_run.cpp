@@ -25,10 +25,10 @@ double timeCopy(const Dictionary &dict)
 {
     QElapsedTimer t;
     t.start();
-    QList<Card> copy = dict.cards;
+    QList<Card> copy = dict.cards();
     copy.detach();
     const double ms = msSince(t);
-    if (copy.size() != dict.cards.size())
+    if (copy.size() != dict.cards().size())
         std::printf("copy lost cards\n");
     return ms;
 }

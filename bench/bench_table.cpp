@@ -91,8 +91,10 @@ void benchTable(const QList<int> &sizes)
             w.checkBox1->setChecked(grouped);
             w.checkBox2->setChecked(grouped);
             // Shuffle back to load order so each refresh sorts for real.
-            std::reverse(w.dictionary().cards.begin(), w.dictionary().cards.end());
-            w.dictionary().reindex();
+            std::vector<int> reversed(size_t(w.dictionary().cardCount()));
+            for (size_t i = 0; i < reversed.size(); ++i)
+                reversed[i] = int(reversed.size() - 1 - i);
+            w.dictionary().reorder(reversed);
             t.restart();
             w.slot_refresh();
             const double refresh = ms(t);

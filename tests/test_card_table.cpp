@@ -99,10 +99,10 @@ private slots:
     void filteredCardsStopTheTable()
     {
         Dictionary d = sample();
-        d.cards[1].inFilter = false; // apple
+        d.cardById(d.cardAt(1).id)->inFilter = false; // apple
         TableSortOptions o;
         sortForTable(d, o);
-        QCOMPARE(d.cards.last().foreignWords[0].word, QStringLiteral("apple"));
+        QCOMPARE(d.cards().last().foreignWords[0].word, QStringLiteral("apple"));
         const QStringList rows = describe(d, buildTableRows(d, o));
         QVERIFY(!rows.join(',').contains("apple"));
         QCOMPARE(rows.size(), 7);

@@ -463,9 +463,9 @@ void TestDictionaryFile::hostileRoundTrip()
         const Card &a = cards[i - 1], &b = cards[i];
         QVERIFY(a.lesson < b.lesson || (a.lesson == b.lesson && a.id < b.id));
     }
-    QCOMPARE(dict.cards.size(), cards.size());
+    QCOMPARE(dict.cards().size(), cards.size());
     for (int i = 0; i < cards.size(); ++i)
-        QVERIFY2(dict.cards[i].sameContent(cards[i]), qPrintable(QString::number(i)));
+        QVERIFY2(dict.cardAt(i).sameContent(cards[i]), qPrintable(QString::number(i)));
 }
 
 void TestDictionaryFile::warnings_data()
@@ -682,11 +682,11 @@ void TestDictionaryFile::readFileAddsCards()
     // The golden file reads back; its card without a foreign word is dropped silently.
     const QList<Card> all = smallDictionary();
     const QList<Card> expected = {all[1], all[3], all[0]};
-    QCOMPARE(dict.cards.size(), expected.size());
+    QCOMPARE(dict.cards().size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
-        QVERIFY(dict.cards[i].sameContent(expected[i]));
-        QCOMPARE(dict.cards[i].id, 6 + i);
-        QCOMPARE(dict.cards[i].filePath, path);
+        QVERIFY(dict.cardAt(i).sameContent(expected[i]));
+        QCOMPARE(dict.cardAt(i).id, 6 + i);
+        QCOMPARE(dict.cardAt(i).filePath, path);
     }
     QCOMPARE(dict.cardById(7)->foreignWords[0].word, QStringLiteral("go"));
     QCOMPARE(dict.lessons, (StringSet{QStringLiteral("Старый"), QStringLiteral("Урок 1"),
@@ -707,7 +707,7 @@ void TestDictionaryFile::fileWithoutCardsNotOpened()
     QVERIFY(r.opened && !r.added);
     QCOMPARE(r.warnings.size(), 2);
     QCOMPARE(r.warnings.last(), "Из файла\n" + path + "\nНе было добавлено ни одной карточки");
-    QVERIFY(dict.cards.isEmpty());
+    QVERIFY(dict.cards().isEmpty());
     QVERIFY(dict.lessons.empty()); // the file is not opened, so its lessons stay out
     QCOMPARE(dict.idCounter, 0);
 
@@ -1042,8 +1042,8 @@ void TestDictionaryFile::fileOutsideSubsetStillRead()
     const ReadOutcome r = readDictionaryFile(dict, path);
     QVERIFY(r.added);
     QVERIFY(r.warnings.isEmpty());
-    QCOMPARE(dict.cards.size(), 3);
-    QCOMPARE(dict.cards[2].foreignWords[1].word, QStringLiteral("home"));
+    QCOMPARE(dict.cards().size(), 3);
+    QCOMPARE(dict.cardAt(2).foreignWords[1].word, QStringLiteral("home"));
 }
 
 QTEST_GUILESS_MAIN(TestDictionaryFile)

@@ -118,7 +118,7 @@ private slots:
     void saveAllWritesEachFileAndClearsChanged()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().cards[0].pER = 4;
+        dict().cardById(dict().cardAt(0).id)->pER = 4;
         dict().changed = true;
         ui->answerYesNo(Interaction::Yes, "Сохранить изменения во всех открытых файлах?")
             .expect(SI::Information,
@@ -131,7 +131,7 @@ private slots:
         reread.categoryList = {"Еда", "Дом"};
         QVERIFY(readDictionaryFile(reread, path("a.xml")).added);
         QCOMPARE(reread.cardCount(), 2);
-        QCOMPARE(reread.cards[0].pER + reread.cards[1].pER, 5);
+        QCOMPARE(reread.cardAt(0).pER + reread.cardAt(1).pER, 5);
     }
 
     void saveAllDeclinedOrNothingToDo()
@@ -195,7 +195,7 @@ private slots:
         w->slot_save_as();
         QCOMPARE(openFiles(), QStringList{path("copy.xml")});
         QVERIFY(!dict().changed);
-        for (const Card &c : dict().cards)
+        for (const Card &c : dict().cards())
             QCOMPARE(c.filePath, path("copy.xml"));
         QCOMPARE(dict().cardById(1)->id, 1);
         QVERIFY(QFile::exists(path("a.xml")));
@@ -218,7 +218,7 @@ private slots:
         Dictionary reread;
         reread.categoryList = {"Еда"};
         QVERIFY(readDictionaryFile(reread, path("fresh.xml")).added);
-        QCOMPARE(reread.cards.first().foreignWords.first().word, QStringLiteral("new"));
+        QCOMPARE(reread.cardAt(0).foreignWords.first().word, QStringLiteral("new"));
     }
 
     void closeOneFileKeepsNewCards()
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(w->tableModel()->rowCount(), 0);
         // Opening again numbers cards from 1.
         open({path("b.xml")});
-        QCOMPARE(dict().cards.first().id, 1);
+        QCOMPARE(dict().cardAt(0).id, 1);
     }
 
     void deleteNewWordsAsksAgain()
@@ -362,7 +362,7 @@ private slots:
         QVERIFY(r.added);
         QVERIFY2(r.warnings.isEmpty(), qPrintable(r.warnings.join("\n")));
         QVERIFY(d.cardCount() >= 20);
-        QCOMPARE(dictionaryFileBytes(d.cards), bytes(src));
+        QCOMPARE(dictionaryFileBytes(d.cards()), bytes(src));
     }
 };
 

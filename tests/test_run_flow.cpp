@@ -82,9 +82,9 @@ class TestRunFlow : public QObject
 
     static Card &card(Vmain_form &w, const QString &foreign)
     {
-        for (Card &c : w.dictionary().cards)
+        for (const Card &c : w.dictionary().cards())
             if (c.foreignWords.value(0).word == foreign)
-                return c;
+                return *w.dictionary().cardById(c.id);
         qFatal("no card %s", qPrintable(foreign));
     }
 

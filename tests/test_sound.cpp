@@ -243,7 +243,7 @@ private slots:
 
         // The dictionary tab plays its own row during a run.
         w->tabWidget2->setCurrentIndex(1);
-        w->selectTableRow(w->rowOfCard(w->dictionary().cards.first().id));
+        w->selectTableRow(w->rowOfCard(w->dictionary().cardAt(0).id));
         w->slot_voice();
         QCOMPARE(m_log.last(), QStringLiteral("./sounds/a.wav"));
     }

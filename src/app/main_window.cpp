@@ -191,7 +191,7 @@ void Vmain_form::slot_refresh()
     WaitCursor wait;
     table3->setUpdatesEnabled(false);
     m_run.clearRecentCards();
-    m_filter.applyTo(m_dict.cards);
+    m_filter.applyTo(m_dict);
     const TableSortOptions opt = sortOptions();
     m_model->setRows(sortAndBuildTableRows(m_dict, opt));
     const QList<TableRow> &shown = m_model->rows();

@@ -160,8 +160,10 @@ void Vmain_form::slot_save_as()
             WriteOutcome out;
             {
                 WaitCursor wait;
-                out = writeDictionaryFile(m_dict.cards, name, &m_backedUp);
-                m_dict.reindex();
+                QList<Card> all = m_dict.cards();
+                out = writeDictionaryFile(all, name, &m_backedUp);
+                if (out.ok)
+                    m_dict.replaceAllCards(std::move(all));
             }
             if (out.ok) {
                 if (n == 1)
@@ -209,9 +211,7 @@ void Vmain_form::slot_save_as()
             showCritical(out.message);
             continue;
         }
-        for (Card &c : m_dict.cards)
-            if (c.filePath == path)
-                c.filePath = name;
+        m_dict.moveToFile(path, name);
         m_dict.openFiles.insert(name);
         if (!path.isEmpty())
             m_dict.openFiles.erase(path);
@@ -303,9 +303,7 @@ void Vmain_form::slot_join()
     if (m_interaction->runDialog(&dialog) == QDialog::Accepted) {
         const QString source = dialog.source();
         const QString target = dialog.target();
-        for (Card &c : m_dict.cards)
-            if (c.filePath == source)
-                c.filePath = target;
+        m_dict.moveToFile(source, target);
         if (!source.isEmpty())
             m_dict.openFiles.erase(source);
         slot_refresh();

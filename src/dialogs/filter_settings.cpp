@@ -185,23 +185,35 @@ bool FilterSettings::matches(Card &card)
     return card.inFilter;
 }
 
-void FilterSettings::applyTo(QList<Card> &cards)
+template <class ForEach> void FilterSettings::applyWith(ForEach forEach)
 {
     const bool nothingChosen = filterLessons.empty() && filterCategories.empty() &&
                                filterSpeechParts.empty() && filterPrioritiesRE.empty() &&
                                filterPrioritiesER.empty() && soundChoice == 0 &&
                                archiveChoice == 0 && !forgottenRE && !forgottenER;
     if (nothingChosen) {
-        for (Card &card : cards)
-            card.inFilter = !invert;
+        forEach([this](Card &card) { card.inFilter = !invert; });
         return;
     }
     if (!prepare())
         return;
-    for (Card &card : cards) {
+    forEach([this](Card &card) {
         const bool result = evaluate(card);
         card.inFilter = invert ? !result : result;
-    }
+    });
+}
+
+void FilterSettings::applyTo(QList<Card> &cards)
+{
+    applyWith([&cards](auto f) {
+        for (Card &card : cards)
+            f(card);
+    });
+}
+
+void FilterSettings::applyTo(Dictionary &dict)
+{
+    applyWith([&dict](auto f) { dict.updateEach(f); });
 }
 
 void FilterSettings::readFromIni(iniReader &filterStore, const StringSet &categoryList)

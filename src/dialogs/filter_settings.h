@@ -47,6 +47,7 @@ public:
     // Sets inFilter of every card, inversion included. A malformed
     // speech-part label stops it before any card is touched.
     void applyTo(QList<Card> &cards);
+    void applyTo(Dictionary &dict);
 
     // settings_filter.ini: keys without a section. Reading checks every list
     // item against its domain (categories against `categoryList`).
@@ -83,6 +84,7 @@ private:
 
     bool prepare();
     bool evaluate(const Card &card) const;
+    template <class ForEach> void applyWith(ForEach forEach);
 
     Working m_work;
 };

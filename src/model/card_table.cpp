@@ -216,7 +216,7 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
                              const TableSortOptions &opt)
 {
     QList<TableRow> rows;
-    rows.reserve(dict.cards.size() + dict.cards.size() / 4 + 4);
+    rows.reserve(dict.cardCount() + dict.cardCount() / 4 + 4);
     int fileId = -1; // the header shown last; -1: none yet
     bool newHeaderDone = false;
     int lessonId = -1;
@@ -230,11 +230,11 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
         r.label = label;
         rows.append(r);
     };
-    for (int i = 0; i < dict.cards.size(); ++i) {
+    for (int i = 0; i < dict.cardCount(); ++i) {
         const GroupKey &k = keys[i];
         if (!k.inFilter)
             break;
-        const Card &c = dict.cards[i];
+        const Card &c = dict.cardAt(i);
         if (opt.byFiles) {
             if (!c.filePath.isEmpty() && k.fileId != fileId) {
                 fileId = k.fileId;
@@ -273,35 +273,9 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
     return rows;
 }
 
-// Reorders the vector in place along its cycles: no second buffer of
-// 100,000 cards to allocate and fault in.
-void permute(QList<Card> &cards, const std::vector<SortKey> &order)
-{
-    const int n = int(cards.size());
-    std::vector<bool> done(n, false);
-    for (int start = 0; start < n; ++start) {
-        if (done[start] || order[start].index == start) {
-            done[start] = true;
-            continue;
-        }
-        Card tmp = std::move(cards[start]);
-        int pos = start;
-        for (;;) {
-            done[pos] = true;
-            const int from = order[pos].index;
-            if (from == start) {
-                cards[pos] = std::move(tmp);
-                break;
-            }
-            cards[pos] = std::move(cards[from]);
-            pos = from;
-        }
-    }
-}
-
 std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt)
 {
-    Keys k = makeKeys(dict.cards, opt);
+    Keys k = makeKeys(dict.cards(), opt);
     if (k.packed) {
         std::sort(k.sort.begin(), k.sort.end(),
                   [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.words); });
@@ -318,11 +292,13 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
             return sortLess(a, b, k.words);
         });
     }
-    permute(dict.cards, k.sort);
+    std::vector<int> order(k.sort.size());
     std::vector<GroupKey> grouped(k.group.size());
-    for (size_t i = 0; i < k.sort.size(); ++i)
+    for (size_t i = 0; i < k.sort.size(); ++i) {
+        order[i] = k.sort[i].index;
         grouped[i] = k.group[k.sort[i].index];
-    dict.reindex();
+    }
+    dict.reorder(order);
     return grouped;
 }
 
@@ -341,7 +317,7 @@ void sortForTable(Dictionary &dict, const TableSortOptions &opt)
 
 QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt)
 {
-    return rowsFromKeys(dict, makeKeys(dict.cards, opt).group, opt);
+    return rowsFromKeys(dict, makeKeys(dict.cards(), opt).group, opt);
 }
 
 QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt)

@@ -7,51 +7,56 @@ int Dictionary::addCard(Card card)
     card.id = ++idCounter;
     if (size_t(card.id) >= m_index.size())
         m_index.resize(size_t(card.id) + 1, -1);
-    m_index[card.id] = int(cards.size());
-    cards.append(std::move(card));
+    m_index[card.id] = int(m_cards.size());
+    m_cards.append(std::move(card));
     return idCounter;
 }
 
-int Dictionary::addNewCards(const QList<Card> &newCards)
+QList<int> Dictionary::addNewCards(const QList<Card> &newCards)
 {
+    QList<int> ids;
+    ids.reserve(newCards.size());
     for (const Card &c : newCards)
-        addCard(c);
+        ids.append(addCard(c));
     if (!newCards.isEmpty())
         changed = true;
-    return int(newCards.size());
+    return ids;
 }
 
 int Dictionary::indexOfId(int id) const
 {
-    if (id > 0 && size_t(id) < m_index.size()) {
-        const int pos = m_index[id];
-        // The index may be stale if someone reordered the vector without
-        // reindexing; check rather than hand out the wrong card.
-        if (pos >= 0 && pos < cards.size() && cards[pos].id == id)
-            return pos;
-    }
-    for (int i = 0; i < cards.size(); ++i)
-        if (cards[i].id == id)
-            return i;
-    return -1;
+    if (id <= 0 || size_t(id) >= m_index.size())
+        return -1;
+    const int pos = m_index[id];
+    Q_ASSERT(pos < 0 || (pos < m_cards.size() && m_cards[pos].id == id));
+    return pos;
 }
 
 Card *Dictionary::cardById(int id)
 {
     int i = indexOfId(id);
-    return i < 0 ? nullptr : &cards[i];
+    return i < 0 ? nullptr : &m_cards[i];
 }
 
 const Card *Dictionary::cardById(int id) const
 {
     int i = indexOfId(id);
-    return i < 0 ? nullptr : &cards[i];
+    return i < 0 ? nullptr : &m_cards[i];
+}
+
+bool Dictionary::replaceCard(const Card &card)
+{
+    const int i = indexOfId(card.id);
+    if (i < 0)
+        return false;
+    m_cards[i] = card;
+    return true;
 }
 
 QList<Card> Dictionary::cardsOfFile(const QString &path) const
 {
     QList<Card> out;
-    for (const Card &c : cards)
+    for (const Card &c : m_cards)
         if (c.filePath == path)
             out.append(c);
     return out;
@@ -59,58 +64,113 @@ QList<Card> Dictionary::cardsOfFile(const QString &path) const
 
 bool Dictionary::hasNewCards() const
 {
-    return std::any_of(cards.cbegin(), cards.cend(),
+    return std::any_of(m_cards.cbegin(), m_cards.cend(),
                        [](const Card &c) { return c.filePath.isEmpty(); });
 }
 
-void Dictionary::eraseIf(bool (*pred)(const Card &, const QString &), const QString &arg)
+void Dictionary::moveToFile(const QString &from, const QString &to)
 {
-    cards.erase(
-        std::remove_if(cards.begin(), cards.end(), [&](const Card &c) { return pred(c, arg); }),
-        cards.end());
+    for (Card &c : m_cards)
+        if (c.filePath == from)
+            c.filePath = to;
+}
+
+template <class Pred> void Dictionary::eraseIf(Pred pred)
+{
+    m_cards.erase(std::remove_if(m_cards.begin(), m_cards.end(), pred), m_cards.end());
     reindex();
 }
 
 void Dictionary::removeFile(const QString &path)
 {
-    eraseIf([](const Card &c, const QString &p) { return c.filePath == p; }, path);
+    eraseIf([&](const Card &c) { return c.filePath == path; });
     openFiles.erase(path);
 }
 
 void Dictionary::removeNewCards()
 {
-    eraseIf([](const Card &c, const QString &) { return c.filePath.isEmpty(); }, QString());
+    eraseIf([](const Card &c) { return c.filePath.isEmpty(); });
 }
 
 bool Dictionary::removeCard(int id)
 {
-    int i = indexOfId(id);
+    const int i = indexOfId(id);
     if (i < 0)
         return false;
-    cards.removeAt(i);
-    reindex();
+    m_cards.removeAt(i);
+    // Only the cards after the erased one moved.
+    m_index[id] = -1;
+    for (int k = i; k < m_cards.size(); ++k)
+        m_index[m_cards[k].id] = k;
     return true;
+}
+
+QList<int> Dictionary::removeCards(const QList<int> &ids)
+{
+    QList<int> removed;
+    std::vector<bool> doomed(m_index.size(), false);
+    for (int id : ids) {
+        if (indexOfId(id) >= 0 && !doomed[id]) {
+            doomed[id] = true;
+            removed.append(id);
+        }
+    }
+    if (!removed.isEmpty())
+        eraseIf([&](const Card &c) { return doomed[c.id]; });
+    return removed;
+}
+
+void Dictionary::reorder(const std::vector<int> &order)
+{
+    Q_ASSERT(order.size() == size_t(m_cards.size()));
+    // In place along the permutation's cycles: no second buffer of cards.
+    const int n = int(m_cards.size());
+    std::vector<bool> done(n, false);
+    for (int start = 0; start < n; ++start) {
+        if (done[start] || order[start] == start) {
+            done[start] = true;
+            continue;
+        }
+        Card tmp = std::move(m_cards[start]);
+        int pos = start;
+        for (;;) {
+            done[pos] = true;
+            const int from = order[pos];
+            if (from == start) {
+                m_cards[pos] = std::move(tmp);
+                break;
+            }
+            m_cards[pos] = std::move(m_cards[from]);
+            pos = from;
+        }
+    }
+    reindex();
+}
+
+void Dictionary::replaceAllCards(QList<Card> cards)
+{
+    Q_ASSERT(cards.size() == m_cards.size());
+    m_cards = std::move(cards);
+    reindex();
 }
 
 void Dictionary::reindex()
 {
     m_index.assign(size_t(std::max(idCounter, 0)) + 1, -1);
-    for (int i = 0; i < cards.size(); ++i) {
-        const int id = cards[i].id;
-        if (id > 0) {
-            if (size_t(id) >= m_index.size())
-                m_index.resize(size_t(id) + 1, -1);
+    for (int i = 0; i < m_cards.size(); ++i) {
+        const int id = m_cards[i].id;
+        Q_ASSERT(id > 0 && id <= idCounter);
+        if (id > 0 && size_t(id) < m_index.size())
             m_index[id] = i;
-        }
     }
 }
 
 void Dictionary::rebuildLessonsAfterClose()
 {
     lessons.clear();
-    for (const Card &c : cards)
+    for (const Card &c : m_cards)
         lessons.insert(c.lesson);
-    if (cards.isEmpty()) {
+    if (m_cards.isEmpty()) {
         idCounter = 0;
         changed = false;
     }
@@ -118,7 +178,7 @@ void Dictionary::rebuildLessonsAfterClose()
 
 void Dictionary::clear()
 {
-    cards.clear();
+    m_cards.clear();
     m_index.clear();
     openFiles.clear();
     lessons.clear();

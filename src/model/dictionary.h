@@ -13,38 +13,64 @@ using StringSet = std::set<QString>;
 // The union of all open dictionary files: one vector of cards held by value,
 // the open file paths and the lesson and category sets.
 //
-// Everything that outlives one call names a card by its id; the id-to-position
-// index is rebuilt after every reordering or erasure, so lookups stay O(1).
+// Everything that outlives one call names a card by its id. The card vector
+// is private: every operation that adds, removes or reorders cards keeps the
+// id-to-position index right, so lookups are O(1) and never scan.
 class Dictionary
 {
 public:
-    QList<Card> cards;
     StringSet openFiles;
     StringSet lessons;
     StringSet categoryList;
     int idCounter = 0;
     bool changed = false;
 
+    const QList<Card> &cards() const { return m_cards; }
+    int cardCount() const { return int(m_cards.size()); }
+    const Card &cardAt(int pos) const { return m_cards.at(pos); }
+    void reserve(int n) { m_cards.reserve(n); }
+
     // Reader's entry point: gives the card the next id and appends it.
     int addCard(Card card);
-    // Editor's and converter's entry point. Returns the number added; sets
-    // `changed` when that is not 0 (the window rebuilds the table).
-    int addNewCards(const QList<Card> &newCards);
+    // Editor's and converter's entry point: appends copies with new ids and
+    // returns those ids; sets `changed` when any was added.
+    QList<int> addNewCards(const QList<Card> &newCards);
 
+    // A card's fields may be changed through these pointers, never its id.
     Card *cardById(int id);
     const Card *cardById(int id) const;
     int indexOfId(int id) const;
 
-    QList<Card> cardsOfFile(const QString &path) const;
-    bool hasNewCards() const;
-    void removeFile(const QString &path);
-    void removeNewCards();
+    // Puts `card` in the place of the card with the same id; false when there
+    // is none. Sets nothing else (the caller decides about `changed`).
+    bool replaceCard(const Card &card);
     // Erases the card with this id; false when there is none.
     bool removeCard(int id);
-    int cardCount() const { return int(cards.size()); }
+    // Erases every card whose id is listed; returns the ids really erased.
+    QList<int> removeCards(const QList<int> &ids);
 
-    // After the vector was reordered or erased from outside.
-    void reindex();
+    QList<Card> cardsOfFile(const QString &path) const;
+    bool hasNewCards() const;
+    // Gives the cards of `from` ("" = new cards) the path `to`.
+    void moveToFile(const QString &from, const QString &to);
+    // Drops the file's cards and the file from openFiles.
+    void removeFile(const QString &path);
+    void removeNewCards();
+
+    // Calls f(Card &) on every card in order; f must not change ids.
+    template <class F> void updateEach(F f)
+    {
+        for (Card &c : m_cards)
+            f(c);
+    }
+    // Reorders the vector: position i receives the card that was at
+    // order[i]. `order` must be a permutation of 0..cardCount()-1.
+    void reorder(const std::vector<int> &order);
+    // Replaces the whole vector with the same cards in another order or with
+    // changed fields (a save as of the whole dictionary sorts by lesson and
+    // sets the path). Ids must stay those of the dictionary.
+    void replaceAllCards(QList<Card> cards);
+
     // Refills `lessons` from the cards; when no card is left, the id counter
     // and the changed flag start over.
     void rebuildLessonsAfterClose();
@@ -52,7 +78,10 @@ public:
     void clear();
 
 private:
-    void eraseIf(bool (*pred)(const Card &, const QString &), const QString &arg);
+    void reindex();
+    template <class Pred> void eraseIf(Pred pred);
+
+    QList<Card> m_cards;
     // Position of each id (ids are dense: 1..idCounter); -1 for none.
     std::vector<int> m_index;
 };

@@ -481,7 +481,7 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
                                 QStringLiteral("\nНе было добавлено ни одной карточки"));
         return out;
     }
-    dict.cards.reserve(dict.cards.size() + r.cards.size());
+    dict.reserve(dict.cardCount() + int(r.cards.size()));
     for (Card &c : r.cards)
         dict.addCard(std::move(c));
     dict.lessons.merge(r.lessons);

@@ -83,26 +83,26 @@ FillResult RunState::fillLists(Dictionary &dict, const WorkSettings &settings)
 
     FillResult result;
     if (m_training) {
-        m_due.reserve(dict.cards.size());
-        for (Card &c : dict.cards) {
+        m_due.reserve(dict.cardCount());
+        dict.updateEach([&](Card &c) {
             const bool archiveOk = settings.use_archive || c.nAr;
             const bool filterOk = !settings.use_filter || c.inFilter;
             if (!archiveOk || !filterOk)
-                continue;
+                return;
             const Counters k = countersOf(c, m_enRu);
             (k.r < k.p ? m_due : m_done).append(c.id);
-        }
+        });
     } else {
-        for (Card &c : dict.cards) {
+        dict.updateEach([&](Card &c) {
             if (c.lesson != settings.lesson)
-                continue;
+                return;
             if (c.nAr) {
                 c.runMark = 0;
                 m_due.append(c.id);
             } else {
                 result.archivedInLesson = true;
             }
-        }
+        });
     }
     result.count = int(m_due.size() + m_done.size());
     return result;
@@ -321,7 +321,7 @@ bool lessonHasCards(const Dictionary &dict, const QString &lesson)
 {
     if (dict.lessons.find(lesson) == dict.lessons.end())
         return false;
-    return std::any_of(dict.cards.cbegin(), dict.cards.cend(),
+    return std::any_of(dict.cards().cbegin(), dict.cards().cend(),
                        [&](const Card &c) { return c.lesson == lesson; });
 }
 
@@ -352,7 +352,7 @@ bool addToArchive(Dictionary &dict, int id)
 int resetDictionaryState(Dictionary &dict)
 {
     int lowered = 0;
-    for (Card &c : dict.cards) {
+    dict.updateEach([&](Card &c) {
         if (c.nPER < c.pER || c.nPRE < c.pRE)
             ++lowered;
         c.pER = c.nPER;
@@ -361,7 +361,7 @@ int resetDictionaryState(Dictionary &dict)
         c.pRE = c.nPRE;
         c.rRE = 0;
         c.aRE = 0;
-    }
+    });
     dict.changed = true;
     return lowered;
 }
@@ -370,7 +370,7 @@ QString resetBlockedMessage(bool running, const Dictionary &dict)
 {
     if (running)
         return RunText::finishRunFirst();
-    if (dict.cards.isEmpty())
+    if (dict.cardCount() == 0)
         return RunText::dictionaryEmpty();
     return QString();
 }
