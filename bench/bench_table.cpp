@@ -1,7 +1,9 @@
 #include "app/app_style.h"
+#include "app/dictionary_page.h"
 #include "app/dictionary_table_model.h"
 #include "app/interaction.h"
 #include "app/main_window.h"
+#include "app/session.h"
 #include "bench.h"
 #include "card_generator.h"
 
@@ -58,16 +60,16 @@ double ms(const QElapsedTimer &t)
 void benchTable(const QList<int> &sizes)
 {
     QTemporaryDir dir;
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    QFile ini(QStringLiteral("settings.ini"));
+    QFile ini(dir.filePath(QStringLiteral("settings.ini")));
     if (ini.open(QIODevice::WriteOnly))
         ini.write("[WORDS_CATEGORY]\ncategs=x\n");
     ini.close();
     FrameColors colors;
     for (int n : sizes) {
         const QList<Card> cards = generateCards(n, 5);
-        Vmain_form w(&colors, new SilentInteraction);
+        Session session(dir.path(), &colors, new SilentInteraction);
+        Vmain_form w(session);
+        DictionaryPage &page = *w.dictionaryPage();
         w.resize(1000, 700);
         w.tabWidget2->setCurrentIndex(1);
         w.show();
@@ -75,7 +77,7 @@ void benchTable(const QList<int> &sizes)
         QElapsedTimer t;
         t.start();
         for (const Card &c : cards)
-            w.dictionary().addCard(c);
+            session.dictionary.addCard(c);
         const double fill = ms(t);
         // Baseline: plain sorting of the first foreign words, the least a
         // sorted table has to do.
@@ -88,33 +90,32 @@ void benchTable(const QList<int> &sizes)
         const double baseMs = ms(t);
         for (int variant = 0; variant < 2; ++variant) {
             const bool grouped = variant == 1;
-            w.checkBox1->setChecked(grouped);
-            w.checkBox2->setChecked(grouped);
+            page.checkBox1->setChecked(grouped);
+            page.checkBox2->setChecked(grouped);
             // Shuffle back to load order so each refresh sorts for real.
-            std::vector<int> reversed(size_t(w.dictionary().cardCount()));
+            std::vector<int> reversed(size_t(session.dictionary.cardCount()));
             for (size_t i = 0; i < reversed.size(); ++i)
                 reversed[i] = int(reversed.size() - 1 - i);
-            w.dictionary().reorder(reversed);
+            session.dictionary.reorder(reversed);
             t.restart();
-            w.slot_refresh();
+            page.slot_refresh();
             const double refresh = ms(t);
             t.restart();
-            w.table3->viewport()->repaint();
+            page.table3->viewport()->repaint();
             QApplication::processEvents();
             const double paint = ms(t);
             t.restart();
-            w.table3->scrollToBottom();
-            w.table3->viewport()->repaint();
+            page.table3->scrollToBottom();
+            page.table3->viewport()->repaint();
             const double scroll = ms(t);
             std::printf("table N=%d %s: refresh %.1f ms, first paint %.1f ms, scroll to end "
                         "%.1f ms, rows %d (baseline: sorting the %d first words %.1f ms, "
                         "adding the cards %.1f ms; refresh = %.1fx the word sort)\n",
                         n, grouped ? "by files+lessons" : "no grouping", refresh, paint, scroll,
-                        int(w.tableModel()->rows().size()), n, baseMs, fill, refresh / baseMs);
+                        int(page.tableModel()->rows().size()), n, baseMs, fill, refresh / baseMs);
             std::fflush(stdout);
         }
-        w.dictionary().changed = false;
+        session.dictionary.changed = false;
         w.close();
     }
-    QDir::setCurrent(old);
 }

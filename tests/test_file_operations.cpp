@@ -1,9 +1,14 @@
+#include "app/button_icons.h"
+#include "app/dictionary_page.h"
 #include "app/dictionary_table_model.h"
+#include "app/learning_page.h"
 #include "app/main_window.h"
 #include "dialogs/join_files_dialog.h"
 #include "model/dictionary_file.h"
+#include "run/sound_playback.h"
 #include "scripted_interaction.h"
 #include "test_cards.h"
+#include "test_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,15 +51,15 @@ class TestFileOperations : public QObject
     void open(const QStringList &files)
     {
         ui->answerOpenFiles(files);
-        w->slot_addFile();
+        w->dictionaryPage()->slot_addFile();
     }
 
-    Dictionary &dict() { return w->dictionary(); }
+    Dictionary &dict() { return w->session().dictionary; }
 
     QStringList openFiles() const
     {
         QStringList out;
-        for (const QString &p : w->dictionary().openFiles)
+        for (const QString &p : w->session().dictionary.openFiles)
             out << p;
         return out;
     }
@@ -62,10 +67,10 @@ class TestFileOperations : public QObject
 private slots:
     void init()
     {
-        m_dir = enterTemporaryWorkingDir();
+        m_dir = makeWorkingDir();
         writeMinimalSettings(m_dir->path());
         ui = new ScriptedInteraction;
-        w = std::make_unique<Vmain_form>(&m_colors, ui);
+        w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, ui);
         w->tabWidget2->setCurrentIndex(1);
         makeFile("a.xml",
                  {makeCard("apple", {"яблоко"}, "L1"), makeCard("ant", {"муравей"}, "L2")});
@@ -88,13 +93,13 @@ private slots:
             .expect(SI::Warning, "\nУже открыт")
             .expect(SI::Warning, "notes.XML\nНе является файлом словаря")
             .expect(SI::Warning, "missing.xml\nНе может быть открыт\n");
-        w->slot_addFile();
+        w->dictionaryPage()->slot_addFile();
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(dict().cardCount(), 3);
         QCOMPARE(dict().lessons, (StringSet{"L1", "L2", "L3"}));
         QVERIFY(!dict().changed);
-        QCOMPARE(w->cardRowCount(), 3);
-        QCOMPARE(w->settingsStore().readEntry("PATHS:dict_dir"), m_dir->path());
+        QCOMPARE(w->dictionaryPage()->cardRowCount(), 3);
+        QCOMPARE(w->session().settings.readEntry("PATHS:dict_dir"), m_dir->path());
         QVERIFY(ui->lastLabel.startsWith("Выберите файлы для открытия|"));
         QVERIFY(ui->lastLabel.endsWith("|Словари (*.xml);;Все(*.*)"));
         // A second open starts in the directory just used.
@@ -109,7 +114,7 @@ private slots:
         ui->answerOpenFiles({path("c.xml")})
             .expect(SI::Warning, "Найдена категория карточки отсутствующая в списке категорий: Нет")
             .expect(SI::Warning, "Не было добавлено ни одной карточки");
-        w->slot_addFile();
+        w->dictionaryPage()->slot_addFile();
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 0);
         QVERIFY(dict().lessons.empty());
@@ -123,7 +128,7 @@ private slots:
         ui->answerYesNo(Interaction::Yes, "Сохранить изменения во всех открытых файлах?")
             .expect(SI::Information,
                     "Было сохранено:\n" + path("a.xml") + "\n" + path("b.xml") + "\n");
-        w->slot_save_all();
+        w->dictionaryPage()->slot_save_all();
         QVERIFY(!dict().changed);
         // The previous version is kept once per run.
         QVERIFY(QFile::exists(path("a.xml.bak")));
@@ -137,11 +142,11 @@ private slots:
     void saveAllDeclinedOrNothingToDo()
     {
         open({path("a.xml")});
-        w->slot_save_all(); // not changed: no question
+        w->dictionaryPage()->slot_save_all(); // not changed: no question
         dict().changed = true;
         ui->answerYesNo(Interaction::No, "Сохранить изменения?");
         const QByteArray before = bytes(path("a.xml"));
-        w->slot_save_all();
+        w->dictionaryPage()->slot_save_all();
         QVERIFY(dict().changed);
         QCOMPARE(bytes(path("a.xml")), before);
     }
@@ -155,7 +160,7 @@ private slots:
         ui->answerYesNo(Interaction::Yes)
             .expect(SI::Warning, path("b.xml") + "\nне был сохранен")
             .expect(SI::Information, "Было сохранено:\n" + path("a.xml") + "\n");
-        w->slot_save_all();
+        w->dictionaryPage()->slot_save_all();
         QVERIFY(dict().changed);
         QCOMPARE(bytes(path("b.xml")), before);
         QVERIFY(!ui->texts(SI::Information).first().contains("b.xml"));
@@ -169,7 +174,7 @@ private slots:
         QVERIFY(QFile::remove(path("a.xml")));
         QVERIFY(QDir().mkdir(path("a.xml")));
         ui->answerYesNo(Interaction::Yes).expect(SI::Critical, path("a.xml"));
-        w->slot_save_all();
+        w->dictionaryPage()->slot_save_all();
         QVERIFY(dict().changed);
         QVERIFY(QFileInfo(path("a.xml")).isDir());
     }
@@ -181,7 +186,7 @@ private slots:
         ui->answerYesNo(Interaction::Yes)
             .expect(SI::Information, "Было сохранено:")
             .expect(SI::Information, "Словарь имеет новые карточки, которые не были сохранены");
-        w->slot_save_all();
+        w->dictionaryPage()->slot_save_all();
         QVERIFY(!dict().changed);
     }
 
@@ -192,7 +197,7 @@ private slots:
         ui->answerSaveFile(path("b.xml"))
             .expect(SI::Warning, "Сохранение в существующий файл запрещено.\nВыберите другой файл")
             .answerSaveFile(path("copy."));
-        w->slot_save_as();
+        w->dictionaryPage()->slot_save_as();
         QCOMPARE(openFiles(), QStringList{path("copy.xml")});
         QVERIFY(!dict().changed);
         for (const Card &c : dict().cards())
@@ -210,7 +215,7 @@ private slots:
             .answerItem(path("b.xml"))
             .answerSaveFile(QString()) // cancelled name: back to the choice
             .answerItem(QString());    // cancel ends the loop
-        w->slot_save_as();
+        w->dictionaryPage()->slot_save_as();
         QCOMPARE(ui->lastItems, (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml"), path("fresh.xml")}));
         QVERIFY(!dict().hasNewCards());
@@ -227,11 +232,11 @@ private slots:
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});
         dict().changed = false;
         ui->answerYesNo(Interaction::Yes, "Закрыть файл\n" + path("a.xml") + "?");
-        w->slot_close();
+        w->dictionaryPage()->slot_close();
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 1);
         QCOMPARE(dict().lessons, StringSet{"L5"});
-        QCOMPARE(w->cardRowCount(), 1);
+        QCOMPARE(w->dictionaryPage()->cardRowCount(), 1);
     }
 
     void closeAskedFirstWhenChanged()
@@ -240,7 +245,7 @@ private slots:
         dict().changed = true;
         ui->answerYesNo(Interaction::Yes, "Закрыть файл")
             .answerYesNo(Interaction::No, "Закрыть без сохранения?");
-        w->slot_close();
+        w->dictionaryPage()->slot_close();
         QCOMPARE(dict().cardCount(), 2);
         QCOMPARE(openFiles(), QStringList{path("a.xml")});
     }
@@ -249,12 +254,12 @@ private slots:
     {
         open({path("a.xml"), path("b.xml")});
         ui->answerItem("Всё (кроме несохраненных карточек)");
-        w->slot_close();
+        w->dictionaryPage()->slot_close();
         QCOMPARE(ui->lastItems.last(), QStringLiteral("Удалить новые слова"));
         QCOMPARE(dict().cardCount(), 0);
         QCOMPARE(dict().idCounter, 0);
         QVERIFY(!dict().changed);
-        QCOMPARE(w->tableModel()->rowCount(), 0);
+        QCOMPARE(w->dictionaryPage()->tableModel()->rowCount(), 0);
         // Opening again numbers cards from 1.
         open({path("b.xml")});
         QCOMPARE(dict().cardAt(0).id, 1);
@@ -264,10 +269,10 @@ private slots:
     {
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});
         ui->answerYesNo(Interaction::No, "Новые слова не были сохранены");
-        w->slot_close();
+        w->dictionaryPage()->slot_close();
         QCOMPARE(dict().cardCount(), 1);
         ui->answerYesNo(Interaction::Yes, "Действительно хотите удалить новые слова");
-        w->slot_close();
+        w->dictionaryPage()->slot_close();
         QCOMPARE(dict().cardCount(), 0);
         QVERIFY(!dict().changed);
     }
@@ -277,7 +282,7 @@ private slots:
         open({path("a.xml")});
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});
         w->updateActionStates();
-        QVERIFY(w->joinAllowed());
+        QVERIFY(w->actionStates().join);
         ui->answerDialog([](QDialog *d) {
             auto *j = static_cast<_join_files_Form *>(d);
             if (j->comboBox1->currentText() != "Новые слова" || j->comboBox2->count() != 1 ||
@@ -288,7 +293,7 @@ private slots:
             j->slot_accept();
             return j->result();
         });
-        w->slot_join();
+        w->dictionaryPage()->slot_join();
         QVERIFY(!dict().hasNewCards());
         QCOMPARE(openFiles(), QStringList{path("a.xml")});
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 3);
@@ -315,20 +320,20 @@ private slots:
             j->slot_accept();
             return j->result();
         });
-        w->slot_join();
+        w->dictionaryPage()->slot_join();
         QCOMPARE(openFiles(), QStringList{path("b.xml")});
         QCOMPARE(dict().cardsOfFile(path("b.xml")).size(), 3);
         QCOMPARE(bytes(path("a.xml")), before);
         dict().changed = false;
         w->updateActionStates();
-        w->dictionary().addNewCards({makeCard("x", {}, "L1")});
+        w->session().dictionary.addNewCards({makeCard("x", {}, "L1")});
         dict().changed = false;
         w->updateActionStates();
         ui->answerDialog([](QDialog *d) {
             static_cast<_join_files_Form *>(d)->slot_cancel();
             return int(QDialog::Rejected);
         });
-        w->slot_join();
+        w->dictionaryPage()->slot_join();
         QVERIFY(dict().changed); // even a cancelled join marks the dictionary
     }
 
@@ -336,8 +341,8 @@ private slots:
     {
         open({path("a.xml")});
         w->updateActionStates();
-        QVERIFY(!w->joinAllowed());
-        w->slot_join(); // the button does nothing
+        QVERIFY(!w->actionStates().join);
+        w->dictionaryPage()->slot_join(); // the button does nothing
     }
 
     void examplesReadBackByteForByte_data()

@@ -1,8 +1,13 @@
+#include "app/button_icons.h"
+#include "app/dictionary_page.h"
 #include "app/dictionary_table_model.h"
+#include "app/learning_page.h"
 #include "app/main_window.h"
+#include "run/sound_playback.h"
 #include "scripted_interaction.h"
 #include "settings/ini_reader.h"
 #include "test_cards.h"
+#include "test_window.h"
 
 #include <QDir>
 #include <QMenu>
@@ -22,18 +27,18 @@ class TestMainWindow : public QObject
 
     std::unique_ptr<Vmain_form> makeWindow(bool withSettings = true)
     {
-        if (withSettings && !QFile::exists("settings.ini"))
+        if (withSettings && !QFile::exists(m_dir->filePath("settings.ini")))
             writeMinimalSettings(m_dir->path());
         m_ui = new ScriptedInteraction;
         if (!withSettings)
             m_ui->expect(ScriptedInteraction::Warning,
                          QStringLiteral("Отсутствует список категорий"));
-        return std::make_unique<Vmain_form>(&m_colors, m_ui);
+        return std::make_unique<TestWindow>(m_dir->path(), &m_colors, m_ui);
     }
 
     static void fill(Vmain_form &w)
     {
-        Dictionary &d = w.dictionary();
+        Dictionary &d = w.session().dictionary;
         d.addCard(makeCard("cat", {QStringLiteral("кошка")}, "L1", "/d/a.xml"));
         Card withSound = makeCard("dog", {QStringLiteral("собака")}, "L1", "/d/a.xml");
         withSound.soundPath = "dog.wav";
@@ -42,7 +47,7 @@ class TestMainWindow : public QObject
         archived.nAr = false;
         d.addCard(archived);
         d.openFiles = {"/d/a.xml", "/d/b.xml"};
-        w.slot_refresh();
+        w.dictionaryPage()->slot_refresh();
     }
 
     static QStringList menuTexts(QMenu *m)
@@ -56,7 +61,7 @@ class TestMainWindow : public QObject
     }
 
 private slots:
-    void init() { m_dir = enterTemporaryWorkingDir(); }
+    void init() { m_dir = makeWorkingDir(); }
 
     void cleanup()
     {
@@ -70,17 +75,21 @@ private slots:
         QCOMPARE(w->tabWidget2->count(), 4);
         QCOMPARE(w->tabWidget2->tabText(0), QStringLiteral("Учеба"));
         QCOMPARE(w->tabWidget2->tabText(3), QStringLiteral("Справка"));
-        QCOMPARE(w->toolButton9_editWord->toolTip(), QStringLiteral("Редактировать карточку (F2)"));
+        QCOMPARE(w->dictionaryPage()->toolButton9_editWord->toolTip(),
+                 QStringLiteral("Редактировать карточку (F2)"));
         QCOMPARE(w->pos(), QPoint(40, 40));
-        QVERIFY(w->groupBox1->isHidden());
-        QVERIFY(w->progressBar1->isHidden());
-        QVERIFY(w->radioButton1->isChecked());
-        QVERIFY(w->table3->isColumnHidden(DictionaryTableModel::IdColumn));
-        QCOMPARE(w->tableModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+        QVERIFY(w->dictionaryPage()->groupBox1->isHidden());
+        QVERIFY(w->learningPage()->progressBar1->isHidden());
+        QVERIFY(w->dictionaryPage()->radioButton1->isChecked());
+        QVERIFY(w->dictionaryPage()->table3->isColumnHidden(DictionaryTableModel::IdColumn));
+        QCOMPARE(w->dictionaryPage()
+                     ->tableModel()
+                     ->headerData(0, Qt::Horizontal, Qt::DisplayRole)
+                     .toString(),
                  QStringLiteral("Иностранные слова"));
-        QCOMPARE(w->tableModel()->rowCount(), 0);
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton7), QStringLiteral("Check.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_pause_start),
+        QCOMPARE(w->dictionaryPage()->tableModel()->rowCount(), 0);
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton7), QStringLiteral("Check.png"));
+        QCOMPARE(iconFileOf(w->learningPage()->toolButton_pause_start),
                  QStringLiteral("16_16_play.png"));
         QCOMPARE(w->statusBar()->currentMessage(),
                  QStringLiteral("Для начала работы откройте файл словаря или создайте словарь"));
@@ -90,12 +99,12 @@ private slots:
     {
         {
             auto w = makeWindow(false);
-            QCOMPARE(int(w->dictionary().categoryList.size()), 26);
+            QCOMPARE(int(w->session().dictionary.categoryList.size()), 26);
             QCOMPARE(m_colors.outer, QColor(0, 0, 0));
             w->close();
         }
         iniReader ini;
-        QVERIFY(ini.load("settings.ini"));
+        QVERIFY(ini.load(m_dir->filePath("settings.ini")));
         const QStringList keys = {"WORDS_CATEGORY:categs",     "MAIN_FORM:topX",
                                   "MAIN_FORM:splitter3Size1",  "SETTINGS_FONT:font_family",
                                   "SETTINGS_FONT:bckg_cont_b", "ANOTHER_SETTINGS:num_right_learn",
@@ -105,16 +114,16 @@ private slots:
         QCOMPARE(ini.readEntry("MAIN_FORM:topX"), QStringLiteral("40"));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:training", "--"), QStringLiteral("--"));
         QCOMPARE(ini.readEntry("PATHS:dict_dir", "--"), QStringLiteral("--"));
-        QVERIFY(QFile::exists("settings_filter.ini"));
+        QVERIFY(QFile::exists(m_dir->filePath("settings_filter.ini")));
     }
 
     void declinedCloseWritesNothing()
     {
         auto w = makeWindow();
         fill(*w);
-        w->dictionary().changed = true;
-        const QByteArray before = [] {
-            QFile f("settings.ini");
+        w->session().dictionary.changed = true;
+        const QByteArray before = [this] {
+            QFile f(m_dir->filePath("settings.ini"));
             f.open(QIODevice::ReadOnly);
             return f.readAll();
         }();
@@ -122,10 +131,10 @@ private slots:
         w->show();
         QVERIFY(!w->close());
         QVERIFY(w->isVisible());
-        QFile f("settings.ini");
+        QFile f(m_dir->filePath("settings.ini"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
-        QVERIFY(!QFile::exists("settings_filter.ini"));
+        QVERIFY(!QFile::exists(m_dir->filePath("settings_filter.ini")));
         m_ui->answerYesNo(Interaction::Yes);
         QVERIFY(w->close());
     }
@@ -136,45 +145,45 @@ private slots:
             auto w = makeWindow();
             w->move(120, 90);
             w->resize(700, 500);
-            w->checkBox2->setChecked(true);
-            w->radioButton2->setChecked(true);
-            w->radioButton1->setChecked(false);
+            w->dictionaryPage()->checkBox2->setChecked(true);
+            w->dictionaryPage()->radioButton2->setChecked(true);
+            w->dictionaryPage()->radioButton1->setChecked(false);
             w->tabWidget2->setCurrentIndex(1);
             w->close();
         }
         auto w = makeWindow();
         QCOMPARE(w->size(), QSize(700, 500));
         QCOMPARE(w->tabWidget2->currentIndex(), 1);
-        QVERIFY(w->checkBox2->isChecked());
-        QVERIFY(w->radioButton2->isChecked());
-        QVERIFY(!w->radioButton1->isChecked());
+        QVERIFY(w->dictionaryPage()->checkBox2->isChecked());
+        QVERIFY(w->dictionaryPage()->radioButton2->isChecked());
+        QVERIFY(!w->dictionaryPage()->radioButton1->isChecked());
     }
 
     void radioButtonsWorkAsAPair()
     {
         auto w = makeWindow();
-        w->radioButton2->setChecked(true);
-        w->slot_rB2_clicked();
-        QVERIFY(!w->radioButton1->isChecked());
-        w->radioButton1->setChecked(true);
-        w->slot_rB1_clicked();
-        QVERIFY(!w->radioButton2->isChecked());
-        w->checkBox3->setChecked(true);
-        w->slot_checkBox3_clicked();
-        QVERIFY(!w->groupBox1->isHidden());
+        w->dictionaryPage()->radioButton2->setChecked(true);
+        w->dictionaryPage()->slot_rB2_clicked();
+        QVERIFY(!w->dictionaryPage()->radioButton1->isChecked());
+        w->dictionaryPage()->radioButton1->setChecked(true);
+        w->dictionaryPage()->slot_rB1_clicked();
+        QVERIFY(!w->dictionaryPage()->radioButton2->isChecked());
+        w->dictionaryPage()->checkBox3->setChecked(true);
+        w->dictionaryPage()->slot_checkBox3_clicked();
+        QVERIFY(!w->dictionaryPage()->groupBox1->isHidden());
     }
 
     void tableShowsGroupsAndNumbers()
     {
         auto w = makeWindow();
-        w->checkBox1->setChecked(true);
+        w->dictionaryPage()->checkBox1->setChecked(true);
         fill(*w);
-        const QList<TableRow> &rows = w->tableModel()->rows();
+        const QList<TableRow> &rows = w->dictionaryPage()->tableModel()->rows();
         QStringList kinds;
         for (const TableRow &r : rows)
             kinds << r.kindText();
         QCOMPARE(kinds, (QStringList{"file", "letter", "1", "letter", "2", "file", "letter", "3"}));
-        QAbstractItemModel *m = w->tableModel();
+        QAbstractItemModel *m = w->dictionaryPage()->tableModel();
         QCOMPARE(m->data(m->index(0, 0)).toString(), QStringLiteral("/d/a.xml"));
         QCOMPARE(m->data(m->index(2, 0)).toString(), QStringLiteral("cat\t[cat]"));
         QCOMPARE(m->data(m->index(2, 1)).toString(), QStringLiteral("[N] кошка"));
@@ -182,8 +191,8 @@ private slots:
                  QStringLiteral("2"));
         QCOMPARE(m->data(m->index(0, 0), DictionaryTableModel::RowKindRole).toInt(),
                  int(TableRow::FileHeader));
-        QCOMPARE(w->cardRowCount(), 3);
-        QCOMPARE(w->rowOfCard(3), 7);
+        QCOMPARE(w->dictionaryPage()->cardRowCount(), 3);
+        QCOMPARE(w->dictionaryPage()->rowOfCard(3), 7);
         QCOMPARE(GroupHeaderDelegate::headerColor(TableRow::FileHeader), QColor(208, 167, 31));
     }
 
@@ -193,32 +202,33 @@ private slots:
         w->tabWidget2->setCurrentIndex(1);
         fill(*w);
         w->updateActionStates();
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton9_editWord),
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton9_editWord),
                  QStringLiteral("Card_edit_disabled.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton10_findWord), QStringLiteral("Card_find.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton5_joinFiles),
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton10_findWord),
+                 QStringLiteral("Card_find.png"));
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton5_joinFiles),
                  QStringLiteral("Join_files.png"));
-        QVERIFY(w->joinAllowed());
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton2_saveOneFile),
+        QVERIFY(w->actionStates().join);
+        QCOMPARE(iconFileOf(w->toolButton2_saveOneFile),
                  QStringLiteral("Save_one_file_disabled.png"));
-        w->selectTableRow(w->rowOfCard(2)); // dog, with a sound
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton9_editWord), QStringLiteral("Card_edit.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice2), QStringLiteral("Voice_small.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_toArchive),
+        w->dictionaryPage()->selectTableRow(w->dictionaryPage()->rowOfCard(2)); // dog, with a sound
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton9_editWord),
+                 QStringLiteral("Card_edit.png"));
+        QCOMPARE(iconFileOf(w->dictionaryPage()->pushButton_voice2),
+                 QStringLiteral("Voice_small.png"));
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton_toArchive),
                  QStringLiteral("Add_to_archive.png"));
-        w->slot_add_to_archive();
-        QVERIFY(!w->dictionary().cardById(2)->nAr);
-        QVERIFY(w->dictionary().changed);
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton_toArchive),
+        w->dictionaryPage()->slot_add_to_archive();
+        QVERIFY(!w->session().dictionary.cardById(2)->nAr);
+        QVERIFY(w->session().dictionary.changed);
+        QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton_toArchive),
                  QStringLiteral("Add_to_archive_disabled.png"));
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton2_saveOneFile),
-                 QStringLiteral("Save_one_file.png"));
+        QCOMPARE(iconFileOf(w->toolButton2_saveOneFile), QStringLiteral("Save_one_file.png"));
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Работа со словарем"));
         // The start button is live only on the learning tab.
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton11_start),
-                 QStringLiteral("Turn_on_disabled.png"));
+        QCOMPARE(iconFileOf(w->toolButton11_start), QStringLiteral("Turn_on_disabled.png"));
         w->tabWidget2->setCurrentIndex(0);
-        QCOMPARE(Vmain_form::iconFileOf(w->toolButton11_start), QStringLiteral("Turn_on.png"));
+        QCOMPARE(iconFileOf(w->toolButton11_start), QStringLiteral("Turn_on.png"));
         QCOMPARE(w->statusBar()->currentMessage(),
                  QStringLiteral("Для начала работы нажмите \"Старт\""));
     }
@@ -226,15 +236,16 @@ private slots:
     void contextMenuByRow()
     {
         auto w = makeWindow();
-        std::unique_ptr<QMenu> empty(w->buildContextMenu(-1));
+        std::unique_ptr<QMenu> empty(w->dictionaryPage()->buildContextMenu(-1));
         QCOMPARE(empty->objectName(), QStringLiteral("table3PopupM"));
         QCOMPARE(menuTexts(empty.get()), QStringList{"Открыть файл(ы)*"});
         fill(*w);
-        std::unique_ptr<QMenu> onCard(w->buildContextMenu(w->rowOfCard(1)));
+        std::unique_ptr<QMenu> onCard(
+            w->dictionaryPage()->buildContextMenu(w->dictionaryPage()->rowOfCard(1)));
         QCOMPARE(menuTexts(onCard.get()),
                  (QStringList{"Редактировать (F2)*", "Удалить (Del)", "Добавить",
                               "Добавить (копия)", "-", "Обновить (Ctrl+O)", "Инфо (F1)"}));
-        std::unique_ptr<QMenu> onHeader(w->buildContextMenu(0));
+        std::unique_ptr<QMenu> onHeader(w->dictionaryPage()->buildContextMenu(0));
         QCOMPARE(menuTexts(onHeader.get()), QStringList{"Обновить (Ctrl+O)"});
     }
 
@@ -242,10 +253,10 @@ private slots:
     {
         auto w = makeWindow();
         fill(*w);
-        w->filter().setArchiveChoice(2);
-        w->slot_refresh();
-        QCOMPARE(w->cardRowCount(), 2);
-        QCOMPARE(w->rowOfCard(3), -1);
+        w->session().filter.setArchiveChoice(2);
+        w->dictionaryPage()->slot_refresh();
+        QCOMPARE(w->dictionaryPage()->cardRowCount(), 2);
+        QCOMPARE(w->dictionaryPage()->rowOfCard(3), -1);
     }
 };
 

@@ -1,9 +1,14 @@
+#include "app/button_icons.h"
+#include "app/dictionary_page.h"
+#include "app/learning_page.h"
 #include "app/main_window.h"
 #include "run/answer_check.h"
 #include "run/settings_begin_work_dialog.h"
+#include "run/sound_playback.h"
 #include "scripted_interaction.h"
 #include "settings/ini_reader.h"
 #include "test_cards.h"
+#include "test_window.h"
 
 #include <QDir>
 #include <QEnterEvent>
@@ -39,21 +44,21 @@ class TestRunFlow : public QObject
     void writeSettings(const QByteArray &extra)
     {
         writeMinimalSettings(m_dir->path());
-        QFile f("settings.ini");
+        QFile f(m_dir->filePath("settings.ini"));
         QVERIFY(f.open(QIODevice::Append));
         f.write(extra);
     }
 
     std::unique_ptr<Vmain_form> makeWindow(const QByteArray &settings = QByteArray())
     {
-        if (!QFile::exists("settings.ini"))
+        if (!QFile::exists(m_dir->filePath("settings.ini")))
             writeSettings(settings);
         m_colors = FrameColors();
         m_ui = new ScriptedInteraction;
-        auto w = std::make_unique<Vmain_form>(&m_colors, m_ui);
-        w->setSoundPlayer(new SilentPlayer);
+        auto w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, m_ui);
+        w->sounds().setPlayer(new SilentPlayer);
         // Always the first due card: the order of a run is the table's order.
-        w->runState().setRandomSource([] { return 0; });
+        w->session().run.setRandomSource([] { return 0; });
         return w;
     }
 
@@ -66,7 +71,7 @@ class TestRunFlow : public QObject
                                      "лиса",    "коза",  "курица", "ибис",   "сойка"};
         for (int i = 0; i < foreign.size(); ++i)
             addCard(w, foreign[i], russian[i]);
-        w.slot_refresh();
+        w.dictionaryPage()->slot_refresh();
     }
 
     static int addCard(Vmain_form &w, const QString &foreign, const QString &russian,
@@ -76,15 +81,15 @@ class TestRunFlow : public QObject
         Card c = makeCard(foreign, {russian}, lesson, "/d/a.xml");
         c.foreignWords[0].autoCheck = autoCheck;
         c.nAr = active;
-        w.dictionary().openFiles.insert("/d/a.xml");
-        return w.dictionary().addCard(c);
+        w.session().dictionary.openFiles.insert("/d/a.xml");
+        return w.session().dictionary.addCard(c);
     }
 
     static Card &card(Vmain_form &w, const QString &foreign)
     {
-        for (const Card &c : w.dictionary().cards())
+        for (const Card &c : w.session().dictionary.cards())
             if (c.foreignWords.value(0).word == foreign)
-                return *w.dictionary().cardById(c.id);
+                return *w.session().dictionary.cardById(c.id);
         qFatal("no card %s", qPrintable(foreign));
     }
 
@@ -105,7 +110,7 @@ class TestRunFlow : public QObject
     void start(Vmain_form &w, const DialogSetup &setup = DialogSetup())
     {
         answerStartDialog(setup);
-        w.slot_start();
+        w.learningPage()->slot_start();
     }
 
     static DialogSetup learning(const QString &lesson)
@@ -136,19 +141,25 @@ class TestRunFlow : public QObject
     }
 
     static QString status(Vmain_form &w) { return w.statusBar()->currentMessage(); }
-    static QString icon(const QAbstractButton *b) { return Vmain_form::iconFileOf(b); }
-    static QString question(Vmain_form &w) { return w.textEdit1_question->toPlainText(); }
-    static QString answer(Vmain_form &w) { return w.textEdit2_answer->toPlainText(); }
+    static QString icon(const QAbstractButton *b) { return iconFileOf(b); }
+    static QString question(Vmain_form &w)
+    {
+        return w.learningPage()->textEdit1_question->toPlainText();
+    }
+    static QString answer(Vmain_form &w)
+    {
+        return w.learningPage()->textEdit2_answer->toPlainText();
+    }
 
     // One firing of a single-shot timer, as the event loop would deliver it.
-    static void fire(QTimer &timer, Vmain_form &w, void (Vmain_form::*slot)())
+    static void fire(QTimer &timer, Vmain_form &w, void (LearningPage::*slot)())
     {
         timer.stop();
-        (w.*slot)();
+        (w.learningPage()->*slot)();
     }
 
 private slots:
-    void init() { m_dir = enterTemporaryWorkingDir(); }
+    void init() { m_dir = makeWorkingDir(); }
 
     void cleanup()
     {
@@ -368,13 +379,13 @@ private slots:
     void startDoesNothingOffTheLearningTabOrWithoutCards()
     {
         auto w = makeWindow();
-        w->slot_start(); // empty dictionary: no dialog
+        w->learningPage()->slot_start(); // empty dictionary: no dialog
         fillTen(*w);
         w->tabWidget2->setCurrentIndex(1);
-        w->slot_start(); // not the learning tab: no dialog
+        w->learningPage()->slot_start(); // not the learning tab: no dialog
         w->tabWidget2->setCurrentIndex(2);
-        w->slot_start();
-        QVERIFY(!w->isRunning());
+        w->learningPage()->slot_start();
+        QVERIFY(!w->session().run.running);
         QCOMPARE(icon(w->toolButton11_start), QStringLiteral("Turn_on_disabled.png"));
         w->tabWidget2->setCurrentIndex(0);
         QCOMPARE(icon(w->toolButton11_start), QStringLiteral("Turn_on.png"));
@@ -382,8 +393,8 @@ private slots:
             d->reject();
             return int(QDialog::Rejected);
         });
-        w->slot_start();
-        QVERIFY(!w->isRunning());
+        w->learningPage()->slot_start();
+        QVERIFY(!w->session().run.running);
         QCOMPARE(m_ui->texts(ScriptedInteraction::Dialog), QStringList{"SETTINGS_BEGIN_WORK"});
     }
 
@@ -392,18 +403,18 @@ private slots:
         {
             auto w = makeWindow();
             fillTen(*w);
-            w->dictionary().lessons.insert("L9"); // a lesson whose cards are gone
+            w->session().dictionary.lessons.insert("L9"); // a lesson whose cards are gone
             answerStartDialog(learning("L9"));
             m_ui->expect(ScriptedInteraction::Warning, QStringLiteral("В словаре нет урока L9"));
-            w->slot_start();
-            QVERIFY(!w->isRunning());
+            w->learningPage()->slot_start();
+            QVERIFY(!w->session().run.running);
             QCOMPARE(m_ui->texts(ScriptedInteraction::Warning),
                      QStringList{"В словаре нет урока L9"});
-            QCOMPARE(w->workSettings().lesson, QStringLiteral("L9"));
+            QCOMPARE(w->session().work.lesson, QStringLiteral("L9"));
             w->close();
         }
         iniReader ini;
-        QVERIFY(ini.load("settings.ini"));
+        QVERIFY(ini.load(m_dir->filePath("settings.ini")));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:training", "--"), QStringLiteral("--"));
     }
 
@@ -413,18 +424,18 @@ private slots:
             auto w = makeWindow();
             fillTen(*w);
             addCard(*w, "old", "старый", "L3", true, false);
-            w->slot_refresh();
+            w->dictionaryPage()->slot_refresh();
             answerStartDialog(learning("L3"));
             m_ui->expect(ScriptedInteraction::Warning);
-            w->slot_start();
-            QVERIFY(!w->isRunning());
+            w->learningPage()->slot_start();
+            QVERIFY(!w->session().run.running);
             QCOMPARE(m_ui->texts(ScriptedInteraction::Warning),
                      QStringList{"<nobr>Все слова выбранного урока архивные</nobr><br>"
                                  "<nobr>Выберите другой урок для изучения</nobr>"});
             w->close();
         }
         iniReader ini;
-        QVERIFY(ini.load("settings.ini"));
+        QVERIFY(ini.load(m_dir->filePath("settings.ini")));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:training"), QStringLiteral("false"));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:lesson"), QStringLiteral("L3"));
     }
@@ -433,14 +444,14 @@ private slots:
     {
         auto w = makeWindow();
         addCard(*w, "old", "старый", "L1", true, false);
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         answerStartDialog();
         m_ui->expect(ScriptedInteraction::Warning,
                      QStringLiteral("<nobr>Нет ни одной карточки для начала работы</nobr><br>"
                                     "<nobr>Используйте менее строгий фильтр или проверьте "
                                     "наличие карточек в выбранном уроке</nobr>"));
-        w->slot_start();
-        QVERIFY(!w->isRunning());
+        w->learningPage()->slot_start();
+        QVERIFY(!w->session().run.running);
     }
 
     void fewCardsAsk_data()
@@ -462,17 +473,17 @@ private slots:
         for (int i = 0; i < cards; ++i) {
             const int id = addCard(*w, QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), "с");
             // Cards that already finished their cycle count too.
-            w->dictionary().cardById(id)->rRE = 1;
+            w->session().dictionary.cardById(id)->rRE = 1;
         }
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         answerStartDialog();
         if (asks)
             m_ui->answerYesNo(
                 reply,
                 QStringLiteral("<nobr>Для работы имеется менее 10 карточек</nobr><br>Начать?"));
-        w->slot_start();
-        QCOMPARE(w->isRunning(), !asks || reply == Interaction::Yes);
-        QCOMPARE(w->dictionary().changed, w->isRunning());
+        w->learningPage()->slot_start();
+        QCOMPARE(w->session().run.running, !asks || reply == Interaction::Yes);
+        QCOMPARE(w->session().dictionary.changed, w->session().run.running);
     }
 
     void filterQuestion_data()
@@ -487,28 +498,28 @@ private slots:
         QFETCH(int, reply);
         auto w = makeWindow();
         fillTen(*w);
-        w->filter().filterLessons.insert("L1");
-        w->slot_refresh();
-        QVERIFY(w->filter().isActive());
+        w->session().filter.filterLessons.insert("L1");
+        w->dictionaryPage()->slot_refresh();
+        QVERIFY(w->session().filter.isActive());
         answerStartDialog();
         m_ui->answerYesNo(reply,
                           QStringLiteral("Выбран режим работы без фильтра, но фильтр установлен\n"
                                          "Переход к карточке в словаре будет доступен только для "
                                          "карточек, соответствующих фильтру\n\nСбросить фильтр?"));
-        w->slot_start();
-        QVERIFY(w->isRunning());
-        QCOMPARE(w->filter().isActive(), reply == Interaction::No);
+        w->learningPage()->slot_start();
+        QVERIFY(w->session().run.running);
+        QCOMPARE(w->session().filter.isActive(), reply == Interaction::No);
         QCOMPARE(icon(w->toolButton6_filter), reply == Interaction::No
                                                   ? QStringLiteral("Filter_on_disabled.png")
                                                   : QStringLiteral("Filter_off_disabled.png"));
 
         // A filtered run is not asked.
         m_ui->answerYesNo(Interaction::Yes, QStringLiteral("Завершить повторение слов?"));
-        w->slot_start();
-        w->filter().filterLessons.insert("L1");
+        w->learningPage()->slot_start();
+        w->session().filter.filterLessons.insert("L1");
         answerStartDialog([](VSettingsBeginWork *d) { d->checkBox5->setChecked(true); });
-        w->slot_start();
-        QVERIFY(w->isRunning());
+        w->learningPage()->slot_start();
+        QVERIFY(w->session().run.running);
     }
 
     // ------------------------------------------------------------ run flow
@@ -517,51 +528,53 @@ private slots:
     {
         auto w = makeWindow();
         fillTen(*w);
-        QVERIFY(!w->textEdit3_type->isEnabled());
+        QVERIFY(!w->learningPage()->textEdit3_type->isEnabled());
         start(*w);
-        QVERIFY(w->isRunning());
-        QVERIFY(w->dictionary().changed);
-        QVERIFY(w->textEdit3_type->isEnabled());
-        QVERIFY(w->progressBar1->isHidden());
-        QVERIFY(w->toolButton_pause_start->isHidden());
-        QVERIFY(w->frame4_lerning->isHidden());
+        QVERIFY(w->session().run.running);
+        QVERIFY(w->session().dictionary.changed);
+        QVERIFY(w->learningPage()->textEdit3_type->isEnabled());
+        QVERIFY(w->learningPage()->progressBar1->isHidden());
+        QVERIFY(w->learningPage()->toolButton_pause_start->isHidden());
+        QVERIFY(w->learningPage()->frame4_lerning->isHidden());
         QCOMPARE(icon(w->toolButton11_start), QStringLiteral("Turn_off.png"));
-        QCOMPARE(icon(w->toolButton_findInDict), QStringLiteral("Go_to_dict_disabled.png"));
-        QCOMPARE(icon(w->pushButton_Mistake), QStringLiteral("IForgot.png"));
+        QCOMPARE(icon(w->learningPage()->toolButton_findInDict),
+                 QStringLiteral("Go_to_dict_disabled.png"));
+        QCOMPARE(icon(w->learningPage()->pushButton_Mistake), QStringLiteral("IForgot.png"));
         QCOMPARE(icon(w->toolButton1_openFiles), QStringLiteral("Open_files_disabled.png"));
         QCOMPARE(status(*w), QStringLiteral("Повторение слов, с русского на иностранный. Повторено "
                                             "слов: 0. (Автопроверка включена) Приоритет: "));
 
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("муравей\n"));
         QVERIFY(answer(*w).isEmpty());
-        QCOMPARE(icon(w->toolButton_findInDict), QStringLiteral("Go_to_dict.png"));
-        QCOMPARE(icon(w->pushButton_previous), QStringLiteral("Previous_word_disabled.png"));
+        QCOMPARE(icon(w->learningPage()->toolButton_findInDict), QStringLiteral("Go_to_dict.png"));
+        QCOMPARE(icon(w->learningPage()->pushButton_previous),
+                 QStringLiteral("Previous_word_disabled.png"));
         QCOMPARE(status(*w), QStringLiteral("Повторение слов, с русского на иностранный. Повторено "
                                             "слов: 1. (Автопроверка включена) Приоритет: 1/1"));
         QCOMPARE(m_colors.inner, white);
 
         // Right answer, any case, extra words do not matter.
-        w->textEdit3_type->setPlainText("the ANT");
-        w->slot_continue();
+        w->learningPage()->textEdit3_type->setPlainText("the ANT");
+        w->learningPage()->slot_continue();
         QCOMPARE(answer(*w), QStringLiteral("ant\t[ant]\n"));
         QCOMPARE(m_colors.inner, acceptedColor());
-        QVERIFY(!w->runState().mistakeMade);
+        QVERIFY(!w->session().run.mistakeMade);
 
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("пчела\n"));
-        QVERIFY(w->textEdit3_type->toPlainText().isEmpty());
+        QVERIFY(w->learningPage()->textEdit3_type->toPlainText().isEmpty());
         QCOMPARE(m_colors.inner, white);
         QCOMPARE(card(*w, "ant").rRE, 1);
         QCOMPARE(card(*w, "ant").pRE, 1);
-        QCOMPARE(icon(w->pushButton_previous), QStringLiteral("Previous_word.png"));
+        QCOMPARE(icon(w->learningPage()->pushButton_previous), QStringLiteral("Previous_word.png"));
 
         // Wrong answer: counted as forgotten, the priority goes up.
-        w->textEdit3_type->setPlainText("bees");
-        w->slot_continue();
-        QVERIFY(w->runState().mistakeMade);
+        w->learningPage()->textEdit3_type->setPlainText("bees");
+        w->learningPage()->slot_continue();
+        QVERIFY(w->session().run.mistakeMade);
         QCOMPARE(answer(*w), QStringLiteral("bee\t[bee]\n"));
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         const Card &bee = card(*w, "bee");
         QCOMPARE(bee.pRE, 2);
         QCOMPARE(bee.rRE, 0);
@@ -573,8 +586,8 @@ private slots:
         QCOMPARE(status(*w).right(14), QStringLiteral("Приоритет: 1/2"));
 
         // An empty answer on a checkable card is wrong too.
-        w->slot_continue();
-        QVERIFY(w->runState().mistakeMade);
+        w->learningPage()->slot_continue();
+        QVERIFY(w->session().run.mistakeMade);
     }
 
     void foreignToRussianNeverChecks()
@@ -582,21 +595,21 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w, foreignToRussian());
-        QVERIFY(!w->workSettings().use_autocheck);
-        w->slot_continue();
+        QVERIFY(!w->session().work.use_autocheck);
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("ant\t[ant]\n"));
         QCOMPARE(status(*w), QStringLiteral("Повторение слов, с иностранного на русский. Повторено "
                                             "слов: 1. Приоритет: 1/1"));
-        w->textEdit3_type->setPlainText("nonsense");
-        w->slot_continue();
+        w->learningPage()->textEdit3_type->setPlainText("nonsense");
+        w->learningPage()->slot_continue();
         QCOMPARE(answer(*w), QStringLiteral("муравей\n"));
-        QVERIFY(!w->runState().mistakeMade);
+        QVERIFY(!w->session().run.mistakeMade);
         QCOMPARE(m_colors.inner, white);
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "ant").rER, 1);
         QCOMPARE(card(*w, "ant").rRE, 0);
-        QCOMPARE(w->runState().shownER, 2);
-        QCOMPARE(w->runState().shownRE, 0);
+        QCOMPARE(w->session().run.shownER, 2);
+        QCOMPARE(w->session().run.shownRE, 0);
     }
 
     void speechPartsShownBySettings()
@@ -604,7 +617,7 @@ private slots:
         auto w = makeWindow("[ANOTHER_SETTINGS]\nshow_speech_parts=true\nshow_parts_nums=true\n");
         fillTen(*w);
         start(*w);
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         const TranslationDisplay display{true, true};
         const QString expected = runQuestionText(card(*w, "ant"), false, display).text;
         QVERIFY2(expected.contains("[N]"), qPrintable(expected));
@@ -617,19 +630,19 @@ private slots:
         addCard(*w, "aaa", "ааа", "L1", false);
         fillTen(*w);
         start(*w);
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("ааа\n"));
         QCOMPARE(m_colors.inner, uncheckableColor());
-        QVERIFY(!w->autocheckPossible());
+        QVERIFY(!w->learningPage()->autocheckPossible());
         QVERIFY(!status(*w).contains("Автопроверка"));
-        w->textEdit3_type->setPlainText("wrong");
-        w->slot_continue();
-        QVERIFY(!w->runState().mistakeMade);
+        w->learningPage()->textEdit3_type->setPlainText("wrong");
+        w->learningPage()->slot_continue();
+        QVERIFY(!w->session().run.mistakeMade);
         QCOMPARE(m_colors.inner, uncheckableColor());
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "aaa").pRE, 1);
         QCOMPARE(card(*w, "aaa").rRE, 1);
-        QVERIFY(w->autocheckPossible());
+        QVERIFY(w->learningPage()->autocheckPossible());
         QCOMPARE(m_colors.inner, white);
     }
 
@@ -638,15 +651,15 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w);
-        w->slot_continue();
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F12);
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F12);
-        QVERIFY(w->runState().mistakeMade);
-        QVERIFY(!w->flashTimer().isActive()); // flashing is off by default
-        QVERIFY(answer(*w).isEmpty());        // the answer waits for next
-        w->slot_continue();
+        w->learningPage()->slot_continue();
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
+        QVERIFY(w->session().run.mistakeMade);
+        QVERIFY(!w->learningPage()->flashTimer().isActive()); // flashing is off by default
+        QVERIFY(answer(*w).isEmpty());                        // the answer waits for next
+        w->learningPage()->slot_continue();
         QCOMPARE(answer(*w), QStringLiteral("ant\t[ant]\n"));
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "ant").pRE, 2);
         QCOMPARE(card(*w, "ant").rRE, 0);
     }
@@ -656,37 +669,37 @@ private slots:
         auto w = makeWindow("[ANOTHER_SETTINGS]\nflash_i_wrong=true\n");
         fillTen(*w);
         start(*w);
-        w->slot_continue();
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F12);
-        QTimer &t = w->flashTimer();
+        w->learningPage()->slot_continue();
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
+        QTimer &t = w->learningPage()->flashTimer();
         QVERIFY(t.isActive());
         QVERIFY(t.isSingleShot());
         QCOMPARE(t.interval(), 10);
         QCOMPARE(m_colors.inner, white);
         // A second mistake does not start the flash over.
-        w->slot_make_mistake();
+        w->learningPage()->slot_make_mistake();
         QCOMPARE(t.interval(), 10);
 
         const QList<QPair<QColor, int>> steps = {
             {QColor(255, 0, 0), 110}, {white, 160}, {QColor(255, 0, 0), 110}};
         for (const auto &step : steps) {
-            fire(t, *w, &Vmain_form::slot_timer_flash);
+            fire(t, *w, &LearningPage::slot_timer_flash);
             QCOMPARE(m_colors.inner, step.first);
             QVERIFY(t.isActive());
             QCOMPARE(t.interval(), step.second);
         }
-        fire(t, *w, &Vmain_form::slot_timer_flash);
+        fire(t, *w, &LearningPage::slot_timer_flash);
         QCOMPARE(m_colors.inner, white);
         QVERIFY(!t.isActive());
         // A late firing changes nothing.
-        w->slot_timer_flash();
+        w->learningPage()->slot_timer_flash();
         QCOMPARE(m_colors.inner, white);
 
         // A wrong typed answer flashes as well.
-        w->slot_continue();
-        w->slot_continue();
-        w->textEdit3_type->setPlainText("wrong");
-        w->slot_continue();
+        w->learningPage()->slot_continue();
+        w->learningPage()->slot_continue();
+        w->learningPage()->textEdit3_type->setPlainText("wrong");
+        w->learningPage()->slot_continue();
         QVERIFY(t.isActive());
     }
 
@@ -695,82 +708,85 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w, foreignToRussian());
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         // Nothing to go back to yet.
-        QTest::keyClick(w->textEdit3_type, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(question(*w), QStringLiteral("ant\t[ant]\n"));
-        QVERIFY(!w->runState().answerShown);
+        QVERIFY(!w->session().run.answerShown);
 
-        w->slot_continue();
-        w->slot_continue();
+        w->learningPage()->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("bee\t[bee]\n"));
-        QTest::keyClick(w->textEdit3_type, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_Z,
+                        Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(question(*w), QStringLiteral("bee\t[bee]\n"));
-        QTest::keyClick(w->textEdit3_type, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(question(*w), QStringLiteral("ant\t[ant]\n"));
-        QVERIFY(!w->runState().answerShown);
+        QVERIFY(!w->session().run.answerShown);
         // Going back does not count the card being left.
         QCOMPARE(card(*w, "bee").rER, 0);
         QCOMPARE(card(*w, "ant").rER, 1);
-        QVERIFY(w->runState().recentCards().isEmpty());
-        QCOMPARE(icon(w->pushButton_previous), QStringLiteral("Previous_word_disabled.png"));
-        QCOMPARE(w->runState().shownER, 3);
+        QVERIFY(w->session().run.recentCards().isEmpty());
+        QCOMPARE(icon(w->learningPage()->pushButton_previous),
+                 QStringLiteral("Previous_word_disabled.png"));
+        QCOMPARE(w->session().run.shownER, 3);
     }
 
     void timedRunGivesUpAtTheLastStep()
     {
         auto w = makeWindow();
         addCard(*w, "go", "идти");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         answerStartDialog(timed(10));
         m_ui->answerYesNo(Interaction::Yes, QStringLiteral("менее 10"));
-        w->slot_start();
-        QCOMPARE(w->workSettings().speed, 30);
-        QVERIFY(!w->progressBar1->isHidden());
-        QVERIFY(!w->toolButton_pause_start->isHidden());
+        w->learningPage()->slot_start();
+        QCOMPARE(w->session().work.speed, 30);
+        QVERIFY(!w->learningPage()->progressBar1->isHidden());
+        QVERIFY(!w->learningPage()->toolButton_pause_start->isHidden());
 
-        w->slot_continue();
-        QTimer &t = w->runTimer();
+        w->learningPage()->slot_continue();
+        QTimer &t = w->learningPage()->runTimer();
         QVERIFY(t.isActive());
         QVERIFY(!t.isSingleShot());
         QCOMPARE(t.interval(), 150);
         // "go": int(2 * 1.2) = 2, raised to 4 units of 16 steps.
-        QCOMPARE(w->timedSteps(), 64);
-        QCOMPARE(w->timedProgress(), 0);
-        QCOMPARE(w->progressBar1->maximum(), 64);
-        QCOMPARE(icon(w->toolButton_pause_start), QStringLiteral("16_16_pause.png"));
+        QCOMPARE(w->learningPage()->timedSteps(), 64);
+        QCOMPARE(w->learningPage()->timedProgress(), 0);
+        QCOMPARE(w->learningPage()->progressBar1->maximum(), 64);
+        QCOMPARE(icon(w->learningPage()->toolButton_pause_start),
+                 QStringLiteral("16_16_pause.png"));
 
         for (int i = 0; i < 63; ++i)
-            w->slot_timer_timeout();
-        QCOMPARE(w->timedProgress(), 63);
-        QCOMPARE(w->progressBar1->value(), 63);
+            w->learningPage()->slot_timer_timeout();
+        QCOMPARE(w->learningPage()->timedProgress(), 63);
+        QCOMPARE(w->learningPage()->progressBar1->value(), 63);
         QVERIFY(t.isActive());
         QVERIFY(answer(*w).isEmpty());
 
-        w->slot_timer_timeout();
+        w->learningPage()->slot_timer_timeout();
         QVERIFY(!t.isActive());
-        QVERIFY(w->runState().mistakeMade);
-        QVERIFY(w->runState().answerShown);
+        QVERIFY(w->session().run.mistakeMade);
+        QVERIFY(w->session().run.answerShown);
         QCOMPARE(answer(*w), QStringLiteral("go\t[go]\n"));
-        QCOMPARE(w->timedProgress(), 0);
-        QCOMPARE(w->timedSteps(), 0);
-        QCOMPARE(icon(w->toolButton_pause_start), QStringLiteral("16_16_play.png"));
+        QCOMPARE(w->learningPage()->timedProgress(), 0);
+        QCOMPARE(w->learningPage()->timedSteps(), 0);
+        QCOMPARE(icon(w->learningPage()->toolButton_pause_start), QStringLiteral("16_16_play.png"));
         // A tick after the stop does nothing.
-        w->slot_timer_timeout();
-        QCOMPARE(w->timedProgress(), 0);
+        w->learningPage()->slot_timer_timeout();
+        QCOMPARE(w->learningPage()->timedProgress(), 0);
 
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "go").pRE, 2);
         QVERIFY(t.isActive());
 
         // A right typed answer is taken at the next tick.
-        w->textEdit3_type->setPlainText("go");
-        w->slot_timer_timeout();
-        QVERIFY(w->runState().answerShown);
-        QVERIFY(!w->runState().mistakeMade);
+        w->learningPage()->textEdit3_type->setPlainText("go");
+        w->learningPage()->slot_timer_timeout();
+        QVERIFY(w->session().run.answerShown);
+        QVERIFY(!w->session().run.mistakeMade);
         QVERIFY(!t.isActive());
         QCOMPARE(m_colors.inner, acceptedColor());
-        QCOMPARE(w->timedProgress(), 0);
+        QCOMPARE(w->learningPage()->timedProgress(), 0);
     }
 
     void timedRunPausesAndResumes()
@@ -778,46 +794,47 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w, timed(6));
-        QCOMPARE(w->workSettings().speed, 50);
-        w->slot_continue();
-        QTimer &t = w->runTimer();
+        QCOMPARE(w->session().work.speed, 50);
+        w->learningPage()->slot_continue();
+        QTimer &t = w->learningPage()->runTimer();
         QCOMPARE(t.interval(), 250);
-        w->slot_timer_timeout();
-        w->slot_timer_timeout();
+        w->learningPage()->slot_timer_timeout();
+        w->learningPage()->slot_timer_timeout();
 
-        w->slot_pause_resume();
+        w->learningPage()->slot_pause_resume();
         QVERIFY(!t.isActive());
-        QCOMPARE(icon(w->toolButton_pause_start), QStringLiteral("16_16_play.png"));
-        w->slot_timer_timeout(); // paused: nothing
-        QCOMPARE(w->timedProgress(), 2);
-        w->slot_pause_resume();
+        QCOMPARE(icon(w->learningPage()->toolButton_pause_start), QStringLiteral("16_16_play.png"));
+        w->learningPage()->slot_timer_timeout(); // paused: nothing
+        QCOMPARE(w->learningPage()->timedProgress(), 2);
+        w->learningPage()->slot_pause_resume();
         QVERIFY(t.isActive());
         QCOMPARE(t.interval(), 250);
-        QCOMPARE(icon(w->toolButton_pause_start), QStringLiteral("16_16_pause.png"));
-        QCOMPARE(w->timedProgress(), 2);
+        QCOMPARE(icon(w->learningPage()->toolButton_pause_start),
+                 QStringLiteral("16_16_pause.png"));
+        QCOMPARE(w->learningPage()->timedProgress(), 2);
 
         // Other tabs let the time run; the learning tab pauses it.
         w->tabWidget2->setCurrentIndex(2);
         QVERIFY(t.isActive());
         w->tabWidget2->setCurrentIndex(0);
         QVERIFY(!t.isActive());
-        QCOMPARE(w->timedProgress(), 2);
+        QCOMPARE(w->learningPage()->timedProgress(), 2);
 
         // Ending declined: a paused timer stays paused, a running one runs on.
         m_ui->answerYesNo(Interaction::No, QStringLiteral("Завершить повторение слов?"));
-        w->slot_start();
+        w->learningPage()->slot_start();
         QVERIFY(!t.isActive());
-        w->slot_pause_resume();
+        w->learningPage()->slot_pause_resume();
         m_ui->answerYesNo(Interaction::No);
-        w->slot_start();
+        w->learningPage()->slot_start();
         QVERIFY(t.isActive());
-        QVERIFY(w->isRunning());
+        QVERIFY(w->session().run.running);
 
         // With the answer on screen the button moves on.
-        w->slot_continue();
-        QVERIFY(w->runState().answerShown);
-        w->slot_pause_resume();
-        QVERIFY(!w->runState().answerShown);
+        w->learningPage()->slot_continue();
+        QVERIFY(w->session().run.answerShown);
+        w->learningPage()->slot_pause_resume();
+        QVERIFY(!w->session().run.answerShown);
         QVERIFY(t.isActive());
     }
 
@@ -825,20 +842,20 @@ private slots:
     {
         auto w = makeWindow();
         addCard(*w, "I", "я");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         answerStartDialog(foreignToRussian(timed(10)));
         m_ui->answerYesNo(Interaction::Yes);
-        w->slot_start();
-        w->slot_continue();
+        w->learningPage()->slot_start();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("I\t[I]\n"));
         // int(1 * 0.6) = 0: no time limit for this card.
-        QCOMPARE(w->timedSteps(), 0);
-        QVERIFY(!w->runTimer().isActive());
+        QCOMPARE(w->learningPage()->timedSteps(), 0);
+        QVERIFY(!w->learningPage()->runTimer().isActive());
         // The pause button cannot start a limit the card does not have.
-        w->slot_pause_resume();
-        QVERIFY(!w->runTimer().isActive());
-        QVERIFY(w->runState().answerShown);
-        QVERIFY(!w->runState().mistakeMade);
+        w->learningPage()->slot_pause_resume();
+        QVERIFY(!w->learningPage()->runTimer().isActive());
+        QVERIFY(w->session().run.answerShown);
+        QVERIFY(!w->session().run.mistakeMade);
         QCOMPARE(answer(*w), QStringLiteral("я\n"));
     }
 
@@ -847,21 +864,21 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w, timed(10));
-        w->slot_continue();
-        w->slot_pause_resume();
-        QVERIFY(!w->runTimer().isActive());
+        w->learningPage()->slot_continue();
+        w->learningPage()->slot_pause_resume();
+        QVERIFY(!w->learningPage()->runTimer().isActive());
 
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F5);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F5);
         QCOMPARE(w->tabWidget2->currentIndex(), 1);
-        QCOMPARE(w->currentCardId(), card(*w, "ant").id);
+        QCOMPARE(w->dictionaryPage()->currentCardId(), card(*w, "ant").id);
         // The paused question's time runs again.
-        QVERIFY(w->runTimer().isActive());
+        QVERIFY(w->learningPage()->runTimer().isActive());
         QCOMPARE(status(*w), QStringLiteral("Работа со словарем"));
 
         // F5 on another tab comes back to the run, which pauses the timer.
-        QTest::keyClick(w->table3, Qt::Key_F5);
+        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F5);
         QCOMPARE(w->tabWidget2->currentIndex(), 0);
-        QVERIFY(!w->runTimer().isActive());
+        QVERIFY(!w->learningPage()->runTimer().isActive());
         w->tabWidget2->setCurrentIndex(2);
         QTest::keyClick(w->tabWidget2, Qt::Key_F5);
         QCOMPARE(w->tabWidget2->currentIndex(), 0);
@@ -872,20 +889,20 @@ private slots:
         auto w = makeWindow();
         addCard(*w, "aaa", "ааа", "L1", true, false); // archived, hidden from the table
         fillTen(*w);
-        w->filter().setArchiveChoice(2);
-        w->slot_refresh();
-        QCOMPARE(w->rowOfCard(card(*w, "aaa").id), -1);
+        w->session().filter.setArchiveChoice(2);
+        w->dictionaryPage()->slot_refresh();
+        QCOMPARE(w->dictionaryPage()->rowOfCard(card(*w, "aaa").id), -1);
         // Hidden cards are sorted last: draw the last due card.
-        w->runState().setRandomSource([] { return RunState::randomMax; });
+        w->session().run.setRandomSource([] { return RunState::randomMax; });
         start(*w, [](VSettingsBeginWork *d) { d->checkBox_useArchive->setChecked(true); });
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("ааа\n"));
         m_ui->expect(ScriptedInteraction::Warning,
                      QStringLiteral("Не удалось найти карточку в словаре\n"
                                     "Возможно необходимо отключить фильтр"));
-        w->slot_search_in_dict();
+        w->learningPage()->slot_search_in_dict();
         QCOMPARE(w->tabWidget2->currentIndex(), 0);
-        QVERIFY(w->isRunning());
+        QVERIFY(w->session().run.running);
     }
 
     void answerInputKeys_data()
@@ -914,9 +931,10 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w);
-        w->slot_continue();
-        QTest::keyClick(w->textEdit3_type, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(w->runState().answerShown, movesOn);
+        w->learningPage()->slot_continue();
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(w->session().run.answerShown, movesOn);
         QCOMPARE(answer(*w).isEmpty(), !movesOn);
     }
 
@@ -925,15 +943,15 @@ private slots:
         auto w = makeWindow();
         fillTen(*w);
         start(*w);
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         w->tabWidget2->setCurrentIndex(2);
         QTest::keyClick(w->tabWidget2, Qt::Key_F9);
         QTest::keyClick(w->tabWidget2, Qt::Key_F12);
-        QVERIFY(!w->runState().answerShown);
-        QVERIFY(!w->runState().mistakeMade);
+        QVERIFY(!w->session().run.answerShown);
+        QVERIFY(!w->session().run.mistakeMade);
         w->tabWidget2->setCurrentIndex(0);
-        QTest::keyClick(w->pushButton_voice, Qt::Key_F9);
-        QVERIFY(w->runState().answerShown);
+        QTest::keyClick(w->learningPage()->pushButton_voice, Qt::Key_F9);
+        QVERIFY(w->session().run.answerShown);
     }
 
     void panesUnderTheMouse()
@@ -941,32 +959,32 @@ private slots:
         auto w = makeWindow("[SETTINGS_FONT]\nbckg_cont_r=100\nbckg_cont_g=10\nbckg_cont_b=200\n");
         fillTen(*w);
         start(*w);
-        w->slot_continue();
-        QTextEdit *pane = w->textEdit1_question;
+        w->learningPage()->slot_continue();
+        QTextEdit *pane = w->learningPage()->textEdit1_question;
         // Not hovered: a click does nothing.
         QTest::mouseClick(pane->viewport(), Qt::LeftButton);
-        QVERIFY(!w->runState().answerShown);
+        QVERIFY(!w->session().run.answerShown);
 
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
         QApplication::sendEvent(pane, &enter);
-        QVERIFY(w->paneHovered());
+        QVERIFY(w->learningPage()->paneHovered());
         QCOMPARE(pane->palette().color(QPalette::Base), QColor(85, 0, 185));
         QTest::mouseClick(pane->viewport(), Qt::RightButton);
-        QVERIFY(!w->runState().answerShown);
-        w->textEdit3_type->setPlainText("ant");
+        QVERIFY(!w->session().run.answerShown);
+        w->learningPage()->textEdit3_type->setPlainText("ant");
         QTest::mouseClick(pane->viewport(), Qt::LeftButton);
-        QVERIFY(w->runState().answerShown);
+        QVERIFY(w->session().run.answerShown);
         QVERIFY(!answer(*w).isEmpty());
 
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(pane, &leave);
-        QVERIFY(!w->paneHovered());
+        QVERIFY(!w->learningPage()->paneHovered());
         QCOMPARE(pane->palette().color(QPalette::Base), QColor(100, 10, 200));
 
         QEnterEvent enter2(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(w->textEdit2_answer, &enter2);
-        QTest::mouseClick(w->textEdit2_answer->viewport(), Qt::LeftButton);
-        QVERIFY(!w->runState().answerShown);
+        QApplication::sendEvent(w->learningPage()->textEdit2_answer, &enter2);
+        QTest::mouseClick(w->learningPage()->textEdit2_answer->viewport(), Qt::LeftButton);
+        QVERIFY(!w->session().run.answerShown);
         QCOMPARE(question(*w), QStringLiteral("пчела\n"));
     }
 
@@ -977,59 +995,62 @@ private slots:
         addCard(*w, "kiwi", "киви", "L2");
         addCard(*w, "lark", "жаворонок", "L2");
         addCard(*w, "mole", "крот", "L2");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         answerStartDialog(learning("L2"));
         m_ui->answerYesNo(Interaction::Yes, QStringLiteral("менее 10"));
-        w->slot_start();
-        QVERIFY(w->isRunning());
-        QVERIFY(!w->frame4_lerning->isHidden());
-        QVERIFY(w->progressBar1->isHidden());
+        w->learningPage()->slot_start();
+        QVERIFY(w->session().run.running);
+        QVERIFY(!w->learningPage()->frame4_lerning->isHidden());
+        QVERIFY(w->learningPage()->progressBar1->isHidden());
         const QColor normal(10, 20, 30);
-        QCOMPARE(w->pushButton1_off_word->palette().color(QPalette::Button), normal);
+        QCOMPARE(w->learningPage()->pushButton1_off_word->palette().color(QPalette::Button),
+                 normal);
         QCOMPARE(status(*w),
                  QStringLiteral("Изучение слов урока \"L2\", с русского на иностранный. "
                                 "(Все карточки урока включены) Приоритет: "));
 
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("киви\n"));
         // Not learned yet (runMark 0 < 3).
-        QCOMPARE(w->pushButton1_off_word->palette().color(QPalette::Button), QColor(255, 60, 60));
-        QCOMPARE(icon(w->pushButton_Mistake), QStringLiteral("IForgot.png"));
+        QCOMPARE(w->learningPage()->pushButton1_off_word->palette().color(QPalette::Button),
+                 QColor(255, 60, 60));
+        QCOMPARE(icon(w->learningPage()->pushButton_Mistake), QStringLiteral("IForgot.png"));
 
-        w->slot_turn_off_word();
+        w->learningPage()->slot_turn_off_word();
         QCOMPARE(status(*w),
                  QStringLiteral("Изучение слов урока \"L2\", с русского на иностранный. "
                                 "(Выключено 1 карточек урока) Приоритет: 1/1"));
-        QCOMPARE(icon(w->toolButton_findInDict), QStringLiteral("Go_to_dict_disabled.png"));
+        QCOMPARE(icon(w->learningPage()->toolButton_findInDict),
+                 QStringLiteral("Go_to_dict_disabled.png"));
         QCOMPARE(question(*w), QStringLiteral("киви\n")); // stays until next
-        w->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("жаворонок\n"));
         QCOMPARE(card(*w, "kiwi").runMark, 0);
 
-        w->slot_turn_on_all_words();
-        QVERIFY(w->runState().offCards().isEmpty());
+        w->learningPage()->slot_turn_on_all_words();
+        QVERIFY(w->session().run.offCards().isEmpty());
         QVERIFY(status(*w).contains("(Все карточки урока включены)"));
         m_ui->expect(ScriptedInteraction::Warning, QStringLiteral("Все карточки уже включены"));
-        w->slot_turn_on_all_words();
+        w->learningPage()->slot_turn_on_all_words();
 
         // Right showing: runMark counts up; a mistake clears it at once.
-        w->slot_continue();
-        w->slot_continue();
+        w->learningPage()->slot_continue();
+        w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "lark").runMark, 1);
         QCOMPARE(question(*w), QStringLiteral("крот\n"));
         card(*w, "mole").runMark = 2;
-        w->slot_make_mistake();
+        w->learningPage()->slot_make_mistake();
         QCOMPARE(card(*w, "mole").runMark, 0);
 
         // Everything off: nothing left to draw.
         for (int i = 0; i < 3; ++i) {
-            w->slot_turn_off_word();
+            w->learningPage()->slot_turn_off_word();
             if (i < 2)
-                w->slot_continue();
+                w->learningPage()->slot_continue();
         }
         m_ui->expect(ScriptedInteraction::Warning, QStringLiteral("Все карточки выключены"));
-        w->slot_continue();
-        QVERIFY(w->runState().answerShown);
+        w->learningPage()->slot_continue();
+        QVERIFY(w->session().run.answerShown);
         QVERIFY(question(*w).isEmpty());
         QVERIFY(status(*w).contains("(Выключено 3 карточек урока)"));
     }
@@ -1039,10 +1060,11 @@ private slots:
         auto w = makeWindow("[ANOTHER_SETTINGS]\nnum_right_learn=0\nflash_i_wrong=true\n");
         fillTen(*w);
         start(*w, learning("L1"));
-        w->slot_continue();
-        QCOMPARE(icon(w->pushButton_Mistake), QStringLiteral("IForgot_disabled.png"));
-        w->slot_make_mistake();
-        QVERIFY(!w->flashTimer().isActive());
+        w->learningPage()->slot_continue();
+        QCOMPARE(icon(w->learningPage()->pushButton_Mistake),
+                 QStringLiteral("IForgot_disabled.png"));
+        w->learningPage()->slot_make_mistake();
+        QVERIFY(!w->learningPage()->flashTimer().isActive());
     }
 
     void closingDuringRunAsksToEnd()
@@ -1052,37 +1074,39 @@ private slots:
             fillTen(*w);
             w->show();
             start(*w, foreignToRussian());
-            w->slot_continue();
-            w->slot_continue();
-            w->slot_continue(); // ant was answered, bee is on screen
+            w->learningPage()->slot_continue();
+            w->learningPage()->slot_continue();
+            w->learningPage()->slot_continue(); // ant was answered, bee is on screen
 
             // No deleting while a run is going, not even from the menu.
-            std::unique_ptr<QMenu> menu(w->buildContextMenu(w->rowOfCard(1)));
+            std::unique_ptr<QMenu> menu(
+                w->dictionaryPage()->buildContextMenu(w->dictionaryPage()->rowOfCard(1)));
             for (QAction *a : menu->actions())
                 QVERIFY(a->text() != QStringLiteral("Удалить (Del)"));
             QVERIFY(!menu->actions().isEmpty());
             // Closing a file during a run asks to end the run instead.
             m_ui->answerYesNo(Interaction::No, QStringLiteral("Завершить повторение слов?"));
-            w->slot_close();
-            QVERIFY(w->isRunning());
-            QCOMPARE(w->dictionary().cardCount(), 10);
+            w->dictionaryPage()->slot_close();
+            QVERIFY(w->session().run.running);
+            QCOMPARE(w->session().dictionary.cardCount(), 10);
 
             m_ui->answerYesNo(Interaction::No, QStringLiteral("Завершить повторение слов?"));
             QVERIFY(!w->close());
-            QVERIFY(w->isRunning());
+            QVERIFY(w->session().run.running);
             QVERIFY(w->isVisible());
 
             m_ui->answerYesNo(Interaction::Yes, QStringLiteral("Завершить повторение слов?"));
             QVERIFY(!w->close());
-            QVERIFY(!w->isRunning());
+            QVERIFY(!w->session().run.running);
             QVERIFY(w->isVisible());
             QVERIFY(question(*w).isEmpty());
-            QVERIFY(w->progressBar1->isHidden());
-            QVERIFY(!w->textEdit3_type->isEnabled());
-            QVERIFY(w->runSoundList().isEmpty());
+            QVERIFY(w->learningPage()->progressBar1->isHidden());
+            QVERIFY(!w->learningPage()->textEdit3_type->isEnabled());
+            QVERIFY(w->learningPage()->runSoundList().isEmpty());
             QCOMPARE(status(*w), QStringLiteral("Для начала работы нажмите \"Старт\""));
             QCOMPARE(icon(w->toolButton11_start), QStringLiteral("Turn_on.png"));
-            QCOMPARE(icon(w->pushButton_Mistake), QStringLiteral("IForgot_disabled.png"));
+            QCOMPARE(icon(w->learningPage()->pushButton_Mistake),
+                     QStringLiteral("IForgot_disabled.png"));
 
             // The counters stay in the cards after the run.
             QCOMPARE(card(*w, "ant").rER, 1);
@@ -1092,7 +1116,7 @@ private slots:
             QVERIFY(w->close());
         }
         iniReader ini;
-        QVERIFY(ini.load("settings.ini"));
+        QVERIFY(ini.load(m_dir->filePath("settings.ini")));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:training"), QStringLiteral("true"));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:en_ru"), QStringLiteral("true"));
         QCOMPARE(ini.readEntry("WORK_SETTINGS:use_autocheck"), QStringLiteral("false"));
@@ -1106,9 +1130,9 @@ private slots:
         // From any tab.
         w->tabWidget2->setCurrentIndex(3);
         m_ui->answerYesNo(Interaction::Yes, QStringLiteral("Завершить изучение слов?"));
-        w->slot_start();
-        QVERIFY(!w->isRunning());
-        QVERIFY(w->frame4_lerning->isHidden());
+        w->learningPage()->slot_start();
+        QVERIFY(!w->session().run.running);
+        QVERIFY(w->learningPage()->frame4_lerning->isHidden());
     }
 };
 

@@ -1,7 +1,12 @@
+#include "app/button_icons.h"
+#include "app/dictionary_page.h"
+#include "app/learning_page.h"
 #include "app/main_window.h"
 #include "run/settings_begin_work_dialog.h"
+#include "run/sound_playback.h"
 #include "scripted_interaction.h"
 #include "test_cards.h"
+#include "test_window.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -14,13 +19,22 @@
 class RecordingPlayer : public SoundPlayer
 {
 public:
-    explicit RecordingPlayer(QStringList *log) : m_log(log) {}
+    RecordingPlayer(QStringList *log, QString workDir) : m_log(log), m_workDir(std::move(workDir))
+    {
+    }
     bool isAvailable() const override { return available; }
-    void play(const QString &path) override { m_log->append(path); }
+    // Paths are logged relative to the working folder, as the cards name them.
+    void play(const QString &path) override
+    {
+        m_log->append(path.startsWith(m_workDir + QLatin1Char('/'))
+                          ? QStringLiteral(".") + path.mid(m_workDir.size())
+                          : path);
+    }
     bool available = true;
 
 private:
     QStringList *m_log;
+    QString m_workDir;
 };
 
 class TestSound : public QObject
@@ -38,10 +52,10 @@ class TestSound : public QObject
         writeMinimalSettings(m_dir->path());
         m_ui = new ScriptedInteraction;
         m_log.clear();
-        auto w = std::make_unique<Vmain_form>(&m_colors, m_ui);
-        m_player = new RecordingPlayer(&m_log);
-        w->setSoundPlayer(m_player);
-        w->runState().setRandomSource([] { return 0; });
+        auto w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, m_ui);
+        m_player = new RecordingPlayer(&m_log, m_dir->path());
+        w->sounds().setPlayer(m_player);
+        w->session().run.setRandomSource([] { return 0; });
         return w;
     }
 
@@ -49,8 +63,8 @@ class TestSound : public QObject
     {
         Card c = makeCard(foreign, {QStringLiteral("слово")}, "L1", "/d/a.xml");
         c.soundPath = sounds;
-        w.dictionary().openFiles.insert("/d/a.xml");
-        return w.dictionary().addCard(c);
+        w.session().dictionary.openFiles.insert("/d/a.xml");
+        return w.session().dictionary.addCard(c);
     }
 
     // A repetition run, foreign to Russian, over the cards there are.
@@ -65,41 +79,50 @@ class TestSound : public QObject
             dialog->slot_accept();
             return dialog->result();
         });
-        if (w.dictionary().cardCount() < 10)
+        if (w.session().dictionary.cardCount() < 10)
             m_ui->answerYesNo(Interaction::Yes, QStringLiteral("менее 10"));
-        w.slot_start();
-        QVERIFY(w.isRunning());
+        w.learningPage()->slot_start();
+        QVERIFY(w.session().run.running);
     }
 
     void showDictionaryRow(Vmain_form &w, int id)
     {
         w.tabWidget2->setCurrentIndex(1);
-        const int row = w.rowOfCard(id);
+        const int row = w.dictionaryPage()->rowOfCard(id);
         QVERIFY(row >= 0);
-        w.selectTableRow(row);
+        w.dictionaryPage()->selectTableRow(row);
     }
 
     // The voice timer fires: it must be pending, single-shot, at 2 s.
     void fireVoice(Vmain_form &w)
     {
-        QTimer &t = w.voiceTimer();
+        QTimer &t = w.sounds().timer();
         QVERIFY(t.isActive());
         QVERIFY(t.isSingleShot());
         QCOMPARE(t.interval(), 2000);
         t.stop();
         m_log << QStringLiteral("|");
-        w.slot_timered_voice();
+        w.sounds().slot_timered_voice();
+    }
+
+    // The voice button of the tab shown; the other tabs have none.
+    static void pressVoice(Vmain_form &w)
+    {
+        if (w.currentTab() == MainTab::Dictionary)
+            w.dictionaryPage()->pushButton_voice2->click();
+        else if (w.currentTab() == MainTab::Learning)
+            w.learningPage()->pushButton_voice->click();
     }
 
     void fireUntilIdle(Vmain_form &w)
     {
-        for (int i = 0; i < 10 && w.voiceTimer().isActive(); ++i)
+        for (int i = 0; i < 10 && w.sounds().timer().isActive(); ++i)
             fireVoice(w);
-        QVERIFY(!w.voiceTimer().isActive());
+        QVERIFY(!w.sounds().timer().isActive());
     }
 
 private slots:
-    void init() { m_dir = enterTemporaryWorkingDir(); }
+    void init() { m_dir = makeWorkingDir(); }
 
     void cleanup()
     {
@@ -128,15 +151,15 @@ private slots:
         QFETCH(QStringList, played);
         auto w = makeWindow();
         const int id = addCard(*w, "cat", soundPath);
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         showDictionaryRow(*w, id);
-        QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice2),
+        QCOMPARE(iconFileOf(w->dictionaryPage()->pushButton_voice2),
                  soundPath.isEmpty() ? QStringLiteral("Voice_small_disabled.png")
                                      : QStringLiteral("Voice_small.png"));
-        w->pushButton_voice2->click();
+        w->dictionaryPage()->pushButton_voice2->click();
         fireUntilIdle(*w);
         QCOMPARE(m_log, played);
-        QVERIFY(w->pendingSounds().isEmpty());
+        QVERIFY(w->sounds().pending().isEmpty());
     }
 
     void requestsDuringASequenceAreIgnored()
@@ -144,22 +167,22 @@ private slots:
         auto w = makeWindow();
         const int cat = addCard(*w, "cat", "a.wav;b.wav");
         const int dog = addCard(*w, "dog", "dog.wav");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         showDictionaryRow(*w, cat);
-        QTest::keyClick(w->table3, Qt::Key_F4);
+        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
         QCOMPARE(m_log, QStringList{"./sounds/a.wav"});
-        QCOMPARE(w->pendingSounds(), QStringLiteral("b.wav"));
+        QCOMPARE(w->sounds().pending(), QStringLiteral("b.wav"));
 
         showDictionaryRow(*w, dog);
-        QTest::keyClick(w->table3, Qt::Key_F4);
-        w->slot_voice();
+        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
+        pressVoice(*w);
         QCOMPARE(m_log, QStringList{"./sounds/a.wav"});
 
         fireVoice(*w);
         QCOMPARE(m_log, (QStringList{"./sounds/a.wav", "|", "./sounds/b.wav"}));
-        QVERIFY(!w->voiceTimer().isActive());
+        QVERIFY(!w->sounds().timer().isActive());
         // Idle again: the current row plays.
-        QTest::keyClick(w->table3, Qt::Key_F4);
+        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
         QCOMPARE(m_log.last(), QStringLiteral("./sounds/dog.wav"));
     }
 
@@ -167,13 +190,13 @@ private slots:
     {
         auto w = makeWindow();
         addCard(*w, "cat", "cat.wav");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         w->tabWidget2->setCurrentIndex(1);
-        w->slot_voice();      // no current row
-        w->selectTableRow(0); // the letter header row
-        QCOMPARE(w->currentCardId(), 0);
-        w->slot_voice();
-        QTest::keyClick(w->table3, Qt::Key_F4);
+        pressVoice(*w);                         // no current row
+        w->dictionaryPage()->selectTableRow(0); // the letter header row
+        QCOMPARE(w->dictionaryPage()->currentCardId(), 0);
+        pressVoice(*w);
+        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
         QVERIFY(m_log.isEmpty());
     }
 
@@ -182,14 +205,14 @@ private slots:
         auto w = makeWindow();
         addCard(*w, "ant", "");
         const int cat = addCard(*w, "cat", "cat.wav");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         showDictionaryRow(*w, cat);
-        QVERIFY(w->dictionary().removeCard(cat)); // the table is not refilled
+        QVERIFY(w->session().dictionary.removeCard(cat)); // the table is not refilled
         m_ui->expect(ScriptedInteraction::Critical,
                      QStringLiteral("Ошибка программы\nНет карточки с id == %1").arg(cat));
-        w->slot_voice();
+        pressVoice(*w);
         m_ui->expect(ScriptedInteraction::Critical, QStringLiteral("Нет карточки с id == "));
-        QTest::keyClick(w->table3, Qt::Key_F4);
+        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
         QVERIFY(m_log.isEmpty());
     }
 
@@ -199,52 +222,55 @@ private slots:
         addCard(*w, "ant", "a.wav;b.wav");
         addCard(*w, "bee", "");
         addCard(*w, "cat", "cat.wav");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         // Not running: nothing to play.
-        w->slot_voice();
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F4);
+        pressVoice(*w);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F4);
         QVERIFY(m_log.isEmpty());
 
         startRun(*w);
-        QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice), QStringLiteral("Voice_disabled.png"));
-        w->slot_continue();
-        QCOMPARE(w->runSoundList(), QStringLiteral("a.wav;b.wav"));
-        QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice), QStringLiteral("Voice.png"));
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F4);
+        QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice),
+                 QStringLiteral("Voice_disabled.png"));
+        w->learningPage()->slot_continue();
+        QCOMPARE(w->learningPage()->runSoundList(), QStringLiteral("a.wav;b.wav"));
+        QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice), QStringLiteral("Voice.png"));
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F4);
         QCOMPARE(m_log, QStringList{"./sounds/a.wav"});
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F4);
-        w->pushButton_voice->click();
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F4);
+        w->learningPage()->pushButton_voice->click();
         QCOMPARE(m_log, QStringList{"./sounds/a.wav"});
 
         // Moving on does not stop the sequence.
-        w->slot_continue();
-        w->slot_continue();
-        QCOMPARE(w->runSoundList(), QString());
-        QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice), QStringLiteral("Voice_disabled.png"));
+        w->learningPage()->slot_continue();
+        w->learningPage()->slot_continue();
+        QCOMPARE(w->learningPage()->runSoundList(), QString());
+        QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice),
+                 QStringLiteral("Voice_disabled.png"));
         fireVoice(*w);
         QCOMPARE(m_log, (QStringList{"./sounds/a.wav", "|", "./sounds/b.wav"}));
 
-        w->slot_continue();
-        w->slot_continue();
-        QCOMPARE(w->runSoundList(), QStringLiteral("cat.wav"));
+        w->learningPage()->slot_continue();
+        w->learningPage()->slot_continue();
+        QCOMPARE(w->learningPage()->runSoundList(), QStringLiteral("cat.wav"));
         // One name plays at once, as often as asked.
-        w->slot_voice();
-        w->slot_voice();
-        QTest::keyClick(w->textEdit3_type, Qt::Key_F4);
+        pressVoice(*w);
+        pressVoice(*w);
+        QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F4);
         QCOMPARE(m_log.mid(3),
                  (QStringList{"./sounds/cat.wav", "./sounds/cat.wav", "./sounds/cat.wav"}));
-        QVERIFY(!w->voiceTimer().isActive());
+        QVERIFY(!w->sounds().timer().isActive());
 
         // Other tabs do not play the run's card.
         w->tabWidget2->setCurrentIndex(2);
-        w->slot_voice();
+        pressVoice(*w);
         QTest::keyClick(w->tabWidget2, Qt::Key_F4);
         QCOMPARE(m_log.size(), 6);
 
         // The dictionary tab plays its own row during a run.
         w->tabWidget2->setCurrentIndex(1);
-        w->selectTableRow(w->rowOfCard(w->dictionary().cardAt(0).id));
-        w->slot_voice();
+        w->dictionaryPage()->selectTableRow(
+            w->dictionaryPage()->rowOfCard(w->session().dictionary.cardAt(0).id));
+        pressVoice(*w);
         QCOMPARE(m_log.last(), QStringLiteral("./sounds/a.wav"));
     }
 
@@ -252,15 +278,16 @@ private slots:
     {
         auto w = makeWindow();
         addCard(*w, "ant", "ant.wav");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         startRun(*w);
-        w->slot_continue();
-        QCOMPARE(w->runSoundList(), QStringLiteral("ant.wav"));
+        w->learningPage()->slot_continue();
+        QCOMPARE(w->learningPage()->runSoundList(), QStringLiteral("ant.wav"));
         m_ui->answerYesNo(Interaction::Yes, QStringLiteral("Завершить"));
-        w->slot_start();
-        QVERIFY(w->runSoundList().isEmpty());
-        QCOMPARE(Vmain_form::iconFileOf(w->pushButton_voice), QStringLiteral("Voice_disabled.png"));
-        w->slot_voice();
+        w->learningPage()->slot_start();
+        QVERIFY(w->learningPage()->runSoundList().isEmpty());
+        QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice),
+                 QStringLiteral("Voice_disabled.png"));
+        pressVoice(*w);
         QVERIFY(m_log.isEmpty());
     }
 
@@ -268,16 +295,16 @@ private slots:
     {
         auto w = makeWindow();
         const int id = addCard(*w, "cat", "a.wav;b.wav");
-        w->slot_refresh();
+        w->dictionaryPage()->slot_refresh();
         m_player->available = false;
         showDictionaryRow(*w, id);
-        w->slot_voice();
+        pressVoice(*w);
         QVERIFY(m_log.isEmpty());
         // The sequence still runs out, so sound works again once a device is there.
         fireUntilIdle(*w);
         QCOMPARE(m_log, QStringList{"|"});
         m_player->available = true;
-        w->slot_voice();
+        pressVoice(*w);
         QCOMPARE(m_log.last(), QStringLiteral("./sounds/a.wav"));
     }
 
@@ -286,8 +313,8 @@ private slots:
         writeMinimalSettings(m_dir->path());
         m_ui = new ScriptedInteraction;
         {
-            Vmain_form w(&m_colors, m_ui);
-            SoundPlayer *player = w.soundPlayer();
+            TestWindow w(m_dir->path(), &m_colors, m_ui);
+            SoundPlayer *player = w.sounds().player();
             QVERIFY(player);
             Q_UNUSED(player->isAvailable());
             // Missing files, folders and empty names are silently skipped.

@@ -1,7 +1,9 @@
 #include "app/app_style.h"
 #include "app/main_window.h"
+#include "app/session.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -17,7 +19,9 @@ int main(int argc, char *argv[])
     if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
-    Vmain_form window(&frameColors);
+    // The program works in the folder it was started in.
+    Session session(QDir::currentPath(), &frameColors);
+    Vmain_form window(session);
     window.show();
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     return app.exec();

@@ -34,11 +34,11 @@ void writeMinimalSettings(const QString &dir)
         f.write("\n[WORDS_CATEGORY]\ncategs=\xc5\xe4\xe0,\xc4\xee\xec\n");
 }
 
-std::unique_ptr<QTemporaryDir> enterTemporaryWorkingDir()
+std::unique_ptr<QTemporaryDir> makeWorkingDir()
 {
     auto dir = std::make_unique<QTemporaryDir>();
-    if (!dir->isValid() || !QDir::setCurrent(dir->path()))
-        qFatal("cannot enter a temporary working directory");
+    if (!dir->isValid())
+        qFatal("cannot make a temporary working directory");
     return dir;
 }
 

@@ -17,9 +17,9 @@ Card makeCard(const QString &foreign, const QStringList &russian = {QStringLiter
 // settings.ini with a category list, so no start-up warning is shown.
 void writeMinimalSettings(const QString &dir);
 
-// A fresh temporary directory made the current one, as the program's
-// working directory for one test function.
-std::unique_ptr<QTemporaryDir> enterTemporaryWorkingDir();
+// A fresh temporary folder, the program's working folder for one test
+// function (the current directory is never changed).
+std::unique_ptr<QTemporaryDir> makeWorkingDir();
 
 // A file under tests/data (LEXITOR_TEST_DATA when set, else the source tree).
 QString testDataPath(const QString &relative);

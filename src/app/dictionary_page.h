@@ -1,0 +1,107 @@
+#pragma once
+
+#include "forms/dictionary_page_form.h"
+#include "model/action_states.h"
+#include "model/card_table.h"
+
+#include <QSet>
+#include <QString>
+
+class DictionaryTableModel;
+class QFrame;
+class QKeyEvent;
+class QMenu;
+class Session;
+class SoundPlayback;
+
+// The dictionary tab: the table of all cards with its grouping and sort box,
+// the card and file buttons, the table's keys and context menu.
+class DictionaryPage : public DictionaryPageForm
+{
+    Q_OBJECT
+public:
+    DictionaryPage(Session &session, SoundPlayback &sounds, QWidget *parent = nullptr);
+    ~DictionaryPage() override;
+
+    DictionaryTableModel *tableModel() const { return m_model; }
+    TableSortOptions sortOptions() const;
+    // Reads the sort box from the settings; writes it back.
+    void readSettings();
+    void writeSettings();
+
+    // The frame tells the page which tab is current.
+    void setCurrentTab(MainTab tab);
+    ActionStates actionStates() const;
+    // Paints this tab's buttons from the states.
+    void showActionStates(const ActionStates &states);
+
+    void fitTableColumns();
+    int cardRowCount() const;
+    // Id of the card in the current table row, 0 for a header row or none.
+    int currentCardId() const;
+    // Table row of the card with this id, -1 when it is not shown.
+    int rowOfCard(int id) const;
+    void selectTableRow(int row);
+    // Selects the card's row and focuses the table; false when it is not shown.
+    bool showCardInTable(int id);
+    // The table's context menu for a row (-1: no row); the caller pops it up.
+    QMenu *buildContextMenu(int row);
+    QString jumpKind() const { return m_jumpKind; }
+
+    // The table's keys; true when consumed.
+    bool handleTableKey(QKeyEvent *event);
+    // F4 on this tab.
+    void playRowSound();
+    // Events of the table's viewport and scroll bar (double click, resizes).
+    bool handleTableEvent(QObject *watched, QEvent *event);
+
+public slots:
+    void slot_refresh();
+    void slot_sizeChange(int section, int oldSize, int newSize);
+    void slot_table_clicked(const QPoint &pos);
+    void slot_table3currentChanged();
+    void slot_checkBox3_clicked();
+    void slot_rB1_clicked();
+    void slot_rB2_clicked();
+    void slot_add_to_archive();
+
+    // Dictionary files.
+    void slot_addFile();
+    void slot_save_all();
+    void slot_save_as();
+    void slot_close();
+    void slot_join();
+
+signals:
+    // Something the window's buttons or status line show may have changed.
+    void actionStatesChanged();
+    // The filter's icon may have changed.
+    void filterChanged();
+    // Closing a file during a run asks to end the run first.
+    void runEndRequested();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setupTable();
+    void placeCornerFrame();
+    void jumpTo(bool up);
+    // After opening files: take the filter's saved lessons and refill the
+    // table when the filter then hides anything.
+    void reapplyFilterLessons();
+    QString askSaveFileName(bool forbidExisting);
+    void setIcon(QAbstractButton *button, const QString &file);
+
+    Session &m_session;
+    SoundPlayback &m_sounds;
+    DictionaryTableModel *m_model = nullptr;
+    QFrame *m_cornerFrame = nullptr;
+    MainTab m_tab = MainTab::Learning;
+    // Files already backed up to "<name>.bak" in this program run.
+    QSet<QString> m_backedUp;
+    bool m_firstShow = true;
+    bool m_fitting = false;
+    QString m_jumpKind;
+};

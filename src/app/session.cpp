@@ -1,0 +1,46 @@
+#include "app/session.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+Session::Session(QString workDir, FrameColors *frameColors, Interaction *interaction)
+    : m_workDir(QDir(workDir).absolutePath()), m_frameColors(frameColors),
+      m_interaction(interaction)
+{
+}
+
+QString Session::path(const QString &relative) const
+{
+    return QDir(m_workDir).filePath(relative);
+}
+
+QString Session::iconPath(const QString &file) const
+{
+    return path(QStringLiteral("icons/") + file);
+}
+
+QString Session::settingsFile() const
+{
+    return path(QStringLiteral("settings.ini"));
+}
+
+QString Session::filterFile() const
+{
+    return path(QStringLiteral("settings_filter.ini"));
+}
+
+void Session::loadSettings()
+{
+    settings.load(settingsFile());
+    filterStore.load(filterFile());
+}
+
+QStringList Session::saveSettings()
+{
+    QStringList failed;
+    if (!settings.save(settingsFile()))
+        failed << QFileInfo(settingsFile()).absoluteFilePath();
+    if (!filterStore.save(filterFile()))
+        failed << QFileInfo(filterFile()).absoluteFilePath();
+    return failed;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/app_style.h"
+#include "app/interaction.h"
+#include "dialogs/filter_settings.h"
+#include "model/dictionary.h"
+#include "run/run_state.h"
+#include "run/work_settings.h"
+#include "settings/app_settings.h"
+#include "settings/ini_reader.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Everything one program run works on, created in main (or a test) and handed
+// to the window and its pages: the dictionary, both settings stores, the
+// filter, the appearance, the run's state and settings, the prompts and the
+// working folder. Nothing below it looks at the current directory.
+class Session
+{
+public:
+    // `interaction` is owned; null until the window installs the real one.
+    Session(QString workDir, FrameColors *frameColors, Interaction *interaction = nullptr);
+
+    // A file or folder of the working folder ("settings.ini", "icons/x.png").
+    QString path(const QString &relative) const;
+    QString iconPath(const QString &file) const;
+    const QString &workDir() const { return m_workDir; }
+
+    Interaction &ui() { return *m_interaction; }
+    bool hasInteraction() const { return bool(m_interaction); }
+    void setInteraction(Interaction *interaction) { m_interaction.reset(interaction); }
+
+    // Reads both settings files of the working folder; a missing file gives
+    // an empty store.
+    void loadSettings();
+    // Writes both; returns the absolute paths of the files that failed.
+    QStringList saveSettings();
+    QString settingsFile() const;
+    QString filterFile() const;
+
+    FrameColors &frameColors() { return *m_frameColors; }
+
+    Dictionary dictionary;
+    iniReader settings;
+    iniReader filterStore;
+    FilterSettings filter;
+    AppearanceSettings appearance;
+    WorkSettings work;
+    RunState run;
+
+private:
+    QString m_workDir;
+    FrameColors *m_frameColors;
+    std::unique_ptr<Interaction> m_interaction;
+};

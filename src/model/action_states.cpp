@@ -1,0 +1,36 @@
+#include "model/action_states.h"
+
+#include "model/dictionary.h"
+#include "run/work_settings.h"
+
+ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
+                                 const WorkSettings &work, const ActionContext &context)
+{
+    ActionStates s;
+    const bool hasCards = dict.cardCount() > 0;
+    const bool hasLessons = !dict.lessons.empty();
+    const bool running = run.running;
+    const Card *rowCard =
+        context.currentCardId > 0 ? dict.cardById(context.currentCardId) : nullptr;
+
+    s.openFiles = !running;
+    s.saveAll = !running && dict.changed && hasCards && !dict.openFiles.empty();
+    s.start = hasCards && hasLessons && (running || context.tab == MainTab::Learning);
+
+    s.addCopy = rowCard;
+    s.edit = rowCard;
+    s.remove = rowCard && !running;
+    s.find = hasCards;
+    s.rowSound = rowCard && !rowCard->soundPath.isEmpty();
+    s.toArchive = rowCard && rowCard->nAr;
+    const size_t files = dict.openFiles.size();
+    s.join = !running && hasCards && (files > 1 || (files == 1 && dict.hasNewCards()));
+    s.saveAs = hasCards;
+    s.closeFiles = hasCards;
+
+    s.runSound = running && context.runHasSounds;
+    s.previous = run.canGoBack();
+    s.goToDictionary = running && run.hasCurrentCard();
+    s.forgot = running && (work.training || (!work.by_time && context.numRightLearn > 0));
+    return s;
+}
