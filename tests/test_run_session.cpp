@@ -297,6 +297,15 @@ private slots:
         // Asking to stop an idle run asks nothing.
         h.session.requestStop();
         QCOMPARE(h.view.prompts.size(), 2);
+
+        // Ended without a question (the page closing): the panes lose the
+        // last card's colour as well.
+        h.start();
+        h.session.next();
+        h.view.frame = acceptedColor();
+        h.session.endRun();
+        QVERIFY(!h.session.isRunning());
+        QCOMPARE(h.view.frame, white);
     }
 
     void beginRunRefusals_data()

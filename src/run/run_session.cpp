@@ -219,6 +219,8 @@ void RunSession::beginRun()
 void RunSession::endRun()
 {
     m_clock.stop(RunTimer::Run);
+    // Green or olive of the last card must not outlive the run.
+    m_view.setPaneFrameColor(m_appearance.frameColor);
     m_priorityLabel = ::priorityLabel(nullptr, m_work.en_ru);
     m_view.clearPanes();
     m_view.setTimedControlsVisible(false);
