@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/prompts.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -10,36 +12,17 @@ class QWidget;
 
 // Every message box, question and standard dialog of a window goes through
 // one object of this kind, so the logic never opens a box itself and tests
-// can script the answers.
-class Interaction
+// can script the answers. The prompts that need no widget type come from
+// Prompts, so core services can take this object as their Prompts.
+class Interaction : public Prompts
 {
 public:
-    enum Answer { Yes = 0, No = 1 };
+    explicit Interaction(QString caption) : Prompts(std::move(caption)) {}
 
-    explicit Interaction(QString caption) : m_caption(std::move(caption)) {}
-    virtual ~Interaction() = default;
-
-    const QString &caption() const { return m_caption; }
-
-    virtual void showInformation(const QString &text) = 0;
-    virtual void showWarning(const QString &text) = 0;
-    virtual void showCritical(const QString &text) = 0;
-    // 0 for "Да", 1 for "Нет".
-    virtual int askYesNo(const QString &text) = 0;
-
-    virtual QStringList getOpenFileNames(const QString &title, const QString &dir,
-                                         const QString &filter) = 0;
-    virtual QString getSaveFileName(const QString &title, const QString &dir,
-                                    const QString &filter) = 0;
-    // Empty result and *ok false on cancel.
-    virtual QString getItem(const QString &label, const QStringList &items, bool *ok) = 0;
     virtual QColor getColor(const QColor &initial) = 0;
     virtual QFont getFont(const QFont &initial, bool *ok) = 0;
     // Runs one of the program's own modal dialogs; returns its result code.
     virtual int runDialog(QDialog *dialog) = 0;
-
-protected:
-    QString m_caption;
 };
 
 // The real one: Qt's dialogs with the window's caption and the buttons

@@ -1,11 +1,11 @@
 #include "model/dictionary_file.h"
 
 #include "model/markup.h"
+#include "model/safe_save.h"
 #include "model/xml_fast_reader.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QXmlStreamReader>
@@ -728,19 +728,18 @@ bool keepBackup(const QString &path, QString *message)
 {
     const QString bakPath = path + QStringLiteral(".bak");
     QFile old(path);
-    QSaveFile bak(bakPath);
     QString error;
+    bool kept = false;
     if (!old.open(QIODevice::ReadOnly)) {
         error = old.errorString();
     } else {
         const QByteArray bytes = old.readAll();
         if (old.error() != QFileDevice::NoError)
             error = old.errorString();
-        else if (!bak.open(QIODevice::WriteOnly) || bak.write(bytes) != bytes.size() ||
-                 !bak.flush() || !bak.commit())
-            error = bak.errorString();
+        else
+            kept = saveFileAtomically(bakPath, bytes, &error);
     }
-    if (error.isEmpty()) {
+    if (kept) {
         // The copy is no more readable than the file it keeps.
         QFile::setPermissions(bakPath, old.permissions());
         return true;
@@ -815,26 +814,25 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<Q
     }
 
     // Never written in place: a failure at any step leaves the old file whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const QString error = file.errorString();
-        std::printf("Could not open file. Error: %s\n", qPrintable(error));
-        std::fflush(stdout);
-        out.message =
-            QStringLiteral("Невозможно открыть файл\n") + path + QLatin1Char('\n') + error;
-        return out;
-    }
-    // commit() in Qt 6.4 does not notice a failed flush of the last buffered
-    // bytes, so the flush is checked before the rename.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        out.message = QStringLiteral("Ошибка записи в файл\n") + path + QLatin1Char('\n') +
-                      file.errorString() + kNotChanged;
-        file.cancelWriting();
-        return out;
-    }
-    if (!file.commit()) {
-        out.message = QStringLiteral("Ошибка сохранения файла\n") + path + QLatin1Char('\n') +
-                      file.errorString() + kNotChanged;
+    QString error;
+    SaveStep step = SaveStep::None;
+    if (!saveFileAtomically(path, bytes, &error, &step)) {
+        switch (step) {
+        case SaveStep::Open:
+            std::printf("Could not open file. Error: %s\n", qPrintable(error));
+            std::fflush(stdout);
+            out.message =
+                QStringLiteral("Невозможно открыть файл\n") + path + QLatin1Char('\n') + error;
+            break;
+        case SaveStep::Write:
+            out.message = QStringLiteral("Ошибка записи в файл\n") + path + QLatin1Char('\n') +
+                          error + kNotChanged;
+            break;
+        default:
+            out.message = QStringLiteral("Ошибка сохранения файла\n") + path + QLatin1Char('\n') +
+                          error + kNotChanged;
+            break;
+        }
         return out;
     }
     if (backedUp && !existed)

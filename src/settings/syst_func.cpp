@@ -1,10 +1,11 @@
 #include "settings/syst_func.h"
 
+#include "model/safe_save.h"
+
 #include <QByteArray>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -116,22 +117,13 @@ bool SYST_FUNC::saveTxtFile(const QString &fileName, const QString &text, QStrin
 
     // The text goes to a temporary file beside the old one, which is renamed
     // over it only after everything was written.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        reportMistake("saveTxtFile", "fopen", file.errorString());
-        return false;
-    }
-    // Qt 6.4's commit() does not notice a failed flush of the last buffered
-    // bytes and would rename a truncated file over the old one, so the flush
-    // is done and checked here.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        reportMistake("saveTxtFile", "fprintf", file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        reportMistake("saveTxtFile", "fclose", file.errorString());
-        return false;
-    }
-    return true;
+    QString error;
+    SaveStep step = SaveStep::None;
+    if (saveFileAtomically(fileName, bytes, &error, &step))
+        return true;
+    const char *name = step == SaveStep::Open    ? "fopen"
+                       : step == SaveStep::Write ? "fprintf"
+                                                 : "fclose";
+    reportMistake("saveTxtFile", name, error);
+    return false;
 }
