@@ -4,7 +4,8 @@
 #include "app/main_window.h"
 #include "run/answer_check.h"
 #include "run/settings_begin_work_dialog.h"
-#include "run/sound_playback.h"
+#include "run/run_clock.h"
+#include "run/run_session.h"
 #include "scripted_interaction.h"
 #include "settings/ini_reader.h"
 #include "test_cards.h"
@@ -56,7 +57,7 @@ class TestRunFlow : public QObject
         m_colors = FrameColors();
         m_ui = new ScriptedInteraction;
         auto w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, m_ui);
-        w->sounds().setPlayer(new SilentPlayer);
+        w->session().setSoundPlayer(new SilentPlayer);
         // Always the first due card: the order of a run is the table's order.
         w->session().run.setRandomSource([] { return 0; });
         return w;
@@ -151,12 +152,17 @@ class TestRunFlow : public QObject
         return w.learningPage()->textEdit2_answer->toPlainText();
     }
 
-    // One firing of a single-shot timer, as the event loop would deliver it.
-    static void fire(QTimer &timer, Vmain_form &w, void (LearningPage::*slot)())
-    {
-        timer.stop();
-        (w.learningPage()->*slot)();
-    }
+    // One of the run's timers on the window's stepped clock.
+    struct Timer {
+        SteppedRunClock &clock;
+        RunTimer which;
+        bool isActive() const { return clock.isActive(which); }
+        bool isSingleShot() const { return RunClock::isSingleShot(which); }
+        int interval() const { return clock.interval(which); }
+        // One timeout, as the event loop would deliver it; none while stopped.
+        void fire() { clock.fire(which); }
+    };
+    static Timer timer(Vmain_form &w, RunTimer which) { return {steppedClock(w), which}; }
 
 private slots:
     void init() { m_dir = makeWorkingDir(); }
@@ -633,7 +639,7 @@ private slots:
         w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("ааа\n"));
         QCOMPARE(m_colors.inner, uncheckableColor());
-        QVERIFY(!w->learningPage()->autocheckPossible());
+        QVERIFY(!w->learningPage()->run().autocheckPossible());
         QVERIFY(!status(*w).contains("Автопроверка"));
         w->learningPage()->textEdit3_type->setPlainText("wrong");
         w->learningPage()->slot_continue();
@@ -642,7 +648,7 @@ private slots:
         w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "aaa").pRE, 1);
         QCOMPARE(card(*w, "aaa").rRE, 1);
-        QVERIFY(w->learningPage()->autocheckPossible());
+        QVERIFY(w->learningPage()->run().autocheckPossible());
         QCOMPARE(m_colors.inner, white);
     }
 
@@ -655,7 +661,7 @@ private slots:
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
         QVERIFY(w->session().run.mistakeMade);
-        QVERIFY(!w->learningPage()->flashTimer().isActive()); // flashing is off by default
+        QVERIFY(!timer(*w, RunTimer::Flash).isActive()); // flashing is off by default
         QVERIFY(answer(*w).isEmpty());                        // the answer waits for next
         w->learningPage()->slot_continue();
         QCOMPARE(answer(*w), QStringLiteral("ant\t[ant]\n"));
@@ -671,7 +677,7 @@ private slots:
         start(*w);
         w->learningPage()->slot_continue();
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
-        QTimer &t = w->learningPage()->flashTimer();
+        Timer t = timer(*w, RunTimer::Flash);
         QVERIFY(t.isActive());
         QVERIFY(t.isSingleShot());
         QCOMPARE(t.interval(), 10);
@@ -683,16 +689,16 @@ private slots:
         const QList<QPair<QColor, int>> steps = {
             {QColor(255, 0, 0), 110}, {white, 160}, {QColor(255, 0, 0), 110}};
         for (const auto &step : steps) {
-            fire(t, *w, &LearningPage::slot_timer_flash);
+            t.fire();
             QCOMPARE(m_colors.inner, step.first);
             QVERIFY(t.isActive());
             QCOMPARE(t.interval(), step.second);
         }
-        fire(t, *w, &LearningPage::slot_timer_flash);
+        t.fire();
         QCOMPARE(m_colors.inner, white);
         QVERIFY(!t.isActive());
         // A late firing changes nothing.
-        w->learningPage()->slot_timer_flash();
+        t.fire();
         QCOMPARE(m_colors.inner, white);
 
         // A wrong typed answer flashes as well.
@@ -745,35 +751,35 @@ private slots:
         QVERIFY(!w->learningPage()->toolButton_pause_start->isHidden());
 
         w->learningPage()->slot_continue();
-        QTimer &t = w->learningPage()->runTimer();
+        Timer t = timer(*w, RunTimer::Run);
         QVERIFY(t.isActive());
         QVERIFY(!t.isSingleShot());
         QCOMPARE(t.interval(), 150);
         // "go": int(2 * 1.2) = 2, raised to 4 units of 16 steps.
-        QCOMPARE(w->learningPage()->timedSteps(), 64);
-        QCOMPARE(w->learningPage()->timedProgress(), 0);
+        QCOMPARE(w->learningPage()->run().timedSteps(), 64);
+        QCOMPARE(w->learningPage()->run().timedProgress(), 0);
         QCOMPARE(w->learningPage()->progressBar1->maximum(), 64);
         QCOMPARE(icon(w->learningPage()->toolButton_pause_start),
                  QStringLiteral("16_16_pause.png"));
 
         for (int i = 0; i < 63; ++i)
-            w->learningPage()->slot_timer_timeout();
-        QCOMPARE(w->learningPage()->timedProgress(), 63);
+            timer(*w, RunTimer::Run).fire();
+        QCOMPARE(w->learningPage()->run().timedProgress(), 63);
         QCOMPARE(w->learningPage()->progressBar1->value(), 63);
         QVERIFY(t.isActive());
         QVERIFY(answer(*w).isEmpty());
 
-        w->learningPage()->slot_timer_timeout();
+        timer(*w, RunTimer::Run).fire();
         QVERIFY(!t.isActive());
         QVERIFY(w->session().run.mistakeMade);
         QVERIFY(w->session().run.answerShown);
         QCOMPARE(answer(*w), QStringLiteral("go\t[go]\n"));
-        QCOMPARE(w->learningPage()->timedProgress(), 0);
-        QCOMPARE(w->learningPage()->timedSteps(), 0);
+        QCOMPARE(w->learningPage()->run().timedProgress(), 0);
+        QCOMPARE(w->learningPage()->run().timedSteps(), 0);
         QCOMPARE(icon(w->learningPage()->toolButton_pause_start), QStringLiteral("16_16_play.png"));
         // A tick after the stop does nothing.
-        w->learningPage()->slot_timer_timeout();
-        QCOMPARE(w->learningPage()->timedProgress(), 0);
+        timer(*w, RunTimer::Run).fire();
+        QCOMPARE(w->learningPage()->run().timedProgress(), 0);
 
         w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "go").pRE, 2);
@@ -781,12 +787,12 @@ private slots:
 
         // A right typed answer is taken at the next tick.
         w->learningPage()->textEdit3_type->setPlainText("go");
-        w->learningPage()->slot_timer_timeout();
+        timer(*w, RunTimer::Run).fire();
         QVERIFY(w->session().run.answerShown);
         QVERIFY(!w->session().run.mistakeMade);
         QVERIFY(!t.isActive());
         QCOMPARE(m_colors.inner, acceptedColor());
-        QCOMPARE(w->learningPage()->timedProgress(), 0);
+        QCOMPARE(w->learningPage()->run().timedProgress(), 0);
     }
 
     void timedRunPausesAndResumes()
@@ -796,29 +802,29 @@ private slots:
         start(*w, timed(6));
         QCOMPARE(w->session().work.speed, 50);
         w->learningPage()->slot_continue();
-        QTimer &t = w->learningPage()->runTimer();
+        Timer t = timer(*w, RunTimer::Run);
         QCOMPARE(t.interval(), 250);
-        w->learningPage()->slot_timer_timeout();
-        w->learningPage()->slot_timer_timeout();
+        timer(*w, RunTimer::Run).fire();
+        timer(*w, RunTimer::Run).fire();
 
         w->learningPage()->slot_pause_resume();
         QVERIFY(!t.isActive());
         QCOMPARE(icon(w->learningPage()->toolButton_pause_start), QStringLiteral("16_16_play.png"));
-        w->learningPage()->slot_timer_timeout(); // paused: nothing
-        QCOMPARE(w->learningPage()->timedProgress(), 2);
+        timer(*w, RunTimer::Run).fire(); // paused: nothing
+        QCOMPARE(w->learningPage()->run().timedProgress(), 2);
         w->learningPage()->slot_pause_resume();
         QVERIFY(t.isActive());
         QCOMPARE(t.interval(), 250);
         QCOMPARE(icon(w->learningPage()->toolButton_pause_start),
                  QStringLiteral("16_16_pause.png"));
-        QCOMPARE(w->learningPage()->timedProgress(), 2);
+        QCOMPARE(w->learningPage()->run().timedProgress(), 2);
 
         // Other tabs let the time run; the learning tab pauses it.
         w->tabWidget2->setCurrentIndex(2);
         QVERIFY(t.isActive());
         w->tabWidget2->setCurrentIndex(0);
         QVERIFY(!t.isActive());
-        QCOMPARE(w->learningPage()->timedProgress(), 2);
+        QCOMPARE(w->learningPage()->run().timedProgress(), 2);
 
         // Ending declined: a paused timer stays paused, a running one runs on.
         m_ui->answerYesNo(Interaction::No, QStringLiteral("Завершить повторение слов?"));
@@ -849,11 +855,11 @@ private slots:
         w->learningPage()->slot_continue();
         QCOMPARE(question(*w), QStringLiteral("I\t[I]\n"));
         // int(1 * 0.6) = 0: no time limit for this card.
-        QCOMPARE(w->learningPage()->timedSteps(), 0);
-        QVERIFY(!w->learningPage()->runTimer().isActive());
+        QCOMPARE(w->learningPage()->run().timedSteps(), 0);
+        QVERIFY(!timer(*w, RunTimer::Run).isActive());
         // The pause button cannot start a limit the card does not have.
         w->learningPage()->slot_pause_resume();
-        QVERIFY(!w->learningPage()->runTimer().isActive());
+        QVERIFY(!timer(*w, RunTimer::Run).isActive());
         QVERIFY(w->session().run.answerShown);
         QVERIFY(!w->session().run.mistakeMade);
         QCOMPARE(answer(*w), QStringLiteral("я\n"));
@@ -866,19 +872,19 @@ private slots:
         start(*w, timed(10));
         w->learningPage()->slot_continue();
         w->learningPage()->slot_pause_resume();
-        QVERIFY(!w->learningPage()->runTimer().isActive());
+        QVERIFY(!timer(*w, RunTimer::Run).isActive());
 
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F5);
         QCOMPARE(w->tabWidget2->currentIndex(), 1);
         QCOMPARE(w->dictionaryPage()->currentCardId(), card(*w, "ant").id);
         // The paused question's time runs again.
-        QVERIFY(w->learningPage()->runTimer().isActive());
+        QVERIFY(timer(*w, RunTimer::Run).isActive());
         QCOMPARE(status(*w), QStringLiteral("Работа со словарем"));
 
         // F5 on another tab comes back to the run, which pauses the timer.
         QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F5);
         QCOMPARE(w->tabWidget2->currentIndex(), 0);
-        QVERIFY(!w->learningPage()->runTimer().isActive());
+        QVERIFY(!timer(*w, RunTimer::Run).isActive());
         w->tabWidget2->setCurrentIndex(2);
         QTest::keyClick(w->tabWidget2, Qt::Key_F5);
         QCOMPARE(w->tabWidget2->currentIndex(), 0);
@@ -1064,7 +1070,7 @@ private slots:
         QCOMPARE(icon(w->learningPage()->pushButton_Mistake),
                  QStringLiteral("IForgot_disabled.png"));
         w->learningPage()->slot_make_mistake();
-        QVERIFY(!w->learningPage()->flashTimer().isActive());
+        QVERIFY(!timer(*w, RunTimer::Flash).isActive());
     }
 
     void closingDuringRunAsksToEnd()
@@ -1102,7 +1108,7 @@ private slots:
             QVERIFY(question(*w).isEmpty());
             QVERIFY(w->learningPage()->progressBar1->isHidden());
             QVERIFY(!w->learningPage()->textEdit3_type->isEnabled());
-            QVERIFY(w->learningPage()->runSoundList().isEmpty());
+            QVERIFY(w->learningPage()->run().soundList().isEmpty());
             QCOMPARE(status(*w), QStringLiteral("Для начала работы нажмите \"Старт\""));
             QCOMPARE(icon(w->toolButton11_start), QStringLiteral("Turn_on.png"));
             QCOMPARE(icon(w->learningPage()->pushButton_Mistake),

@@ -3,7 +3,8 @@
 #include "app/learning_page.h"
 #include "app/main_window.h"
 #include "run/settings_begin_work_dialog.h"
-#include "run/sound_playback.h"
+#include "run/run_clock.h"
+#include "run/run_session.h"
 #include "scripted_interaction.h"
 #include "test_cards.h"
 #include "test_window.h"
@@ -54,7 +55,7 @@ class TestSound : public QObject
         m_log.clear();
         auto w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, m_ui);
         m_player = new RecordingPlayer(&m_log, m_dir->path());
-        w->sounds().setPlayer(m_player);
+        w->session().setSoundPlayer(m_player);
         w->session().run.setRandomSource([] { return 0; });
         return w;
     }
@@ -96,13 +97,12 @@ class TestSound : public QObject
     // The voice timer fires: it must be pending, single-shot, at 2 s.
     void fireVoice(Vmain_form &w)
     {
-        QTimer &t = w.sounds().timer();
-        QVERIFY(t.isActive());
-        QVERIFY(t.isSingleShot());
-        QCOMPARE(t.interval(), 2000);
-        t.stop();
+        SteppedRunClock &clock = steppedClock(w);
+        QVERIFY(clock.isActive(RunTimer::Sound));
+        QVERIFY(RunClock::isSingleShot(RunTimer::Sound));
+        QCOMPARE(clock.interval(RunTimer::Sound), 2000);
         m_log << QStringLiteral("|");
-        w.sounds().slot_timered_voice();
+        clock.fire(RunTimer::Sound);
     }
 
     // The voice button of the tab shown; the other tabs have none.
@@ -116,9 +116,9 @@ class TestSound : public QObject
 
     void fireUntilIdle(Vmain_form &w)
     {
-        for (int i = 0; i < 10 && w.sounds().timer().isActive(); ++i)
+        for (int i = 0; i < 10 && steppedClock(w).isActive(RunTimer::Sound); ++i)
             fireVoice(w);
-        QVERIFY(!w.sounds().timer().isActive());
+        QVERIFY(!steppedClock(w).isActive(RunTimer::Sound));
     }
 
 private slots:
@@ -159,7 +159,7 @@ private slots:
         w->dictionaryPage()->pushButton_voice2->click();
         fireUntilIdle(*w);
         QCOMPARE(m_log, played);
-        QVERIFY(w->sounds().pending().isEmpty());
+        QVERIFY(w->learningPage()->run().pendingSounds().isEmpty());
     }
 
     void requestsDuringASequenceAreIgnored()
@@ -171,7 +171,7 @@ private slots:
         showDictionaryRow(*w, cat);
         QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
         QCOMPARE(m_log, QStringList{"./sounds/a.wav"});
-        QCOMPARE(w->sounds().pending(), QStringLiteral("b.wav"));
+        QCOMPARE(w->learningPage()->run().pendingSounds(), QStringLiteral("b.wav"));
 
         showDictionaryRow(*w, dog);
         QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
@@ -180,7 +180,7 @@ private slots:
 
         fireVoice(*w);
         QCOMPARE(m_log, (QStringList{"./sounds/a.wav", "|", "./sounds/b.wav"}));
-        QVERIFY(!w->sounds().timer().isActive());
+        QVERIFY(!steppedClock(*w).isActive(RunTimer::Sound));
         // Idle again: the current row plays.
         QTest::keyClick(w->dictionaryPage()->table3, Qt::Key_F4);
         QCOMPARE(m_log.last(), QStringLiteral("./sounds/dog.wav"));
@@ -232,7 +232,7 @@ private slots:
         QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice),
                  QStringLiteral("Voice_disabled.png"));
         w->learningPage()->slot_continue();
-        QCOMPARE(w->learningPage()->runSoundList(), QStringLiteral("a.wav;b.wav"));
+        QCOMPARE(w->learningPage()->run().soundList(), QStringLiteral("a.wav;b.wav"));
         QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice), QStringLiteral("Voice.png"));
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F4);
         QCOMPARE(m_log, QStringList{"./sounds/a.wav"});
@@ -243,7 +243,7 @@ private slots:
         // Moving on does not stop the sequence.
         w->learningPage()->slot_continue();
         w->learningPage()->slot_continue();
-        QCOMPARE(w->learningPage()->runSoundList(), QString());
+        QCOMPARE(w->learningPage()->run().soundList(), QString());
         QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice),
                  QStringLiteral("Voice_disabled.png"));
         fireVoice(*w);
@@ -251,14 +251,14 @@ private slots:
 
         w->learningPage()->slot_continue();
         w->learningPage()->slot_continue();
-        QCOMPARE(w->learningPage()->runSoundList(), QStringLiteral("cat.wav"));
+        QCOMPARE(w->learningPage()->run().soundList(), QStringLiteral("cat.wav"));
         // One name plays at once, as often as asked.
         pressVoice(*w);
         pressVoice(*w);
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F4);
         QCOMPARE(m_log.mid(3),
                  (QStringList{"./sounds/cat.wav", "./sounds/cat.wav", "./sounds/cat.wav"}));
-        QVERIFY(!w->sounds().timer().isActive());
+        QVERIFY(!steppedClock(*w).isActive(RunTimer::Sound));
 
         // Other tabs do not play the run's card.
         w->tabWidget2->setCurrentIndex(2);
@@ -281,10 +281,10 @@ private slots:
         w->dictionaryPage()->slot_refresh();
         startRun(*w);
         w->learningPage()->slot_continue();
-        QCOMPARE(w->learningPage()->runSoundList(), QStringLiteral("ant.wav"));
+        QCOMPARE(w->learningPage()->run().soundList(), QStringLiteral("ant.wav"));
         m_ui->answerYesNo(Interaction::Yes, QStringLiteral("Завершить"));
         w->learningPage()->slot_start();
-        QVERIFY(w->learningPage()->runSoundList().isEmpty());
+        QVERIFY(w->learningPage()->run().soundList().isEmpty());
         QCOMPARE(iconFileOf(w->learningPage()->pushButton_voice),
                  QStringLiteral("Voice_disabled.png"));
         pressVoice(*w);
@@ -314,7 +314,7 @@ private slots:
         m_ui = new ScriptedInteraction;
         {
             TestWindow w(m_dir->path(), &m_colors, m_ui);
-            SoundPlayer *player = w.sounds().player();
+            SoundPlayer *player = &w.session().soundPlayer();
             QVERIFY(player);
             Q_UNUSED(player->isAvailable());
             // Missing files, folders and empty names are silently skipped.

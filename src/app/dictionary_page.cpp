@@ -4,7 +4,7 @@
 #include "app/dictionary_table_model.h"
 #include "app/interaction.h"
 #include "app/session.h"
-#include "run/sound_playback.h"
+#include "run/run_session.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -13,8 +13,8 @@
 #include <QMenu>
 #include <QScrollBar>
 
-DictionaryPage::DictionaryPage(Session &session, SoundPlayback &sounds, QWidget *parent)
-    : DictionaryPageForm(parent), m_session(session), m_sounds(sounds)
+DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *parent)
+    : DictionaryPageForm(parent), m_session(session), m_run(run)
 {
     setObjectName(QStringLiteral("dictionaryPage"));
     setupTable();
@@ -417,7 +417,7 @@ bool DictionaryPage::handleTableEvent(QObject *watched, QEvent *event)
 
 void DictionaryPage::playRowSound()
 {
-    if (m_sounds.isBusy())
+    if (!m_run.pendingSounds().isEmpty())
         return;
     const int id = currentCardId();
     if (id <= 0)
@@ -428,5 +428,5 @@ void DictionaryPage::playRowSound()
                                     QString::number(id));
         return;
     }
-    m_sounds.play(card->soundPath);
+    m_run.playSounds(card->soundPath);
 }

@@ -12,7 +12,7 @@ class QFrame;
 class QKeyEvent;
 class QMenu;
 class Session;
-class SoundPlayback;
+class RunSession;
 
 // The dictionary tab: the table of all cards with its grouping and sort box,
 // the card and file buttons, the table's keys and context menu.
@@ -20,7 +20,7 @@ class DictionaryPage : public DictionaryPageForm
 {
     Q_OBJECT
 public:
-    DictionaryPage(Session &session, SoundPlayback &sounds, QWidget *parent = nullptr);
+    DictionaryPage(Session &session, RunSession &run, QWidget *parent = nullptr);
     ~DictionaryPage() override;
 
     DictionaryTableModel *tableModel() const { return m_model; }
@@ -95,7 +95,8 @@ private:
     void setIcon(QAbstractButton *button, const QString &file);
 
     Session &m_session;
-    SoundPlayback &m_sounds;
+    // Sounds of both tabs share the run's queue.
+    RunSession &m_run;
     DictionaryTableModel *m_model = nullptr;
     QFrame *m_cornerFrame = nullptr;
     MainTab m_tab = MainTab::Learning;

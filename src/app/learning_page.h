@@ -2,45 +2,58 @@
 
 #include "forms/learning_page_form.h"
 #include "model/action_states.h"
+#include "run/run_view.h"
 
 #include <QString>
-#include <QTimer>
+
+#include <memory>
 
 class QKeyEvent;
+class RunSession;
 class Session;
-class SoundPlayback;
-struct Card;
 
 // The learning tab: question, answer and typed-answer panes, the run's
-// buttons, the progress of timed runs, and the run's keys and timers.
-class LearningPage : public LearningPageForm
+// buttons and the progress of timed runs. Every step of a run is decided by
+// its RunSession; the page only shows what the run tells it and passes the
+// buttons, keys and mouse on.
+class LearningPage : public LearningPageForm, public RunView
 {
     Q_OBJECT
 public:
-    LearningPage(Session &session, SoundPlayback &sounds, QWidget *parent = nullptr);
+    explicit LearningPage(Session &session, QWidget *parent = nullptr);
     ~LearningPage() override;
 
+    RunSession &run() { return *m_run; }
     // The frame tells the page which tab is current.
     void setCurrentTab(MainTab tab);
-    ActionStates actionStates() const;
     void showActionStates(const ActionStates &states);
     // The fonts, colours and orientation of the panes from the appearance.
     void applyAppearance();
     QString statusLine() const;
 
-    // Keys of the run (any tab) and the typed-answer pane; true when consumed.
+    // Keys of the run (any tab) and of the typed-answer pane; true when consumed.
     bool handleRunKey(QObject *watched, QKeyEvent *event);
-
-    // The timed card's progress: steps used of the steps it has (0 of 0
-    // after it was given up or when it is not timed).
-    int timedProgress() const { return m_cardProgress; }
-    int timedSteps() const { return m_cardSteps; }
-    // The shown card's sound files, empty without a card.
-    const QString &runSoundList() const { return m_soundList; }
     bool paneHovered() const { return m_paneHovered; }
-    bool autocheckPossible() const { return m_autocheckPossible; }
-    QTimer &runTimer() { return m_runTimer; }
-    QTimer &flashTimer() { return m_flashTimer; }
+
+    // RunView
+    void setQuestionText(const QString &text) override;
+    void setAnswerText(const QString &text) override;
+    void clearPanes() override;
+    QString typedAnswer() const override;
+    void setPaneFrameColor(const QColor &color) override;
+    void setAnswerInputEnabled(bool enabled) override;
+    void paintOffButton(const QColor &color) override;
+    void setProgress(int value, int steps) override;
+    void setTimedControlsVisible(bool visible) override;
+    void setPausePicture(bool timerRunning) override;
+    void setLearningFrameVisible(bool visible) override;
+    void controlsChanged() override;
+    void setBusy(bool busy) override;
+    void playSound(const QString &path) override;
+    void showWarning(const QString &text) override;
+    bool askYesNo(const QString &text) override;
+    bool isFilterSet() const override;
+    void resetFilterAndRefresh() override;
 
 public slots:
     void slot_start();
@@ -51,13 +64,11 @@ public slots:
     void slot_turn_on_all_words();
     void slot_search_in_dict();
     void slot_pause_resume();
-    void slot_timer_timeout();
-    void slot_timer_flash();
     void slot_voice();
 
 signals:
     void actionStatesChanged();
-    // The run asked to drop the filter: the table is to be refilled.
+    // The run dropped the filter: the table is to be refilled.
     void filterReset();
     // F5: show this card in the dictionary table; the receiver answers
     // whether the card has a row there.
@@ -72,41 +83,11 @@ private:
     // Mouse over and clicks on the question and answer panes.
     bool handlePaneEvent(QObject *watched, QEvent *event);
     void setIcon(QAbstractButton *button, const QString &file);
-    void beginRun();
-    void endRun();
-    void showQuestion();
-    void showAnswer();
-    // A timed run gives the shown card its steps and starts the run timer.
-    void startCardTiming(const Card &card);
-    // Stops the run timer; `giveUp` leaves the progress at 0 of 0.
-    void stopRunTimer(bool giveUp);
-    void showProgress();
-    // Pauses a running timer or resumes the timed question's one; false
-    // when neither applies.
-    bool togglePause();
-    void pauseRunOnLearningTab();
-    void setPaneFrameColor(const QColor &color);
-    void startFlash();
-    void paintOffButton(const QColor &color);
 
     Session &m_session;
-    SoundPlayback &m_sounds;
+    std::unique_ptr<RunSession> m_run;
     MainTab m_tab = MainTab::Learning;
-    QTimer m_runTimer;
-    QTimer m_flashTimer;
-    bool m_runStartedOnce = false;
-    QString m_soundList;
-    QString m_priorityLabel = QStringLiteral("Приоритет: ");
-    // The shown card has a foreign form to check a typed answer against.
-    bool m_autocheckPossible = true;
     // The mouse is over the question or the answer pane.
     bool m_paneHovered = false;
-    // Next step of the mistake flash; -1 while no flash is going.
-    int m_flashStep = -1;
-    int m_cardSteps = 0;
-    int m_cardProgress = 0;
-
-public:
-    // WORK_SETTINGS is written at close only after a run began.
-    bool runStartedOnce() const { return m_runStartedOnce; }
+    bool m_busy = false;
 };

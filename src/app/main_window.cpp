@@ -4,7 +4,7 @@
 #include "app/dictionary_page.h"
 #include "app/learning_page.h"
 #include "app/session.h"
-#include "run/sound_playback.h"
+#include "run/run_session.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,10 +19,9 @@ Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), 
     m_session.loadSettings();
     m_session.settings.print();
 
-    m_sounds = new SoundPlayback(m_session.workDir(), this);
-    m_learning = new LearningPage(m_session, *m_sounds, tabLearning);
+    m_learning = new LearningPage(m_session, tabLearning);
     tabLearning->layout()->addWidget(m_learning);
-    m_dictionary = new DictionaryPage(m_session, *m_sounds, tabDictionary);
+    m_dictionary = new DictionaryPage(m_session, m_learning->run(), tabDictionary);
     tabDictionary->layout()->addWidget(m_dictionary);
     connectPages();
     qApp->installEventFilter(this);
@@ -155,7 +154,7 @@ ActionStates Vmain_form::actionStates() const
     ActionContext context;
     context.tab = m_tab;
     context.currentCardId = m_dictionary->currentCardId();
-    context.runHasSounds = !m_learning->runSoundList().isEmpty();
+    context.runHasSounds = !m_learning->run().soundList().isEmpty();
     context.numRightLearn = m_session.appearance.numRightLearn;
     return computeActionStates(m_session.dictionary, m_session.run, m_session.work, context);
 }
@@ -205,7 +204,7 @@ void Vmain_form::writeSettingsAtClose()
     writeAppearance(m_session.settings, m_session.appearance);
     m_session.filter.writeToIni(m_session.filterStore);
     m_dictionary->writeSettings();
-    if (m_learning->runStartedOnce())
+    if (m_learning->run().runBegunOnce())
         m_session.work.write(m_session.settings);
     writeHelpPage(m_session.settings, m_helpPage);
     m_session.filter.writeLessons(m_session.filterStore);

@@ -7,7 +7,6 @@
 class DictionaryPage;
 class LearningPage;
 class Session;
-class SoundPlayback;
 
 // The main window is the frame of the program: the buttons at its top, the
 // four tabs with their pages, the status line, closing, and the keys that
@@ -24,7 +23,6 @@ public:
     Session &session() { return m_session; }
     LearningPage *learningPage() const { return m_learning; }
     DictionaryPage *dictionaryPage() const { return m_dictionary; }
-    SoundPlayback &sounds() { return *m_sounds; }
     MainTab currentTab() const { return m_tab; }
 
     // Repaints every button's picture and the status line.
@@ -49,7 +47,6 @@ private:
     bool showCardInDictionary(int id);
 
     Session &m_session;
-    SoundPlayback *m_sounds = nullptr;
     LearningPage *m_learning = nullptr;
     DictionaryPage *m_dictionary = nullptr;
     MainFormGeometry m_geometry;

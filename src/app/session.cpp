@@ -11,6 +11,9 @@ Session::Session(QString workDir, FrameColors *frameColors, Interaction *interac
 
 QString Session::path(const QString &relative) const
 {
+    // Cards name their sounds "./sounds/…", relative to the working folder.
+    if (relative.startsWith(QLatin1String("./")))
+        return QDir(m_workDir).filePath(relative.mid(2));
     return QDir(m_workDir).filePath(relative);
 }
 
@@ -43,4 +46,18 @@ QStringList Session::saveSettings()
     if (!filterStore.save(filterFile()))
         failed << QFileInfo(filterFile()).absoluteFilePath();
     return failed;
+}
+
+RunClock &Session::clock()
+{
+    if (!m_clock)
+        m_clock = std::make_unique<QtRunClock>();
+    return *m_clock;
+}
+
+SoundPlayer &Session::soundPlayer()
+{
+    if (!m_player)
+        m_player = createMultimediaSoundPlayer();
+    return *m_player;
 }

@@ -4,7 +4,9 @@
 #include "app/interaction.h"
 #include "dialogs/filter_settings.h"
 #include "model/dictionary.h"
+#include "run/run_clock.h"
 #include "run/run_state.h"
+#include "run/sound_player.h"
 #include "run/work_settings.h"
 #include "settings/app_settings.h"
 #include "settings/ini_reader.h"
@@ -43,6 +45,14 @@ public:
 
     FrameColors &frameColors() { return *m_frameColors; }
 
+    // The run's three timers; Qt's unless a test set a stepped clock before
+    // the window was built.
+    RunClock &clock();
+    void setClock(RunClock *clock) { m_clock.reset(clock); }
+    // Where sounds go; Qt Multimedia unless a test set a recording player.
+    SoundPlayer &soundPlayer();
+    void setSoundPlayer(SoundPlayer *player) { m_player.reset(player); }
+
     Dictionary dictionary;
     iniReader settings;
     iniReader filterStore;
@@ -55,4 +65,6 @@ private:
     QString m_workDir;
     FrameColors *m_frameColors;
     std::unique_ptr<Interaction> m_interaction;
+    std::unique_ptr<RunClock> m_clock;
+    std::unique_ptr<SoundPlayer> m_player;
 };

@@ -1,5 +1,7 @@
 #include "run/run_session.h"
 
+#include "model/action_states.h"
+
 #include "model/dictionary.h"
 #include "run/answer_check.h"
 #include "run/run_clock.h"
@@ -117,14 +119,23 @@ bool RunSession::checksTypedAnswer() const
     return !m_work.en_ru && m_work.training && m_work.use_autocheck;
 }
 
+ActionStates RunSession::actionStates(MainTab currentTab) const
+{
+    ActionContext context;
+    context.tab = currentTab;
+    context.runHasSounds = !m_soundList.isEmpty();
+    context.numRightLearn = m_appearance.numRightLearn;
+    return computeActionStates(m_dict, m_run, m_work, context);
+}
+
 RunControls RunSession::controls() const
 {
-    const bool running = m_run.running;
+    const ActionStates s = actionStates(MainTab::Learning);
     RunControls c;
-    c.voice = running && !m_soundList.isEmpty();
-    c.previous = m_run.canGoBack();
-    c.findInDict = running && m_run.hasCurrentCard();
-    c.forgot = running && (m_work.training || (!m_work.by_time && m_appearance.numRightLearn > 0));
+    c.voice = s.runSound;
+    c.previous = s.previous;
+    c.findInDict = s.goToDictionary;
+    c.forgot = s.forgot;
     return c;
 }
 
@@ -138,9 +149,7 @@ QString RunSession::statusLine(MainTab currentTab) const
 
 bool RunSession::startButtonActs(bool learningTabCurrent) const
 {
-    if (!m_run.running && !learningTabCurrent)
-        return false;
-    return !m_dict.lessons.empty() && m_dict.cardCount() > 0;
+    return actionStates(learningTabCurrent ? MainTab::Learning : MainTab::Dictionary).start;
 }
 
 void RunSession::startStop(bool learningTabCurrent, const std::function<bool()> &runStartDialog)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/action_states.h"
 #include "run/run_state.h"
 
 #include <QString>
@@ -159,6 +160,8 @@ public:
     bool checksTypedAnswer() const;
 
     RunControls controls() const;
+    // Every action's state with the run's own part filled in.
+    ActionStates actionStates(MainTab currentTab) const;
     QString statusLine(MainTab currentTab) const;
 
 private:
