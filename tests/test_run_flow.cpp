@@ -3,9 +3,9 @@
 #include "app/learning_page.h"
 #include "app/main_window.h"
 #include "run/answer_check.h"
-#include "run/settings_begin_work_dialog.h"
 #include "run/run_clock.h"
 #include "run/run_session.h"
+#include "run/settings_begin_work_dialog.h"
 #include "scripted_interaction.h"
 #include "settings/ini_reader.h"
 #include "test_cards.h"
@@ -662,7 +662,7 @@ private slots:
         QTest::keyClick(w->learningPage()->textEdit3_type, Qt::Key_F12);
         QVERIFY(w->session().run.mistakeMade);
         QVERIFY(!timer(*w, RunTimer::Flash).isActive()); // flashing is off by default
-        QVERIFY(answer(*w).isEmpty());                        // the answer waits for next
+        QVERIFY(answer(*w).isEmpty());                   // the answer waits for next
         w->learningPage()->slot_continue();
         QCOMPARE(answer(*w), QStringLiteral("ant\t[ant]\n"));
         w->learningPage()->slot_continue();

@@ -4,6 +4,7 @@
 #include "app/dictionary_table_model.h"
 #include "app/interaction.h"
 #include "app/session.h"
+#include "model/dictionary_files.h"
 #include "run/run_session.h"
 
 #include <QApplication>

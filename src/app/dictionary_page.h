@@ -4,10 +4,13 @@
 #include "model/action_states.h"
 #include "model/card_table.h"
 
-#include <QSet>
 #include <QString>
 
+#include <memory>
+
+class DictionaryFiles;
 class DictionaryTableModel;
+struct FileOutcome;
 class QFrame;
 class QKeyEvent;
 class QMenu;
@@ -88,10 +91,9 @@ private:
     void setupTable();
     void placeCornerFrame();
     void jumpTo(bool up);
-    // After opening files: take the filter's saved lessons and refill the
-    // table when the filter then hides anything.
-    void reapplyFilterLessons();
-    QString askSaveFileName(bool forbidExisting);
+    // One for the program run: it remembers which files were backed up.
+    DictionaryFiles &files();
+    void applyFileOutcome(const FileOutcome &outcome);
     void setIcon(QAbstractButton *button, const QString &file);
 
     Session &m_session;
@@ -100,8 +102,7 @@ private:
     DictionaryTableModel *m_model = nullptr;
     QFrame *m_cornerFrame = nullptr;
     MainTab m_tab = MainTab::Learning;
-    // Files already backed up to "<name>.bak" in this program run.
-    QSet<QString> m_backedUp;
+    std::unique_ptr<DictionaryFiles> m_files;
     bool m_firstShow = true;
     bool m_fitting = false;
     QString m_jumpKind;

@@ -34,8 +34,7 @@ LearningPage::LearningPage(Session &session, QWidget *parent)
     connect(pushButton_Mistake, &QPushButton::clicked, this, &LearningPage::slot_make_mistake);
     connect(toolButton_findInDict, &QToolButton::clicked, this, &LearningPage::slot_search_in_dict);
     connect(pushButton1_off_word, &QPushButton::clicked, this, &LearningPage::slot_turn_off_word);
-    connect(pushButton2_on_all, &QPushButton::clicked, this,
-            &LearningPage::slot_turn_on_all_words);
+    connect(pushButton2_on_all, &QPushButton::clicked, this, &LearningPage::slot_turn_on_all_words);
     connect(toolButton_pause_start, &QToolButton::clicked, this, &LearningPage::slot_pause_resume);
     connect(pushButton_voice, &QPushButton::clicked, this, &LearningPage::slot_voice);
 
@@ -154,9 +153,9 @@ void LearningPage::slot_search_in_dict()
 
 bool LearningPage::handleRunKey(QObject *watched, QKeyEvent *e)
 {
-    const RunKeyAction action = runKeyAction(e->key(), e->modifiers() & ~Qt::KeypadModifier,
-                                             m_session.run.running, m_tab,
-                                             watched == textEdit3_type);
+    const RunKeyAction action =
+        runKeyAction(e->key(), e->modifiers() & ~Qt::KeypadModifier, m_session.run.running, m_tab,
+                     watched == textEdit3_type);
     switch (action) {
     case RunKeyAction::None:
         return false;

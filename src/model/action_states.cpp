@@ -1,6 +1,7 @@
 #include "model/action_states.h"
 
 #include "model/dictionary.h"
+#include "model/dictionary_files.h"
 #include "run/work_settings.h"
 
 ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
@@ -23,8 +24,7 @@ ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
     s.find = hasCards;
     s.rowSound = rowCard && !rowCard->soundPath.isEmpty();
     s.toArchive = rowCard && rowCard->nAr;
-    const size_t files = dict.openFiles.size();
-    s.join = !running && hasCards && (files > 1 || (files == 1 && dict.hasNewCards()));
+    s.join = !running && hasCards && joinPossible(dict);
     s.saveAs = hasCards;
     s.closeFiles = hasCards;
 

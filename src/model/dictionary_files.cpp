@@ -396,8 +396,13 @@ FileOutcome DictionaryFiles::close()
 
 bool DictionaryFiles::joinPossible() const
 {
-    const size_t files = m_dict.openFiles.size();
-    return files >= 2 || (files == 1 && m_dict.hasNewCards());
+    return ::joinPossible(m_dict);
+}
+
+bool joinPossible(const Dictionary &dict)
+{
+    const size_t files = dict.openFiles.size();
+    return files >= 2 || (files == 1 && dict.hasNewCards());
 }
 
 bool DictionaryFiles::checkJoin()

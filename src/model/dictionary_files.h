@@ -26,6 +26,9 @@ struct FileOutcome {
     bool filterIconChanged = false;
 };
 
+// Two or more open files, or one and new cards: something to join.
+bool joinPossible(const Dictionary &dict);
+
 // Opening, saving, saving under a new name, closing and joining dictionary
 // files: every decision and every prompt of these operations, without a
 // widget. The window keeps what only it knows: it refuses these operations

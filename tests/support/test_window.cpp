@@ -8,8 +8,7 @@ TestWindow::TestWindow(const QString &workDir, FrameColors *colors, ScriptedInte
 {
 }
 
-std::unique_ptr<Session> TestSessionHolder::makeSession(const QString &workDir,
-                                                        FrameColors *colors,
+std::unique_ptr<Session> TestSessionHolder::makeSession(const QString &workDir, FrameColors *colors,
                                                         ScriptedInteraction *ui)
 {
     auto session = std::make_unique<Session>(workDir, colors, ui);
