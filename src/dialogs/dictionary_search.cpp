@@ -1,0 +1,210 @@
+#include "dialogs/dictionary_search.h"
+
+#include "model/dictionary.h"
+
+#include <algorithm>
+
+namespace
+{
+
+// True when QString::simplified would change the text. Most words need
+// nothing, and this check spares them the copy simplified() always makes.
+bool needsSimplifying(QStringView text)
+{
+    const qsizetype n = text.size();
+    if (n == 0)
+        return false;
+    if (text.front().isSpace() || text.back().isSpace())
+        return true;
+    bool previousSpace = false;
+    for (QChar c : text) {
+        if (!c.isSpace()) {
+            previousSpace = false;
+            continue;
+        }
+        if (c != QLatin1Char(' ') || previousSpace)
+            return true;
+        previousSpace = true;
+    }
+    return false;
+}
+
+bool isWordCharacter(QStringView text, qsizetype at)
+{
+    return at >= 0 && at < text.size() && text[at].isLetterOrNumber();
+}
+
+} // namespace
+
+QString DictionarySearch::emptyTextWarning()
+{
+    return QStringLiteral("Строка для поиска пуста");
+}
+
+QString DictionarySearch::restartQuestion()
+{
+    return QStringLiteral("Поиск достиг конца словаря.\nПродолжить поиск с начала?");
+}
+
+QString DictionarySearch::notFoundWarning()
+{
+    return QStringLiteral("Совпадений не найдено");
+}
+
+QString DictionarySearch::outsideFilterWarning()
+{
+    return QStringLiteral(
+        "Найдено совпадение в карточках не соответствующих установленному фильтру");
+}
+
+void DictionarySearch::beginNewSearch()
+{
+    m_text.clear();
+    m_lastFoundIndex = -1;
+}
+
+bool DictionarySearch::accept(const QString &text, const SearchButtonStates &buttons)
+{
+    const QString simplified = text.simplified();
+    if (simplified.isEmpty())
+        return false;
+    setQuery(simplified, buttons.radioButton1, buttons.checkBox1, buttons.checkBox2);
+    if (!m_history.contains(simplified)) {
+        while (m_history.size() >= historyLimit)
+            m_history.removeFirst();
+        m_history.append(simplified);
+    }
+    m_buttons = buttons;
+    return true;
+}
+
+void DictionarySearch::setQuery(const QString &text, bool searchForeign, bool wholeWord,
+                                bool warnOutsideFilter)
+{
+    m_text = text;
+    m_searchForeign = searchForeign;
+    m_wholeWord = wholeWord;
+    m_warnOutsideFilter = warnOutsideFilter;
+    m_lastFoundIndex = -1;
+
+    m_matcher = QStringMatcher(m_text, Qt::CaseInsensitive);
+    m_textHasSpace = std::any_of(m_text.cbegin(), m_text.cend(), [](QChar c) { return c.isSpace(); });
+
+    m_wholeWordExpression = QRegularExpression();
+    if (!m_searchForeign && m_wholeWord && !m_text.isEmpty()) {
+        // \b must see Cyrillic letters as word characters.
+        const auto options = QRegularExpression::CaseInsensitiveOption |
+                             QRegularExpression::UseUnicodePropertiesOption;
+        m_wholeWordExpression =
+            QRegularExpression(QStringLiteral("\\b") + m_text + QStringLiteral("\\b"), options);
+        // A text that is no valid expression ("кот (разг") would match
+        // nothing at all; it is searched for literally instead.
+        if (!m_wholeWordExpression.isValid())
+            m_wholeWordExpression = QRegularExpression(QStringLiteral("\\b") +
+                                                           QRegularExpression::escape(m_text) +
+                                                           QStringLiteral("\\b"),
+                                                       options);
+        m_wholeWordExpression.optimize();
+    }
+}
+
+bool DictionarySearch::foreignMatches(const Card &card) const
+{
+    for (const ForeignWord &foreign : card.foreignWords) {
+        // A text without white space finds the same first occurrence, with
+        // the same neighbours as far as letters and digits go, in the word
+        // as it is and in the simplified word; only a text with blanks needs
+        // the simplified form.
+        QString simplifiedWord;
+        QStringView word = foreign.word;
+        if (m_textHasSpace && needsSimplifying(word)) {
+            simplifiedWord = foreign.word.simplified();
+            word = simplifiedWord;
+        }
+        const qsizetype at = m_matcher.indexIn(word);
+        if (at < 0)
+            continue;
+        if (!m_wholeWord)
+            return true;
+        // Only the first occurrence counts: "concat cat" is no match for
+        // "cat".
+        if (!isWordCharacter(word, at - 1) && !isWordCharacter(word, at + m_text.size()))
+            return true;
+    }
+    return false;
+}
+
+bool DictionarySearch::russianMatches(const Card &card) const
+{
+    for (const TranslationSection &section : card.translations) {
+        for (const TranslationGroup &group : section.groups) {
+            for (const TranslationVariant &variant : group) {
+                const bool found = m_wholeWord
+                                       ? m_wholeWordExpression.match(variant.word).hasMatch()
+                                       : m_matcher.indexIn(variant.word) >= 0;
+                if (found)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool DictionarySearch::cardMatches(const Card &card) const
+{
+    if (m_text.isEmpty())
+        return false;
+    return m_searchForeign ? foreignMatches(card) : russianMatches(card);
+}
+
+SearchResult DictionarySearch::searchNext(const Dictionary &dict,
+                                          const std::function<bool(const QString &)> &askRestart)
+{
+    SearchResult result;
+    const int count = dict.cardCount();
+    if (m_text.isEmpty() || count == 0)
+        return result;
+
+    // The last match was the last card, or cards have gone since.
+    if (m_lastFoundIndex >= 0 && m_lastFoundIndex + 1 >= count) {
+        result.askedToRestart = true;
+        if (!askRestart || !askRestart(restartQuestion())) {
+            result.outcome = SearchResult::Declined;
+            return result;
+        }
+        m_lastFoundIndex = -1;
+    }
+
+    const QList<Card> &cards = dict.cards();
+    bool passedOver = false;
+    for (int i = m_lastFoundIndex + 1; i < count; ++i) {
+        const Card &card = cards.at(i);
+        // Once a filtered-out match is noted, further filtered-out cards
+        // cannot change the outcome.
+        if (!card.inFilter && passedOver)
+            continue;
+        if (!cardMatches(card))
+            continue;
+        if (!card.inFilter) {
+            passedOver = true;
+            continue;
+        }
+        m_lastFoundIndex = i;
+        result.outcome = SearchResult::Found;
+        result.index = i;
+        result.cardId = card.id;
+        return result;
+    }
+
+    if (passedOver && m_warnOutsideFilter) {
+        // The position stays, so the next search looks at the same cards;
+        // the user may change the filter meanwhile.
+        result.outcome = SearchResult::OnlyOutsideFilter;
+        result.warning = outsideFilterWarning();
+    } else {
+        result.outcome = SearchResult::NotFound;
+        result.warning = notFoundWarning();
+        m_lastFoundIndex = -1;
+    }
+    return result;
+}
