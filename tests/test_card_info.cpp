@@ -50,13 +50,14 @@ void TestCardInfo::text_data()
     archivedNew.categories.clear();
     QTest::newRow("archived new card without categories")
         << archivedNew << 1
-        << QString(QStringLiteral("<QT><font color=\"blue\">Архивная карточка</font><br><br>"
-                                  "<nobr>Файл: <b>Новая карточка (ещё не сохранена в файл)"
-                                  "</b></nobr><br>Урок: <b>L1</b><br>"
-                                  "Приоритеты для повторения: Ин - ру: <b>2</b>, ру - ин: <b>3</b>"
-                                  "<br>Состояние повторения ин-ру: ") +
-                   notRaised + QStringLiteral("<br>Состояние повторения ру-ин: ") + notRaised +
-                   QStringLiteral("<br>Категории: <br><br>Всего карточек в словаре: <b>1</b></QT>"));
+        << QString(
+               QStringLiteral("<QT><font color=\"blue\">Архивная карточка</font><br><br>"
+                              "<nobr>Файл: <b>Новая карточка (ещё не сохранена в файл)"
+                              "</b></nobr><br>Урок: <b>L1</b><br>"
+                              "Приоритеты для повторения: Ин - ру: <b>2</b>, ру - ин: <b>3</b>"
+                              "<br>Состояние повторения ин-ру: ") +
+               notRaised + QStringLiteral("<br>Состояние повторения ру-ин: ") + notRaised +
+               QStringLiteral("<br>Категории: <br><br>Всего карточек в словаре: <b>1</b></QT>"));
 
     // Raised by 2 with 3 right answers collected: 5 * 2 - 3 = 7 still needed.
     Card raised = infoCard();

@@ -106,8 +106,8 @@ void TestDictionarySearch::cardMatches_data()
         << f({"  cat \t  dog "}) << "cat dog" << true << true << true;
     QTest::newRow("simplified word, whole, text inside a word")
         << f({"wildcat   dog"}) << "cat dog" << true << true << false;
-    QTest::newRow("transcription not searched") << searchCard({"dog"}) << "tr" << true << false
-                                                << false;
+    QTest::newRow("transcription not searched")
+        << searchCard({"dog"}) << "tr" << true << false << false;
     QTest::newRow("foreign search skips Russian")
         << searchCard({"dog"}, {"кот"}) << "кот" << true << false << false;
 
@@ -122,6 +122,12 @@ void TestDictionarySearch::cardMatches_data()
         << r({"скотина и кот"}) << "кот" << false << true << true;
     QTest::newRow("Russian whole: text is an expression")
         << r({"axb"}) << "a.b" << false << true << true;
+    QTest::newRow("Russian whole: quantifier keeps its meaning")
+        << r({"ко"}) << "кот?" << false << true << true;
+    QTest::newRow("Russian whole: boundary before a dash needs a letter")
+        << r({"а-кот"}) << "-кот" << false << true << true;
+    QTest::newRow("Russian whole: no boundary between blank and dash")
+        << r({"мой -кот"}) << "-кот" << false << true << false;
     QTest::newRow("Russian whole: invalid expression is literal")
         << r({"кот (разг"}) << "кот (" << false << true << true;
     QTest::newRow("Russian: later section and variant")
@@ -150,10 +156,14 @@ void TestDictionarySearch::acceptSimplifiesText_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("searched");
 
-    QTest::newRow("blanks around and inside") << "  cat   dog " << "cat dog";
-    QTest::newRow("tabs and line breaks") << "\tкот\n" << "кот";
-    QTest::newRow("only blanks") << " \t " << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("blanks around and inside") << "  cat   dog "
+                                              << "cat dog";
+    QTest::newRow("tabs and line breaks") << "\tкот\n"
+                                          << "кот";
+    QTest::newRow("only blanks") << " \t "
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestDictionarySearch::acceptSimplifiesText()
@@ -267,8 +277,8 @@ void TestDictionarySearch::lastCardAsksToRestart()
     QCOMPARE(r.outcome, SearchResult::Declined);
     QVERIFY(r.askedToRestart);
     QVERIFY(r.warning.isEmpty());
-    QCOMPARE(asker.asked,
-             QStringList{QStringLiteral("Поиск достиг конца словаря.\nПродолжить поиск с начала?")});
+    QCOMPARE(asker.asked, QStringList{QStringLiteral(
+                              "Поиск достиг конца словаря.\nПродолжить поиск с начала?")});
     QCOMPARE(s.lastFoundIndex(), 3);
 
     r = s.searchNext(dict, asker.fn());

@@ -38,9 +38,9 @@ QString cardInfoText(const Card &card, int cardCount)
     else
         text += escaped(card.filePath) + QStringLiteral("</b></nobr><br>");
     text += QStringLiteral("Урок: <b>") + escaped(card.lesson) + QStringLiteral("</b><br>");
-    text += QStringLiteral("Приоритеты для повторения: Ин - ру: <b>") +
-            QString::number(card.nPER) + QStringLiteral("</b>, ру - ин: <b>") +
-            QString::number(card.nPRE) + QStringLiteral("</b>");
+    text += QStringLiteral("Приоритеты для повторения: Ин - ру: <b>") + QString::number(card.nPER) +
+            QStringLiteral("</b>, ру - ин: <b>") + QString::number(card.nPRE) +
+            QStringLiteral("</b>");
     text += QStringLiteral("<br>Состояние повторения ин-ру: ") +
             repetitionStateText(card.nPER, card.pER, card.aER);
     text += QStringLiteral("<br>Состояние повторения ру-ин: ") +

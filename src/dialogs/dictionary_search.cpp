@@ -29,6 +29,24 @@ bool needsSimplifying(QStringView text)
     return false;
 }
 
+// Case folding of one code unit, the way QString's case-insensitive search
+// folds: ASCII and Russian letters directly, the rest through Qt's table.
+// Surrogates stay as they are.
+inline char16_t foldUnit(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c;
+    if (c >= 0x430 && c <= 0x44F)
+        return c;
+    if (c >= 0x410 && c <= 0x42F)
+        return char16_t(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F)
+        return char16_t(c + 0x50);
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return c;
+    return char16_t(QChar::toCaseFolded(char32_t(c)));
+}
+
 bool isWordCharacter(QStringView text, qsizetype at)
 {
     return at >= 0 && at < text.size() && text[at].isLetterOrNumber();
@@ -87,25 +105,55 @@ void DictionarySearch::setQuery(const QString &text, bool searchForeign, bool wh
     m_warnOutsideFilter = warnOutsideFilter;
     m_lastFoundIndex = -1;
 
-    m_matcher = QStringMatcher(m_text, Qt::CaseInsensitive);
-    m_textHasSpace = std::any_of(m_text.cbegin(), m_text.cend(), [](QChar c) { return c.isSpace(); });
+    m_folded.clear();
+    m_folded.reserve(size_t(m_text.size()));
+    for (QChar c : std::as_const(m_text))
+        m_folded.push_back(foldUnit(c.unicode()));
+    m_textHasSpace =
+        std::any_of(m_text.cbegin(), m_text.cend(), [](QChar c) { return c.isSpace(); });
 
     m_wholeWordExpression = QRegularExpression();
+    m_literalExpression = false;
     if (!m_searchForeign && m_wholeWord && !m_text.isEmpty()) {
         // \b must see Cyrillic letters as word characters.
         const auto options = QRegularExpression::CaseInsensitiveOption |
                              QRegularExpression::UseUnicodePropertiesOption;
         m_wholeWordExpression =
             QRegularExpression(QStringLiteral("\\b") + m_text + QStringLiteral("\\b"), options);
+        // Without any special character the expression can only match where
+        // the text itself stands, so words without it skip the expression.
+        static const QString special = QStringLiteral("\\^$.|?*+()[]{}");
+        m_literalExpression = std::none_of(m_text.cbegin(), m_text.cend(),
+                                           [](QChar c) { return special.contains(c); });
         // A text that is no valid expression ("кот (разг") would match
         // nothing at all; it is searched for literally instead.
-        if (!m_wholeWordExpression.isValid())
-            m_wholeWordExpression = QRegularExpression(QStringLiteral("\\b") +
-                                                           QRegularExpression::escape(m_text) +
-                                                           QStringLiteral("\\b"),
-                                                       options);
+        if (!m_wholeWordExpression.isValid()) {
+            m_wholeWordExpression = QRegularExpression(
+                QStringLiteral("\\b") + QRegularExpression::escape(m_text) + QStringLiteral("\\b"),
+                options);
+            m_literalExpression = true;
+        }
         m_wholeWordExpression.optimize();
     }
+}
+
+qsizetype DictionarySearch::find(QStringView word) const
+{
+    // Words are short, so a plain scan for the first unit beats a skip table.
+    const qsizetype n = qsizetype(m_folded.size());
+    const qsizetype last = word.size() - n;
+    const char16_t first = m_folded.front();
+    const QChar *units = word.data();
+    for (qsizetype i = 0; i <= last; ++i) {
+        if (foldUnit(units[i].unicode()) != first)
+            continue;
+        qsizetype j = 1;
+        while (j < n && foldUnit(units[i + j].unicode()) == m_folded[size_t(j)])
+            ++j;
+        if (j == n)
+            return i;
+    }
+    return -1;
 }
 
 bool DictionarySearch::foreignMatches(const Card &card) const
@@ -121,7 +169,7 @@ bool DictionarySearch::foreignMatches(const Card &card) const
             simplifiedWord = foreign.word.simplified();
             word = simplifiedWord;
         }
-        const qsizetype at = m_matcher.indexIn(word);
+        const qsizetype at = find(word);
         if (at < 0)
             continue;
         if (!m_wholeWord)
@@ -139,10 +187,13 @@ bool DictionarySearch::russianMatches(const Card &card) const
     for (const TranslationSection &section : card.translations) {
         for (const TranslationGroup &group : section.groups) {
             for (const TranslationVariant &variant : group) {
-                const bool found = m_wholeWord
-                                       ? m_wholeWordExpression.match(variant.word).hasMatch()
-                                       : m_matcher.indexIn(variant.word) >= 0;
-                if (found)
+                if (m_literalExpression || !m_wholeWord) {
+                    if (find(variant.word) < 0)
+                        continue;
+                    if (!m_wholeWord)
+                        return true;
+                }
+                if (m_wholeWordExpression.match(variant.word).hasMatch())
                     return true;
             }
         }

@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
-#include <QStringMatcher>
 
 #include <functional>
+#include <string>
 
 class Dictionary;
 
@@ -17,7 +17,7 @@ struct SearchButtonStates {
     bool radioButton1 = true;  // "В иностранных словах"
     bool radioButton2 = false; // "В русских словах"
     bool checkBox1 = true;     // "Слово целиком"
-    bool checkBox2 = true;     // "Предупреждать, если не соответствует фильтру"
+    bool checkBox2 = true; // "Предупреждать, если не соответствует фильтру"
 
     bool operator==(const SearchButtonStates &o) const
     {
@@ -100,6 +100,8 @@ public:
     const SearchButtonStates &buttons() const { return m_buttons; }
 
 private:
+    // First case-insensitive occurrence of the text in `word`, or -1.
+    qsizetype find(QStringView word) const;
     bool foreignMatches(const Card &card) const;
     bool russianMatches(const Card &card) const;
 
@@ -112,7 +114,8 @@ private:
     SearchButtonStates m_buttons;
 
     // Built once per query, never per card.
-    QStringMatcher m_matcher;
+    std::u16string m_folded; // the text, case-folded
     bool m_textHasSpace = false;
     QRegularExpression m_wholeWordExpression;
+    bool m_literalExpression = false; // the expression holds no special character
 };

@@ -53,11 +53,14 @@ template <typename Set> void takeOver(Set &set, const typename Set::value_type &
 
 const QStringList &VSet_Filter_Dialog::kindNames()
 {
-    static const QStringList names = {
-        QStringLiteral("Уроки"),           QStringLiteral("Категории"),
-        QStringLiteral("Части речи"),      QStringLiteral("Приоритет рус-ин"),
-        QStringLiteral("Приоритет ин-рус"), QStringLiteral("Файл звука"),
-        QStringLiteral("Забытые слова"),   QStringLiteral("Архив")};
+    static const QStringList names = {QStringLiteral("Уроки"),
+                                      QStringLiteral("Категории"),
+                                      QStringLiteral("Части речи"),
+                                      QStringLiteral("Приоритет рус-ин"),
+                                      QStringLiteral("Приоритет ин-рус"),
+                                      QStringLiteral("Файл звука"),
+                                      QStringLiteral("Забытые слова"),
+                                      QStringLiteral("Архив")};
     return names;
 }
 
@@ -120,9 +123,9 @@ void VSet_Filter_Dialog::showFirstKind()
 void VSet_Filter_Dialog::updateKindIcons()
 {
     const FilterSettings &w = m_work;
-    const bool holds[] = {!w.filterLessons.empty(),      !w.filterCategories.empty(),
-                          !w.filterSpeechParts.empty(),  !w.filterPrioritiesRE.empty(),
-                          !w.filterPrioritiesER.empty(), w.soundChoice != 0,
+    const bool holds[] = {!w.filterLessons.empty(),       !w.filterCategories.empty(),
+                          !w.filterSpeechParts.empty(),   !w.filterPrioritiesRE.empty(),
+                          !w.filterPrioritiesER.empty(),  w.soundChoice != 0,
                           w.forgottenRE || w.forgottenER, w.archiveChoice != 0};
     const QSignalBlocker blocker(listBox);
     for (int i = 0; i < listBox->count() && i < int(std::size(holds)); ++i) {

@@ -18,7 +18,16 @@ class VSet_Filter_Dialog : public MyDialog2_filter
 {
     Q_OBJECT
 public:
-    enum Kind { Lessons, Categories, SpeechParts, PrioritiesRE, PrioritiesER, Sound, Forgotten, Archive };
+    enum Kind {
+        Lessons,
+        Categories,
+        SpeechParts,
+        PrioritiesRE,
+        PrioritiesER,
+        Sound,
+        Forgotten,
+        Archive
+    };
 
     // The eight kinds in the order of the left list.
     static const QStringList &kindNames();
