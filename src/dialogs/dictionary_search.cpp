@@ -141,6 +141,8 @@ qsizetype DictionarySearch::find(QStringView word) const
 {
     // Words are short, so a plain scan for the first unit beats a skip table.
     const qsizetype n = qsizetype(m_folded.size());
+    if (n == 0)
+        return 0;
     const qsizetype last = word.size() - n;
     const char16_t first = m_folded.front();
     const QChar *units = word.data();
