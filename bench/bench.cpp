@@ -1,7 +1,7 @@
-// Benchmark program: prints timings of the table, the files and the runs for
+// Benchmark program: prints timings of the table, the files, the runs and the search for
 // dictionaries of realistic shape. Not a test; figures are read as ratios
 // against the baselines printed in the same run.
-//   lexitor_bench [table] [files] [run] [--sizes 10000,100000] [--no-dom]
+//   lexitor_bench [table] [files] [run] [search] [--sizes 10000,100000] [--no-dom]
 #include "bench.h"
 
 #include <QApplication>
@@ -20,9 +20,9 @@ int main(int argc, char *argv[])
             sizes << s.toInt();
         args.remove(si, 2);
     }
-    const bool all = !args.contains(QStringLiteral("table")) &&
-                     !args.contains(QStringLiteral("files")) &&
-                     !args.contains(QStringLiteral("run"));
+    const bool all =
+        !args.contains(QStringLiteral("table")) && !args.contains(QStringLiteral("files")) &&
+        !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search"));
     // The files section re-runs this program to measure an open alone.
     if (all || args.contains(QStringLiteral("files")) ||
         args.contains(QStringLiteral("--open-only")))
@@ -31,5 +31,7 @@ int main(int argc, char *argv[])
         benchTable(sizes);
     if (all || args.contains(QStringLiteral("run")))
         benchRun(sizes);
+    if (all || args.contains(QStringLiteral("search")))
+        benchSearch(sizes);
     return 0;
 }
