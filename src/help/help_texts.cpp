@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QList>
-#include <utility>
 
 // The texts are XHTML-like: every element is closed, so a checker can parse
 // them and the markers of topic 0 stay where the link handler looks for them.
