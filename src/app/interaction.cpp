@@ -104,11 +104,23 @@ QColor QtInteraction::getColor(const QColor &initial)
 QFont QtInteraction::getFont(const QFont &initial, bool *ok)
 {
     CursorPause pause;
-    return QFontDialog::getFont(ok, initial, m_parent);
+    // The program's only font chooser is the settings page's.
+    return QFontDialog::getFont(ok, initial, m_parent, QStringLiteral("Выбор шрифта"));
 }
 
 int QtInteraction::runDialog(QDialog *dialog)
 {
     CursorPause pause;
     return dialog->exec();
+}
+
+void Interaction::showAboutQt(const QString &title)
+{
+    QMessageBox::aboutQt(nullptr, title);
+}
+
+void QtInteraction::showAboutQt(const QString &title)
+{
+    CursorPause pause;
+    QMessageBox::aboutQt(m_parent, title);
 }

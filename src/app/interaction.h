@@ -23,6 +23,8 @@ public:
     virtual QFont getFont(const QFont &initial, bool *ok) = 0;
     // Runs one of the program's own modal dialogs; returns its result code.
     virtual int runDialog(QDialog *dialog) = 0;
+
+          // Qt's about box with the given caption. virtual void showAboutQt(const QString &title ; protected: QString m_caption;
 };
 
 // The real one: Qt's dialogs with the window's caption and the buttons
@@ -44,6 +46,7 @@ public:
     QColor getColor(const QColor &initial) override;
     QFont getFont(const QFont &initial, bool *ok) override;
     int runDialog(QDialog *dialog) override;
+    void showAboutQt(const QString &title) override;
 
 private:
     int box(int icon, const QString &text, bool question);

@@ -7,7 +7,7 @@ QString kindName(ScriptedInteraction::Kind kind)
 {
     static const char *const names[] = {"information", "warning",   "critical", "question",
                                         "open files",  "save file", "item",     "color",
-                                        "font",        "dialog"};
+                                        "font",        "dialog",    "about qt"};
     return QString::fromLatin1(names[kind]);
 }
 
@@ -69,6 +69,26 @@ ScriptedInteraction &ScriptedInteraction::answerDialog(std::function<int(QDialog
     Step s;
     s.kind = Dialog;
     s.run = std::move(run);
+    m_steps.append(s);
+    return *this;
+}
+
+ScriptedInteraction &ScriptedInteraction::answerColor(const QColor &color)
+{
+    Step s;
+    s.kind = Color;
+    s.hasColor = true;
+    s.color = color;
+    m_steps.append(s);
+    return *this;
+}
+
+ScriptedInteraction &ScriptedInteraction::answerFont(const QFont &font)
+{
+    Step s;
+    s.kind = Font;
+    s.hasFont = true;
+    s.font = font;
     m_steps.append(s);
     return *this;
 }
@@ -149,16 +169,18 @@ QString ScriptedInteraction::getItem(const QString &label, const QStringList &it
 
 QColor ScriptedInteraction::getColor(const QColor &initial)
 {
-    take(Color, QString());
-    return initial;
+    lastColor = initial;
+    const Step s = take(Color, QString());
+    return s.hasColor ? s.color : initial;
 }
 
 QFont ScriptedInteraction::getFont(const QFont &initial, bool *ok)
 {
-    take(Font, QString());
+    lastFont = initial;
+    const Step s = take(Font, QString());
     if (ok)
-        *ok = false;
-    return initial;
+        *ok = s.hasFont;
+    return s.hasFont ? s.font : initial;
 }
 
 int ScriptedInteraction::runDialog(QDialog *dialog)

@@ -22,7 +22,8 @@ public:
         Item,
         Color,
         Font,
-        Dialog
+        Dialog,
+        AboutQt
     };
     struct Prompt {
         Kind kind;
@@ -40,6 +41,10 @@ public:
     // An empty choice cancels.
     ScriptedInteraction &answerItem(const QString &choice);
     ScriptedInteraction &answerDialog(std::function<int(QDialog *)> run);
+    // An invalid colour cancels the colour dialog.
+    ScriptedInteraction &answerColor(const QColor &color);
+    // Accepts the font dialog with `font`; expect(Font) alone cancels it.
+    ScriptedInteraction &answerFont(const QFont &font);
 
     // True when every scripted step was used.
     bool done() const { return m_steps.isEmpty(); }
@@ -52,6 +57,9 @@ public:
     // The labels, items and titles seen by the last item or file prompt.
     QStringList lastItems;
     QString lastLabel;
+    // What the last colour and font prompts started from.
+    QColor lastColor;
+    QFont lastFont;
 
     void showInformation(const QString &text) override { message(Information, text); }
     void showWarning(const QString &text) override { message(Warning, text); }
@@ -65,6 +73,7 @@ public:
     QColor getColor(const QColor &initial) override;
     QFont getFont(const QFont &initial, bool *ok) override;
     int runDialog(QDialog *dialog) override;
+    void showAboutQt(const QString &title) override { take(AboutQt, title); }
 
 private:
     struct Step {
@@ -74,6 +83,10 @@ private:
         QStringList files;
         QString choice;
         std::function<int(QDialog *)> run;
+        bool hasColor = false;
+        QColor color;
+        bool hasFont = false;
+        QFont font;
     };
     Step take(Kind kind, const QString &text);
     void message(Kind kind, const QString &text) { take(kind, text); }
