@@ -9,10 +9,10 @@ namespace
 {
 
 // "word|transcription|t;..." for the foreign lines.
-QList<ForeignLineInput> lines(const QString &spec)
+QList<ForeignLineInput> lines(const QString &text)
 {
     QList<ForeignLineInput> out;
-    for (const QString &l : spec.split(';')) {
+    for (const QString &l : text.split(';')) {
         const QStringList f = l.split('|');
         ForeignLineInput in;
         in.word = f.value(0);
