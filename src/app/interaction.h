@@ -23,8 +23,8 @@ public:
     virtual QFont getFont(const QFont &initial, bool *ok) = 0;
     // Runs one of the program's own modal dialogs; returns its result code.
     virtual int runDialog(QDialog *dialog) = 0;
-
-          // Qt's about box with the given caption. virtual void showAboutQt(const QString &title ; protected: QString m_caption;
+    // Qt's about box with the given caption.
+    virtual void showAboutQt(const QString &title);
 };
 
 // The real one: Qt's dialogs with the window's caption and the buttons
