@@ -4,6 +4,8 @@
 #include "app/dictionary_table_model.h"
 #include "app/interaction.h"
 #include "app/session.h"
+#include "dialogs/card_edit_actions.h"
+#include "dialogs/find_actions.h"
 #include "model/dictionary_files.h"
 #include "run/run_session.h"
 
@@ -34,6 +36,23 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
     connect(toolButton3_saveAs, &QToolButton::clicked, this, &DictionaryPage::slot_save_as);
     connect(toolButton7_fileClose, &QToolButton::clicked, this, &DictionaryPage::slot_close);
     connect(toolButton5_joinFiles, &QToolButton::clicked, this, &DictionaryPage::slot_join);
+    connect(toolButton8_addWord, &QToolButton::clicked, this, &DictionaryPage::slot_word_add);
+    connect(toolButton_addCopyWord, &QToolButton::clicked, this,
+            &DictionaryPage::slot_word_add_copy);
+    connect(toolButton9_editWord, &QToolButton::clicked, this, &DictionaryPage::slot_word_edit);
+    connect(toolButton10_deleteWord, &QToolButton::clicked, this, &DictionaryPage::slot_word_del);
+    connect(toolButton10_findWord, &QToolButton::clicked, this, &DictionaryPage::slot_find_in_dict);
+    connect(table3, &QAbstractItemView::doubleClicked, this, &DictionaryPage::slot_word_edit);
+
+    m_cards = std::make_unique<CardEditActions>(m_session.dictionary, m_session.settings,
+                                                m_session.ui(), this);
+    m_find = new FindActions(m_session.dictionary, m_session.filter, m_session.settings,
+                             m_session.ui(), this);
+    m_find->setRunningCheck([this] { return !actionStates().filter; });
+    connect(m_find, &FindActions::showCardRequested, this, [this](int id) {
+        emit dictionaryTabRequested();
+        showCardInTable(id);
+    });
 
     radioButton1->setChecked(true);
     groupBox1->hide();
@@ -160,11 +179,7 @@ void DictionaryPage::slot_refresh()
 
 int DictionaryPage::cardRowCount() const
 {
-    const QList<TableRow> &rows = m_model->rows();
-    for (int i = int(rows.size()) - 1; i >= 0; --i)
-        if (!rows[i].isHeader())
-            return rows[i].number;
-    return 0;
+    return m_model->lastCardNumber();
 }
 
 int DictionaryPage::currentCardId() const
@@ -178,11 +193,7 @@ int DictionaryPage::currentCardId() const
 
 int DictionaryPage::rowOfCard(int id) const
 {
-    const QList<TableRow> &rows = m_model->rows();
-    for (int i = 0; i < rows.size(); ++i)
-        if (!rows[i].isHeader() && rows[i].cardId == id)
-            return i;
-    return -1;
+    return m_model->rowOfCard(id);
 }
 
 void DictionaryPage::selectTableRow(int row)
@@ -222,10 +233,93 @@ void DictionaryPage::slot_rB2_clicked()
     radioButton1->setChecked(!radioButton2->isChecked());
 }
 
+// ---------------------------------------------------------------- cards
+
+void DictionaryPage::applyCardOutcome(const CardEditOutcome &outcome)
+{
+    switch (outcome.kind) {
+    case CardEditOutcome::Nothing:
+        break;
+    case CardEditOutcome::Added:
+        m_model->cardsAdded({outcome.id});
+        selectTableRow(int(m_model->rows().size()) - 1);
+        break;
+    case CardEditOutcome::Changed:
+        m_model->cardChanged(outcome.id);
+        break;
+    case CardEditOutcome::Removed: {
+        const int row = rowOfCard(outcome.id);
+        const int scroll = table3->verticalScrollBar()->value();
+        m_model->cardsRemoved({outcome.id});
+        if (row > 0)
+            selectTableRow(row - 1);
+        table3->verticalScrollBar()->setValue(scroll);
+        break;
+    }
+    }
+    emit actionStatesChanged();
+}
+
+void DictionaryPage::slot_word_add()
+{
+    applyCardOutcome(m_cards->addWord(currentCardId()));
+}
+
+void DictionaryPage::slot_word_add_copy()
+{
+    if (!actionStates().addCopy)
+        return;
+    applyCardOutcome(m_cards->addCopy(currentCardId()));
+}
+
+void DictionaryPage::slot_word_edit()
+{
+    if (!actionStates().edit)
+        return;
+    applyCardOutcome(m_cards->edit(currentCardId()));
+}
+
+void DictionaryPage::slot_word_del()
+{
+    if (!actionStates().remove)
+        return;
+    applyCardOutcome(m_cards->remove(currentCardId(), m_session.run.running));
+}
+
 void DictionaryPage::slot_add_to_archive()
 {
-    addToArchive(m_session.dictionary, currentCardId());
+    if (!actionStates().toArchive)
+        return;
+    applyCardOutcome(m_cards->toArchive(currentCardId()));
+}
+
+// ---------------------------------------------------------------- finding
+
+void DictionaryPage::slot_call_filter()
+{
+    if (!actionStates().filter)
+        return;
+    if (m_find->callFilter()) {
+        slot_refresh();
+        fitTableColumns();
+    }
+    emit filterChanged();
+}
+
+void DictionaryPage::slot_find_in_dict()
+{
+    m_find->findInDict();
     emit actionStatesChanged();
+}
+
+void DictionaryPage::slot_search_again()
+{
+    m_find->searchAgain();
+}
+
+void DictionaryPage::slot_word_info()
+{
+    m_find->wordInfo(currentCardId());
 }
 
 QMenu *DictionaryPage::buildContextMenu(int row)
@@ -238,15 +332,14 @@ QMenu *DictionaryPage::buildContextMenu(int row)
     QFont bold = QApplication::font();
     bold.setWeight(QFont::Bold);
     if (id > 0) {
-        QAction *edit = menu->addAction(QStringLiteral("Редактировать (F2)"));
+        QAction *edit = menu->addAction(QStringLiteral("Редактировать (F2)"), this,
+                                        &DictionaryPage::slot_word_edit);
         edit->setFont(bold);
-        edit->setEnabled(false);
-        if (!m_session.run.running) {
-            QAction *del = menu->addAction(QStringLiteral("Удалить (Del)"));
-            del->setEnabled(false);
-        }
-        menu->addAction(QStringLiteral("Добавить"))->setEnabled(false);
-        menu->addAction(QStringLiteral("Добавить (копия)"))->setEnabled(false);
+        if (!m_session.run.running)
+            menu->addAction(QStringLiteral("Удалить (Del)"), this, &DictionaryPage::slot_word_del);
+        menu->addAction(QStringLiteral("Добавить"), this, &DictionaryPage::slot_word_add);
+        menu->addAction(QStringLiteral("Добавить (копия)"), this,
+                        &DictionaryPage::slot_word_add_copy);
         menu->addSeparator();
     }
     if (row >= 0 && !toolButton7->isHidden() && toolButton7->isEnabled())
@@ -257,7 +350,7 @@ QMenu *DictionaryPage::buildContextMenu(int row)
         open->setFont(bold);
     }
     if (id > 0)
-        menu->addAction(QStringLiteral("Инфо (F1)"))->setEnabled(false);
+        menu->addAction(QStringLiteral("Инфо (F1)"), this, &DictionaryPage::slot_word_info);
     return menu;
 }
 
@@ -371,10 +464,23 @@ bool DictionaryPage::handleTableKey(QKeyEvent *e)
     // move the selection under them.
     switch (e->key()) {
     case Qt::Key_F:
-        if (mods == Qt::ControlModifier)
-            return false; // search comes with its own dialog
+        if (mods == Qt::ControlModifier) {
+            slot_find_in_dict();
+            return true;
+        }
         m_jumpKind = QStringLiteral("file");
         return mods == Qt::NoModifier;
+    case Qt::Key_Delete:
+        slot_word_del();
+        return true;
+    case Qt::Key_F2:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        slot_word_edit();
+        return true;
+    case Qt::Key_F3:
+        slot_search_again();
+        return true;
     case Qt::Key_L:
         m_jumpKind = QStringLiteral("lesson");
         return mods == Qt::NoModifier;

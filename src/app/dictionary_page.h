@@ -8,7 +8,10 @@
 
 #include <memory>
 
+class CardEditActions;
 class DictionaryFiles;
+class FindActions;
+struct CardEditOutcome;
 class DictionaryTableModel;
 struct FileOutcome;
 class QFrame;
@@ -50,6 +53,7 @@ public:
     // The table's context menu for a row (-1: no row); the caller pops it up.
     QMenu *buildContextMenu(int row);
     QString jumpKind() const { return m_jumpKind; }
+    FindActions &findActions() { return *m_find; }
 
     // The table's keys; true when consumed.
     bool handleTableKey(QKeyEvent *event);
@@ -68,6 +72,19 @@ public slots:
     void slot_rB2_clicked();
     void slot_add_to_archive();
 
+    // Cards.
+    void slot_word_add();
+    void slot_word_add_copy();
+    void slot_word_edit();
+    void slot_word_del();
+
+    // Finding cards.
+    void slot_call_filter();
+    void slot_find_in_dict();
+    // F3: searches on from the last match when there is a search to repeat.
+    void slot_search_again();
+    void slot_word_info();
+
     // Dictionary files.
     void slot_addFile();
     void slot_save_all();
@@ -82,6 +99,8 @@ signals:
     void filterChanged();
     // Closing a file during a run asks to end the run first.
     void runEndRequested();
+    // A card found by the search is shown on this tab.
+    void dictionaryTabRequested();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -94,6 +113,8 @@ private:
     // One for the program run: it remembers which files were backed up.
     DictionaryFiles &files();
     void applyFileOutcome(const FileOutcome &outcome);
+    // Brings the table's rows up to date after one card operation.
+    void applyCardOutcome(const CardEditOutcome &outcome);
     void setIcon(QAbstractButton *button, const QString &file);
 
     Session &m_session;
@@ -103,6 +124,8 @@ private:
     QFrame *m_cornerFrame = nullptr;
     MainTab m_tab = MainTab::Learning;
     std::unique_ptr<DictionaryFiles> m_files;
+    std::unique_ptr<CardEditActions> m_cards;
+    FindActions *m_find = nullptr;
     bool m_firstShow = true;
     bool m_fitting = false;
     QString m_jumpKind;

@@ -26,10 +26,55 @@ void DictionaryTableModel::setRows(QList<TableRow> rows)
     endResetModel();
 }
 
-void DictionaryTableModel::setAppendedRow(const TableRow &row)
+int DictionaryTableModel::rowOfCard(int id) const
 {
-    beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size()));
-    m_rows.append(row);
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (!m_rows[i].isHeader() && m_rows[i].cardId == id)
+            return i;
+    return -1;
+}
+
+int DictionaryTableModel::lastCardNumber() const
+{
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i)
+        if (!m_rows[i].isHeader())
+            return m_rows[i].number;
+    return 0;
+}
+
+void DictionaryTableModel::cardChanged(int id)
+{
+    const int row = rowOfCard(id);
+    if (row >= 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void DictionaryTableModel::cardsRemoved(const QList<int> &ids)
+{
+    for (int id : ids) {
+        const int row = rowOfCard(id);
+        if (row < 0)
+            continue;
+        beginRemoveRows(QModelIndex(), row, row);
+        m_rows.removeAt(row);
+        endRemoveRows();
+    }
+}
+
+void DictionaryTableModel::cardsAdded(const QList<int> &ids)
+{
+    if (ids.isEmpty())
+        return;
+    int number = lastCardNumber();
+    const int first = int(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + int(ids.size()) - 1);
+    for (int id : ids) {
+        TableRow r;
+        r.kind = TableRow::CardRow;
+        r.cardId = id;
+        r.number = ++number;
+        m_rows.append(r);
+    }
     endInsertRows();
 }
 

@@ -20,8 +20,19 @@ public:
     explicit DictionaryTableModel(const Dictionary *dict, QObject *parent = nullptr);
 
     void setRows(QList<TableRow> rows);
-    void setAppendedRow(const TableRow &row);
     const QList<TableRow> &rows() const { return m_rows; }
+    // One edit repaints one row, without rebuilding the table: a card's texts
+    // or height changed; cards were removed (their rows go, the others keep
+    // their numbers); cards were added (rows appended at the end, numbered
+    // on from the last card row). They keep their places and group headers
+    // until the next rebuild.
+    void cardChanged(int id);
+    void cardsRemoved(const QList<int> &ids);
+    void cardsAdded(const QList<int> &ids);
+    // Row of the card with this id, -1 when it is not shown.
+    int rowOfCard(int id) const;
+    // The number of the last card row, 0 when there is none.
+    int lastCardNumber() const;
     void setTableFont(const QFont &font);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -5,24 +5,11 @@
 #include "app/session.h"
 #include "run/run_session.h"
 #include "run/settings_begin_work_dialog.h"
+#include "settings/appearance_rules.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-
-#include <algorithm>
-
-namespace
-{
-// How much darker a pane gets under the mouse.
-constexpr int kHoverShade = 15;
-
-QColor hoverColor(const QColor &c)
-{
-    return QColor(std::max(0, c.red() - kHoverShade), std::max(0, c.green() - kHoverShade),
-                  std::max(0, c.blue() - kHoverShade));
-}
-} // namespace
 
 LearningPage::LearningPage(Session &session, QWidget *parent)
     : LearningPageForm(parent), m_session(session)
@@ -62,21 +49,6 @@ void LearningPage::setCurrentTab(MainTab tab)
     m_tab = tab;
     if (tab == MainTab::Learning)
         m_run->onLearningTabShown();
-}
-
-void LearningPage::applyAppearance()
-{
-    const AppearanceSettings &a = m_session.appearance;
-    // Question above answer, or side by side.
-    splitter2->setOrientation(a.vertical ? Qt::Vertical : Qt::Horizontal);
-    for (QTextEdit *pane : {textEdit1_question, textEdit2_answer, textEdit3_type}) {
-        pane->setFont(a.font);
-        pane->setTextColor(a.fontColor);
-        QPalette pal = pane->palette();
-        pal.setColor(QPalette::Base, a.contentsBackgroundColor);
-        pal.setColor(QPalette::Text, a.fontColor);
-        pane->setPalette(pal);
-    }
 }
 
 void LearningPage::showActionStates(const ActionStates &s)
@@ -205,7 +177,7 @@ bool LearningPage::handlePaneEvent(QObject *watched, QEvent *event)
         const bool enter = event->type() == QEvent::Enter;
         QPalette pal = pane->palette();
         const QColor base = m_session.appearance.contentsBackgroundColor;
-        pal.setColor(QPalette::Base, enter ? hoverColor(base) : base);
+        pal.setColor(QPalette::Base, enter ? hoverBackground(base) : base);
         pane->setPalette(pal);
         m_paneHovered = enter;
         return false;

@@ -27,8 +27,6 @@ public:
     // The frame tells the page which tab is current.
     void setCurrentTab(MainTab tab);
     void showActionStates(const ActionStates &states);
-    // The fonts, colours and orientation of the panes from the appearance.
-    void applyAppearance();
     QString statusLine() const;
 
     // Keys of the run (any tab) and of the typed-answer pane; true when consumed.

@@ -4,7 +4,11 @@
 #include "app/dictionary_page.h"
 #include "app/learning_page.h"
 #include "app/session.h"
+#include "dialogs/find_actions.h"
+#include "help/help_page.h"
 #include "run/run_session.h"
+#include "settings/appearance_apply.h"
+#include "settings/settings_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,8 +17,10 @@
 
 Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), m_session(session)
 {
-    if (!m_session.hasInteraction())
+    if (!m_session.hasInteraction()) {
         m_session.setInteraction(new QtInteraction(this, QStringLiteral("Словарь")));
+        m_helpInteraction = std::make_unique<QtInteraction>(this, QStringLiteral("Справка"));
+    }
     // The settings are read before the widgets are filled.
     m_session.loadSettings();
     m_session.settings.print();
@@ -67,6 +73,10 @@ void Vmain_form::connectPages()
     connect(toolButton2_saveOneFile, &QToolButton::clicked, m_dictionary,
             &DictionaryPage::slot_save_all);
     connect(toolButton11_start, &QToolButton::clicked, m_learning, &LearningPage::slot_start);
+    connect(toolButton6_filter, &QToolButton::clicked, m_dictionary,
+            &DictionaryPage::slot_call_filter);
+    connect(m_dictionary, &DictionaryPage::dictionaryTabRequested, this,
+            [this] { tabWidget2->setCurrentIndex(int(MainTab::Dictionary)); });
 
     connect(m_dictionary, &DictionaryPage::actionStatesChanged, this,
             &Vmain_form::updateActionStates);
@@ -89,10 +99,28 @@ void Vmain_form::readSettingsAtStart()
     m_dictionary->readSettings();
     m_session.filter.readFromIni(m_session.filterStore, m_session.dictionary.categoryList);
     m_session.work.read(m_session.settings);
-    m_helpPage = readHelpPage(m_session.settings);
-    m_session.frameColors().outer = m_session.appearance.backgroundColor;
+    // The settings page takes the window's first background before the
+    // appearance is applied: it is what "По умолчанию" gives back.
+    m_settingsPage = new SettingsPage(m_session.appearance, m_session.ui(), tabSettings);
+    tabSettings->layout()->addWidget(m_settingsPage);
+    connect(m_settingsPage, &SettingsPage::appearanceApplied, this, &Vmain_form::applyAppearance);
+    m_helpPage = new HelpPage(readHelpPage(m_session.settings),
+                              m_helpInteraction ? *m_helpInteraction : m_session.ui(), tabHelp);
+    tabHelp->layout()->addWidget(m_helpPage);
+    applyAppearance();
+}
+
+void Vmain_form::applyAppearance()
+{
+    AppearanceTargets targets;
+    targets.learningPanes = {m_learning->textEdit1_question, m_learning->textEdit2_answer,
+                             m_learning->textEdit3_type};
+    targets.cardSplitter = m_learning->splitter2;
+    targets.contentsWidgets = {m_helpPage->myQTextBrowser1, m_dictionary->table3};
+    targets.frameColors = &m_session.frameColors();
+    targets.window = this;
+    applyAppearanceToWindow(m_session.appearance, targets);
     m_session.frameColors().inner = m_session.appearance.frameColor;
-    m_learning->applyAppearance();
 }
 
 bool Vmain_form::showCardInDictionary(int id)
@@ -119,6 +147,10 @@ bool Vmain_form::handleGlobalKey(QObject *watched, QKeyEvent *e)
         return true;
     if (m_tab == MainTab::Dictionary && e->key() == Qt::Key_F4) {
         m_dictionary->playRowSound();
+        return true;
+    }
+    if (m_tab == MainTab::Dictionary && e->key() == Qt::Key_F1) {
+        m_dictionary->slot_word_info();
         return true;
     }
     return false;
@@ -161,11 +193,8 @@ ActionStates Vmain_form::actionStates() const
 
 void Vmain_form::showFilterIcon()
 {
-    QString file =
-        m_session.filter.isActive() ? QStringLiteral("Filter_on") : QStringLiteral("Filter_off");
-    if (m_session.run.running)
-        file += QStringLiteral("_disabled");
-    setIcon(toolButton6_filter, file + QStringLiteral(".png"));
+    setIcon(toolButton6_filter,
+            FindActions::filterIconFile(m_session.filter, !actionStates().filter));
 }
 
 void Vmain_form::updateActionStates()
@@ -206,7 +235,7 @@ void Vmain_form::writeSettingsAtClose()
     m_dictionary->writeSettings();
     if (m_learning->run().runBegunOnce())
         m_session.work.write(m_session.settings);
-    writeHelpPage(m_session.settings, m_helpPage);
+    writeHelpPage(m_session.settings, m_helpPage->topic());
     m_session.filter.writeLessons(m_session.filterStore);
     // A settings file that could not be written is said, not silently lost.
     for (const QString &file : m_session.saveSettings())

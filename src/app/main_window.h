@@ -4,8 +4,13 @@
 #include "model/action_states.h"
 #include "settings/app_settings.h"
 
+#include <memory>
+
 class DictionaryPage;
+class HelpPage;
+class Interaction;
 class LearningPage;
+class SettingsPage;
 class Session;
 
 // The main window is the frame of the program: the buttons at its top, the
@@ -23,6 +28,8 @@ public:
     Session &session() { return m_session; }
     LearningPage *learningPage() const { return m_learning; }
     DictionaryPage *dictionaryPage() const { return m_dictionary; }
+    SettingsPage *settingsPage() const { return m_settingsPage; }
+    HelpPage *helpPage() const { return m_helpPage; }
     MainTab currentTab() const { return m_tab; }
 
     // Repaints every button's picture and the status line.
@@ -39,6 +46,8 @@ protected:
 private:
     void connectPages();
     void readSettingsAtStart();
+    // Shows the applied appearance on every page and the application palette.
+    void applyAppearance();
     void writeSettingsAtClose();
     void setIcon(QAbstractButton *button, const QString &file);
     void showFilterIcon();
@@ -50,7 +59,10 @@ private:
     LearningPage *m_learning = nullptr;
     DictionaryPage *m_dictionary = nullptr;
     MainFormGeometry m_geometry;
-    int m_helpPage = 3;
+    SettingsPage *m_settingsPage = nullptr;
+    HelpPage *m_helpPage = nullptr;
+    // The help page's boxes carry their own caption.
+    std::unique_ptr<Interaction> m_helpInteraction;
     MainTab m_tab = MainTab::Learning;
     bool m_tearingDown = false;
 };

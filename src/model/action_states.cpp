@@ -15,6 +15,7 @@ ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
         context.currentCardId > 0 ? dict.cardById(context.currentCardId) : nullptr;
 
     s.openFiles = !running;
+    s.filter = !running;
     s.saveAll = !running && dict.changed && hasCards && !dict.openFiles.empty();
     s.start = hasCards && hasLessons && (running || context.tab == MainTab::Learning);
 

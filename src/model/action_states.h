@@ -13,6 +13,7 @@ struct ActionStates {
     bool openFiles = false;
     bool saveAll = false;
     bool start = false; // starting a run, or ending the one going
+    bool filter = false;
     // Dictionary tab.
     bool addWord = true;
     bool addCopy = false;

@@ -57,11 +57,6 @@ QColor hoverBackground(const QColor &c)
                   std::max(0, c.blue() - shade));
 }
 
-QColor wrongAnswerFlashColor()
-{
-    return QColor(255, 0, 0);
-}
-
 QColor readableTextColor(const QColor &background)
 {
     // Perceived brightness (ITU-R BT.601 weights, in thousandths).

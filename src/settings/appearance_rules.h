@@ -40,9 +40,6 @@ QString fontDescription(const QFont &font);
 // them: each component 15 darker, not below 0.
 QColor hoverBackground(const QColor &contentsBackground);
 
-// The inner frame colour of the panes while a wrong answer flashes.
-QColor wrongAnswerFlashColor();
-
 // Black or white, whichever reads better on `background`.
 QColor readableTextColor(const QColor &background);
 
