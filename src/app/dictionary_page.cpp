@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 
 DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *parent)
     : DictionaryPageForm(parent), m_session(session), m_run(run)
@@ -432,7 +433,8 @@ void DictionaryPage::resizeEvent(QResizeEvent *event)
 void DictionaryPage::showEvent(QShowEvent *event)
 {
     DictionaryPageForm::showEvent(event);
-    fitTableColumns();
+    // The layout gives the table its real width only after the show.
+    QTimer::singleShot(0, this, &DictionaryPage::fitTableColumns);
 }
 
 // ---------------------------------------------------------------- keys

@@ -315,7 +315,11 @@ void _OneWord_Form::showEvent(QShowEvent *event)
     OneWord_Form::showEvent(event);
     if (!m_placedCategories && m_categories) {
         m_placedCategories = true;
-        placeWindow(m_categories, readWindowGeometry(m_settings, kCategorySection));
+        const WindowGeometry g = readWindowGeometry(m_settings, kCategorySection);
+        if (g.width > 0 && g.height > 0)
+            placeWindow(m_categories, g);
+        else // never placed by the user: beside the editor, not over it
+            m_categories->move(frameGeometry().right() + 1, frameGeometry().top());
     }
 }
 
