@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # Sound decoding and output for the cards' sound files.
 bash "$root/scripts/install-deps.sh" gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" lexitor icons
 work="$root/run"
 mkdir -p "$work/icons" "$work/sounds" "$work/examples"
 cp "$root"/build/icons/*.png "$work/icons/"

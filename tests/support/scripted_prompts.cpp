@@ -65,8 +65,8 @@ void ScriptedPrompts::verifyAllUsed() const
     QStringList pending;
     for (const Step &s : m_steps)
         pending << kindName(s.kind) + QLatin1Char(' ') + s.textPart;
-    QTest::qFail(("unused prompts: " + pending.join(QStringLiteral("; "))).toUtf8(), __FILE__,
-                 __LINE__);
+    QTest::qFail((QStringLiteral("unused prompts: ") + pending.join(QStringLiteral("; "))).toUtf8(),
+                 __FILE__, __LINE__);
 }
 
 QStringList ScriptedPrompts::texts(Kind kind) const
