@@ -9,7 +9,7 @@
 // Pure helpers of a run's card display: the texts of question and answer,
 // the check of a typed answer, and the time a timed run gives a card.
 //
-// How the main window uses them:
+// How RunSession uses them:
 //   question  text = runQuestionText(card, enRu, display); when
 //             canShowQuestion(text) show it, else warn with emptyWordMessage().
 //             In a Russian-to-foreign run with autocheck, autocheckPossible =

@@ -14,7 +14,7 @@ struct Card;
 
 // The scheduler of learning and repetition runs.
 //
-// How the main window drives a run (every call is on the GUI thread):
+// How RunSession drives a run (every call is on the GUI thread):
 //
 //   start   after the start dialog was accepted and the lesson checked
 //           (lessonHasCards), call fillLists(). If startWarning(result) is not
@@ -67,8 +67,6 @@ struct ChooseOutcome {
     // shows RunText::allCardsOff() (with the arrow cursor).
     bool allCardsOff = false;
     OffButtonPaint offButton = OffButtonPaint::Unchanged;
-
-    bool offButtonRed() const { return offButton == OffButtonPaint::Alert; }
 };
 
 struct FillResult {
