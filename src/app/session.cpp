@@ -7,6 +7,8 @@ Session::Session(QString workDir, FrameColors *frameColors, Interaction *interac
     : m_workDir(QDir(workDir).absolutePath()), m_frameColors(frameColors),
       m_interaction(interaction)
 {
+    // Pictures are named "icons:<file>" everywhere; this says where they are.
+    QDir::setSearchPaths(QStringLiteral("icons"), {path(QStringLiteral("icons"))});
 }
 
 QString Session::path(const QString &relative) const

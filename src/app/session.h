@@ -24,6 +24,8 @@ class Session
 {
 public:
     // `interaction` is owned; null until the window installs the real one.
+    // The session's icons folder becomes the "icons:" search path of the
+    // program's pictures.
     Session(QString workDir, FrameColors *frameColors, Interaction *interaction = nullptr);
 
     // A file or folder of the working folder ("settings.ini", "icons/x.png").

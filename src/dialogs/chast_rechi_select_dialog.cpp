@@ -20,7 +20,7 @@ QString sectionLabelOf(const QString &entry)
 _chastRechiSelectForm::_chastRechiSelectForm(QWidget *parent, QString &result, iniReader &settings)
     : chastRechiSelectForm(parent), m_result(result), m_settings(settings)
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
     listBox1->addItems(speechParts());
     listBox1->setCurrentRow(0);
     listBox1->installEventFilter(this);

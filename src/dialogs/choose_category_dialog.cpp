@@ -9,9 +9,9 @@ _choose_aCategoryForm::_choose_aCategoryForm(QWidget *editor, const StringSet &c
                                              const QList<QString> &cardCategories)
     : choose_aCategoryForm(editor), m_editor(editor)
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
-    pushButton1->setIcon(QIcon(QStringLiteral("./icons/arrow_right.png")));
-    pushButton2->setIcon(QIcon(QStringLiteral("./icons/cancel.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    pushButton1->setIcon(QIcon(QStringLiteral("icons:arrow_right.png")));
+    pushButton2->setIcon(QIcon(QStringLiteral("icons:cancel.png")));
     dDListBox1->setSide(0);
     dDListBox2->setSide(1);
 

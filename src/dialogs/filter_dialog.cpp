@@ -77,7 +77,7 @@ VSet_Filter_Dialog::VSet_Filter_Dialog(QWidget *parent, FilterSettings &filter,
       m_categories(categoryList), m_speechParts(speechParts), m_priorities(priorities),
       m_settings(settings)
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
 
     const WindowGeometry g = readWindowGeometry(m_settings, geometrySection);
     move(g.topX, g.topY);
@@ -135,7 +135,7 @@ void VSet_Filter_Dialog::updateKindIcons()
         if (item->data(iconFileRole).toString() == file)
             continue;
         item->setData(iconFileRole, file);
-        item->setIcon(QIcon(QStringLiteral("./icons/") + file));
+        item->setIcon(QIcon(QStringLiteral("icons:") + file));
     }
 }
 

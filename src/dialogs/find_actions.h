@@ -59,7 +59,7 @@ public:
     const DictionarySearch &search() const { return m_search; }
     DictionarySearch &search() { return m_search; }
 
-    // The filter button's picture under ./icons/ for this filter.
+    // The filter button's picture (a file of the icons folder) for this filter.
     static QString filterIconFile(const FilterSettings &filter, bool running);
 
 signals:

@@ -5,7 +5,7 @@
 _join_files_Form::_join_files_Form(const StringSet &openFiles, bool withNew, QWidget *parent)
     : join_files_Form(parent)
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
     if (withNew)
         comboBox1->addItem(newWordsText());
     if (openFiles.size() == 1) {

@@ -55,9 +55,9 @@ _OneWord_Form::_OneWord_Form(QWidget *parent, Card &card, const StringSet &categ
       m_symbols(new symbolsSelector(this)), m_ownPrompts(std::make_unique<EditorPrompts>(this)),
       m_prompts(m_ownPrompts.get())
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
-    toolButton2->setIcon(QIcon(QStringLiteral("./icons/pasteCateg.png")));
-    toolButton3->setIcon(QIcon(QStringLiteral("./icons/pasteSymb.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    toolButton2->setIcon(QIcon(QStringLiteral("icons:pasteCateg.png")));
+    toolButton3->setIcon(QIcon(QStringLiteral("icons:pasteSymb.png")));
     m_symbols->setWindowTitle(QStringLiteral("Выбор символа"));
 
     createLines(std::max(kMinForeignLines, int(card.foreignWords.size())));

@@ -7,7 +7,7 @@
 VSearchDialog::VSearchDialog(QWidget *parent, DictionarySearch &search, Interaction &ui)
     : SearchDialog(parent), m_search(search), m_ui(ui)
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
 
     const QStringList &history = m_search.history();
     for (auto it = history.crbegin(); it != history.crend(); ++it)

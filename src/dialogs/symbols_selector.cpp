@@ -39,7 +39,7 @@ symbolsSelector::symbolsSelector(QWidget *parent)
 {
     setObjectName(QStringLiteral("symbolsSelector"));
     setWindowTitle(m_form->windowTitle());
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_form);
     resize(380, 110);

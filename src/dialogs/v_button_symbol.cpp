@@ -6,8 +6,8 @@
 #include <QPainter>
 
 VButtonSymbol::VButtonSymbol(QWidget *parent)
-    : QWidget(parent), m_up(QStringLiteral("./icons/Button30_30.png")),
-      m_down(QStringLiteral("./icons/Button30_30_downed.png"))
+    : QWidget(parent), m_up(QStringLiteral("icons:Button30_30.png")),
+      m_down(QStringLiteral("icons:Button30_30_downed.png"))
 {
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);

@@ -6,7 +6,7 @@ VSettingsBeginWork::VSettingsBeginWork(QWidget *parent, const StringSet &lessons
                                        WorkSettings *settings, bool consistent)
     : SETTINGS_BEGIN_WORK(parent), m_settings(settings)
 {
-    setWindowIcon(QIcon(QStringLiteral("./icons/Caption_icon.png")));
+    setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
 
     radioButton1_training->setChecked(true);
     radioButton4->setChecked(true);
