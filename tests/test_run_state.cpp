@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 #include <random>
 
 namespace
@@ -74,6 +75,9 @@ private slots:
     void learningMarks();
     void drawPosition_data();
     void drawPosition();
+    void defaultRandomSource();
+    void defaultSourceReachesEveryPosition_data();
+    void defaultSourceReachesEveryPosition();
     void listsSurviveResortAndNewCards();
     void resetAndArchive();
     void statusLine();
@@ -309,6 +313,80 @@ void TestRunState::drawPosition()
     QFETCH(L, draws);
     QFETCH(int, position);
     QCOMPARE(RunState::drawPosition(k, sequence(draws)), position);
+}
+
+// Without an injected source the run draws from its own engine: every draw
+// in 0..randomMax, both ends of the range reached, every bit used.
+void TestRunState::defaultRandomSource()
+{
+    RunState run;
+    int low = RunState::randomMax;
+    int high = 0;
+    int anyBit = 0;
+    int allBits = RunState::randomMax;
+    for (int i = 0; i < 200000; ++i) {
+        const int r = run.nextRandom();
+        QVERIFY2(r >= 0 && r <= RunState::randomMax, qPrintable(QString::number(r)));
+        low = std::min(low, r);
+        high = std::max(high, r);
+        anyBit |= r;
+        allBits &= r;
+    }
+    QVERIFY(low < 100);
+    QVERIFY(high > RunState::randomMax - 100);
+    QCOMPARE(anyBit, RunState::randomMax);
+    QCOMPARE(allBits, 0);
+
+    // An empty function restores the default after an injected source.
+    run.setRandomSource(sequence({5}));
+    QCOMPARE(run.nextRandom(), 5);
+    run.setRandomSource({});
+    bool moved = false;
+    for (int i = 0; i < 10 && !moved; ++i)
+        moved = run.nextRandom() != 5;
+    QVERIFY(moved);
+}
+
+void TestRunState::defaultSourceReachesEveryPosition_data()
+{
+    QTest::addColumn<int>("k");
+    QTest::newRow("two") << 2;
+    QTest::newRow("seven") << 7;
+    QTest::newRow("thousand") << 1000;
+    QTest::newRow("just below wide") << RunState::randomMax - 1;
+    QTest::newRow("wide") << RunState::randomMax;
+    QTest::newRow("beyond one draw") << 40000;
+}
+
+// Enough draws that missing a position by chance is below one in a
+// million; each tenth of the list also gets its share within 5 %, so a
+// source that favours one part shows.
+void TestRunState::defaultSourceReachesEveryPosition()
+{
+    QFETCH(int, k);
+    RunState run;
+    const RunState::RandomSource source = [&run] { return run.nextRandom(); };
+    std::vector<int> hits(k, 0);
+    const int draws = std::max(200000, k * 36);
+    for (int i = 0; i < draws; ++i) {
+        const int p = RunState::drawPosition(k, source);
+        QVERIFY(p >= 0 && p < k);
+        ++hits[p];
+    }
+    const auto missing = std::find(hits.begin(), hits.end(), 0);
+    QVERIFY2(missing == hits.end(),
+             qPrintable(QStringLiteral("position %1 never drawn").arg(missing - hits.begin())));
+    const int parts = std::min(k, 10);
+    for (int part = 0; part < parts; ++part) {
+        const qint64 from = qint64(k) * part / parts;
+        const qint64 to = qint64(k) * (part + 1) / parts;
+        const qint64 got = std::accumulate(hits.begin() + from, hits.begin() + to, qint64(0));
+        const double expected = double(draws) * double(to - from) / k;
+        QVERIFY2(
+            std::abs(got - expected) < expected * 0.05,
+            qPrintable(
+                QStringLiteral("part %1: %2 draws, expected %3").arg(part).arg(got).arg(expected)));
+    }
 }
 
 void TestRunState::listsSurviveResortAndNewCards()

@@ -6,11 +6,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 
-namespace
-{
-const QString kGeometrySection = QStringLiteral("SPEECH_PART_FORM");
-}
-
 QString sectionLabelOf(const QString &entry)
 {
     const int close = int(entry.indexOf(QLatin1Char(']')));
@@ -27,7 +22,7 @@ _chastRechiSelectForm::_chastRechiSelectForm(QWidget *parent, QString &result, i
 
     const QSize designed = size();
     resize(designed.width(), int(designed.height() * 2.1));
-    const WindowGeometry g = readWindowGeometry(m_settings, kGeometrySection);
+    const WindowGeometry g = readWindowGeometry(m_settings, SettingsKeys::speechPartForm);
     move(g.topX, g.topY);
     if (g.width > 0 && g.height > 0)
         resize(g.width, g.height);
@@ -42,7 +37,8 @@ _chastRechiSelectForm::_chastRechiSelectForm(QWidget *parent, QString &result, i
 
 void _chastRechiSelectForm::storeGeometry()
 {
-    writeWindowGeometry(m_settings, kGeometrySection, WindowGeometry{x(), y(), width(), height()});
+    writeWindowGeometry(m_settings, SettingsKeys::speechPartForm,
+                        WindowGeometry{x(), y(), width(), height()});
 }
 
 void _chastRechiSelectForm::slot_pushButton1_clicked()

@@ -14,8 +14,6 @@
 namespace
 {
 
-const QString geometrySection = QStringLiteral("FILTER_FORM");
-
 QString soundGiven()
 {
     return QStringLiteral("Указан файл звука");
@@ -79,7 +77,7 @@ VSet_Filter_Dialog::VSet_Filter_Dialog(QWidget *parent, FilterSettings &filter,
 {
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
 
-    const WindowGeometry g = readWindowGeometry(m_settings, geometrySection);
+    const WindowGeometry g = readWindowGeometry(m_settings, SettingsKeys::filterForm);
     move(g.topX, g.topY);
     if (g.width > 0 && g.height > 0)
         resize(g.width, g.height);
@@ -289,7 +287,7 @@ void VSet_Filter_Dialog::storeGeometry()
     g.topY = y();
     g.width = width();
     g.height = height();
-    writeWindowGeometry(m_settings, geometrySection, g);
+    writeWindowGeometry(m_settings, SettingsKeys::filterForm, g);
 }
 
 void VSet_Filter_Dialog::slot_accept()

@@ -2,6 +2,7 @@
 
 #include "model/markup.h"
 #include "settings/ini_reader.h"
+#include "settings/settings_keys.h"
 
 #include <QStringList>
 
@@ -12,7 +13,7 @@ namespace
 
 const QLatin1Char listSeparator('~');
 
-QStringList storedList(iniReader &store, const QString &key)
+QStringList storedList(iniReader &store, const SettingsKey &key)
 {
     return store.readEntry(key).split(listSeparator, Qt::SkipEmptyParts);
 }
@@ -30,7 +31,7 @@ template <typename Set> QString joined(const Set &set)
     return items.join(listSeparator);
 }
 
-std::set<int> readPriorities(iniReader &store, const QString &key)
+std::set<int> readPriorities(iniReader &store, const SettingsKey &key)
 {
     std::set<int> result;
     for (const QString &item : storedList(store, key)) {
@@ -218,38 +219,35 @@ void FilterSettings::applyTo(Dictionary &dict)
 
 void FilterSettings::readFromIni(iniReader &filterStore, const StringSet &categoryList)
 {
-    filterStore.endGroup();
-
     filterCategories.clear();
-    for (const QString &name : storedList(filterStore, QStringLiteral("CATEGORY"))) {
+    for (const QString &name : storedList(filterStore, FilterKeys::categories)) {
         if (categoryList.count(name))
             filterCategories.insert(name);
     }
 
     filterSpeechParts.clear();
     const QStringList &known = speechParts();
-    for (const QString &label : storedList(filterStore, QStringLiteral("SPEECHPARTS"))) {
+    for (const QString &label : storedList(filterStore, FilterKeys::speechParts)) {
         if (known.contains(label))
             filterSpeechParts.insert(label);
     }
 
-    filterPrioritiesER = readPriorities(filterStore, QStringLiteral("PRIORITYER"));
-    filterPrioritiesRE = readPriorities(filterStore, QStringLiteral("PRIORITYRE"));
+    filterPrioritiesER = readPriorities(filterStore, FilterKeys::prioritiesER);
+    filterPrioritiesRE = readPriorities(filterStore, FilterKeys::prioritiesRE);
 
     // A missing key reads as false or 0, so without a file the filter starts
     // with OR and without the archive condition.
-    invert = filterStore.readBoolEntry(QStringLiteral("INVERTCONDITIONS"), false);
-    byAnd = filterStore.readBoolEntry(QStringLiteral("CHECKBYAND"), false);
-    setSoundChoice(filterStore.readNumEntry(QStringLiteral("CHECKVOICE"), 0));
-    setArchiveChoice(filterStore.readNumEntry(QStringLiteral("CHECKARCHIVE"), 0));
-    forgottenRE = filterStore.readBoolEntry(QStringLiteral("FORGETED_RE"), false);
-    forgottenER = filterStore.readBoolEntry(QStringLiteral("FORGETED_ER"), false);
+    invert = filterStore.readBoolEntry(FilterKeys::invertConditions, false);
+    byAnd = filterStore.readBoolEntry(FilterKeys::checkByAnd, false);
+    setSoundChoice(filterStore.readNumEntry(FilterKeys::checkVoice, 0));
+    setArchiveChoice(filterStore.readNumEntry(FilterKeys::checkArchive, 0));
+    forgottenRE = filterStore.readBoolEntry(FilterKeys::forgottenRE, false);
+    forgottenER = filterStore.readBoolEntry(FilterKeys::forgottenER, false);
 }
 
 void FilterSettings::readLessons(iniReader &filterStore)
 {
-    filterStore.endGroup();
-    for (const QString &name : storedList(filterStore, QStringLiteral("LESSONS")))
+    for (const QString &name : storedList(filterStore, FilterKeys::lessons))
         filterLessons.insert(name);
 }
 
@@ -257,26 +255,25 @@ void FilterSettings::writeToIni(iniReader &filterStore) const
 {
     filterStore.clear();
     if (!filterCategories.empty())
-        filterStore.writeEntry(QStringLiteral("CATEGORY"), joined(filterCategories));
+        filterStore.writeEntry(FilterKeys::categories, joined(filterCategories));
     if (!filterSpeechParts.empty())
-        filterStore.writeEntry(QStringLiteral("SPEECHPARTS"), joined(filterSpeechParts));
+        filterStore.writeEntry(FilterKeys::speechParts, joined(filterSpeechParts));
     if (!filterPrioritiesER.empty())
-        filterStore.writeEntry(QStringLiteral("PRIORITYER"), joined(filterPrioritiesER));
+        filterStore.writeEntry(FilterKeys::prioritiesER, joined(filterPrioritiesER));
     if (!filterPrioritiesRE.empty())
-        filterStore.writeEntry(QStringLiteral("PRIORITYRE"), joined(filterPrioritiesRE));
-    filterStore.writeEntry(QStringLiteral("INVERTCONDITIONS"), invert);
-    filterStore.writeEntry(QStringLiteral("CHECKBYAND"), byAnd);
-    filterStore.writeEntry(QStringLiteral("CHECKVOICE"), soundChoice);
-    filterStore.writeEntry(QStringLiteral("CHECKARCHIVE"), archiveChoice);
-    filterStore.writeEntry(QStringLiteral("FORGETED_RE"), forgottenRE);
-    filterStore.writeEntry(QStringLiteral("FORGETED_ER"), forgottenER);
+        filterStore.writeEntry(FilterKeys::prioritiesRE, joined(filterPrioritiesRE));
+    filterStore.writeEntry(FilterKeys::invertConditions, invert);
+    filterStore.writeEntry(FilterKeys::checkByAnd, byAnd);
+    filterStore.writeEntry(FilterKeys::checkVoice, soundChoice);
+    filterStore.writeEntry(FilterKeys::checkArchive, archiveChoice);
+    filterStore.writeEntry(FilterKeys::forgottenRE, forgottenRE);
+    filterStore.writeEntry(FilterKeys::forgottenER, forgottenER);
     writeLessons(filterStore);
 }
 
 void FilterSettings::writeLessons(iniReader &filterStore) const
 {
-    filterStore.endGroup();
-    const QString key = QStringLiteral("LESSONS");
+    const SettingsKey &key = FilterKeys::lessons;
     if (!filterLessons.empty()) {
         filterStore.writeEntry(key, joined(filterLessons));
         return;

@@ -15,9 +15,6 @@
 namespace
 {
 
-const QString kEditorSection = QStringLiteral("ONE_WORD_FORM");
-const QString kCategorySection = QStringLiteral("CATEGORY_FORM");
-
 // The editor's own prompts: the lesson list preselects its second entry and
 // lets the user type a new lesson.
 class EditorPrompts : public QtInteraction
@@ -83,7 +80,7 @@ _OneWord_Form::_OneWord_Form(QWidget *parent, Card &card, const StringSet &categ
 
     const QSize designed = size().expandedTo(QSize(491, 248));
     resize(int(designed.width() * 1.6), designed.height() - 20);
-    placeWindow(this, readWindowGeometry(m_settings, kEditorSection));
+    placeWindow(this, readWindowGeometry(m_settings, SettingsKeys::oneWordForm));
 }
 
 _OneWord_Form::~_OneWord_Form()
@@ -278,10 +275,11 @@ void _OneWord_Form::reject()
 
 void _OneWord_Form::storeGeometry()
 {
-    writeWindowGeometry(m_settings, kEditorSection, WindowGeometry{x(), y(), width(), height()});
+    writeWindowGeometry(m_settings, SettingsKeys::oneWordForm,
+                        WindowGeometry{x(), y(), width(), height()});
     if (m_categories) {
         const _choose_aCategoryForm *c = m_categories.data();
-        writeWindowGeometry(m_settings, kCategorySection,
+        writeWindowGeometry(m_settings, SettingsKeys::categoryForm,
                             WindowGeometry{c->x(), c->y(), c->width(), c->height()});
     }
 }
@@ -315,7 +313,7 @@ void _OneWord_Form::showEvent(QShowEvent *event)
     OneWord_Form::showEvent(event);
     if (!m_placedCategories && m_categories) {
         m_placedCategories = true;
-        const WindowGeometry g = readWindowGeometry(m_settings, kCategorySection);
+        const WindowGeometry g = readWindowGeometry(m_settings, SettingsKeys::categoryForm);
         if (g.width > 0 && g.height > 0)
             placeWindow(m_categories, g);
         else // never placed by the user: beside the editor, not over it

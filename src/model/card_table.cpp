@@ -143,7 +143,7 @@ struct Keys {
     bool packed = true;
 };
 
-Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt)
+Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceUnpacked = false)
 {
     const int n = int(cards.size());
     Keys k;
@@ -165,7 +165,8 @@ Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt)
     }
     const std::vector<quint64> fileRanks = files.ranks();
     const std::vector<quint64> lessonRanks = lessons.ranks();
-    k.packed = quint64(files.count()) < kRankLimit && quint64(lessons.count()) < kRankLimit;
+    k.packed = !forceUnpacked && quint64(files.count()) < kRankLimit &&
+               quint64(lessons.count()) < kRankLimit;
     k.fileRank.resize(n);
     k.lessonRank.resize(n);
     for (int i = 0; i < n; ++i) {
@@ -273,9 +274,10 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
     return rows;
 }
 
-std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt)
+std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt,
+                                   bool forceUnpacked = false)
 {
-    Keys k = makeKeys(dict.cards(), opt);
+    Keys k = makeKeys(dict.cards(), opt, forceUnpacked);
     if (k.packed) {
         std::sort(k.sort.begin(), k.sort.end(),
                   [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.words); });
@@ -313,6 +315,11 @@ bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt)
 void sortForTable(Dictionary &dict, const TableSortOptions &opt)
 {
     sortWithKeys(dict, opt);
+}
+
+void sortForTableUnpacked(Dictionary &dict, const TableSortOptions &opt)
+{
+    sortWithKeys(dict, opt, true);
 }
 
 QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt)

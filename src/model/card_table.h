@@ -34,6 +34,11 @@ QString newCardsHeaderText();
 // on every comparison. Reindexes the dictionary.
 void sortForTable(Dictionary &dict, const TableSortOptions &opt);
 
+// The same order with the file and lesson ranks compared one by one, as
+// sortForTable does when there are too many files or lessons to pack them
+// into one integer key. Only tests call it: they cannot build that many.
+void sortForTableUnpacked(Dictionary &dict, const TableSortOptions &opt);
+
 // The comparison itself, for one pair (tests and callers that sort copies).
 bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt);
 

@@ -157,6 +157,9 @@ public:
     // Tests inject a deterministic source of 0..randomMax; an empty function
     // restores the default, which fillLists() seeds from the clock.
     void setRandomSource(RandomSource source);
+    // One draw of the run's source, the injected one or the default: what
+    // every choice of a card uses. Always in 0..randomMax.
+    int nextRandom();
 
     // A position in 0..k-1, uniform over the positions. Below randomMax
     // positions one draw r gives r * k / randomMax (the top value clamped to
@@ -167,7 +170,6 @@ public:
 private:
     void accountLeftCard(Dictionary &dict);
     void markChoice(Dictionary &dict, int numRightLearn, ChooseOutcome &outcome) const;
-    int nextRandom();
 
     QList<int> m_due;
     QList<int> m_done;

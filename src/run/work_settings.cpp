@@ -1,20 +1,11 @@
 #include "run/work_settings.h"
 
 #include "settings/ini_reader.h"
+#include "settings/settings_keys.h"
 
 #include <climits>
 
-namespace
-{
-const QString kTraining = QStringLiteral("WORK_SETTINGS:training");
-const QString kUseFilter = QStringLiteral("WORK_SETTINGS:use_filter");
-const QString kByTime = QStringLiteral("WORK_SETTINGS:by_time");
-const QString kLesson = QStringLiteral("WORK_SETTINGS:lesson");
-const QString kEnRu = QStringLiteral("WORK_SETTINGS:en_ru");
-const QString kUseAutocheck = QStringLiteral("WORK_SETTINGS:use_autocheck");
-const QString kSpeed = QStringLiteral("WORK_SETTINGS:speed");
-const QString kUseArchive = QStringLiteral("WORK_SETTINGS:use_archive");
-} // namespace
+namespace K = SettingsKeys;
 
 bool WorkSettings::isConsistent() const
 {
@@ -26,26 +17,26 @@ bool WorkSettings::isConsistent() const
 void WorkSettings::read(iniReader &ini)
 {
     const WorkSettings d;
-    training = ini.readBoolEntry(kTraining, d.training);
-    use_filter = ini.readBoolEntry(kUseFilter, d.use_filter);
-    by_time = ini.readBoolEntry(kByTime, d.by_time);
-    lesson = ini.readEntry(kLesson, d.lesson);
-    en_ru = ini.readBoolEntry(kEnRu, d.en_ru);
-    use_autocheck = ini.readBoolEntry(kUseAutocheck, d.use_autocheck);
-    speed = ini.readNumEntry(kSpeed, d.speed);
-    use_archive = ini.readBoolEntry(kUseArchive, d.use_archive);
+    training = ini.readBoolEntry(K::workTraining, d.training);
+    use_filter = ini.readBoolEntry(K::workUseFilter, d.use_filter);
+    by_time = ini.readBoolEntry(K::workByTime, d.by_time);
+    lesson = ini.readEntry(K::workLesson, d.lesson);
+    en_ru = ini.readBoolEntry(K::workEnRu, d.en_ru);
+    use_autocheck = ini.readBoolEntry(K::workUseAutocheck, d.use_autocheck);
+    speed = ini.readNumEntry(K::workSpeed, d.speed);
+    use_archive = ini.readBoolEntry(K::workUseArchive, d.use_archive);
 }
 
 void WorkSettings::write(iniReader &ini) const
 {
-    ini.writeEntry(kTraining, training);
-    ini.writeEntry(kUseFilter, use_filter);
-    ini.writeEntry(kByTime, by_time);
-    ini.writeEntry(kLesson, lesson);
-    ini.writeEntry(kEnRu, en_ru);
-    ini.writeEntry(kUseAutocheck, use_autocheck);
-    ini.writeEntry(kSpeed, speed);
-    ini.writeEntry(kUseArchive, use_archive);
+    ini.writeEntry(K::workTraining, training);
+    ini.writeEntry(K::workUseFilter, use_filter);
+    ini.writeEntry(K::workByTime, by_time);
+    ini.writeEntry(K::workLesson, lesson);
+    ini.writeEntry(K::workEnRu, en_ru);
+    ini.writeEntry(K::workUseAutocheck, use_autocheck);
+    ini.writeEntry(K::workSpeed, speed);
+    ini.writeEntry(K::workUseArchive, use_archive);
 }
 
 bool WorkSettings::operator==(const WorkSettings &o) const

@@ -2,6 +2,7 @@
 
 #include "model/card_table.h"
 #include "model/dictionary.h"
+#include "settings/settings_keys.h"
 
 #include <QColor>
 #include <QFont>
@@ -9,10 +10,10 @@
 
 class iniReader;
 
-// The keys of settings.ini as typed records. Readers take a section with
-// setGroup and close it with endGroup; writers name every key with its
-// section, in the order of the closing pass, because new keys are placed in
-// the reverse order of their creation and files depend on that order.
+// The keys of settings.ini as typed records, named by the constants of
+// settings_keys.h. Writers keep the order of the closing pass, because new
+// keys are placed in the reverse order of their creation and files depend on
+// that order.
 
 // SETTINGS_FONT and ANOTHER_SETTINGS.
 struct AppearanceSettings {
@@ -62,6 +63,11 @@ struct WindowGeometry {
     int width = 0;
     int height = 0;
 };
+WindowGeometry readWindowGeometry(iniReader &ini, const WindowGeometryKeys &keys);
+void writeWindowGeometry(iniReader &ini, const WindowGeometryKeys &keys,
+                         const WindowGeometry &geometry);
+// The same by section name; an empty or invalid name reads the defaults and
+// writes nothing.
 WindowGeometry readWindowGeometry(iniReader &ini, const QString &section);
 void writeWindowGeometry(iniReader &ini, const QString &section, const WindowGeometry &geometry);
 

@@ -1,5 +1,6 @@
 #include "settings/ini_reader.h"
 
+#include "settings/settings_keys.h"
 #include "settings/syst_func.h"
 
 #include <cstdio>
@@ -13,6 +14,21 @@ bool startsWithTrueChar(const QString &value)
 {
     static const QString trueChars = QStringLiteral("yYtTдД1");
     return !value.isEmpty() && trueChars.contains(value.at(0));
+}
+
+int numberOr(const QString &value, int def)
+{
+    bool ok = false;
+    const int number = value.toInt(&ok, 10);
+    return ok ? number : def;
+}
+
+bool boolOr(const QString &value, bool def)
+{
+    // "--" is what a missing key reads as internally; stored, it means the default too.
+    if (value == QLatin1String("--"))
+        return def;
+    return startsWithTrueChar(value);
 }
 
 } // namespace
@@ -206,9 +222,7 @@ int iniReader::readNumEntry(const QString &key, int def, bool writeDefault)
             writeEntry(key, def);
         return def;
     }
-    bool ok = false;
-    const int value = m_entries.at(i).value.toInt(&ok, 10);
-    return ok ? value : def;
+    return numberOr(m_entries.at(i).value, def);
 }
 
 bool iniReader::readBoolEntry(const QString &key, bool def, bool writeDefault)
@@ -220,11 +234,7 @@ bool iniReader::readBoolEntry(const QString &key, bool def, bool writeDefault)
             writeEntry(key, def);
         return def;
     }
-    const QString &value = m_entries.at(i).value;
-    // "--" is what a missing key reads as internally; stored, it means the default too.
-    if (value == QLatin1String("--"))
-        return def;
-    return startsWithTrueChar(value);
+    return boolOr(m_entries.at(i).value, def);
 }
 
 void iniReader::writeEntry(const QString &key, const QString &value)
@@ -234,7 +244,11 @@ void iniReader::writeEntry(const QString &key, const QString &value)
         r.section = m_group;
     if (!isValidName(r.key))
         return;
+    store(r, value);
+}
 
+void iniReader::store(const ResolvedKey &r, const QString &value)
+{
     const int existing = findKey(r.section, r.key);
     if (existing >= 0) {
         m_entries[existing].value = value;
@@ -276,6 +290,73 @@ void iniReader::writeEntry(const QString &key, bool value)
 }
 
 void iniReader::writeEntry(const QString &key, int value)
+{
+    writeEntry(key, QString::number(value));
+}
+
+bool iniReader::isUsable(const SettingsKey &key)
+{
+    return isValidName(key.name.toString()) &&
+           (key.section.isEmpty() || isValidName(key.section.toString()));
+}
+
+int iniReader::findKey(const SettingsKey &key) const
+{
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const IniEntry &e = m_entries.at(i);
+        if (e.kind == IniEntry::Key && e.key == key.name && e.section == key.section)
+            return i;
+    }
+    return -1;
+}
+
+QString iniReader::readEntry(const SettingsKey &key, const QString &def, bool writeDefault)
+{
+    const int i = findKey(key);
+    if (i >= 0)
+        return m_entries.at(i).value;
+    if (writeDefault)
+        writeEntry(key, def);
+    return def;
+}
+
+int iniReader::readNumEntry(const SettingsKey &key, int def, bool writeDefault)
+{
+    const int i = findKey(key);
+    if (i >= 0)
+        return numberOr(m_entries.at(i).value, def);
+    if (writeDefault)
+        writeEntry(key, def);
+    return def;
+}
+
+bool iniReader::readBoolEntry(const SettingsKey &key, bool def, bool writeDefault)
+{
+    const int i = findKey(key);
+    if (i >= 0)
+        return boolOr(m_entries.at(i).value, def);
+    if (writeDefault)
+        writeEntry(key, def);
+    return def;
+}
+
+void iniReader::writeEntry(const SettingsKey &key, const QString &value)
+{
+    if (isUsable(key))
+        store({key.section.toString(), key.name.toString()}, value);
+}
+
+void iniReader::writeEntry(const SettingsKey &key, const char *value)
+{
+    writeEntry(key, QString::fromUtf8(value));
+}
+
+void iniReader::writeEntry(const SettingsKey &key, bool value)
+{
+    writeEntry(key, value ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void iniReader::writeEntry(const SettingsKey &key, int value)
 {
     writeEntry(key, QString::number(value));
 }

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+struct SettingsKey;
+
 // One line of an ini file, in file order.
 struct IniEntry {
     enum Kind { Comment = 0, Header = 1, Key = 2 };
@@ -60,6 +62,18 @@ public:
     void writeEntry(const QString &key, bool value);
     void writeEntry(const QString &key, int value);
 
+    // The same for a key constant. Its section is used as it stands (empty:
+    // above any header), whatever the current group; a constant with an
+    // invalid section or name reads the default and writes nothing.
+    QString readEntry(const SettingsKey &key, const QString &def = QString(),
+                      bool writeDefault = false);
+    int readNumEntry(const SettingsKey &key, int def = 0, bool writeDefault = false);
+    bool readBoolEntry(const SettingsKey &key, bool def = false, bool writeDefault = false);
+    void writeEntry(const SettingsKey &key, const QString &value);
+    void writeEntry(const SettingsKey &key, const char *value);
+    void writeEntry(const SettingsKey &key, bool value);
+    void writeEntry(const SettingsKey &key, int value);
+
     const QList<IniEntry> &entries() const { return m_entries; }
 
     // Non-empty, and only letters and digits of any script or "_".
@@ -71,7 +85,11 @@ private:
         QString key;
     };
     ResolvedKey resolve(const QString &key) const;
+    static bool isUsable(const SettingsKey &key);
     int findKey(const QString &section, const QString &key) const;
+    int findKey(const SettingsKey &key) const;
+    // Creates the key, or replaces the value of the first one; `r` is valid.
+    void store(const ResolvedKey &r, const QString &value);
     void parseLine(const QString &line, QString &parseSection);
 
     QList<IniEntry> m_entries;
