@@ -104,11 +104,6 @@ bool writeTextFile(const QString &path, const QString &text, TextEncoding encodi
 namespace ToolsText
 {
 
-QString caption()
-{
-    return QStringLiteral("Инструменты");
-}
-
 QString fileFilter()
 {
     return QStringLiteral("Файлы (*.xml *.txt);;Все(*.*)");

@@ -37,7 +37,6 @@ bool writeTextFile(const QString &path, const QString &text, TextEncoding encodi
 
 namespace ToolsText
 {
-QString caption();
 QString fileFilter();
 QString openTitle();
 QString saveAsTitle();

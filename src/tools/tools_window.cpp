@@ -32,12 +32,11 @@ VForm_tools::VForm_tools(Session &session, Interaction *ui, QWidget *parent)
     : Form_tools(parent), m_session(session)
 {
     if (!ui) {
-        m_ownUi = std::make_unique<QtInteraction>(this, ToolsText::caption());
+        m_ownUi = std::make_unique<QtInteraction>(this, RunText::toolsCaption());
         ui = m_ownUi.get();
     }
     m_ui = ui;
-    setObjectName(QStringLiteral("Form_tools"));
-    setWindowTitle(ToolsText::caption());
+    setWindowTitle(RunText::toolsCaption());
     setWindowIcon(QIcon(m_session.iconPath(QStringLiteral("Caption_icon.png"))));
 
     textEdit7->setPlainText(ToolsText::initialText());
