@@ -8,6 +8,7 @@
 #include "dialogs/find_actions.h"
 #include "model/dictionary_files.h"
 #include "run/run_session.h"
+#include "tools/tools_window.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -44,6 +45,7 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
     connect(toolButton10_deleteWord, &QToolButton::clicked, this, &DictionaryPage::slot_word_del);
     connect(toolButton10_findWord, &QToolButton::clicked, this, &DictionaryPage::slot_find_in_dict);
     connect(table3, &QAbstractItemView::doubleClicked, this, &DictionaryPage::slot_word_edit);
+    connect(toolButton_tools, &QToolButton::clicked, this, &DictionaryPage::slot_tools_clicked);
 
     m_cards = std::make_unique<CardEditActions>(m_session.dictionary, m_session.settings,
                                                 m_session.ui(), this);
@@ -292,6 +294,42 @@ void DictionaryPage::slot_add_to_archive()
     if (!actionStates().toArchive)
         return;
     applyCardOutcome(m_cards->toArchive(currentCardId()));
+}
+
+void DictionaryPage::addNewCards(const QList<Card> &cards)
+{
+    if (m_session.dictionary.addNewCards(cards).isEmpty())
+        return;
+    // The new lessons take their places among the others.
+    slot_refresh();
+    fitTableColumns();
+    emit actionStatesChanged();
+}
+
+// ---------------------------------------------------------------- tools
+
+VForm_tools *DictionaryPage::toolsWindow()
+{
+    if (!m_tools) {
+        // The program's tools window asks through boxes of its own, with its
+        // own caption; prompts a test scripts answer for both windows.
+        Interaction *ui =
+            dynamic_cast<QtInteraction *>(&m_session.ui()) ? nullptr : &m_session.ui();
+        m_tools = new VForm_tools(m_session, ui, this);
+        connect(m_tools, &VForm_tools::cardsConverted, this, &DictionaryPage::addNewCards);
+        connect(m_tools, &VForm_tools::dictionaryStateChanged, this,
+                &DictionaryPage::actionStatesChanged);
+        connect(m_tools, &VForm_tools::visibilityChanged, this,
+                &DictionaryPage::actionStatesChanged);
+    }
+    return m_tools;
+}
+
+void DictionaryPage::slot_tools_clicked()
+{
+    if (!actionStates().tools)
+        return;
+    toolsWindow()->showTools();
 }
 
 // ---------------------------------------------------------------- finding

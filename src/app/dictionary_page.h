@@ -19,6 +19,7 @@ class QKeyEvent;
 class QMenu;
 class Session;
 class RunSession;
+class VForm_tools;
 
 // The dictionary tab: the table of all cards with its grouping and sort box,
 // the card and file buttons, the table's keys and context menu.
@@ -54,6 +55,11 @@ public:
     QMenu *buildContextMenu(int row);
     QString jumpKind() const { return m_jumpKind; }
     FindActions &findActions() { return *m_find; }
+    // The tools window, made on first use and kept, hidden, from then on.
+    VForm_tools *toolsWindow();
+    // Cards made outside the editor (the tools window's conversion): they
+    // get their ids, the table is rebuilt and the buttons repainted.
+    void addNewCards(const QList<Card> &cards);
 
     // The table's keys; true when consumed.
     bool handleTableKey(QKeyEvent *event);
@@ -84,6 +90,9 @@ public slots:
     // F3: searches on from the last match when there is a search to repeat.
     void slot_search_again();
     void slot_word_info();
+
+    // The tools window.
+    void slot_tools_clicked();
 
     // Dictionary files.
     void slot_addFile();
@@ -126,6 +135,7 @@ private:
     std::unique_ptr<DictionaryFiles> m_files;
     std::unique_ptr<CardEditActions> m_cards;
     FindActions *m_find = nullptr;
+    VForm_tools *m_tools = nullptr;
     bool m_firstShow = true;
     bool m_fitting = false;
     QString m_jumpKind;

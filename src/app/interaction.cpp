@@ -80,6 +80,13 @@ QStringList QtInteraction::getOpenFileNames(const QString &title, const QString 
     return QFileDialog::getOpenFileNames(m_parent, title, dir, filter);
 }
 
+QString QtInteraction::getOpenFileName(const QString &title, const QString &dir,
+                                       const QString &filter)
+{
+    CursorPause pause;
+    return QFileDialog::getOpenFileName(m_parent, title, dir, filter);
+}
+
 QString QtInteraction::getSaveFileName(const QString &title, const QString &dir,
                                        const QString &filter)
 {

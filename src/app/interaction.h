@@ -40,6 +40,8 @@ public:
     int askYesNo(const QString &text) override;
     QStringList getOpenFileNames(const QString &title, const QString &dir,
                                  const QString &filter) override;
+    QString getOpenFileName(const QString &title, const QString &dir,
+                            const QString &filter) override;
     QString getSaveFileName(const QString &title, const QString &dir,
                             const QString &filter) override;
     QString getItem(const QString &label, const QStringList &items, bool *ok) override;

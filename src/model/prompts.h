@@ -25,6 +25,11 @@ public:
     // Empty list on cancel.
     virtual QStringList getOpenFileNames(const QString &title, const QString &dir,
                                          const QString &filter) = 0;
+    // One file; empty text on cancel. Scripts answer it as a list of one.
+    virtual QString getOpenFileName(const QString &title, const QString &dir, const QString &filter)
+    {
+        return getOpenFileNames(title, dir, filter).value(0);
+    }
     // Empty text on cancel.
     virtual QString getSaveFileName(const QString &title, const QString &dir,
                                     const QString &filter) = 0;
