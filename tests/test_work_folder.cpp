@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <unistd.h>
-
 #include <memory>
 
 // Which folder the program works in, and what a first start puts into the
@@ -229,18 +227,6 @@ private slots:
         const QStringList candidates = installedDataFolders(QStringLiteral("/opt/x/bin"));
         QCOMPARE(candidates.first(), QStringLiteral("/opt/x/share/lexitor"));
         QCOMPARE(candidates.last(), QStringLiteral("/opt/x/bin"));
-    }
-
-    void writableFolders()
-    {
-        QVERIFY(canWriteIn(at("start")));
-        QVERIFY(!canWriteIn(at("missing")));
-        touch("file");
-        QVERIFY(!canWriteIn(at("file")));
-        QVERIFY(QFile::setPermissions(at("start"), QFile::ReadOwner | QFile::ExeOwner));
-        // The superuser may write into any folder.
-        QCOMPARE(canWriteIn(at("start")), geteuid() == 0);
-        QFile::setPermissions(at("start"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 };
 
