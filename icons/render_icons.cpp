@@ -2,6 +2,9 @@
 // and NAME_disabled.png for the buttons that switch to a disabled picture.
 //
 // Usage: render_icons <svg folder> <png folder>   (run with QT_QPA_PLATFORM=offscreen)
+//        render_icons --sizes 16,32,... <svg file> <png folder>
+// The second form renders one picture (the application icon) at each size into
+// <png folder>/<N>x<N>/NAME.png, the layout of an icon theme.
 // Exits non-zero, with the reason on stderr, when any SVG is missing, does not parse, lacks its
 // pixel size, or draws with warnings from QtSvg (e.g. an unresolved url(#id)), so a bad icon
 // breaks the build instead of drawing blank or wrong.
@@ -141,14 +144,53 @@ bool renderIcon(const QFileInfo &svg, const QDir &outDir, bool withDisabled)
     return ok;
 }
 
+// Renders `svg` square at each of the comma-separated `sizes`; the exit code.
+int renderSizes(const QString &sizes, const QFileInfo &svg, const QString &outPath)
+{
+    svgTrouble = false;
+    QSvgRenderer renderer(svg.absoluteFilePath());
+    if (!renderer.isValid() || svgTrouble) {
+        fail(QStringLiteral("%1 does not parse cleanly").arg(svg.filePath()));
+        return 1;
+    }
+    int failures = 0;
+    const QStringList list = sizes.split(QLatin1Char(','));
+    for (const QString &text : list) {
+        bool ok = false;
+        const int size = text.toInt(&ok);
+        if (!ok || size <= 0 || size > 1024) {
+            fail(QStringLiteral("bad size \"%1\"").arg(text));
+            return 2;
+        }
+        const QString folder = QStringLiteral("%1/%2x%2").arg(outPath).arg(size);
+        if (!QDir().mkpath(folder)) {
+            fail(QStringLiteral("cannot create %1").arg(folder));
+            return 1;
+        }
+        const QImage image = render(renderer, QSize(size, size));
+        if (svgTrouble) {
+            fail(QStringLiteral("%1 uses markup QtSvg cannot draw").arg(svg.filePath()));
+            return 1;
+        }
+        if (!save(image, QDir(folder).filePath(svg.completeBaseName() + QStringLiteral(".png"))))
+            ++failures;
+    }
+    return failures > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(logHandler);
     QGuiApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--sizes") == 0)
+        return renderSizes(QString::fromLocal8Bit(argv[2]),
+                           QFileInfo(QString::fromLocal8Bit(argv[3])),
+                           QString::fromLocal8Bit(argv[4]));
     if (argc != 3) {
-        fail(QStringLiteral("usage: render_icons <svg folder> <png folder>"));
+        fail(QStringLiteral("usage: render_icons <svg folder> <png folder>\n"
+                            "       render_icons --sizes 16,32,... <svg file> <png folder>"));
         return 2;
     }
 

@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test (headless).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$root/scripts/install-deps.sh"
+# The install check validates the menu entry and the AppStream file.
+bash "$root/scripts/install-deps.sh" desktop-file-utils appstream
 bash "$root/scripts/check-format.sh"
 LEXITOR_STRICT=1 bash "$root/scripts/build.sh"
 cd "$root/build"

@@ -156,6 +156,22 @@ private slots:
         QCOMPARE(ui().lastLabel.section('|', 1, 1), m_dir->path());
     }
 
+    void openingNamedPathsChecksWithoutAsking()
+    {
+        // The files named on the command line: no dialog, the same checks.
+        ui().expect(SP::Warning, "Файл " + path("missing.xml") + "\nНе может быть открыт\n")
+            .expect(SP::Warning, "Файл " + path("b.xml") + "\nУже открыт");
+        const FileOutcome out =
+            files().openPaths({path("missing.xml"), path("b.xml"), path("b.xml")});
+        QCOMPARE(out.table, FileOutcome::RefreshAndFit);
+        QCOMPARE(openFiles(), QStringList{path("b.xml")});
+        QCOMPARE(readDictDir(s->settings), m_dir->path());
+        // Nothing named: nothing happens, not even the wait cursor.
+        const int busyStarts = s->busyStarts;
+        QCOMPARE(files().openPaths({}).table, FileOutcome::Keep);
+        QCOMPARE(s->busyStarts, busyStarts);
+    }
+
     void openStartsNowhereWhenFolderIsGone()
     {
         writeDictDir(s->settings, path("gone"));

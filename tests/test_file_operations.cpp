@@ -108,6 +108,20 @@ private slots:
         QCOMPARE(ui->lastLabel.section('|', 1, 1), m_dir->path());
     }
 
+    void filesNamedAtStartOpenLikeChosenOnes()
+    {
+        ui->expect(SI::Warning, "missing.xml\nНе может быть открыт\n");
+        w->dictionaryPage()->openFiles({path("missing.xml"), path("a.xml")});
+        QCOMPARE(openFiles(), QStringList{path("a.xml")});
+        QCOMPARE(w->dictionaryPage()->cardRowCount(), 2);
+        QCOMPARE(w->session().settings.readEntry("PATHS:dict_dir"), m_dir->path());
+        // Refused during a run, like the open button.
+        w->session().run.running = true;
+        w->dictionaryPage()->openFiles({path("b.xml")});
+        w->session().run.running = false;
+        QCOMPARE(openFiles(), QStringList{path("a.xml")});
+    }
+
     void fileWithoutCardsIsNotOpened()
     {
         // Every card names a category that is not allowed.

@@ -5,6 +5,7 @@
 #include "model/card_table.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -96,6 +97,9 @@ public slots:
 
     // Dictionary files.
     void slot_addFile();
+    // Opens the given files as if chosen in the open dialog (the files named
+    // on the command line): the same checks and messages, then the table.
+    void openFiles(const QStringList &paths);
     void slot_save_all();
     void slot_save_as();
     void slot_close();

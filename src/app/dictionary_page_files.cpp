@@ -43,6 +43,13 @@ void DictionaryPage::slot_addFile()
     applyFileOutcome(files().open());
 }
 
+void DictionaryPage::openFiles(const QStringList &paths)
+{
+    if (paths.isEmpty() || !actionStates().openFiles)
+        return;
+    applyFileOutcome(files().openPaths(paths));
+}
+
 void DictionaryPage::slot_save_all()
 {
     if (!actionStates().saveAll)

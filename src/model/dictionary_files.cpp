@@ -111,13 +111,21 @@ bool DictionaryFiles::filterActive() const
 
 FileOutcome DictionaryFiles::open()
 {
-    FileOutcome outcome;
+    return openPaths(askOpenPaths());
+}
+
+QStringList DictionaryFiles::askOpenPaths()
+{
     QString dir = readDictDir(m_settings);
     if (!dir.isEmpty() && !QFileInfo(dir).isDir())
         dir.clear();
-    const QStringList paths =
-        m_prompts.getOpenFileNames(QStringLiteral("Выберите файлы для открытия"), dir,
-                                   QStringLiteral("Словари (*.xml);;Все(*.*)"));
+    return m_prompts.getOpenFileNames(QStringLiteral("Выберите файлы для открытия"), dir,
+                                      QStringLiteral("Словари (*.xml);;Все(*.*)"));
+}
+
+FileOutcome DictionaryFiles::openPaths(const QStringList &paths)
+{
+    FileOutcome outcome;
     if (paths.isEmpty())
         return outcome;
 

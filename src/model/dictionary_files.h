@@ -57,6 +57,13 @@ public:
 
     // Asks for files and opens each one that passes the checks.
     FileOutcome open();
+    // Asks for dictionary files, starting in the folder last used; empty
+    // when the user cancels.
+    QStringList askOpenPaths();
+    // Opens each of `paths` that passes the checks, telling every refusal,
+    // exactly as for files chosen in the dialog (also used for the files
+    // named on the command line).
+    FileOutcome openPaths(const QStringList &paths);
     // Writes every open file that has cards, after one question.
     FileOutcome saveAll();
     // Saves the whole dictionary, or one file or the new cards at a time,
