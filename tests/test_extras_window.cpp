@@ -111,7 +111,7 @@ private slots:
         for (const char *file : {"settings.ini", "settings_filter.ini"}) {
             QFile f(m_dir->filePath(QString::fromLatin1(file)));
             if (f.open(QIODevice::ReadOnly))
-                QVERIFY(!f.readAll().contains("speech"));
+                QVERIFY(!f.readAll().contains("[speech]"));
         }
         m_ui->verifyAllUsed();
     }

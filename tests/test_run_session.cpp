@@ -1,13 +1,13 @@
 #include "model/dictionary.h"
+#include "recording_speaker.h"
 #include "run/answer_check.h"
 #include "run/run_clock.h"
-#include "run/run_session.h"
 #include "run/run_journal.h"
+#include "run/run_session.h"
 #include "run/run_view.h"
 #include "run/speech.h"
 #include "run/work_settings.h"
 #include "settings/app_settings.h"
-#include "recording_speaker.h"
 #include "test_cards.h"
 
 #include <QTest>

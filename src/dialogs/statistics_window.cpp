@@ -21,14 +21,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 namespace
 {
@@ -64,8 +65,8 @@ QValueAxis *countAxis(int max)
 } // namespace
 
 StatisticsWindow::StatisticsWindow(const Dictionary &dict, bool filterActive,
-                                   const QString &journalPath, Interaction &ui,
-                                   const QDate &today, QWidget *parent)
+                                   const QString &journalPath, Interaction &ui, const QDate &today,
+                                   QWidget *parent)
     : QDialog(parent), m_dict(dict), m_ui(ui), m_today(today)
 {
     setObjectName(QStringLiteral("statisticsWindow"));
@@ -77,8 +78,8 @@ StatisticsWindow::StatisticsWindow(const Dictionary &dict, bool filterActive,
     if (!journal.error.isEmpty())
         m_journalNote = journal.error;
     else if (journal.skippedLines > 0)
-        m_journalNote = QStringLiteral("Пропущено повреждённых строк журнала: %1")
-                            .arg(journal.skippedLines);
+        m_journalNote =
+            QStringLiteral("Пропущено повреждённых строк журнала: %1").arg(journal.skippedLines);
 
     auto *layout = new QVBoxLayout(this);
     m_onlyFiltered = new QCheckBox(QStringLiteral("Только карточки, прошедшие фильтр"));
@@ -179,8 +180,7 @@ QWidget *StatisticsWindow::makePage(int page, QWidget *controls)
     return widget;
 }
 
-void StatisticsWindow::setTable(int page, const QStringList &header,
-                                const QList<QStringList> &rows)
+void StatisticsWindow::setTable(int page, const QStringList &header, const QList<QStringList> &rows)
 {
     m_headers[page] = header;
     m_rows[page] = rows;
@@ -239,9 +239,9 @@ void StatisticsWindow::slot_lessonScroll(int)
 
 void StatisticsWindow::showLessonChart()
 {
-    QChart *chart = resetChart(m_views[LessonsPage],
-                               QStringLiteral("Карточки по урокам (%1)")
-                                   .arg(m_direction->currentText()));
+    QChart *chart =
+        resetChart(m_views[LessonsPage],
+                   QStringLiteral("Карточки по урокам (%1)").arg(m_direction->currentText()));
     auto *base = new QBarSet(QStringLiteral("Базовый приоритет"));
     auto *raised = new QBarSet(QStringLiteral("Повышенный приоритет"));
     auto *archived = new QBarSet(QStringLiteral("Архивные"));

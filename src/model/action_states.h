@@ -39,7 +39,8 @@ struct ActionContext {
     int currentCardId = 0;     // card of the table's current row, 0 for none
     bool runHasSounds = false; // the shown card of the run has sound files
     int numRightLearn = 3;
-    bool speechOn = false;     // cards without sound files are spoken     // right answers that learn a card in learning runs
+    bool speechOn = false; // cards without sound files are spoken     // right answers that learn a
+                           // card in learning runs
 };
 
 ActionStates computeActionStates(const Dictionary &dict, const RunState &run,

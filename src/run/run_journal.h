@@ -9,7 +9,7 @@ class QByteArray;
 
 // One run as the journal keeps it.
 struct RunRecord {
-    QDateTime started; // local date and time the run began
+    QDateTime started;    // local date and time the run began
     bool training = true; // repetition run; false: learning run
     bool enRu = false;    // foreign to Russian
     bool timed = false;

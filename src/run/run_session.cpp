@@ -6,8 +6,8 @@
 #include "run/answer_check.h"
 #include "run/run_clock.h"
 #include "run/run_view.h"
-#include "run/speech.h"
 #include "run/sound_queue.h"
+#include "run/speech.h"
 #include "run/work_settings.h"
 #include "settings/app_settings.h"
 
@@ -340,8 +340,7 @@ void RunSession::showAnswer()
             m_typedWrong = true;
             forgot();
             m_typedWrong = false;
-        }
-        else if (check.accepted())
+        } else if (check.accepted())
             m_view.setPaneFrameColor(acceptedColor());
     }
     // The question is off the screen now, so its time is over whether or

@@ -12,9 +12,9 @@ struct SpeechSettings {
     static constexpr double minRate = -1.0;
     static constexpr double maxRate = 1.0;
 
-    bool enabled = false;                    // cards without sound files are spoken
+    bool enabled = false;                     // cards without sound files are spoken
     QString locale = QStringLiteral("en_US"); // language of the foreign words
-    double rate = 0.0;                       // -1 slowest .. 0 normal .. 1 fastest
+    double rate = 0.0;                        // -1 slowest .. 0 normal .. 1 fastest
 
     // Missing or out-of-range values give the defaults above.
     void read(QSettings &settings);

@@ -19,7 +19,7 @@ public:
             return;
         }
         m_engine = std::make_unique<QTextToSpeech>();
-        if (m_engine->state() == QTextToSpeech::BackendError) {
+        if (m_engine->state() == QTextToSpeech::Error) {
             m_reason = QStringLiteral("Синтезатор речи не запускается");
             m_engine.reset();
             return;
