@@ -1,7 +1,8 @@
 // Benchmark program: prints timings of the table, the files, the runs and the search for
 // dictionaries of realistic shape. Not a test; figures are read as ratios
 // against the baselines printed in the same run.
-//   lexitor_bench [table] [files] [run] [search] [--sizes 10000,100000] [--no-dom]
+//   lexitor_bench [table] [files] [run] [search] [statistics] [--sizes 10000,100000]
+//                 [--no-dom]
 #include "bench.h"
 
 #include <QApplication>
@@ -22,7 +23,8 @@ int main(int argc, char *argv[])
     }
     const bool all =
         !args.contains(QStringLiteral("table")) && !args.contains(QStringLiteral("files")) &&
-        !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search"));
+        !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search")) &&
+        !args.contains(QStringLiteral("statistics"));
     // The files section re-runs this program to measure an open alone.
     if (all || args.contains(QStringLiteral("files")) ||
         args.contains(QStringLiteral("--open-only")))
@@ -33,5 +35,7 @@ int main(int argc, char *argv[])
         benchRun(sizes);
     if (all || args.contains(QStringLiteral("search")))
         benchSearch(sizes);
+    if (all || args.contains(QStringLiteral("statistics")))
+        benchStatistics(sizes);
     return 0;
 }

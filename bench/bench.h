@@ -9,3 +9,4 @@ void benchTable(const QList<int> &sizes);
 void benchFiles(const QList<int> &sizes, const QStringList &args);
 void benchRun(const QList<int> &sizes);
 void benchSearch(const QList<int> &sizes);
+void benchStatistics(const QList<int> &sizes);

@@ -1,8 +1,11 @@
 #include "model/dictionary.h"
+#include "recording_speaker.h"
 #include "run/answer_check.h"
 #include "run/run_clock.h"
+#include "run/run_journal.h"
 #include "run/run_session.h"
 #include "run/run_view.h"
+#include "run/speech.h"
 #include "run/work_settings.h"
 #include "settings/app_settings.h"
 #include "test_cards.h"
@@ -176,6 +179,16 @@ struct Harness {
         session.next();
         session.next();
     }
+};
+
+// Keeps the records instead of writing them; its clock is set by the test.
+class MemoryJournal : public RunJournal
+{
+public:
+    QDateTime now() const override { return clock; }
+    void append(const RunRecord &record) override { records << record; }
+    QDateTime clock = QDateTime(QDate(2024, 3, 1), QTime(10, 0));
+    QList<RunRecord> records;
 };
 
 RunControls controls(bool voice, bool previous, bool findInDict, bool forgot)
@@ -1149,6 +1162,146 @@ private slots:
         QVERIFY(h.session.soundList().isEmpty());
         h.session.playCardSounds();
         QCOMPARE(h.view.played.size(), 4);
+    }
+
+    // ------------------------------------------------------------ speech
+
+    void speechForCardsWithoutSound_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("engine");
+        QTest::addColumn<bool>("speaks");
+        QTest::newRow("on") << true << true << true;
+        QTest::newRow("off") << false << true << false;
+        QTest::newRow("no engine") << true << false << false;
+    }
+
+    void speechForCardsWithoutSound()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(bool, engine);
+        QFETCH(bool, speaks);
+        Harness h;
+        SpeechSettings speech;
+        speech.enabled = enabled;
+        speech.locale = QStringLiteral("de_DE");
+        speech.rate = 0.3;
+        RecordingSpeaker speaker;
+        speaker.available = engine;
+        h.session.setSpeech(&speech, [&speaker]() -> Speaker & { return speaker; });
+        h.work.en_ru = true;
+        h.work.use_autocheck = false;
+        const int antId = h.add("ant", "муравей");
+        h.card("ant").foreignWords << ForeignWord{QStringLiteral("  "), {}, false}
+                                   << ForeignWord{QStringLiteral("ants"), {}, false};
+        const int catId = h.add("cat", "кошка");
+        h.card("cat").soundPath = "cat.wav";
+        h.add("eel", "угорь");
+        h.card("eel").foreignWords.clear();
+
+        h.start({true});
+        h.session.next();
+        // Showing a card says nothing; the button and F4 do.
+        QVERIFY(speaker.said.isEmpty());
+        QCOMPARE(h.session.controls().voice, speaks);
+        h.session.playCardSounds();
+        QCOMPARE(speaker.said, speaks ? QStringList{"ant | ants"} : QStringList());
+        QVERIFY(h.view.played.isEmpty());
+        if (speaks) {
+            QCOMPARE(speaker.lastLocale, QStringLiteral("de_DE"));
+            QCOMPARE(speaker.lastRate, 0.3);
+        }
+
+        // A card with a sound file plays it, whatever the speech option.
+        h.answerAndMoveOn();
+        QCOMPARE(h.session.controls().voice, true);
+        h.session.playCardSounds();
+        QCOMPARE(h.view.played, QStringList{"./sounds/cat.wav"});
+        QCOMPARE(speaker.said.size(), speaks ? 1 : 0);
+
+        // Nothing to say: the button stays off.
+        h.answerAndMoveOn();
+        QCOMPARE(h.session.controls().voice, false);
+
+        // The dictionary tab's button goes the same way, run or not.
+        h.view.replies = {true};
+        h.session.requestStop();
+        h.session.playCard(*h.dict.cardById(antId));
+        QCOMPARE(speaker.said.size(), speaks ? 2 : 0);
+        h.session.playCard(*h.dict.cardById(catId));
+        QCOMPARE(h.view.played.last(), QStringLiteral("./sounds/cat.wav"));
+        QCOMPARE(speaker.said.size(), speaks ? 2 : 0);
+    }
+
+    // ------------------------------------------------------------ journal
+
+    void journalRecordsTheRun()
+    {
+        Harness h;
+        MemoryJournal journal;
+        h.session.setJournal(&journal);
+        h.fillTen();
+        const QDateTime t0 = journal.clock;
+        h.start();
+        QVERIFY(journal.records.isEmpty());
+
+        h.session.next();
+        h.next("ant"); // right
+        h.session.next();
+        h.next("bees"); // wrong: the typed answer is checked
+        h.session.next();
+        QCOMPARE(h.view.question, QStringLiteral("пчела\n"));
+        h.session.forgot(); // forgotten before the answer was seen
+        h.session.forgot(); // twice counts once
+        h.session.next();
+        h.session.next();
+        h.next("bee"); // right, settled when the run ends
+
+        journal.clock = t0.addSecs(90);
+        h.view.replies = {true};
+        h.session.requestStop();
+        QCOMPARE(journal.records.size(), 1);
+        const RunRecord &r = journal.records.first();
+        QCOMPARE(r.started, t0);
+        QCOMPARE(r.durationMs, qint64(90000));
+        QVERIFY(r.training);
+        QVERIFY(!r.enRu);
+        QVERIFY(!r.timed);
+        QCOMPARE(r.shown, 4);
+        QCOMPARE(r.right, 2);
+        QCOMPARE(r.wrong, 1);
+        QCOMPARE(r.forgotten, 1);
+        QCOMPARE(r.files, QStringList{"/d/a.xml"});
+
+        // Ending again, or a run that never started, writes nothing.
+        h.session.endRun();
+        h.dict.removeCards({h.card("ant").id, h.card("bee").id, h.card("cat").id});
+        h.start({false}); // few cards: "Нет"
+        QVERIFY(!h.session.isRunning());
+        h.session.endRun();
+        QCOMPARE(journal.records.size(), 1);
+    }
+
+    void journalOfALearningRun()
+    {
+        Harness h;
+        MemoryJournal journal;
+        h.session.setJournal(&journal);
+        h.learning("L1");
+        h.fillTen();
+        h.start();
+        h.session.next();
+        h.session.forgot();
+        h.session.next();
+        h.session.next();
+        // The second card's answer was never seen: it is not counted.
+        h.view.replies = {true};
+        h.session.requestStop();
+        QCOMPARE(journal.records.size(), 1);
+        QVERIFY(!journal.records[0].training);
+        QCOMPARE(journal.records[0].shown, 2);
+        QCOMPARE(journal.records[0].forgotten, 1);
+        QCOMPARE(journal.records[0].right, 0);
     }
 
     // ------------------------------------------------------------ timers

@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "dialogs/card_edit_actions.h"
 #include "dialogs/find_actions.h"
+#include "dialogs/statistics_window.h"
 #include "model/dictionary_files.h"
 #include "run/run_session.h"
 #include "tools/tools_window.h"
@@ -46,6 +47,14 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
     connect(toolButton10_findWord, &QToolButton::clicked, this, &DictionaryPage::slot_find_in_dict);
     connect(table3, &QAbstractItemView::doubleClicked, this, &DictionaryPage::slot_word_edit);
     connect(toolButton_tools, &QToolButton::clicked, this, &DictionaryPage::slot_tools_clicked);
+    auto *statistics = new QToolButton(this);
+    statistics->setObjectName(QStringLiteral("toolButton_statistics"));
+    statistics->setText(QStringLiteral("Статистика"));
+    statistics->setToolTip(QStringLiteral("Статистика"));
+    statistics->setAutoRaise(true);
+    dictButtonsLayout->insertWidget(dictButtonsLayout->indexOf(toolButton_toArchive) + 1,
+                                    statistics);
+    connect(statistics, &QToolButton::clicked, this, &DictionaryPage::slot_statistics);
 
     m_cards = std::make_unique<CardEditActions>(m_session.dictionary, m_session.settings,
                                                 m_session.ui(), this);
@@ -143,6 +152,7 @@ ActionStates DictionaryPage::actionStates() const
     context.tab = m_tab;
     context.currentCardId = currentCardId();
     context.numRightLearn = m_session.appearance.numRightLearn;
+    context.speechOn = m_session.speechInUse();
     return computeActionStates(m_session.dictionary, m_session.run, m_session.work, context);
 }
 
@@ -390,6 +400,7 @@ QMenu *DictionaryPage::buildContextMenu(int row)
     }
     if (id > 0)
         menu->addAction(QStringLiteral("Инфо (F1)"), this, &DictionaryPage::slot_word_info);
+    menu->addAction(QStringLiteral("Статистика"), this, &DictionaryPage::slot_statistics);
     return menu;
 }
 
@@ -562,6 +573,15 @@ bool DictionaryPage::handleTableEvent(QObject *watched, QEvent *event)
     return false;
 }
 
+void DictionaryPage::slot_statistics()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    StatisticsWindow window(m_session.dictionary, m_session.filter.isActive(),
+                            m_session.journalFile(), m_session.ui(), QDate::currentDate(), this);
+    QApplication::restoreOverrideCursor();
+    m_session.ui().runDialog(&window);
+}
+
 void DictionaryPage::playRowSound()
 {
     if (!m_run.pendingSounds().isEmpty())
@@ -575,5 +595,5 @@ void DictionaryPage::playRowSound()
                                     QString::number(id));
         return;
     }
-    m_run.playSounds(card->soundPath);
+    m_run.playCard(*card);
 }

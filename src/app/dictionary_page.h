@@ -91,6 +91,8 @@ public slots:
     // F3: searches on from the last match when there is a search to repeat.
     void slot_search_again();
     void slot_word_info();
+    // "Статистика": the charts of the open dictionary and the run journal.
+    void slot_statistics();
 
     // The tools window.
     void slot_tools_clicked();

@@ -17,6 +17,8 @@ LearningPage::LearningPage(Session &session, QWidget *parent)
     setObjectName(QStringLiteral("learningPage"));
     m_run = std::make_unique<RunSession>(m_session.dictionary, m_session.run, m_session.work,
                                          m_session.appearance, *this, m_session.clock());
+    m_run->setSpeech(&m_session.speech, [this]() -> Speaker & { return m_session.speaker(); });
+    m_run->setJournal(&m_session.journal());
     connect(pushButton_previous, &QPushButton::clicked, this, &LearningPage::slot_previous_word);
     connect(pushButton_Mistake, &QPushButton::clicked, this, &LearningPage::slot_make_mistake);
     connect(toolButton_findInDict, &QToolButton::clicked, this, &LearningPage::slot_search_in_dict);

@@ -104,6 +104,14 @@ void Vmain_form::readSettingsAtStart()
     m_settingsPage = new SettingsPage(m_session.appearance, m_session.ui(), tabSettings);
     tabSettings->layout()->addWidget(m_settingsPage);
     connect(m_settingsPage, &SettingsPage::appearanceApplied, this, &Vmain_form::applyAppearance);
+    m_settingsPage->addSpeechOptions(m_session.speech,
+                                     [this]() -> Speaker & { return m_session.speaker(); });
+    connect(m_settingsPage, &SettingsPage::speechApplied, this, [this] {
+        if (!m_session.saveSpeechSettings())
+            m_session.ui().showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") +
+                                       m_session.userOptionsFile());
+        updateActionStates();
+    });
     m_helpPage = new HelpPage(readHelpPage(m_session.settings),
                               m_helpInteraction ? *m_helpInteraction : m_session.ui(), tabHelp);
     tabHelp->layout()->addWidget(m_helpPage);
@@ -186,7 +194,8 @@ ActionStates Vmain_form::actionStates() const
     ActionContext context;
     context.tab = m_tab;
     context.currentCardId = m_dictionary->currentCardId();
-    context.runHasSounds = !m_learning->run().soundList().isEmpty();
+    context.runHasSounds = m_learning->run().canPlayCurrentCard();
+    context.speechOn = m_session.speechInUse();
     context.numRightLearn = m_session.appearance.numRightLearn;
     return computeActionStates(m_session.dictionary, m_session.run, m_session.work, context);
 }

@@ -1,7 +1,11 @@
 #include "app/session.h"
 
+#include "run/text_speaker.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 
 Session::Session(QString workDir, FrameColors *frameColors, Interaction *interaction)
     : m_workDir(QDir(workDir).absolutePath()), m_frameColors(frameColors),
@@ -38,6 +42,7 @@ void Session::loadSettings()
 {
     settings.load(settingsFile());
     filterStore.load(filterFile());
+    loadSpeechSettings();
 }
 
 QStringList Session::saveSettings()
@@ -62,4 +67,64 @@ SoundPlayer &Session::soundPlayer()
     if (!m_player)
         m_player = createMultimediaSoundPlayer();
     return *m_player;
+}
+
+void Session::setUserFolders(const QString &optionsFile, const QString &dataDir)
+{
+    m_optionsFile = optionsFile;
+    m_dataDir = dataDir;
+    m_journal.reset();
+}
+
+QString Session::userOptionsFile() const
+{
+    if (!m_optionsFile.isEmpty())
+        return m_optionsFile;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("options.ini"));
+}
+
+QString Session::dataDir() const
+{
+    if (!m_dataDir.isEmpty())
+        return m_dataDir;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QString Session::journalFile() const
+{
+    return QDir(dataDir()).filePath(QStringLiteral("journal.jsonl"));
+}
+
+void Session::loadSpeechSettings()
+{
+    QSettings options(userOptionsFile(), QSettings::IniFormat);
+    speech.read(options);
+}
+
+bool Session::saveSpeechSettings()
+{
+    QSettings options(userOptionsFile(), QSettings::IniFormat);
+    speech.write(options);
+    options.sync();
+    return options.status() == QSettings::NoError;
+}
+
+Speaker &Session::speaker()
+{
+    if (!m_speaker)
+        m_speaker = createTextSpeaker();
+    return *m_speaker;
+}
+
+bool Session::speechInUse()
+{
+    return speech.enabled && speaker().isAvailable();
+}
+
+RunJournal &Session::journal()
+{
+    if (!m_journal)
+        m_journal = std::make_unique<FileRunJournal>(journalFile());
+    return *m_journal;
 }

@@ -5,8 +5,10 @@
 #include "dialogs/filter_settings.h"
 #include "model/dictionary.h"
 #include "run/run_clock.h"
+#include "run/run_journal.h"
 #include "run/run_state.h"
 #include "run/sound_player.h"
+#include "run/speech.h"
 #include "run/work_settings.h"
 #include "settings/app_settings.h"
 #include "settings/ini_reader.h"
@@ -55,6 +57,28 @@ public:
     SoundPlayer &soundPlayer();
     void setSoundPlayer(SoundPlayer *player) { m_player.reset(player); }
 
+    // ---- per-user extras, outside the working folder
+    // Where the speech options (a QSettings file) and the run journal live;
+    // the user's configuration and data folders unless a test or the
+    // command line says otherwise. Set before the window is built.
+    void setUserFolders(const QString &optionsFile, const QString &dataDir);
+    QString userOptionsFile() const;
+    QString dataDir() const;
+    QString journalFile() const;
+    // Loads `speech`; missing options give the defaults.
+    void loadSpeechSettings();
+    // False when the options file could not be written.
+    bool saveSpeechSettings();
+    // The speech engine; Qt TextToSpeech unless a test set a recording one.
+    // Built on first use, so nothing is started while speech is off.
+    Speaker &speaker();
+    void setSpeaker(Speaker *speaker) { m_speaker.reset(speaker); }
+    // Speech is on and the engine can speak.
+    bool speechInUse();
+    // Where finished runs are written; the journal file unless a test set one.
+    RunJournal &journal();
+    void setJournal(RunJournal *journal) { m_journal.reset(journal); }
+
     Dictionary dictionary;
     iniReader settings;
     iniReader filterStore;
@@ -62,6 +86,7 @@ public:
     AppearanceSettings appearance;
     WorkSettings work;
     RunState run;
+    SpeechSettings speech;
 
 private:
     QString m_workDir;
@@ -69,4 +94,8 @@ private:
     std::unique_ptr<Interaction> m_interaction;
     std::unique_ptr<RunClock> m_clock;
     std::unique_ptr<SoundPlayer> m_player;
+    QString m_optionsFile;
+    QString m_dataDir;
+    std::unique_ptr<Speaker> m_speaker;
+    std::unique_ptr<RunJournal> m_journal;
 };

@@ -2,6 +2,7 @@
 
 #include "model/dictionary.h"
 #include "model/dictionary_files.h"
+#include "run/speech.h"
 #include "run/work_settings.h"
 
 ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
@@ -23,7 +24,8 @@ ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
     s.edit = rowCard;
     s.remove = rowCard && !running;
     s.find = hasCards;
-    s.rowSound = rowCard && !rowCard->soundPath.isEmpty();
+    s.rowSound = rowCard && (!rowCard->soundPath.isEmpty() ||
+                             (context.speechOn && speaksCard(*rowCard, SpeechSettings{true})));
     s.toArchive = rowCard && rowCard->nAr;
     s.join = !running && hasCards && joinPossible(dict);
     s.saveAs = hasCards;

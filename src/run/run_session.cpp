@@ -7,6 +7,7 @@
 #include "run/run_clock.h"
 #include "run/run_view.h"
 #include "run/sound_queue.h"
+#include "run/speech.h"
 #include "run/work_settings.h"
 #include "settings/app_settings.h"
 
@@ -123,7 +124,7 @@ ActionStates RunSession::actionStates(MainTab currentTab) const
 {
     ActionContext context;
     context.tab = currentTab;
-    context.runHasSounds = !m_soundList.isEmpty();
+    context.runHasSounds = canPlayCurrentCard();
     context.numRightLearn = m_appearance.numRightLearn;
     return computeActionStates(m_dict, m_run, m_work, context);
 }
@@ -222,11 +223,23 @@ void RunSession::beginRun()
     m_view.setAnswerInputEnabled(true);
     m_run.startRunning(m_dict);
     m_autocheckPossible = true;
+    m_record = RunRecord();
+    m_record.started = m_journal ? m_journal->now() : QDateTime();
+    m_record.training = m_work.training;
+    m_record.enRu = m_work.en_ru;
+    m_record.timed = m_work.by_time;
+    m_cardAnswerSeen = false;
+    m_cardMistake = false;
     m_view.controlsChanged();
 }
 
 void RunSession::endRun()
 {
+    if (m_run.running && m_journal) {
+        settleCurrentCard();
+        m_record.durationMs = qMax<qint64>(0, m_record.started.msecsTo(m_journal->now()));
+        m_journal->append(m_record);
+    }
     m_clock.stop(RunTimer::Run);
     // Green or olive of the last card must not outlive the run.
     m_view.setPaneFrameColor(m_appearance.frameColor);
@@ -236,6 +249,7 @@ void RunSession::endRun()
     m_view.setLearningFrameVisible(false);
     m_run.endRun();
     m_soundList.clear();
+    m_speechList.clear();
     m_cardSteps = 0;
     m_cardProgress = 0;
     m_view.setAnswerInputEnabled(false);
@@ -255,6 +269,7 @@ void RunSession::next()
         return;
     }
 
+    settleCurrentCard();
     m_run.answerShown = false;
     m_view.clearPanes();
     m_view.setBusy(true);
@@ -269,7 +284,7 @@ void RunSession::next()
 
     const Card *card =
         outcome.result == ChooseResult::CardChosen ? m_run.currentCard(m_dict) : nullptr;
-    m_soundList = card ? card->soundPath : QString();
+    takeCardSound(card);
     if (!card) {
         if (outcome.result == ChooseResult::NoPreviousCard)
             m_view.showWarning(RunText::noCard());
@@ -294,6 +309,11 @@ void RunSession::showQuestion()
     const RenderedText question = runQuestionText(*card, m_work.en_ru, display);
     m_priorityLabel = ::priorityLabel(card, m_work.en_ru);
     m_run.countShownQuestion();
+    ++m_record.shown;
+    if (!card->filePath.isEmpty() && !m_record.files.contains(card->filePath))
+        m_record.files << card->filePath;
+    m_cardAnswerSeen = false;
+    m_cardMistake = false;
     if (!canShowQuestion(question)) {
         m_view.showWarning(emptyWordMessage());
         return;
@@ -316,9 +336,11 @@ void RunSession::showAnswer()
         return;
     if (checksTypedAnswer() && !m_run.mistakeMade) {
         const AutocheckResult check = checkAnswer(*card, m_view.typedAnswer());
-        if (check.checkable && check.wrong)
+        if (check.checkable && check.wrong) {
+            m_typedWrong = true;
             forgot();
-        else if (check.accepted())
+            m_typedWrong = false;
+        } else if (check.accepted())
             m_view.setPaneFrameColor(acceptedColor());
     }
     // The question is off the screen now, so its time is over whether or
@@ -327,6 +349,7 @@ void RunSession::showAnswer()
         stopRunTimer(true);
         m_view.setPausePicture(false);
     }
+    m_cardAnswerSeen = true;
     const TranslationDisplay display{m_appearance.showSpeechParts, m_appearance.showPartsNums};
     const RenderedText answer = runAnswerText(*card, m_work.en_ru, display);
     if (canShowAnswer(answer))
@@ -426,6 +449,8 @@ void RunSession::forgot()
         stopRunTimer(true);
         m_view.setPausePicture(false);
     }
+    if (m_run.running && m_run.currentCard(m_dict))
+        countMistake(m_typedWrong);
     if (m_run.makeMistake(m_dict, m_appearance.numRightLearn))
         startFlash();
 }
@@ -517,6 +542,62 @@ void RunSession::soundTick()
 
 void RunSession::playCardSounds()
 {
-    if (m_run.running && !m_soundList.isEmpty())
+    if (!m_run.running)
+        return;
+    if (!m_soundList.isEmpty())
         playSounds(m_soundList);
+    else if (!m_speechList.isEmpty())
+        speak(m_speechList);
+}
+
+void RunSession::setSpeech(const SpeechSettings *settings, std::function<Speaker &()> speaker)
+{
+    m_speech = settings;
+    m_speaker = std::move(speaker);
+}
+
+void RunSession::speak(const QStringList &texts)
+{
+    if (!m_speech || !m_speaker || texts.isEmpty())
+        return;
+    Speaker &speaker = m_speaker();
+    if (speaker.isAvailable())
+        speaker.say(texts, m_speech->locale, m_speech->rate);
+}
+
+void RunSession::takeCardSound(const Card *card)
+{
+    m_soundList = card ? card->soundPath : QString();
+    m_speechList.clear();
+    if (card && m_speech && m_speaker && speaksCard(*card, *m_speech) && m_speaker().isAvailable())
+        m_speechList = speechTexts(*card);
+}
+
+void RunSession::playCard(const Card &card)
+{
+    if (m_speech && m_speaker && speaksCard(card, *m_speech))
+        speak(speechTexts(card));
+    else
+        playSounds(card.soundPath);
+}
+
+// ---------------------------------------------------------------- journal
+
+void RunSession::settleCurrentCard()
+{
+    if (m_run.hasCurrentCard() && m_cardAnswerSeen && !m_cardMistake)
+        ++m_record.right;
+    m_cardAnswerSeen = false;
+    m_cardMistake = false;
+}
+
+void RunSession::countMistake(bool wrongAnswer)
+{
+    if (m_cardMistake)
+        return;
+    m_cardMistake = true;
+    if (wrongAnswer)
+        ++m_record.wrong;
+    else
+        ++m_record.forgotten;
 }

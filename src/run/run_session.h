@@ -1,17 +1,23 @@
 #pragma once
 
 #include "model/action_states.h"
+#include "run/run_journal.h"
 #include "run/run_state.h"
 
 #include <QString>
 #include <QtCore/qnamespace.h>
 
+#include <QStringList>
+
 #include <functional>
 
 class Dictionary;
 class RunClock;
+class RunJournal;
 class RunView;
+class Speaker;
 struct AppearanceSettings;
+struct SpeechSettings;
 struct Card;
 struct SoundStep;
 struct WorkSettings;
@@ -69,7 +75,7 @@ QString cardNotInTableMessage();
 //   learning tab shown        onLearningTabShown()
 //   "Карточка в словаре", F5  showInDictionary(), then selects the card
 //   run's sound button, F4    playCardSounds()
-//   dictionary's sound, F4    playSounds(card.soundPath)
+//   dictionary's sound, F4    playCard(card)
 // and repaints the run buttons from controls() and the status bar from
 // statusLine() whenever RunView::controlsChanged() is called.
 class RunSession
@@ -129,6 +135,22 @@ public:
     // too, since both tabs share the queue.
     void playSounds(const QString &soundPath);
 
+    // Speech for cards without sound files: `settings` (owned by the host,
+    // read at every request) says whether it is on; `speaker` is asked for
+    // only when something is to be said, so an engine is never started while
+    // speech is off.
+    void setSpeech(const SpeechSettings *settings, std::function<Speaker &()> speaker);
+    // Every run that was going when it ended is appended here; null: none.
+    void setJournal(RunJournal *journal) { m_journal = journal; }
+    // The dictionary tab's sound button and F4: speaks `card` when speech
+    // covers it (a request cancels the one still being said), otherwise
+    // plays its files like playSounds().
+    void playCard(const Card &card);
+    // The run's sound button acts: the shown card has files or is spoken.
+    bool canPlayCurrentCard() const { return !m_soundList.isEmpty() || !m_speechList.isEmpty(); }
+    // What the shown card is spoken as; empty when it has files or speech is off.
+    const QStringList &speechList() const { return m_speechList; }
+
     // ---- timeouts, taken from the clock by the session itself
     void timerTick();
     void flashStep();
@@ -177,6 +199,12 @@ private:
     bool togglePause();
     void startFlash();
     void playStep(const SoundStep &step);
+    void speak(const QStringList &texts);
+    void takeCardSound(const Card *card);
+    // The shown card leaves: it counts as right when its answer was seen
+    // without a mistake.
+    void settleCurrentCard();
+    void countMistake(bool wrongAnswer);
 
     Dictionary &m_dict;
     RunState &m_run;
@@ -194,4 +222,14 @@ private:
     int m_flashStep = -1;
     int m_cardSteps = 0;
     int m_cardProgress = 0;
+
+    const SpeechSettings *m_speech = nullptr;
+    std::function<Speaker &()> m_speaker;
+    QStringList m_speechList;
+
+    RunJournal *m_journal = nullptr;
+    RunRecord m_record;
+    bool m_cardAnswerSeen = false;
+    bool m_cardMistake = false;
+    bool m_typedWrong = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/interaction.h"
 #include "settings/appearance_rules.h"
+#include "settings/speech_settings_box.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -160,15 +161,30 @@ void SettingsPage::slot_ApplySettings()
     r.settingsPage = toolBox1->currentIndex();
     m_applied = r;
     emit appearanceApplied();
+    if (m_speech && m_speech->apply())
+        emit speechApplied();
+}
+
+void SettingsPage::addSpeechOptions(SpeechSettings &applied, std::function<Speaker &()> speaker)
+{
+    if (m_speech)
+        return;
+    m_speech = new SpeechSettingsBox(applied, std::move(speaker), this);
+    // Below the tool box, above the row of buttons.
+    settingsPageLayout->insertWidget(settingsPageLayout->count() - 1, m_speech);
 }
 
 void SettingsPage::slot_CancelSettings()
 {
     fill(m_applied);
+    if (m_speech)
+        m_speech->revert();
 }
 
 void SettingsPage::slot_byDefaultSettings()
 {
     fill(defaultAppearance(m_applied, QApplication::font(), QFontDatabase::families(),
                            m_initialBackground));
+    if (m_speech)
+        m_speech->fill(SpeechSettings());
 }

@@ -6,7 +6,12 @@
 #include <QColor>
 #include <QFont>
 
+#include <functional>
+
 class Interaction;
+class SpeechSettingsBox;
+class Speaker;
+struct SpeechSettings;
 
 // The "Настройки" tab: edits a working copy of the appearance. "Применить"
 // copies it into the applied record and emits appearanceApplied(), after
@@ -29,12 +34,19 @@ public:
     // What the page holds now, as a record (not applied).
     AppearanceSettings workingRecord() const;
 
+    // Adds the "Озвучивание" group above the buttons; "Применить",
+    // "Отмена" and "По умолчанию" then act on it too.
+    void addSpeechOptions(SpeechSettings &applied, std::function<Speaker &()> speaker);
+    SpeechSettingsBox *speechBox() const { return m_speech; }
+
     void setInitialBackground(const QColor &color) { m_initialBackground = color; }
     const QColor &initialBackground() const { return m_initialBackground; }
 
 signals:
     // The applied record has new values; the host applies them to the window.
     void appearanceApplied();
+    // The speech options were applied with new values; the host stores them.
+    void speechApplied();
 
 public slots:
     void slot_bckg_color();
@@ -58,4 +70,5 @@ private:
     QColor m_background;
     QColor m_contents;
     QColor m_initialBackground;
+    SpeechSettingsBox *m_speech = nullptr;
 };

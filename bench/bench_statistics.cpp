@@ -1,0 +1,101 @@
+#include "app/interaction.h"
+#include "bench.h"
+#include "card_generator.h"
+#include "dialogs/statistics_window.h"
+#include "model/dictionary.h"
+#include "run/run_journal.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace
+{
+
+// The statistics window asks nothing while it opens.
+class NoPrompts : public Interaction
+{
+public:
+    NoPrompts() : Interaction(QStringLiteral("Словарь")) {}
+    void showInformation(const QString &) override {}
+    void showWarning(const QString &) override {}
+    void showCritical(const QString &) override {}
+    int askYesNo(const QString &) override { return No; }
+    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getSaveFileName(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getItem(const QString &, const QStringList &, bool *ok) override
+    {
+        *ok = false;
+        return {};
+    }
+    QColor getColor(const QColor &c) override { return c; }
+    QFont getFont(const QFont &f, bool *ok) override
+    {
+        *ok = false;
+        return f;
+    }
+    int runDialog(QDialog *) override { return 0; }
+};
+
+double ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+void benchStatistics(const QList<int> &sizes)
+{
+    QTemporaryDir dir;
+    const QString journal = dir.filePath(QStringLiteral("journal.jsonl"));
+    // A year of daily runs in the journal.
+    {
+        FileRunJournal file(journal);
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int day = 0; day < 365; ++day) {
+            RunRecord r;
+            r.started = now.addDays(-day);
+            r.shown = 40;
+            r.right = 30;
+            r.wrong = 5;
+            r.forgotten = 5;
+            file.append(r);
+        }
+    }
+    NoPrompts ui;
+    for (int n : sizes) {
+        Dictionary dict;
+        for (const Card &c : generateCards(n, 5))
+            dict.addCard(c);
+        // Baseline: one pass reading a priority of every card, the least
+        // any count over the cards costs.
+        QElapsedTimer t;
+        t.start();
+        qint64 sum = 0;
+        for (const Card &c : dict.cards())
+            sum += c.pER + (c.lesson.isEmpty() ? 0 : 1);
+        const double baseMs = ms(t);
+        t.restart();
+        const CardStatistics stats = computeCardStatistics(dict, true, false);
+        const double countMs = ms(t);
+        t.restart();
+        StatisticsWindow window(dict, false, journal, ui, QDate::currentDate());
+        window.show();
+        QApplication::processEvents();
+        const double openMs = ms(t);
+        std::printf("statistics N=%d: window open and shown %.1f ms (counting %.1f ms, %d lessons; "
+                    "baseline: one pass over the cards %.2f ms [%lld]; open = %.0fx the pass)\n",
+                    n, openMs, countMs, int(stats.lessons.size()), baseMs, sum,
+                    openMs / qMax(0.01, baseMs));
+        std::fflush(stdout);
+        window.close();
+    }
+}
