@@ -47,14 +47,7 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
     connect(toolButton10_findWord, &QToolButton::clicked, this, &DictionaryPage::slot_find_in_dict);
     connect(table3, &QAbstractItemView::doubleClicked, this, &DictionaryPage::slot_word_edit);
     connect(toolButton_tools, &QToolButton::clicked, this, &DictionaryPage::slot_tools_clicked);
-    auto *statistics = new QToolButton(this);
-    statistics->setObjectName(QStringLiteral("toolButton_statistics"));
-    statistics->setText(QStringLiteral("Статистика"));
-    statistics->setToolTip(QStringLiteral("Статистика"));
-    statistics->setAutoRaise(true);
-    dictButtonsLayout->insertWidget(dictButtonsLayout->indexOf(toolButton_toArchive) + 1,
-                                    statistics);
-    connect(statistics, &QToolButton::clicked, this, &DictionaryPage::slot_statistics);
+    connect(toolButton_statistics, &QToolButton::clicked, this, &DictionaryPage::slot_statistics);
 
     m_cards = std::make_unique<CardEditActions>(m_session.dictionary, m_session.settings,
                                                 m_session.ui(), this);
@@ -71,6 +64,7 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
     // Pictures the action states never change.
     setIcon(toolButton7, QStringLiteral("Check.png"));
     setIcon(toolButton8_addWord, QStringLiteral("Card_add.png"));
+    setIcon(toolButton_statistics, QStringLiteral("Statistics.png"));
 }
 
 DictionaryPage::~DictionaryPage() = default;

@@ -28,8 +28,10 @@
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTableWidget>
+
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
 
 namespace
 {
@@ -190,6 +192,11 @@ void StatisticsWindow::setTable(int page, const QStringList &header, const QList
     t->setColumnCount(int(header.size()));
     t->setRowCount(int(rows.size()));
     t->setHorizontalHeaderLabels(header);
+    // Wide enough for the column names; measuring every row would cost
+    // seconds with thousands of lessons.
+    QHeaderView *h = t->horizontalHeader();
+    for (int c = 0; c < header.size(); ++c)
+        h->resizeSection(c, std::max(h->sectionSizeHint(c) + 12, c == 0 ? 200 : 70));
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < rows[r].size(); ++c)
             t->setItem(r, c, new QTableWidgetItem(rows[r][c]));
