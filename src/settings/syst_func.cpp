@@ -135,7 +135,8 @@ QByteArray SYST_FUNC::encodeSettingsText(const QString &text, TextEncoding encod
 bool SYST_FUNC::fitsWindows1251(const QString &text)
 {
     QStringEncoder encoder(codePage);
-    (void)encoder.encode(text);
+    // The encoder works only when its result is taken.
+    const QByteArray bytes = encoder.encode(text);
     return encoder.isValid() && !encoder.hasError();
 }
 
