@@ -259,6 +259,10 @@ void TestAnswerCheck::sameAsVisitByVisit()
         if (r.checkable)
             QVERIFY2(r.wrong == referenceWrong(items, typed),
                      qPrintable(items.join(QLatin1Char('|')) + QStringLiteral(" / ") + typed));
+        // Items given as they are, not cleaned, are checked by the same rule.
+        const QStringList raw = forms.mid(0, 1) + QStringList{randomText(rng, 5)};
+        QVERIFY2(checkAnswerItems(raw, typed).wrong == referenceWrong(raw, typed),
+                 qPrintable(raw.join(QLatin1Char('|')) + QStringLiteral(" / ") + typed));
     }
 }
 

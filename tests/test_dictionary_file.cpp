@@ -489,7 +489,7 @@ void TestDictionaryFile::backupNeverBlocks_data()
     QTest::newRow("old copy read-only, no rights at all") << "no rights bak" << 0640 << 0640;
     QTest::newRow("copy writable by its owner") << "" << 0444 << 0;
     QTest::newRow("group and others keep their rights") << "" << 0604 << 0604;
-    QTest::newRow("owner could only write") << "" << 0200 << 0600;
+    QTest::newRow("owner could only read and write") << "" << 0600 << 0600;
     QTest::newRow("copy blocked by a folder") << "bak folder" << 0644 << 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -235,7 +236,21 @@ AutocheckResult checkAnswerItems(const QStringList &items, const QString &typedA
         result.wrong = true;
         return result;
     }
+    // An item that starts with a letter or the like cannot occur inside the
+    // marks and blanks the answer starts with (what found items leave
+    // behind), and right after them it stands at a word start either way:
+    // they are dropped, so a long answer typed in order is not searched from
+    // its start again for every item. Dropping from the front moves no text.
+    const bool plainStarts = std::none_of(items.cbegin(), items.cend(), [](const QString &item) {
+        return item.isEmpty() || isWordBoundary(item.at(0));
+    });
     for (const QString &item : items) {
+        if (plainStarts) {
+            qsizetype lead = 0;
+            while (lead < answer.size() && isWordBoundary(answer.at(lead)))
+                ++lead;
+            answer.remove(0, lead);
+        }
         // Only two occurrences count: the first found case-blind, then the
         // first with exactly the item's case.
         qsizetype pos = answer.indexOf(item, 0, Qt::CaseInsensitive);

@@ -31,20 +31,19 @@ bool iniReader::isValidName(const QString &name)
 bool iniReader::load(const QString &fileName)
 {
     clear();
-    m_fileEncoding = SYST_FUNC::TextEncoding::Windows1251;
     QString text;
     SYST_FUNC::TextEncoding encoding = SYST_FUNC::TextEncoding::Windows1251;
-    if (!SYST_FUNC::openTxtFile(fileName, text, nullptr, false, &encoding))
+    if (!SYST_FUNC::openTxtFile(fileName, text, nullptr, false, &encoding)) {
+        m_fileEncoding = SYST_FUNC::TextEncoding::Windows1251;
         return false;
-    loadText(text);
-    m_fileEncoding = encoding;
-    return true;
+    }
+    return loadText(text, encoding);
 }
 
-bool iniReader::loadText(const QString &text)
+bool iniReader::loadText(const QString &text, SYST_FUNC::TextEncoding readAs)
 {
     clear();
-    m_fileEncoding = SYST_FUNC::TextEncoding::Windows1251;
+    m_fileEncoding = readAs;
     QString parseSection;
     // Windows editors end lines with CR LF, old Mac ones with CR alone.
     const qsizetype n = text.size();
@@ -122,6 +121,13 @@ QString iniReader::unstorableReason(const QString &value, bool unicode)
                               "не сохраняются");
     if (!unicode && !SYST_FUNC::fitsWindows1251(value))
         return QStringLiteral("в кодировке Windows-1251 нет некоторых его символов");
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return QStringLiteral("в нём есть половина суррогатной пары, которую нельзя записать");
+    }
     return QString();
 }
 
@@ -149,55 +155,24 @@ QString iniReader::fileText(SYST_FUNC::TextEncoding *encoding, QStringList *note
         }
     }
 
-    QString out;
-    QString lastSection;
-    for (const IniEntry &e : m_entries) {
-        switch (e.kind) {
-        case IniEntry::Comment:
-            if (!e.comment.isEmpty())
-                out += QLatin1Char('#') + e.comment;
-            out += QLatin1Char('\n');
-            break;
-        case IniEntry::Header:
-            out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
-            lastSection = e.section;
-            break;
-        case IniEntry::Key: {
-            if (e.key.isEmpty())
-                break;
-            QString value = e.value;
-            const QString why = unstorableReason(value, unicode);
-            if (!why.isEmpty()) {
-                const QString name =
-                    e.section.isEmpty() ? e.key : e.section + QLatin1Char(':') + e.key;
-                QString note = QStringLiteral("Значение «") + value +
-                               QStringLiteral("» параметра ") + name +
-                               QStringLiteral(" не сохранено: ") + why;
-                const bool keepOld =
-                    !e.fileValue.isNull() && unstorableReason(e.fileValue, unicode).isEmpty();
-                if (keepOld)
-                    note += QStringLiteral(". Оставлено прежнее значение «") + e.fileValue +
-                            QStringLiteral("»");
-                if (notes)
-                    notes->append(note);
-                if (!keepOld)
-                    break;
-                value = e.fileValue;
-            }
-            if (!e.section.isEmpty() && e.section != lastSection) {
-                out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
-                lastSection = e.section;
-            }
-            out += e.key + QLatin1Char('=') + value;
-            if (!e.comment.isEmpty())
-                out += QLatin1String(" #") + e.comment;
-            out += QLatin1Char('\n');
-            break;
+    const QString out = composeText([&](const IniEntry &e, QString *value) {
+        const QString why = unstorableReason(e.value, unicode);
+        if (why.isEmpty())
+            return true;
+        const QString name = e.section.isEmpty() ? e.key : e.section + QLatin1Char(':') + e.key;
+        QString note = QStringLiteral("Значение «") + e.value + QStringLiteral("» параметра ") +
+                       name + QStringLiteral(" не сохранено: ") + why;
+        const bool keepOld =
+            !e.fileValue.isNull() && unstorableReason(e.fileValue, unicode).isEmpty();
+        if (keepOld) {
+            note += QStringLiteral(". Оставлено прежнее значение «") + e.fileValue +
+                    QStringLiteral("»");
+            *value = e.fileValue;
         }
-        default:
-            break;
-        }
-    }
+        if (notes)
+            notes->append(note);
+        return keepOld;
+    });
 
     TextEncoding chosen = unicode ? TextEncoding::Utf8 : TextEncoding::Windows1251;
     if (!unicode) {
@@ -228,6 +203,12 @@ bool iniReader::save(const QString &fileName, QString *error)
 
 QString iniReader::toText() const
 {
+    return composeText([](const IniEntry &, QString *) { return true; });
+}
+
+QString
+iniReader::composeText(const std::function<bool(const IniEntry &, QString *)> &valueOf) const
+{
     QString out;
     QString lastSection;
     for (const IniEntry &e : m_entries) {
@@ -241,18 +222,20 @@ QString iniReader::toText() const
             out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
             lastSection = e.section;
             break;
-        case IniEntry::Key:
-            if (e.key.isEmpty())
+        case IniEntry::Key: {
+            QString value = e.value;
+            if (e.key.isEmpty() || !valueOf(e, &value))
                 break;
             if (!e.section.isEmpty() && e.section != lastSection) {
                 out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
                 lastSection = e.section;
             }
-            out += e.key + QLatin1Char('=') + e.value;
+            out += e.key + QLatin1Char('=') + value;
             if (!e.comment.isEmpty())
                 out += QLatin1String(" #") + e.comment;
             out += QLatin1Char('\n');
             break;
+        }
         default:
             break;
         }

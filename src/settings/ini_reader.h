@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // One line of an ini file, in file order.
 struct IniEntry {
     enum Kind { Comment = 0, Header = 1, Key = 2 };
@@ -41,8 +43,10 @@ public:
     // False, with an empty store, when the file cannot be read.
     bool load(const QString &fileName);
     // Parses `text` into a fresh store (lines end at LF, CR LF or CR).
-    // Always succeeds; malformed lines are dropped.
-    bool loadText(const QString &text);
+    // Always succeeds; malformed lines are dropped. `readAs` is the encoding
+    // the text was decoded from, which the next save takes into account.
+    bool loadText(const QString &text,
+                  SYST_FUNC::TextEncoding readAs = SYST_FUNC::TextEncoding::Windows1251);
     // Writes the file; on failure `*error` (when given) holds the reason.
     // A value the file cannot give back as it is (with "#" or ";", extra
     // white space, a line break, or a character the file's encoding lacks)
@@ -100,6 +104,9 @@ private:
     ResolvedKey resolve(const QString &key) const;
     int findKey(const QString &section, const QString &key) const;
     void parseLine(const QString &line, QString &parseSection);
+    // The text of the entries; `valueOf` may change a key's value, or return
+    // false to leave the key out.
+    QString composeText(const std::function<bool(const IniEntry &, QString *)> &valueOf) const;
 
     QList<IniEntry> m_entries;
     QString m_group;

@@ -77,6 +77,22 @@ bool hasHighByte(const QByteArray &bytes)
     return false;
 }
 
+// Qt's UTF-16 decoder lets a half of a surrogate pair through; no encoding
+// can write one back, so it reads as the replacement character instead.
+void replaceLoneSurrogates(QString &text)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            text[i] = QChar(QChar::ReplacementCharacter);
+    }
+}
+
 } // namespace
 
 QString SYST_FUNC::decodeSettingsBytes(const QByteArray &bytes, TextEncoding *found)
@@ -107,6 +123,8 @@ QString SYST_FUNC::decodeSettingsBytes(const QByteArray &bytes, TextEncoding *fo
             text = decoder.isValid() ? decoder.decode(bytes) : QString::fromLatin1(bytes);
         }
     }
+    if (enc == TextEncoding::Utf16LE || enc == TextEncoding::Utf16BE)
+        replaceLoneSurrogates(text);
     if (found)
         *found = enc;
     return text;
