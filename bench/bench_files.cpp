@@ -162,7 +162,7 @@ void benchFiles(const QList<int> &sizes, const QStringList &args)
         QList<Card> cards = generateCards(n, 1);
         QElapsedTimer t;
         t.start();
-        const WriteOutcome w = writeDictionaryFile(cards, path, nullptr);
+        const WriteOutcome w = writeDictionaryFile(cards, path, benchCategories(), nullptr);
         const double save = seconds(t);
         cards = QList<Card>();
         if (!w.ok) {

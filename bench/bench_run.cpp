@@ -33,10 +33,67 @@ double timeCopy(const Dictionary &dict)
     return ms;
 }
 
+// A checked phrase of about `length` characters: words with commas and full
+// stops, as a long sentence card holds it.
+Card longPhraseCard(int length)
+{
+    Card c;
+    QString phrase;
+    for (int i = 0; phrase.size() < length; ++i)
+        phrase +=
+            QStringLiteral("word%1").arg(i) + (i % 3 ? QStringLiteral(", ") : QStringLiteral(". "));
+    c.foreignWords.append(ForeignWord{phrase, QString(), true});
+    c.translations.append(TranslationSection{{{TranslationVariant{QStringLiteral("фраза"), {}}}},
+                                             QStringLiteral("S")});
+    return c;
+}
+
+// Best of a few runs of f, in milliseconds.
+template <class F> double bestMs(F f)
+{
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, msSince(t));
+    }
+    return best;
+}
+
+// The check runs on every tick of a timed run: for a long checked phrase it
+// must stay linear. The 2,000-character phrase is the baseline.
+void benchAnswerCheck()
+{
+    double baseline = 0;
+    for (int length : {2000, 16000}) {
+        const Card c = longPhraseCard(length);
+        const QString typed = c.foreignWords[0].word;
+        const QString half = typed.left(typed.size() / 2);
+        int items = 0;
+        const double cleanMs = bestMs([&] { items = int(autocheckItems(c).size()); });
+        const double emptyMs = bestMs([&] { checkAnswer(c, QString()); });
+        const double halfMs = bestMs([&] { checkAnswer(c, half); });
+        const double fullMs = bestMs([&] {
+            if (!checkAnswer(c, typed).accepted())
+                std::printf("the phrase typed back was not accepted\n");
+        });
+        if (length == 2000)
+            baseline = fullMs;
+        std::printf("answer check of a %d-character phrase (%d items): items %.2f ms, "
+                    "empty answer %.2f ms, half typed %.2f ms, all typed %.2f ms (x%.1f of "
+                    "the 2,000-character one)\n",
+                    length, items, cleanMs, emptyMs, halfMs, fullMs,
+                    baseline > 0 ? fullMs / baseline : 0.0);
+        std::fflush(stdout);
+    }
+}
+
 } // namespace
 
 void benchRun(const QList<int> &sizes)
 {
+    benchAnswerCheck();
     for (int n : sizes) {
         Dictionary dict;
         for (const Card &c : generateCards(n, 10))

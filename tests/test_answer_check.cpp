@@ -1,5 +1,7 @@
 #include "run/answer_check.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace
@@ -17,6 +19,76 @@ Card cardWithForms(const QStringList &forms, const QString &code = QStringLitera
     return c;
 }
 
+// The cleaning and the check as first written, visit by visit: slow (it
+// starts again from the first item after every split) but plainly the rule.
+// The program's own versions must give the same items and verdicts.
+QStringList referenceItems(QStringList items)
+{
+    static const QRegularExpression punctuation(QStringLiteral("[,.:;!?\")(]"));
+    qsizetype i = 0;
+    while (i < items.size()) {
+        const QString item = items[i].simplified();
+        items[i] = item;
+        if (item.isEmpty()) {
+            items.removeAt(i);
+            i = 0;
+            continue;
+        }
+        const qsizetype p = item.indexOf(punctuation);
+        if (p < 0) {
+            ++i;
+        } else if (p == 0 && item.size() == 1) {
+            items.removeAt(i);
+            i = 0;
+        } else if (p == 0) {
+            items[i] = item.mid(1);
+        } else if (p == item.size() - 1) {
+            items[i] = item.left(p);
+        } else {
+            const QString before = item.left(p), after = item.mid(p + 1);
+            items.removeAt(i);
+            items << before << after;
+            i = 0;
+        }
+    }
+    return items;
+}
+
+bool referenceWrong(const QStringList &items, const QString &typed)
+{
+    static const QString boundaries = QStringLiteral(" \t,.:;!?\")(");
+    QString answer = typed.simplified();
+    if (answer.isEmpty())
+        return true;
+    auto whole = [&](qsizetype pos, qsizetype n) {
+        return (pos == 0 || boundaries.contains(answer[pos - 1])) &&
+               (pos + n == answer.size() || boundaries.contains(answer[pos + n]));
+    };
+    for (const QString &item : items) {
+        qsizetype pos = answer.indexOf(item, 0, Qt::CaseInsensitive);
+        if (pos >= 0 && !whole(pos, item.size())) {
+            pos = answer.indexOf(item, 0, Qt::CaseSensitive);
+            if (pos >= 0 && !whole(pos, item.size()))
+                pos = -1;
+        }
+        if (pos < 0)
+            return true;
+        answer.remove(pos, item.size());
+        answer = answer.simplified();
+    }
+    return false;
+}
+
+// Text from few symbols, so that punctuation, blanks and repeats meet often.
+QString randomText(QRandomGenerator &rng, int maxLength)
+{
+    static const QString alphabet = QStringLiteral("aAbB  \t,.:;!?\"()ёЁ'-\n\u00A0");
+    QString s;
+    for (int n = rng.bounded(maxLength + 1); n > 0; --n)
+        s += alphabet[rng.bounded(int(alphabet.size()))];
+    return s;
+}
+
 } // namespace
 
 class TestAnswerCheck : public QObject
@@ -31,6 +103,8 @@ private slots:
     void runTexts();
     void timing_data();
     void timing();
+    void sameAsVisitByVisit();
+    void longPhrase();
 };
 
 void TestAnswerCheck::items_data()
@@ -155,6 +229,62 @@ void TestAnswerCheck::timing()
     QCOMPARE(timedCardSize(c, enRu), size);
     QCOMPARE(timedCardSteps(c, enRu), steps);
     QCOMPARE(runTimerInterval(50), 250); // so "go" takes 16 s at the default speed
+}
+
+// Thousands of random forms and answers: the same items in the same order,
+// and the same verdict, as the rule applied visit by visit.
+void TestAnswerCheck::sameAsVisitByVisit()
+{
+    QRandomGenerator rng(515);
+    for (int round = 0; round < 3000; ++round) {
+        QStringList forms;
+        for (int n = 1 + rng.bounded(3); n > 0; --n)
+            forms << randomText(rng, 24);
+        Card c = cardWithForms({}, rng.bounded(4) ? QStringLiteral("S") : QStringLiteral("N"));
+        for (const QString &f : forms)
+            c.foreignWords.append(ForeignWord{f, QString(), true});
+        const QStringList items = autocheckItems(c);
+        // Sentence cards take every form whole, as the reference does here.
+        if (c.translations[0].code == QLatin1String("S"))
+            QCOMPARE(items, referenceItems(forms));
+        // The answer is often made of the items themselves, shuffled and
+        // joined by random text, so that right answers are common.
+        QStringList parts = items;
+        for (int i = int(parts.size()) - 1; i > 0; --i)
+            std::swap(parts[i], parts[rng.bounded(i + 1)]);
+        const QString typed = rng.bounded(3) ? parts.join(randomText(rng, 3) + QLatin1Char(' '))
+                                             : randomText(rng, 30);
+        const AutocheckResult r = checkAnswerItems(items, typed);
+        QCOMPARE(r.checkable, !items.isEmpty());
+        if (r.checkable)
+            QVERIFY2(r.wrong == referenceWrong(items, typed),
+                     qPrintable(items.join(QLatin1Char('|')) + QStringLiteral(" / ") + typed));
+        // Items given as they are, not cleaned, are checked by the same rule.
+        const QStringList raw = forms.mid(0, 1) + QStringList{randomText(rng, 5)};
+        QVERIFY2(checkAnswerItems(raw, typed).wrong == referenceWrong(raw, typed),
+                 qPrintable(raw.join(QLatin1Char('|')) + QStringLiteral(" / ") + typed));
+    }
+}
+
+// A 16,000-character phrase is checked on every tick of a timed run: the
+// cleaning splits it into its words in order, and typing it back is right.
+void TestAnswerCheck::longPhrase()
+{
+    QString phrase;
+    QStringList words;
+    for (int i = 0; phrase.size() < 16000; ++i) {
+        const QString w = QStringLiteral("слово%1").arg(i);
+        words << w;
+        phrase += w + (i % 3 ? QStringLiteral(", ") : QStringLiteral(". "));
+    }
+    Card c = cardWithForms({phrase}, QStringLiteral("S"));
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(autocheckItems(c), words);
+    QVERIFY(checkAnswer(c, phrase).accepted());
+    QVERIFY(checkAnswer(c, QString()).wrong);
+    // Far below the seconds the repeated restarts took at this length.
+    QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestAnswerCheck)

@@ -33,6 +33,8 @@ QString words(const Card &c)
     return out.join(';');
 }
 
+const StringSet kCategories = {"Дом", "Еда"};
+
 CardEditorInput validInput()
 {
     CardEditorInput in;
@@ -120,6 +122,26 @@ private slots:
         QTest::newRow("sound simplified") << "sound"
                                           << "  a.wav ;   b.wav " << none << ""
                                           << "sound=a.wav ; b.wav";
+        // The card must come back from a file as it is.
+        QTest::newRow("character a file cannot hold")
+            << "lines"
+            << "ca\x01t|" << none
+            << notStorable("иностранное слово «ca\x01t» содержит символ, недопустимый в файле "
+                           "словаря (код U+0001)")
+            << "";
+        QTest::newRow("phrase a file cannot hold")
+            << "translations"
+            << "[S] a\x01z" << none
+            << notStorable("перевод «a\x01z» содержит символ, недопустимый в файле словаря "
+                           "(код U+0001)")
+            << "";
+        QTest::newRow("section without a word dropped") << "translations"
+                                                        << "[N] кот [V]" << none << ""
+                                                        << "sections=N";
+        QTest::newRow("category missing from the list")
+            << "categories"
+            << "Еда,Кот" << none << notStorable("категория «Кот» отсутствует в списке категорий")
+            << "";
         QTest::newRow("archived") << "archived"
                                   << "1" << none << ""
                                   << "nAr=0";
@@ -153,7 +175,7 @@ private slots:
             in.archived = value == "1";
 
         Card edited = makeCard("old", {"старый"}, "Старый урок", "/d/a.xml");
-        const CardApplyResult r = applyCardEditor(edited, in);
+        const CardApplyResult r = applyCardEditor(edited, in, kCategories);
         QCOMPARE(r.warnings, warnings);
         QCOMPARE(r.error, error);
         if (!error.isEmpty())
@@ -171,7 +193,12 @@ private slots:
             QCOMPARE(QStringList(c.categories.cbegin(), c.categories.cend()).join(','), want);
         else if (key == "sound")
             QCOMPARE(c.soundPath, want);
-        else if (key == "nAr")
+        else if (key == "sections") {
+            QStringList codes;
+            for (const TranslationSection &sec : c.translations)
+                codes << sec.code;
+            QCOMPARE(codes.join(','), want);
+        } else if (key == "nAr")
             QCOMPARE(int(c.nAr), want.toInt());
     }
 
@@ -191,7 +218,7 @@ private slots:
         edited.aRE = 1;
         CardEditorInput in = editorInputFromCard(edited);
         in.priorityER = 2;
-        const CardApplyResult r = applyCardEditor(edited, in);
+        const CardApplyResult r = applyCardEditor(edited, in, kCategories);
         QVERIFY(r.ok());
         const Card &c = r.card;
         QCOMPARE(c.id, 17);
@@ -218,7 +245,7 @@ private slots:
         QCOMPARE(in.lines.size(), kMinForeignLines);
         QCOMPARE(in.lines.at(1), (ForeignLineInput{"puss", "pʊs", true}));
         QVERIFY(in.archived);
-        const CardApplyResult r = applyCardEditor(card, in);
+        const CardApplyResult r = applyCardEditor(card, in, kCategories);
         QVERIFY(r.ok());
         QVERIFY(r.warnings.isEmpty());
         QVERIFY(r.card.sameContent(card));
@@ -231,7 +258,7 @@ private slots:
             card.foreignWords.append({QString("w%1").arg(i), QString(), false});
         const CardEditorInput in = editorInputFromCard(card);
         QCOMPARE(in.lines.size(), 8);
-        const CardApplyResult r = applyCardEditor(card, in);
+        const CardApplyResult r = applyCardEditor(card, in, kCategories);
         QVERIFY(r.ok());
         QCOMPARE(r.card.foreignWords, card.foreignWords);
     }

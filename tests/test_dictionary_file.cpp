@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -257,6 +258,8 @@ private slots:
     void failedSaveKeepsFileAndCards_data();
     void failedSaveKeepsFileAndCards();
     void backupOncePerRun();
+    void backupNeverBlocks_data();
+    void backupNeverBlocks();
     void hostileRoundTrip();
 
     // Reading
@@ -287,32 +290,43 @@ void TestDictionaryFile::writtenBytesMatchGolden()
 {
     const QByteArray expected = fileBytes(golden(QStringLiteral("small.xml")));
     QList<Card> cards = smallDictionary();
-    const QList<Card> original = cards;
+    // The text form as such, sorted by lesson: each lesson once, and an empty
+    // <f> for the card without a foreign word.
+    QCOMPARE(dictionaryFileBytes({cards[1], cards[3], cards[0], cards[2]}), expected);
 
+    // A save refuses that card, which the file would lose, and writes nothing.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("small.xml"));
-    const WriteOutcome w = writeDictionaryFile(cards, path, nullptr);
-    QVERIFY2(w.ok, qPrintable(w.message));
-    QCOMPARE(fileBytes(path), expected);
+    WriteOutcome w = writeDictionaryFile(cards, path, categories(), nullptr);
+    QVERIFY(!w.ok);
+    QVERIFY2(w.message.contains(QStringLiteral("\nКарточка «есть» (урок «Урок 2»):\nнет ни "
+                                               "одного иностранного слова\n")),
+             qPrintable(w.message));
+    QVERIFY(!QFile::exists(path));
 
-    // Stable by lesson: say before go, house before eat; every card now in the file.
-    const QList<int> order = {1, 3, 0, 2};
+    cards.removeAt(2);
+    const QList<Card> original = cards;
+    w = writeDictionaryFile(cards, path, categories(), nullptr);
+    QVERIFY2(w.ok, qPrintable(w.message));
+    QVERIFY(w.warnings.isEmpty());
+    // Stable by lesson: say before go, house after them; every card now in the file.
+    const QList<int> order = {1, 2, 0};
     for (int i = 0; i < cards.size(); ++i) {
         QVERIFY(cards[i].sameContent(original[order[i]]));
         QCOMPARE(cards[i].filePath, path);
     }
-    QCOMPARE(dictionaryFileBytes(cards), expected);
+    QCOMPARE(fileBytes(path), dictionaryFileBytes(cards));
 }
 
 void TestDictionaryFile::programErrors()
 {
     QList<Card> cards = smallDictionary();
-    QCOMPARE(writeDictionaryFile(cards, QString(), nullptr).message,
+    QCOMPARE(writeDictionaryFile(cards, QString(), categories(), nullptr).message,
              QStringLiteral("Ошибка программы\nВ функцию сохранения передано пустое имя файла"));
     QList<Card> none;
     QTemporaryDir dir;
     const WriteOutcome w =
-        writeDictionaryFile(none, dir.filePath(QStringLiteral("a.xml")), nullptr);
+        writeDictionaryFile(none, dir.filePath(QStringLiteral("a.xml")), categories(), nullptr);
     QVERIFY(!w.ok);
     QCOMPARE(
         w.message,
@@ -323,26 +337,43 @@ void TestDictionaryFile::unreadableCardsRefused_data()
 {
     QTest::addColumn<QString>("lesson");
     QTest::addColumn<QString>("remark");
-    QTest::addColumn<QString>("fragment");
-    const QString noLesson = QStringLiteral("» не указан урок");
-    QTest::newRow("empty lesson") << QString() << QString() << noLesson;
-    QTest::newRow("blank lesson") << QStringLiteral(" \t\n") << QString() << noLesson;
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("problem");
+    const QString b = QStringLiteral("Б");
+    const QString food = QStringLiteral("Еда");
+    QTest::newRow("empty lesson") << QString() << QString() << food
+                                  << QStringLiteral(
+                                         "Карточка «кот» (урок не указан):\nне указан урок");
+    QTest::newRow("lesson of tabs and line breaks")
+        << QStringLiteral(" \t\n") << QString() << food
+        << QStringLiteral("Карточка «кот» (урок не указан):\nне указан урок");
+    QTest::newRow("lesson with a tab")
+        << QStringLiteral("a\tb") << QString() << food
+        << QStringLiteral("Карточка «кот» (урок «a\tb»):\nв названии урока «a\tb» лишние "
+                          "пробелы, табуляции или переводы строк");
     QTest::newRow("control character")
-        << QStringLiteral("Б") << QStringLiteral("a\x01") << QStringLiteral("(код U+0001)");
-    QTest::newRow("form feed") << QStringLiteral("Б") << QStringLiteral("\x0c")
-                               << QStringLiteral("(код U+000C)");
+        << b << QStringLiteral("a\x01") << food
+        << QStringLiteral("Карточка «кот» (урок «Б»):\nпояснение к переводу «a\x01» содержит "
+                          "символ, недопустимый в файле словаря (код U+0001)");
     QTest::newRow("lone surrogate")
-        << QStringLiteral("Б") << QString(QChar(0xD83D)) << QStringLiteral("(код U+D83D)");
-    QTest::newRow("U+FFFF") << QStringLiteral("Б") << QString(QChar(0xFFFF))
+        << b << QString(QChar(0xD83D)) << food << QStringLiteral("(код U+D83D)");
+    QTest::newRow("U+FFFF") << b << QString(QChar(0xFFFF)) << food
                             << QStringLiteral("(код U+FFFF)");
+    QTest::newRow("category with a semicolon")
+        << b << QString() << QStringLiteral("Еда;Дом")
+        << QStringLiteral("Карточка «кот» (урок «Б»):\nкатегория «Еда;Дом» содержит знак «;», "
+                          "который разделяет категории в файле");
 }
 
+// The message names the file, the card and the fault; nothing is written
+// and the cards keep their order and paths.
 void TestDictionaryFile::unreadableCardsRefused()
 {
     QFETCH(QString, lesson);
     QFETCH(QString, remark);
-    QFETCH(QString, fragment);
-    Card bad = card(lesson, QStringLiteral("кот"), QStringLiteral("Дом"));
+    QFETCH(QString, category);
+    QFETCH(QString, problem);
+    Card bad = card(lesson, QStringLiteral("кот"), category);
     bad.translations.append({{{{QStringLiteral("кот"), remark}}}, QStringLiteral("N")});
     QList<Card> cards = {card(QStringLiteral("Я"), QStringLiteral("b"), QStringLiteral("Еда")),
                          bad};
@@ -350,11 +381,13 @@ void TestDictionaryFile::unreadableCardsRefused()
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("d.xml"));
-    const WriteOutcome w = writeDictionaryFile(cards, path, nullptr);
+    const WriteOutcome w = writeDictionaryFile(cards, path, categories(), nullptr);
     QVERIFY(!w.ok);
     QVERIFY2(w.message.startsWith(QStringLiteral("Невозможно сохранить файл\n") + path + "\n"),
              qPrintable(w.message));
-    QVERIFY2(w.message.contains(QStringLiteral("«кот")) && w.message.contains(fragment),
+    QVERIFY2(w.message.contains(problem), qPrintable(w.message));
+    QVERIFY2(w.message.endsWith(QStringLiteral(
+                 "\nИсправьте карточку и сохраните снова\nФайл на диске не изменён")),
              qPrintable(w.message));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(identity(cards), before);
@@ -363,21 +396,22 @@ void TestDictionaryFile::unreadableCardsRefused()
 void TestDictionaryFile::failedSaveKeepsFileAndCards_data()
 {
     QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("prefix");
-    QTest::newRow("path is a folder") << "folder" << QStringLiteral("Невозможно открыть файл\n");
-    QTest::newRow("folder missing") << "missing" << QStringLiteral("Невозможно открыть файл\n");
-    QTest::newRow("backup blocked")
-        << "bak" << QStringLiteral("Невозможно сохранить резервную копию\n");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("path is a folder")
+        << "folder" << QStringLiteral("По этому пути находится папка, а не файл");
+    QTest::newRow("folder missing") << "missing" << QStringLiteral("Папка не существует");
+    QTest::newRow("read-only file")
+        << "readonly file" << QStringLiteral("Нет прав на запись (доступ запрещён)");
     QTest::newRow("read-only folder")
-        << "readonly" << QStringLiteral("Невозможно сохранить резервную копию\n");
-    QTest::newRow("read-only folder, copy kept before")
-        << "readonly kept" << QStringLiteral("Невозможно открыть файл\n");
+        << "readonly folder" << QStringLiteral("Нет прав на запись (доступ запрещён)");
 }
 
+// A save that cannot go on says why, and leaves no copy and no temporary
+// file behind.
 void TestDictionaryFile::failedSaveKeepsFileAndCards()
 {
     QFETCH(QString, setup);
-    QFETCH(QString, prefix);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("d.xml"));
     const QByteArray old = "old bytes";
@@ -385,9 +419,9 @@ void TestDictionaryFile::failedSaveKeepsFileAndCards()
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("d.xml")));
     } else if (setup == "missing") {
         path = dir.filePath(QStringLiteral("gone/d.xml"));
-    } else if (setup == "bak") {
+    } else if (setup == "readonly file") {
         QVERIFY(putBytes(path, old));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("d.xml.bak")));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     } else {
         if (geteuid() == 0)
             QSKIP("root writes into read-only folders");
@@ -395,22 +429,20 @@ void TestDictionaryFile::failedSaveKeepsFileAndCards()
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
     }
     QList<Card> cards = smallDictionary();
+    cards.removeAt(2);
     const QStringList before = identity(cards);
     QSet<QString> backedUp;
-    if (setup == "readonly kept")
-        backedUp.insert(path);
-    const WriteOutcome w = writeDictionaryFile(cards, path, &backedUp);
+    const WriteOutcome w = writeDictionaryFile(cards, path, categories(), &backedUp);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QVERIFY(!w.ok);
-    QVERIFY2(w.message.startsWith(prefix), qPrintable(w.message));
-    QVERIFY2(w.message.contains(path + "\n"), qPrintable(w.message));
+    QCOMPARE(w.message, QStringLiteral("Невозможно открыть файл\n") + path + "\n" + reason);
     QCOMPARE(identity(cards), before);
-    if (setup == "bak" || setup.startsWith("readonly")) {
+    QVERIFY(backedUp.isEmpty());
+    if (setup.startsWith("readonly")) {
         QCOMPARE(fileBytes(path), old);
-        // Nothing but the old file and what the setup made.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
-                 setup == "bak" ? 2 : 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                 QStringList{"d.xml"});
     }
 }
 
@@ -421,30 +453,99 @@ void TestDictionaryFile::backupOncePerRun()
     const QString bak = path + QStringLiteral(".bak");
     QVERIFY(putBytes(path, "version 0"));
     QList<Card> cards = smallDictionary();
+    cards.removeAt(2);
 
     QSet<QString> run1;
-    QVERIFY(writeDictionaryFile(cards, path, &run1).ok);
+    QVERIFY(writeDictionaryFile(cards, path, categories(), &run1).ok);
     QCOMPARE(fileBytes(bak), QByteArray("version 0"));
     const QByteArray version1 = fileBytes(path);
 
     cards.removeLast();
-    QVERIFY(writeDictionaryFile(cards, path, &run1).ok);
+    QVERIFY(writeDictionaryFile(cards, path, categories(), &run1).ok);
     QCOMPARE(fileBytes(bak), QByteArray("version 0"));
     QVERIFY(fileBytes(path) != version1);
 
     // The next run keeps what it found.
     const QByteArray version2 = fileBytes(path);
     QSet<QString> run2;
-    QVERIFY(writeDictionaryFile(cards, path, &run2).ok);
+    QVERIFY(writeDictionaryFile(cards, path, categories(), &run2).ok);
     QCOMPARE(fileBytes(bak), version2);
 
     // A file made in this run has no older version to keep.
     const QString fresh = dir.filePath(QStringLiteral("new.xml"));
-    QVERIFY(writeDictionaryFile(cards, fresh, &run2).ok);
-    QVERIFY(writeDictionaryFile(cards, fresh, &run2).ok);
+    QVERIFY(writeDictionaryFile(cards, fresh, categories(), &run2).ok);
+    QVERIFY(writeDictionaryFile(cards, fresh, categories(), &run2).ok);
     QVERIFY(!QFile::exists(fresh + QStringLiteral(".bak")));
-    QVERIFY(writeDictionaryFile(cards, path, nullptr).ok);
+    QVERIFY(writeDictionaryFile(cards, path, categories(), nullptr).ok);
     QCOMPARE(fileBytes(bak), version2);
+}
+
+void TestDictionaryFile::backupNeverBlocks_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("fileMode");   // octal rights of the dictionary
+    QTest::addColumn<int>("backupMode"); // expected rights of the copy; 0: no copy
+    QTest::newRow("old copy read-only") << "readonly bak" << 0644 << 0644;
+    QTest::newRow("old copy read-only, no rights at all") << "no rights bak" << 0640 << 0640;
+    QTest::newRow("copy writable by its owner") << "" << 0444 << 0;
+    QTest::newRow("group and others keep their rights") << "" << 0604 << 0604;
+    QTest::newRow("owner could only read and write") << "" << 0600 << 0600;
+    QTest::newRow("copy blocked by a folder") << "bak folder" << 0644 << 0;
+}
+
+// The copy never stands in the way of a save: an old read-only one is
+// replaced, a new one is writable by its owner, and one that cannot be made
+// is reported while the file is saved all the same. A read-only dictionary
+// is refused before any copy is made.
+void TestDictionaryFile::backupNeverBlocks()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, fileMode);
+    QFETCH(int, backupMode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.xml"));
+    const QString bak = path + QStringLiteral(".bak");
+    QVERIFY(putBytes(path, "version 0"));
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(fileMode)) == 0);
+    if (setup.endsWith("bak")) {
+        QVERIFY(putBytes(bak, "older copy"));
+        QVERIFY(::chmod(QFile::encodeName(bak).constData(), setup == "readonly bak" ? 0444 : 0) ==
+                0);
+    } else if (setup == "bak folder") {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("d.xml.bak")));
+    }
+    QList<Card> cards = smallDictionary();
+    cards.removeAt(2);
+    QSet<QString> backedUp;
+    const WriteOutcome w = writeDictionaryFile(cards, path, categories(), &backedUp);
+
+    if (fileMode == 0444) {
+        // The user's own read-only file: no save and no copy.
+        QVERIFY(!w.ok);
+        QVERIFY(!QFile::exists(bak));
+        QCOMPARE(fileBytes(path), QByteArray("version 0"));
+        return;
+    }
+    QVERIFY2(w.ok, qPrintable(w.message));
+    QCOMPARE(fileBytes(path), dictionaryFileBytes(cards));
+    QVERIFY(backedUp.contains(path));
+    if (setup == "bak folder") {
+        QCOMPARE(w.warnings.size(), 1);
+        QVERIFY2(w.warnings[0].startsWith(QStringLiteral("Файл\n") + path +
+                                          QStringLiteral("\nсохранён, но его резервную копию\n") +
+                                          bak + QStringLiteral("\nсохранить не удалось:\n")),
+                 qPrintable(w.warnings[0]));
+        QVERIFY(QFileInfo(bak).isDir());
+        return;
+    }
+    QVERIFY(w.warnings.isEmpty());
+    QCOMPARE(fileBytes(bak), QByteArray("version 0"));
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(bak).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 0777), backupMode);
+    // Nothing else is left in the folder.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+             (QStringList{"d.xml", "d.xml.bak"}));
 }
 
 void TestDictionaryFile::hostileRoundTrip()
@@ -453,7 +554,7 @@ void TestDictionaryFile::hostileRoundTrip()
     const StringSet cats = categories();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("hostile.xml"));
-    const WriteOutcome w = writeDictionaryFile(cards, path, nullptr);
+    const WriteOutcome w = writeDictionaryFile(cards, path, categories(), nullptr);
     QVERIFY2(w.ok, qPrintable(w.message));
     Dictionary dict;
     dict.categoryList = cats;

@@ -1,6 +1,7 @@
 #include "dialogs/filter_settings.h"
 #include "model/dictionary_file.h"
 #include "model/dictionary_files.h"
+#include "model/markup.h"
 #include "settings/app_settings.h"
 #include "settings/ini_reader.h"
 
@@ -80,7 +81,11 @@ class TestDictionaryFiles : public QObject
     QString makeFile(const QString &name, QList<Card> cards)
     {
         const QString p = path(name);
-        const WriteOutcome out = writeDictionaryFile(cards, p, nullptr);
+        // A fixture: whatever categories its cards name are allowed.
+        StringSet categories;
+        for (const Card &c : cards)
+            categories.insert(c.categories.cbegin(), c.categories.cend());
+        const WriteOutcome out = writeDictionaryFile(cards, p, categories, nullptr);
         if (!out.ok)
             qWarning() << out.message;
         return p;
@@ -298,6 +303,43 @@ private slots:
         QVERIFY(dict().changed);
         QVERIFY(QFileInfo(path("a.xml")).isDir());
         QCOMPARE(reread(path("b.xml")).cardCount(), 1);
+    }
+
+    // A copy that cannot be kept is said, and the save goes on all the same.
+    void saveAllWithBlockedBackupStillSaves()
+    {
+        open({path("a.xml")});
+        QVERIFY(QDir().mkdir(path("a.xml.bak")));
+        dict().cardById(dict().cardAt(0).id)->pER = 4;
+        dict().changed = true;
+        ui().answerYesNo(SP::Yes)
+            .expect(SP::Warning, "Файл\n" + path("a.xml") + "\nсохранён, но его резервную копию\n" +
+                                     path("a.xml.bak") + "\nсохранить не удалось:\n")
+            .expect(SP::Information, "Было сохранено:\n" + path("a.xml") + "\n");
+        files().saveAll();
+        QVERIFY(!dict().changed);
+        QCOMPARE(reread(path("a.xml")).cardAt(0).pER + reread(path("a.xml")).cardAt(1).pER, 5);
+    }
+
+    // A card the file would not give back stops the save of its file with a
+    // message naming it; the other files are saved and the file on disk stays.
+    void saveAllRefusesAnUnsavableCard()
+    {
+        open({path("a.xml"), path("b.xml")});
+        const QByteArray before = bytes(path("a.xml"));
+        Card changed = dict().cardAt(0);
+        QCOMPARE(changed.filePath, path("a.xml"));
+        changed.categories = {"Еда;Дом"};
+        dict().replaceCard(changed);
+        dict().changed = true;
+        ui().answerYesNo(SP::Yes)
+            .expect(SP::Critical, "Невозможно сохранить файл\n" + path("a.xml") + "\nКарточка «" +
+                                      firstForeignWord(changed) + "» (урок «" + changed.lesson +
+                                      "»):\nкатегория «Еда;Дом» содержит знак «;»")
+            .expect(SP::Information, "Было сохранено:\n" + path("b.xml") + "\n");
+        files().saveAll();
+        QVERIFY(dict().changed);
+        QCOMPARE(bytes(path("a.xml")), before);
     }
 
     void saveAllRemindsOfNewCards()
@@ -627,6 +669,24 @@ private slots:
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 3);
         QVERIFY(dict().changed);
         QCOMPARE(bytes(path("a.xml")), before);
+    }
+
+    // The join names a card that its new file could not give back, before
+    // the user meets it at the next save, and moves nothing.
+    void joinRefusesAnUnsavableCard()
+    {
+        open({path("a.xml")});
+        Card bad = makeCard("new", {"новый"}, "L5");
+        bad.categories = {"Кот"};
+        dict().addNewCards({bad});
+        dict().changed = false;
+        ui().expect(SP::Warning, "Объединение невозможно\nКарточка «new» (урок «L5»):\n"
+                                 "категория «Кот» отсутствует в списке категорий\n"
+                                 "Исправьте карточку и повторите объединение");
+        QCOMPARE(files().join(QString(), path("a.xml")).table, FileOutcome::Keep);
+        QVERIFY(dict().hasNewCards());
+        QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 2);
+        QVERIFY(dict().changed);
     }
 
     void joinFileIntoFile()

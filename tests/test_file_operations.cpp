@@ -37,7 +37,11 @@ class TestFileOperations : public QObject
     QString makeFile(const QString &name, QList<Card> cards)
     {
         const QString p = path(name);
-        const WriteOutcome out = writeDictionaryFile(cards, p, nullptr);
+        // A fixture: whatever categories its cards name are allowed.
+        StringSet categories;
+        for (const Card &c : cards)
+            categories.insert(c.categories.cbegin(), c.categories.cend());
+        const WriteOutcome out = writeDictionaryFile(cards, p, categories, nullptr);
         if (!out.ok)
             qWarning() << out.message;
         return p;

@@ -76,6 +76,8 @@ private slots:
     void readFromIni();
     void writeGolden();
     void emptyLessonsReplaceOldOnes();
+    void listsRoundTrip_data();
+    void listsRoundTrip();
 };
 
 void TestFilterSettings::applyTo_data()
@@ -347,6 +349,72 @@ void TestFilterSettings::emptyLessonsReplaceOldOnes()
     iniReader empty;
     f.writeLessons(empty);
     QVERIFY(empty.entries().isEmpty());
+}
+
+void TestFilterSettings::listsRoundTrip_data()
+{
+    QTest::addColumn<QString>("file");        // settings_filter.ini as found
+    QTest::addColumn<QStringList>("lessons"); // chosen after reading it
+    QTest::addColumn<QStringList>("read");    // read back after the save
+    QTest::addColumn<QStringList>("notes");   // items the save had to leave out
+    const QStringList none;
+    QTest::newRow("typed by hand with blanks") << "LESSONS=a~ b~c \nCATEGORY=Еда~ Дом\n"
+                                               << none << QStringList{"a", "b", "c"} << none;
+    QTest::newRow("blank at an item's end")
+        << "" << QStringList{" b", "a", "c "} << QStringList{"a"}
+        << QStringList{"Фильтр: « b» не сохранён: пробелы по краям и переводы строк в списке не "
+                       "сохраняются",
+                       "Фильтр: «c » не сохранён: пробелы по краям и переводы строк в списке не "
+                       "сохраняются"};
+    QTest::newRow("separator inside an item")
+        << "" << QStringList{"a~b", "c"} << QStringList{"c"}
+        << QStringList{"Фильтр: «a~b» не сохранён: знак «~» разделяет элементы списка"};
+    QTest::newRow("comment marks")
+        << "" << QStringList{"Урок #1", "z"} << QStringList{"z"}
+        << QStringList{"Фильтр: «Урок #1» не сохранён: знаки «#» и «;» начинают в файле "
+                       "настроек комментарий"};
+    QTest::newRow("plain names") << "" << QStringList{"Урок 1", "Урок 2"}
+                                 << QStringList{"Урок 1", "Урок 2"} << none;
+}
+
+// Whatever the filter holds comes back from the file as it was, or is left
+// out with a note at close; it never comes back changed.
+void TestFilterSettings::listsRoundTrip()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, lessons);
+    QFETCH(QStringList, read);
+    QFETCH(QStringList, notes);
+    iniReader store;
+    store.loadText(file);
+    FilterSettings f;
+    f.readFromIni(store, allCategories);
+    f.readLessons(store);
+    for (const QString &l : lessons)
+        f.filterLessons.insert(l);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings_filter.ini"));
+    f.writeToIni(store);
+    QVERIFY(store.save(path));
+    QCOMPARE(store.saveNotes(), notes);
+
+    iniReader again;
+    QVERIFY(again.load(path));
+    FilterSettings back;
+    back.readFromIni(again, allCategories);
+    back.readLessons(again);
+    QCOMPARE(back.filterLessons, StringSet(read.cbegin(), read.cend()));
+    QCOMPARE(back.filterCategories, f.filterCategories);
+    // A second round changes nothing.
+    back.writeToIni(again);
+    QVERIFY(again.save(path));
+    QVERIFY(again.saveNotes().isEmpty());
+    FilterSettings third;
+    QVERIFY(again.load(path));
+    third.readFromIni(again, allCategories);
+    third.readLessons(again);
+    QVERIFY(third == back);
 }
 
 QTEST_GUILESS_MAIN(TestFilterSettings)

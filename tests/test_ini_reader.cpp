@@ -44,6 +44,12 @@ private slots:
     void saveFailure_data();
     void saveFailure();
     void saveFailureKeepsOldFile();
+    void otherEditors_data();
+    void otherEditors();
+    void unicodeTextStaysUnicode();
+    void lookalikeOfUtf8GetsAMark();
+    void unstorableValues_data();
+    void unstorableValues();
 };
 
 void TestIniReader::parse_data()
@@ -194,8 +200,7 @@ void TestIniReader::goldenFiles()
     QVERIFY(ini.save(out));
     QCOMPARE(fileBytes(out), fileBytes(dataFile(QStringLiteral("roundtrip_out.ini"))));
 
-    // The blank line that came from a whitespace line goes on the next load;
-    // from then on a load and save changes nothing.
+    // A load and save of the written file changes nothing.
     QVERIFY(ini.load(out) && ini.save(out));
     const QByteArray second = fileBytes(out);
     QVERIFY(!second.contains("\n\n\n"));
@@ -256,7 +261,11 @@ void TestIniReader::saveFailure()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     iniReader ini;
     ini.writeEntry(QStringLiteral("S:k"), 1);
-    QVERIFY(!ini.save(dir.filePath(relativePath)));
+    QString error;
+    QVERIFY(!ini.save(dir.filePath(relativePath), &error));
+    QCOMPARE(error, relativePath == QLatin1String("folder")
+                        ? QStringLiteral("По этому пути находится папка, а не файл")
+                        : QStringLiteral("Папка не существует"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
 }
 
@@ -284,6 +293,141 @@ void TestIniReader::saveFailureKeepsOldFile()
     QCOMPARE(fileBytes(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("settings.ini")});
+}
+
+void TestIniReader::otherEditors_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char *name : {"editor_cp1251_lf.ini", "editor_cp1251_crlf.ini",
+                             "editor_cp1251_cr.ini", "editor_utf8.ini", "editor_utf8_bom_crlf.ini",
+                             "editor_utf16le_crlf.ini", "editor_utf16be_cr.ini"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// The same settings saved by other editors read alike, and are written back
+// in Windows-1251 with LF.
+void TestIniReader::otherEditors()
+{
+    QFETCH(QString, file);
+    iniReader ini;
+    QVERIFY(ini.load(dataFile(file)));
+    QCOMPARE(ini.readEntry(QStringLiteral("WORDS_CATEGORY:categs")),
+             QStringLiteral("Еда,Дом,Природа,Ёлки и ёжики"));
+    QCOMPARE(ini.readEntry(QStringLiteral("PATHS:dict_dir")), QStringLiteral("/home/user/Словари"));
+    QCOMPARE(ini.readEntry(QStringLiteral("WORK_SETTINGS:lesson")), QStringLiteral("Урок 1"));
+    QVERIFY(ini.readBoolEntry(QStringLiteral("WORK_SETTINGS:training")));
+    QCOMPARE(ini.entries().size(), 8);
+
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("settings.ini"));
+    QVERIFY(ini.save(out));
+    QVERIFY(ini.saveNotes().isEmpty());
+    QCOMPARE(fileBytes(out), fileBytes(dataFile(QStringLiteral("editor_out.ini"))));
+}
+
+// A character Windows-1251 lacks, typed into a Unicode file by the user,
+// keeps the file Unicode rather than being lost.
+void TestIniReader::unicodeTextStaysUnicode()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.ini"));
+    QVERIFY(writeBytes(path, "[WORDS_CATEGORY]\ncategs=Caf\xc3\xa9,\xd0\x95\xd0\xb4\xd0\xb0\n"));
+    iniReader ini;
+    QVERIFY(ini.load(path));
+    ini.writeEntry(QStringLiteral("S:k"), QStringLiteral("日本"));
+    QVERIFY(ini.save(path));
+    QVERIFY(ini.saveNotes().isEmpty());
+    QVERIFY(fileBytes(path).startsWith("\xef\xbb\xbf"));
+    QVERIFY(ini.load(path));
+    QCOMPARE(ini.readEntry(QStringLiteral("WORDS_CATEGORY:categs")), QStringLiteral("Café,Еда"));
+    QCOMPARE(ini.readEntry(QStringLiteral("S:k")), QStringLiteral("日本"));
+
+    // Once that text is gone the file is Windows-1251 again.
+    ini.writeEntry(QStringLiteral("WORDS_CATEGORY:categs"), QStringLiteral("Еда"));
+    ini.writeEntry(QStringLiteral("S:k"), QStringLiteral("Дом"));
+    QVERIFY(ini.save(path));
+    QCOMPARE(fileBytes(path), QByteArray("\n[WORDS_CATEGORY]\ncategs=\xc5\xe4\xe0\n\n[S]\n"
+                                         "k=\xc4\xee\xec\n"));
+}
+
+// "Сё" in Windows-1251 is the UTF-8 of "ё": written so, it would come back
+// changed, so it gets a UTF-8 byte-order mark.
+void TestIniReader::lookalikeOfUtf8GetsAMark()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.ini"));
+    iniReader ini;
+    ini.writeEntry(QStringLiteral("k"), QStringLiteral("Сё"));
+    QVERIFY(ini.save(path));
+    QCOMPARE(fileBytes(path), QByteArray("\xef\xbb\xbfk=\xd0\xa1\xd1\x91\n"));
+    QVERIFY(ini.load(path));
+    QCOMPARE(ini.readEntry(QStringLiteral("k")), QStringLiteral("Сё"));
+}
+
+void TestIniReader::unstorableValues_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("reason"); // empty: stored as it is
+    const QString marks = QStringLiteral("знаки «#» и «;» начинают в файле настроек комментарий");
+    const QString blanks = QStringLiteral(
+        "переводы строк, табуляции и лишние пробелы в файле настроек не сохраняются");
+    QTest::newRow("path with #") << QStringLiteral("/home/u/C#/dicts") << marks;
+    QTest::newRow("lesson with ;") << QStringLiteral("Урок; часть 2") << marks;
+    QTest::newRow("line break") << QStringLiteral("a\n[S]\nk=x") << blanks;
+    QTest::newRow("carriage return") << QStringLiteral("a\rb") << blanks;
+    QTest::newRow("two blanks") << QStringLiteral("/home/u/My  Dicts") << blanks;
+    QTest::newRow("blank at the end") << QStringLiteral("Урок ") << blanks;
+    QTest::newRow("not in Windows-1251")
+        << QStringLiteral("Café")
+        << QStringLiteral("в кодировке Windows-1251 нет некоторых его "
+                          "символов");
+    QTest::newRow("equals signs and brackets are fine") << QStringLiteral("a=b [c]") << QString();
+    QTest::newRow("empty is fine") << QString() << QString();
+}
+
+// A value the file cannot give back is never written cut: the value the file
+// held is kept, or a new key is left out, and a note says which.
+void TestIniReader::unstorableValues()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, reason);
+    QCOMPARE(iniReader::unstorableReason(value), reason);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.ini"));
+    QVERIFY(writeBytes(path, "[PATHS]\ndict_dir=/old # note\n"));
+    iniReader ini;
+    QVERIFY(ini.load(path));
+    ini.writeEntry(QStringLiteral("PATHS:dict_dir"), value);
+    ini.writeEntry(QStringLiteral("PATHS:fresh"), value);
+    ini.writeEntry(QStringLiteral("PATHS:other"), QStringLiteral("fine"));
+    QVERIFY(ini.save(path));
+
+    const QString said = QStringLiteral("Значение «") + value + QStringLiteral("» параметра ");
+    if (reason.isEmpty()) {
+        QVERIFY(ini.saveNotes().isEmpty());
+    } else {
+        QCOMPARE(ini.saveNotes(),
+                 (QStringList{said + QStringLiteral("PATHS:fresh не сохранено: ") + reason,
+                              said + QStringLiteral("PATHS:dict_dir не сохранено: ") + reason +
+                                  QStringLiteral(". Оставлено прежнее значение «/old»")}));
+    }
+    iniReader back;
+    QVERIFY(back.load(path));
+    QCOMPARE(back.readEntry(QStringLiteral("PATHS:other")), QStringLiteral("fine"));
+    if (reason.isEmpty() && !value.isEmpty()) {
+        QCOMPARE(back.readEntry(QStringLiteral("PATHS:dict_dir")), value);
+        QCOMPARE(back.readEntry(QStringLiteral("PATHS:fresh")), value);
+    } else if (!reason.isEmpty()) {
+        QCOMPARE(back.readEntry(QStringLiteral("PATHS:dict_dir")), QStringLiteral("/old"));
+        QCOMPARE(back.readEntry(QStringLiteral("PATHS:fresh"), QStringLiteral("--")),
+                 QStringLiteral("--"));
+        QCOMPARE(back.entries().size(), 3); // header, dict_dir, other: no stray lines
+    }
+    // The comment of the kept line stays with it.
+    for (const IniEntry &e : back.entries())
+        if (e.key == QLatin1String("dict_dir"))
+            QCOMPARE(e.comment, QStringLiteral(" note"));
 }
 
 QTEST_GUILESS_MAIN(TestIniReader)

@@ -140,6 +140,30 @@ private slots:
         QVERIFY(w->close());
     }
 
+    // A setting the file cannot hold as it is is said once at close, and the
+    // file keeps what it could read back.
+    void closeSaysWhatSettingsCouldNotKeep()
+    {
+        const QString folder = QDir(m_dir->path()).absoluteFilePath("C#dicts");
+        {
+            auto w = makeWindow();
+            w->session().settings.writeEntry("PATHS:dict_dir", folder);
+            w->session().filter.filterLessons = {"Урок~1"};
+            m_ui->expect(ScriptedInteraction::Warning,
+                         "Файл настроек\n" + QDir(m_dir->path()).absoluteFilePath("settings.ini") +
+                             "\nсохранён не полностью:\nЗначение «" + folder +
+                             "» параметра PATHS:dict_dir не сохранено: знаки «#» и «;» "
+                             "начинают в файле настроек комментарий")
+                .expect(ScriptedInteraction::Warning,
+                        "\nсохранён не полностью:\nФильтр: «Урок~1» не сохранён: знак «~» "
+                        "разделяет элементы списка");
+            QVERIFY(w->close());
+        }
+        iniReader ini;
+        QVERIFY(ini.load(m_dir->filePath("settings.ini")));
+        QCOMPARE(ini.readEntry("PATHS:dict_dir", "--"), QStringLiteral("--"));
+    }
+
     void closeKeepsGeometryAndSorting()
     {
         {

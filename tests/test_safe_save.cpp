@@ -14,6 +14,8 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -33,6 +35,51 @@ bool putBytes(const QString &path, const QByteArray &data)
 QStringList entries(const QString &dir)
 {
     return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries, QDir::Name);
+}
+
+// Replaces the calls that get a save onto the disk while it lives.
+class SyncCalls
+{
+public:
+    SyncCalls(int (*data)(int), int (*folder)(int)) : m_old(saveSyncCalls())
+    {
+        saveSyncCalls() = SaveSyncCalls{data, folder};
+    }
+    ~SyncCalls() { saveSyncCalls() = m_old; }
+
+private:
+    SaveSyncCalls m_old;
+};
+
+// What the traced calls saw: the call, and the target's bytes at that moment.
+QStringList g_trace;
+QString g_target;
+int g_failWith = 0;
+
+int traceData(int fd)
+{
+    struct stat st;
+    g_trace << QStringLiteral("data %1 bytes, target holds \"%2\"")
+                   .arg(::fstat(fd, &st) == 0 ? qint64(st.st_size) : -1)
+                   .arg(QString::fromLatin1(bytes(g_target)));
+    if (g_failWith) {
+        errno = g_failWith;
+        return -1;
+    }
+    return ::fdatasync(fd);
+}
+
+int traceFolder(int fd)
+{
+    g_trace
+        << QStringLiteral("folder, target holds \"%1\"").arg(QString::fromLatin1(bytes(g_target)));
+    return ::fsync(fd);
+}
+
+int fileMode(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
 // Makes every write past `limit` bytes of a file fail with EFBIG, as a full
@@ -138,12 +185,119 @@ private slots:
         QVERIFY(!saved);
         QVERIFY(!error.isEmpty());
         if (setup == "limit")
-            QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+            QCOMPARE(error, QStringLiteral("Превышен допустимый размер файла"));
         QCOMPARE(failed, step);
         // No temporary file is left, and the old file is whole.
         QCOMPARE(entries(dir.path()), before);
         if (setup == "limit")
             QCOMPARE(bytes(path), old);
+    }
+
+    // The data reaches the disk before the rename, the folder after it.
+    void durableOrder()
+    {
+        QTemporaryDir dir;
+        g_target = dir.filePath(QStringLiteral("f.txt"));
+        QVERIFY(putBytes(g_target, "old"));
+        g_trace.clear();
+        g_failWith = 0;
+        QStringList seen;
+        SaveOptions options;
+        options.beforeReplace = [&] { g_trace << QStringLiteral("before replace"); };
+        {
+            SyncCalls calls(traceData, traceFolder);
+            QVERIFY(saveFileAtomically(g_target, "new!", nullptr, nullptr, options));
+        }
+        QCOMPARE(g_trace, (QStringList{"data 4 bytes, target holds \"old\"", "before replace",
+                                       "folder, target holds \"new!\""}));
+    }
+
+    // A failing flush to the disk is a failed save, with the system's
+    // reason in Russian, and the old file stays.
+    void syncFailureReported_data()
+    {
+        QTest::addColumn<int>("errorNumber");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no space") << ENOSPC << QStringLiteral("Нет свободного места на диске");
+        QTest::newRow("quota") << EDQUOT << QStringLiteral("Превышена дисковая квота");
+        QTest::newRow("read-only file system")
+            << EROFS << QStringLiteral("Файловая система доступна только для чтения");
+        QTest::newRow("input/output") << EIO << QStringLiteral("Ошибка ввода-вывода на диске");
+        QTest::newRow("unlisted") << EXDEV
+                                  << QStringLiteral("Системная ошибка %1: %2")
+                                         .arg(EXDEV)
+                                         .arg(QString::fromLocal8Bit(std::strerror(EXDEV)));
+    }
+    void syncFailureReported()
+    {
+        QFETCH(int, errorNumber);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        g_target = dir.filePath(QStringLiteral("f.txt"));
+        QVERIFY(putBytes(g_target, "old"));
+        g_trace.clear();
+        g_failWith = errorNumber;
+        bool replaced = false;
+        SaveOptions options;
+        options.beforeReplace = [&] { replaced = true; };
+        QString error;
+        SaveStep step = SaveStep::None;
+        bool saved = true;
+        {
+            SyncCalls calls(traceData, traceFolder);
+            saved = saveFileAtomically(g_target, "new", &error, &step, options);
+        }
+        g_failWith = 0;
+        QVERIFY(!saved);
+        QVERIFY(!replaced);
+        QCOMPARE(step, SaveStep::Write);
+        QCOMPARE(error, reason);
+        QCOMPARE(bytes(g_target), QByteArray("old"));
+        QCOMPARE(entries(dir.path()), QStringList{"f.txt"});
+    }
+
+    // Rights carry over; a read-only file is left alone unless asked; a
+    // link stays a link and the file it names is replaced.
+    void rightsAndLinks()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f.txt"));
+        QVERIFY(putBytes(path, "old"));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
+        QVERIFY(saveFileAtomically(path, "new", nullptr));
+        QCOMPARE(fileMode(path), 0640);
+
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+        QString error;
+        SaveStep step = SaveStep::None;
+        QVERIFY(!saveFileAtomically(path, "newer", &error, &step));
+        QCOMPARE(step, SaveStep::Open);
+        QCOMPARE(error, QStringLiteral("Нет прав на запись (доступ запрещён)"));
+        QCOMPARE(bytes(path), QByteArray("new"));
+        SaveOptions options;
+        options.replaceReadOnly = true;
+        options.permissions = 0600;
+        QVERIFY(saveFileAtomically(path, "newer", nullptr, nullptr, options));
+        QCOMPARE(bytes(path), QByteArray("newer"));
+        QCOMPARE(fileMode(path), 0600);
+
+        const QString link = dir.filePath(QStringLiteral("link.txt"));
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(saveFileAtomically(link, "through the link", nullptr));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(bytes(path), QByteArray("through the link"));
+        QCOMPARE(entries(dir.path()), (QStringList{"f.txt", "link.txt"}));
+    }
+
+    // The settings files say why they could not be written.
+    void settingsSaveGivesReason()
+    {
+        QTemporaryDir dir;
+        iniReader ini;
+        ini.writeEntry(QStringLiteral("S:k"), QStringLiteral("v"));
+        QString error;
+        QVERIFY(!ini.save(dir.filePath(QStringLiteral("gone/settings.ini")), &error));
+        QCOMPARE(error, QStringLiteral("Папка не существует"));
     }
 
     // Every writer of user files goes through the safe save and keeps its
@@ -175,7 +329,7 @@ private slots:
             FileSizeLimit limit(1024);
             QVERIFY(limit.ok());
             if (writer == "dictionary") {
-                out = writeDictionaryFile(cards, path, nullptr);
+                out = writeDictionaryFile(cards, path, {QStringLiteral("Еда")}, nullptr);
                 ok = out.ok;
             } else if (writer == "text") {
                 ok = SYST_FUNC::saveTxtFile(path, text);
@@ -187,8 +341,9 @@ private slots:
         QCOMPARE(bytes(path), old);
         QCOMPARE(entries(dir.path()), QStringList{"f.xml"});
         if (writer == "dictionary") {
-            QVERIFY2(out.message.startsWith("Ошибка записи в файл\n" + path + "\n"),
-                     qPrintable(out.message));
+            QCOMPARE(out.message,
+                     "Ошибка записи в файл\n" + path +
+                         "\nПревышен допустимый размер файла\nФайл на диске не изменён");
             QVERIFY(out.message.endsWith("\nФайл на диске не изменён"));
             QVERIFY(cards.first().filePath.isEmpty());
         }

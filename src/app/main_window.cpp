@@ -246,9 +246,9 @@ void Vmain_form::writeSettingsAtClose()
         m_session.work.write(m_session.settings);
     writeHelpPage(m_session.settings, m_helpPage->topic());
     m_session.filter.writeLessons(m_session.filterStore);
-    // A settings file that could not be written is said, not silently lost.
-    for (const QString &file : m_session.saveSettings())
-        m_session.ui().showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") + file);
+    // A settings file that could not be written, or not wholly, is said.
+    for (const QString &message : m_session.saveSettings())
+        m_session.ui().showWarning(message);
 }
 
 void Vmain_form::closeEvent(QCloseEvent *event)

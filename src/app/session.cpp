@@ -47,12 +47,23 @@ void Session::loadSettings()
 
 QStringList Session::saveSettings()
 {
-    QStringList failed;
-    if (!settings.save(settingsFile()))
-        failed << QFileInfo(settingsFile()).absoluteFilePath();
-    if (!filterStore.save(filterFile()))
-        failed << QFileInfo(filterFile()).absoluteFilePath();
-    return failed;
+    QStringList messages;
+    const auto saveOne = [&](iniReader &store, const QString &file) {
+        const QString path = QFileInfo(file).absoluteFilePath();
+        QString error;
+        if (!store.save(file, &error)) {
+            messages << QStringLiteral("Невозможно сохранить файл настроек\n") + path +
+                            QLatin1Char('\n') + error;
+            return;
+        }
+        if (!store.saveNotes().isEmpty())
+            messages << QStringLiteral("Файл настроек\n") + path +
+                            QStringLiteral("\nсохранён не полностью:\n") +
+                            store.saveNotes().join(QLatin1Char('\n'));
+    };
+    saveOne(settings, settingsFile());
+    saveOne(filterStore, filterFile());
+    return messages;
 }
 
 RunClock &Session::clock()

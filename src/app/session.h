@@ -42,7 +42,8 @@ public:
     // Reads both settings files of the working folder; a missing file gives
     // an empty store.
     void loadSettings();
-    // Writes both; returns the absolute paths of the files that failed.
+    // Writes both; returns the messages to show: a file that could not be
+    // written, with the reason, or values a file could not hold as they stood.
     QStringList saveSettings();
     QString settingsFile() const;
     QString filterFile() const;

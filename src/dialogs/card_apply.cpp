@@ -1,6 +1,7 @@
 #include "dialogs/card_apply.h"
 
 #include "dialogs/translation_parser.h"
+#include "model/card_check.h"
 #include "model/markup.h"
 
 #include <algorithm>
@@ -63,6 +64,11 @@ QString lessonPickLabel()
     return QStringLiteral("Выберите наименование урока");
 }
 
+QString notStorable(const QString &problem)
+{
+    return QStringLiteral("Карточку нельзя сохранить в файл словаря: ") + problem;
+}
+
 } // namespace CardEditorText
 
 CardEditorInput editorInputFromCard(const Card &card)
@@ -82,7 +88,8 @@ CardEditorInput editorInputFromCard(const Card &card)
     return in;
 }
 
-CardApplyResult applyCardEditor(const Card &edited, const CardEditorInput &input)
+CardApplyResult applyCardEditor(const Card &edited, const CardEditorInput &input,
+                                const StringSet &categoryList)
 {
     CardApplyResult r;
     Card c;
@@ -135,6 +142,13 @@ CardApplyResult applyCardEditor(const Card &edited, const CardEditorInput &input
     c.categories = QList<QString>(input.categories.cbegin(), input.categories.cend());
 
     c.soundPath = input.soundFiles.simplified();
+    // A section typed without a word, say, would vanish on the next open.
+    normalizeCardForFile(c);
+    const QString problem = cardFileProblem(c, categoryList);
+    if (!problem.isEmpty()) {
+        r.error = CardEditorText::notStorable(problem);
+        return r;
+    }
     r.card = std::move(c);
     return r;
 }

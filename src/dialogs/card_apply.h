@@ -24,6 +24,8 @@ QString noRussianWord();
 QString noCategory();
 QString noLessonsYet(); // the lesson button with no lesson to offer
 QString lessonPickLabel();
+// The card could not be saved to a file as it is; `problem` says why.
+QString notStorable(const QString &problem);
 } // namespace CardEditorText
 
 // One foreign-word line of the editor.
@@ -69,8 +71,12 @@ struct CardApplyResult {
 
 // The apply of the editor: a fresh card that keeps the edited card's id and
 // file, filled from the input. Repetition counters restart from the chosen
-// priorities; runMark and inFilter take their fresh values.
-CardApplyResult applyCardEditor(const Card &edited, const CardEditorInput &input);
+// priorities; runMark and inFilter take their fresh values. The card must
+// also be one a dictionary file gives back unchanged (normalizeCardForFile,
+// then cardFileProblem against `categoryList`), so a fault is met here and
+// not at the next save.
+CardApplyResult applyCardEditor(const Card &edited, const CardEditorInput &input,
+                                const StringSet &categoryList);
 
 // The category window holds at most this many categories of a card.
 constexpr int kMaxCardCategories = 6;

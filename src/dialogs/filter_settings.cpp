@@ -13,11 +13,42 @@ namespace
 
 const QLatin1Char listSeparator('~');
 
+// Items as the line's reading leaves them: a blank next to "~" (typed by
+// hand, "a~ b") would otherwise stay, and come back without it once the
+// item is first or last in the list.
 QStringList storedList(iniReader &store, const SettingsKey &key)
 {
-    return store.readEntry(key).split(listSeparator, Qt::SkipEmptyParts);
+    QStringList items;
+    for (const QString &item : store.readEntry(key).split(listSeparator, Qt::SkipEmptyParts)) {
+        const QString name = item.simplified();
+        if (!name.isEmpty())
+            items.append(name);
+    }
+    return items;
 }
 
+// Why an item of a stored list would not read back as it is; empty if it would.
+QString unstorableItem(const QString &item)
+{
+    if (item.contains(listSeparator))
+        return QStringLiteral("знак «~» разделяет элементы списка");
+    if (item.isEmpty() || item != item.simplified())
+        return QStringLiteral("пробелы по краям и переводы строк в списке не сохраняются");
+    return iniReader::unstorableReason(item);
+}
+
+// The store says at close which items of the filter had to be left out.
+void noteUnstorable(iniReader &store, const StringSet &items)
+{
+    for (const QString &item : items) {
+        const QString why = unstorableItem(item);
+        if (!why.isEmpty())
+            store.addSaveNote(QStringLiteral("Фильтр: «") + item +
+                              QStringLiteral("» не сохранён: ") + why);
+    }
+}
+
+// Items that would not read back are left out (see noteUnstorable).
 template <typename Set> QString joined(const Set &set)
 {
     QStringList items;
@@ -25,7 +56,7 @@ template <typename Set> QString joined(const Set &set)
     for (const auto &v : set) {
         if constexpr (std::is_same_v<typename Set::value_type, int>)
             items.append(QString::number(v));
-        else
+        else if (unstorableItem(v).isEmpty())
             items.append(v);
     }
     return items.join(listSeparator);
@@ -254,6 +285,8 @@ void FilterSettings::readLessons(iniReader &filterStore)
 void FilterSettings::writeToIni(iniReader &filterStore) const
 {
     filterStore.clear();
+    noteUnstorable(filterStore, filterCategories);
+    noteUnstorable(filterStore, filterSpeechParts);
     if (!filterCategories.empty())
         filterStore.writeEntry(FilterKeys::categories, joined(filterCategories));
     if (!filterSpeechParts.empty())
@@ -275,6 +308,7 @@ void FilterSettings::writeLessons(iniReader &filterStore) const
 {
     const SettingsKey &key = FilterKeys::lessons;
     if (!filterLessons.empty()) {
+        noteUnstorable(filterStore, filterLessons);
         filterStore.writeEntry(key, joined(filterLessons));
         return;
     }

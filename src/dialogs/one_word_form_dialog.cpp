@@ -48,9 +48,9 @@ void placeWindow(QWidget *w, const WindowGeometry &g)
 
 _OneWord_Form::_OneWord_Form(QWidget *parent, Card &card, const StringSet &categoryList,
                              const StringSet &lessons, int highestPriority, iniReader &settings)
-    : OneWord_Form(parent), m_card(card), m_lessons(lessons), m_settings(settings),
-      m_symbols(new symbolsSelector(this)), m_ownPrompts(std::make_unique<EditorPrompts>(this)),
-      m_prompts(m_ownPrompts.get())
+    : OneWord_Form(parent), m_card(card), m_categoryList(categoryList), m_lessons(lessons),
+      m_settings(settings), m_symbols(new symbolsSelector(this)),
+      m_ownPrompts(std::make_unique<EditorPrompts>(this)), m_prompts(m_ownPrompts.get())
 {
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
     toolButton2->setIcon(QIcon(QStringLiteral("icons:pasteCateg.png")));
@@ -183,7 +183,7 @@ void _OneWord_Form::slot_one_splitter_resize(const QList<int> &sizes)
 
 void _OneWord_Form::slot_pushButton1_clicked()
 {
-    const CardApplyResult r = applyCardEditor(m_card, input());
+    const CardApplyResult r = applyCardEditor(m_card, input(), m_categoryList);
     for (const QString &w : r.warnings)
         m_prompts->showWarning(w);
     if (!r.ok()) {

@@ -69,6 +69,7 @@ private:
     void closeCategoryWindow();
 
     Card &m_card;
+    const StringSet &m_categoryList;
     const StringSet &m_lessons;
     iniReader &m_settings;
     QList<_line_ForWordForm *> m_lines;

@@ -1,5 +1,6 @@
 #include "model/dictionary_file.h"
 
+#include "model/card_check.h"
 #include "model/markup.h"
 #include "model/safe_save.h"
 #include "model/xml_fast_reader.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
+#include <sys/stat.h>
 #include <vector>
 
 // ---------------------------------------------------------------- reading
@@ -494,20 +496,13 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
 namespace
 {
 
-// Why a card cannot be written so that it reads back.
-struct WriteProblem {
-    int card = -1; // position in the written order; -1: none
-    bool blankLesson = false;
-    char32_t character = 0;
-};
-
 class TextWriter
 {
 public:
     explicit TextWriter(qsizetype estimate) { m_out.reserve(estimate); }
 
     // Builds the text of cards[order[0]], cards[order[1]], ...
-    QString build(const QList<Card> &cards, const std::vector<int> &order, WriteProblem *problem)
+    QString build(const QList<Card> &cards, const std::vector<int> &order)
     {
         m_out += u"<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
                  u"<!DOCTYPE words [\r\n"
@@ -519,30 +514,19 @@ public:
         const QString *lesson = nullptr;
         for (int pos = 0; pos < int(order.size()); ++pos) {
             const Card &c = cards[order[pos]];
-            m_card = pos;
             if (lesson ? c.lesson != *lesson : !c.lesson.isEmpty()) {
                 if (lesson)
                     m_out += u"</lesson>\r\n";
                 lesson = &c.lesson;
-                // The reader simplifies white space and skips a lesson without a name.
-                if (c.lesson.simplified().isEmpty() && m_problem.card < 0) {
-                    m_problem.card = pos;
-                    m_problem.blankLesson = true;
-                }
                 m_out += u"<lesson n=\"";
                 escape(c.lesson);
                 m_out += u"\">\r\n";
-            } else if (!lesson && m_problem.card < 0) {
-                m_problem.card = pos;
-                m_problem.blankLesson = true;
             }
             writeCard(c);
         }
         if (lesson)
             m_out += u"</lesson>\r\n";
         m_out += u"</words>";
-        if (problem)
-            *problem = m_problem;
         return std::move(m_out);
     }
 
@@ -562,25 +546,17 @@ private:
         m_out.append(reinterpret_cast<const QChar *>(p), end - p);
     }
 
-    void bad(char32_t c)
-    {
-        if (m_problem.card < 0) {
-            m_problem.card = m_card;
-            m_problem.character = c;
-        }
-    }
-
     // Every value goes back to the reader unchanged: markup characters as
     // entities, white space controls as character references (the parser
-    // would turn raw ones into blanks). Characters XML 1.0 cannot hold are
-    // reported, as no written form reads back.
+    // would turn raw ones into blanks). Characters XML cannot hold at all
+    // never get here: the save refuses such cards first.
     void escape(QStringView v)
     {
         const QChar *run = v.data();
         const QChar *end = run + v.size();
         for (const QChar *p = run; p < end; ++p) {
             const char16_t c = p->unicode();
-            if (c > u'>' && c < 0xD800)
+            if (c > u'>')
                 continue;
             QStringView rep;
             switch (c) {
@@ -606,13 +582,6 @@ private:
                 rep = u"&#9;";
                 break;
             default:
-                if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
-                    bad(c);
-                } else if (QChar::isHighSurrogate(c) && p + 1 < end && p[1].isLowSurrogate()) {
-                    ++p;
-                } else if (QChar::isSurrogate(c)) {
-                    bad(c);
-                }
                 continue;
             }
             m_out.append(run, p - run);
@@ -681,8 +650,6 @@ private:
     }
 
     QString m_out;
-    int m_card = -1;
-    WriteProblem m_problem;
 };
 
 // Close to the written length, so the text grows without reallocating.
@@ -713,18 +680,13 @@ QByteArray utf16WithMark(const QString &text)
     return enc.encode(text);
 }
 
-QString cardName(const Card &c)
-{
-    QString word = firstForeignWord(c);
-    if (word.isEmpty())
-        word = firstRussianWord(c);
-    return word;
-}
-
 const QString kNotChanged = QStringLiteral("\nФайл на диске не изменён");
 
 // Keeps the bytes of the file as it was before this run's first overwrite.
-bool keepBackup(const QString &path, QString *message)
+// The copy is writable by its owner whatever the file's rights, so it never
+// stands in the way of a later save; an older copy is replaced even when it
+// is read-only. Returns the warning to show when no copy could be kept.
+QString keepBackup(const QString &path)
 {
     const QString bakPath = path + QStringLiteral(".bak");
     QFile old(path);
@@ -734,20 +696,26 @@ bool keepBackup(const QString &path, QString *message)
         error = old.errorString();
     } else {
         const QByteArray bytes = old.readAll();
-        if (old.error() != QFileDevice::NoError)
+        if (old.error() != QFileDevice::NoError) {
             error = old.errorString();
-        else
-            kept = saveFileAtomically(bakPath, bytes, &error);
+        } else {
+            SaveOptions options;
+            struct stat st;
+            options.permissions =
+                (::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777)
+                                                                       : 0644) |
+                int(S_IRUSR | S_IWUSR);
+            options.replaceReadOnly = true;
+            kept = saveFileAtomically(bakPath, bytes, &error, nullptr, options);
+        }
     }
-    if (kept) {
-        // The copy is no more readable than the file it keeps.
-        QFile::setPermissions(bakPath, old.permissions());
-        return true;
-    }
-    *message = QStringLiteral("Невозможно сохранить резервную копию\n") + bakPath +
-               QLatin1Char('\n') + error + QStringLiteral("\nФайл\n") + path +
-               QStringLiteral("\nне был изменён");
-    return false;
+    if (kept)
+        return QString();
+    return QStringLiteral("Файл\n") + path +
+           QStringLiteral("\nсохранён, но его резервную копию\n") + bakPath +
+           QStringLiteral("\nсохранить не удалось:\n") + error +
+           QStringLiteral("\nПрежняя версия файла не сохранена. Чтобы копия сохранялась, "
+                          "разрешите запись в папку или удалите старую копию.");
 }
 
 } // namespace
@@ -756,11 +724,12 @@ QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
 {
     std::vector<int> order(cardsSortedByLesson.size());
     std::iota(order.begin(), order.end(), 0);
-    return utf16WithMark(TextWriter(estimatedLength(cardsSortedByLesson))
-                             .build(cardsSortedByLesson, order, nullptr));
+    return utf16WithMark(
+        TextWriter(estimatedLength(cardsSortedByLesson)).build(cardsSortedByLesson, order));
 }
 
-WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<QString> *backedUp)
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
+                                 const StringSet &categoryList, QSet<QString> *backedUp)
 {
     WriteOutcome out;
     if (path.isEmpty()) {
@@ -780,43 +749,38 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<Q
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return cards[a].lesson < cards[b].lesson; });
 
-    WriteProblem problem;
-    QByteArray bytes;
-    {
-        const QString text = TextWriter(estimatedLength(cards)).build(cards, order, &problem);
-        if (problem.card >= 0) {
-            const Card &c = cards[order[problem.card]];
-            out.message = QStringLiteral("Невозможно сохранить файл\n") + path;
-            if (problem.blankLesson) {
-                out.message += QStringLiteral("\nУ карточки «") + cardName(c) +
-                               QStringLiteral("» не указан урок\nУкажите урок и сохраните снова");
-            } else {
-                out.message += QStringLiteral("\nКарточка «") + cardName(c) +
-                               QStringLiteral("» содержит символ, недопустимый в файле словаря "
-                                              "(код U+") +
-                               QStringLiteral("%1)")
-                                   .arg(uint(problem.character), 4, 16, QLatin1Char('0'))
-                                   .toUpper();
-            }
-            out.message += kNotChanged;
+    // A card the reader would change or drop must not be saved as if it
+    // were whole: the user is told which one and why, and nothing is written.
+    for (int i : order) {
+        const QString problem = cardFileProblem(cards[i], categoryList);
+        if (!problem.isEmpty()) {
+            out.message = QStringLiteral("Невозможно сохранить файл\n") + path + QLatin1Char('\n') +
+                          cardTitle(cards[i]) + QStringLiteral(":\n") + problem +
+                          QStringLiteral("\nИсправьте карточку и сохраните снова") + kNotChanged;
             return out;
         }
-        bytes = utf16WithMark(text);
     }
+    const QByteArray bytes = utf16WithMark(TextWriter(estimatedLength(cards)).build(cards, order));
 
     const QFileInfo info(path);
     const QString key = info.absoluteFilePath();
-    const bool existed = info.isFile();
+    const bool existed = info.exists();
+    SaveOptions options;
     if (backedUp && existed && !backedUp->contains(key)) {
-        if (!keepBackup(path, &out.message))
-            return out;
-        backedUp->insert(key);
+        // Only once the new bytes are safely beside the file: a save that
+        // cannot go on leaves no copy behind.
+        options.beforeReplace = [&] {
+            const QString warning = keepBackup(path);
+            if (!warning.isEmpty())
+                out.warnings.append(warning);
+        };
     }
 
     // Never written in place: a failure at any step leaves the old file whole.
     QString error;
     SaveStep step = SaveStep::None;
-    if (!saveFileAtomically(path, bytes, &error, &step)) {
+    if (!saveFileAtomically(path, bytes, &error, &step, options)) {
+        out.warnings.clear();
         switch (step) {
         case SaveStep::Open:
             std::printf("Could not open file. Error: %s\n", qPrintable(error));
@@ -835,7 +799,9 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<Q
         }
         return out;
     }
-    if (backedUp && !existed)
+    // Once per file and program run, whether or not the copy could be kept:
+    // a later save would only copy this run's own version.
+    if (backedUp)
         backedUp->insert(key);
 
     QList<Card> sorted;

@@ -65,15 +65,23 @@ QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson);
 struct WriteOutcome {
     bool ok = false;
     QString message; // Russian, for showCritical, when !ok
+    // The file was saved, but something went wrong beside it (a backup that
+    // could not be kept): Russian, for showWarning.
+    QStringList warnings;
 };
 
 // Saves `cards` to `path` through a temporary file renamed over the old one.
 // On success the cards are stably sorted by lesson and each card's filePath
 // is `path`; on failure the cards, and the file on disk, stay as they were.
-// Refuses cards the reader could not get back (a blank lesson, a character
-// XML cannot hold). Before the first overwrite of an existing file whose path
-// is not yet in `*backedUp`, its bytes are kept in "<path>.bak" and the path is
-// added (a file created here is added too: it has no older version to keep).
-// `backedUp` may be null: no copies. Passing Dictionary::cards needs a
-// Dictionary::reindex() after success.
-WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<QString> *backedUp);
+// Refuses the whole save, naming the card and the fault, when a card would
+// not read back exactly as it is (see cardFileProblem; categories are checked
+// against `categoryList`). Before the first overwrite of an existing file
+// whose path is not yet in `*backedUp`, its bytes are kept in "<path>.bak"
+// (writable by its owner, replacing an older copy even if that one is
+// read-only), and the path is added (a file created here is added too: it
+// has no older version to keep). The copy is made only once the new bytes
+// are safely beside the file; when it cannot be made the save still goes on
+// and `warnings` says so. `backedUp` may be null: no copies. Passing
+// Dictionary::cards needs a Dictionary::reindex() after success.
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
+                                 const StringSet &categoryList, QSet<QString> *backedUp);

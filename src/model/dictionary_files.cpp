@@ -1,6 +1,7 @@
 #include "model/dictionary_files.h"
 
 #include "dialogs/filter_settings.h"
+#include "model/card_check.h"
 #include "model/dictionary_file.h"
 #include "model/prompts.h"
 #include "settings/app_settings.h"
@@ -204,7 +205,10 @@ FileOutcome DictionaryFiles::saveAll()
                                     "карточки.\nФайл на диске остался прежним"));
                 continue;
             }
-            const WriteOutcome out = writeDictionaryFile(cards, path, &m_backedUp);
+            const WriteOutcome out =
+                writeDictionaryFile(cards, path, m_dict.categoryList, &m_backedUp);
+            for (const QString &w : out.warnings)
+                warn(w);
             if (out.ok) {
                 written << path;
             } else {
@@ -274,10 +278,12 @@ FileOutcome DictionaryFiles::saveAs(bool byFiles)
         {
             BusyScope busy(*this);
             QList<Card> all = m_dict.cards();
-            out = writeDictionaryFile(all, name, &m_backedUp);
+            out = writeDictionaryFile(all, name, m_dict.categoryList, &m_backedUp);
             if (out.ok)
                 m_dict.replaceAllCards(std::move(all));
         }
+        for (const QString &w : out.warnings)
+            warn(w);
         if (!out.ok) {
             critical(out.message);
             return outcome;
@@ -318,8 +324,10 @@ FileOutcome DictionaryFiles::saveAs(bool byFiles)
         WriteOutcome out;
         {
             BusyScope busy(*this);
-            out = writeDictionaryFile(copies, name, &m_backedUp);
+            out = writeDictionaryFile(copies, name, m_dict.categoryList, &m_backedUp);
         }
+        for (const QString &w : out.warnings)
+            warn(w);
         if (!out.ok) {
             // The cards keep their path and the entry stays on offer.
             critical(out.message);
@@ -428,6 +436,18 @@ FileOutcome DictionaryFiles::join(const QString &source, const QString &target)
         source.isEmpty() ? m_dict.hasNewCards() : m_dict.openFiles.count(source) > 0;
     if (!sourceValid || source == target || !m_dict.openFiles.count(target))
         return joinCancelled();
+    // The joined cards must be savable into the target: a card the file
+    // could not give back is named now rather than at the next save.
+    for (const Card &c : m_dict.cards()) {
+        if (c.filePath != source)
+            continue;
+        const QString problem = cardFileProblem(c, m_dict.categoryList);
+        if (!problem.isEmpty()) {
+            warn(QStringLiteral("Объединение невозможно\n") + cardTitle(c) + QStringLiteral(":\n") +
+                 problem + QStringLiteral("\nИсправьте карточку и повторите объединение"));
+            return joinCancelled();
+        }
+    }
     // Nothing is written: the joined cards reach the disk with the next save
     // of the target, and the source file on disk stays as it was.
     m_dict.moveToFile(source, target);

@@ -81,7 +81,8 @@ public:
     // After the join dialog was accepted: the cards of `source` ("" = the new
     // cards) go to the open file `target`, and an open `source` is closed.
     // Nothing is written. A pair the dialog could not have offered changes
-    // no card and is taken as a cancel.
+    // no card and is taken as a cancel; so is a source card that a file could
+    // not give back (cardFileProblem), after a warning naming it.
     FileOutcome join(const QString &source, const QString &target);
     // After the join dialog was cancelled.
     FileOutcome joinCancelled();

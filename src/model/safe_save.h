@@ -3,19 +3,50 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Which step of a safe save failed, for callers whose messages name the step.
 enum class SaveStep {
     None,   // nothing failed
-    Open,   // the temporary file beside the target could not be made
-    Write,  // writing or flushing the bytes failed
+    Open,   // the target cannot be replaced, or no temporary file could be made beside it
+    Write,  // writing the bytes or getting them onto the disk failed
     Commit, // the temporary file could not take the target's place
 };
 
+struct SaveOptions {
+    // Runs once the new bytes are on the disk beside the target and just
+    // before they take its place: the old file is still there, and the save
+    // can no longer fail for want of space or rights on the file.
+    std::function<void()> beforeReplace;
+    // Permission bits of the new file; -1: those of the file replaced, or
+    // the usual ones (0666 less the umask) for a new file.
+    int permissions = -1;
+    // A target without write permission is refused unless this is set.
+    bool replaceReadOnly = false;
+};
+
 // The one way this program replaces a file the user owns: the bytes go to a
-// temporary file in the same folder, which is renamed over the old file only
-// once everything was written and flushed. On any failure the old file stays
-// whole (or absent), no temporary file is left behind, false is returned and
-// `*error` (when given) holds the system's reason, never empty; `*failedStep`
-// (when given) says which step failed.
+// temporary file in the same folder, which is flushed to the disk
+// (fdatasync) and then renamed over the old file; the folder is synced after
+// the rename, so a crash leaves the old file or the new one, whole. A
+// symbolic link is followed: the file it names is replaced. A target that is
+// not writable is refused (for root too, when it has no write bit at all).
+// On any failure the old file stays whole (or absent), no temporary file is
+// left behind, false is returned and `*error` (when given) holds the
+// system's reason in Russian, never empty; `*failedStep` (when given) says
+// which step failed.
 bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
-                        SaveStep *failedStep = nullptr);
+                        SaveStep *failedStep = nullptr, const SaveOptions &options = {});
+
+// The Russian text of a system error number (errno): no space left, quota,
+// read-only file system, permission denied and the other usual ones; any
+// other number gives the system's own text with the number.
+QString systemErrorText(int errorNumber);
+
+// The calls that get a save onto the disk. Tests replace them to trace the
+// order of a save or to make a step fail; the program never changes them.
+struct SaveSyncCalls {
+    int (*syncData)(int fd);   // the temporary file's data, before the rename
+    int (*syncFolder)(int fd); // the folder, after the rename
+};
+SaveSyncCalls &saveSyncCalls();

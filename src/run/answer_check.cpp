@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <vector>
+
 namespace
 {
 
@@ -13,12 +16,6 @@ const QRegularExpression &checkableLetter()
         QStringLiteral("[ёйцукенгшщзхъфывапролджэячсмитьбюЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ"
                        "qwertyuiopasdfghjklzxcvbnm']"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    return re;
-}
-
-const QRegularExpression &punctuation()
-{
-    static const QRegularExpression re(QStringLiteral("[,.:;!?\")(]"));
     return re;
 }
 
@@ -50,49 +47,104 @@ bool isWholeWordAt(const QString &text, qsizetype pos, qsizetype length)
     return startOk && endOk;
 }
 
-// The cleaning loop: visit items from the first, restart whenever the list
-// shrinks or an item is split. An item that lost an end character is visited
-// again at once, until it is clean.
+bool isPunctuation(char16_t c)
+{
+    switch (c) {
+    case u',':
+    case u'.':
+    case u':':
+    case u';':
+    case u'!':
+    case u'?':
+    case u'"':
+    case u')':
+    case u'(':
+        return true;
+    default:
+        return false;
+    }
+}
+
+qsizetype firstPunctuation(QStringView item)
+{
+    for (qsizetype i = 0; i < item.size(); ++i)
+        if (isPunctuation(item.at(i).unicode()))
+            return i;
+    return -1;
+}
+
+// The cleaning loop visits items from the first and starts again from the
+// first whenever an item is removed or split, the two parts going to the end
+// of the list. The items before the visited one are clean by then, and a
+// clean item stays as it is when visited again, so starting again only walks
+// over them: the visits come in the order of a queue, which this follows
+// without the walk. An item that lost an end character is visited again at
+// once, until it is clean.
+//
+// Every visit simplifies the item. Each item is simplified once here; a
+// piece of a simplified text can only have a blank at either end, so the
+// pieces stay views of it and are trimmed instead. Linear in the length of
+// the text: a long phrase is checked on every tick of a timed run.
 void cleanItems(QStringList &items)
 {
-    qsizetype i = 0;
-    while (i < items.size()) {
-        const QString item = items[i].simplified();
-        items[i] = item;
-        if (item.isEmpty()) {
-            items.removeAt(i);
-            i = 0;
-            continue;
-        }
-        const qsizetype p = item.indexOf(punctuation());
-        if (p < 0) {
-            ++i;
-            continue;
-        }
-        if (p == 0) {
-            if (item.size() == 1) {
-                items.removeAt(i);
-                i = 0;
+    QStringList simplified;
+    simplified.reserve(items.size());
+    for (const QString &item : std::as_const(items))
+        simplified.append(item.simplified());
+
+    std::vector<QStringView> queue;
+    queue.reserve(size_t(simplified.size()));
+    for (const QString &item : std::as_const(simplified))
+        queue.push_back(item);
+
+    QStringList clean;
+    for (size_t head = 0; head < queue.size(); ++head) {
+        QStringView item = queue[head];
+        for (;;) {
+            item = item.trimmed();
+            if (item.isEmpty())
+                break;
+            const qsizetype p = firstPunctuation(item);
+            if (p < 0) {
+                clean.append(item.toString());
+                break;
+            }
+            if (p == 0) {
+                if (item.size() == 1)
+                    break;
+                // Looked at again rather than passed: "(hello)" must not stay
+                // "hello)", nor "( a" leave " a"; no answer could match those.
+                item = item.mid(1);
                 continue;
             }
-            // Looked at again rather than passed: "(hello)" must not stay
-            // "hello)", nor "( a" leave " a"; no answer could match those.
-            items[i] = item.mid(1);
-            continue;
+            if (p == item.size() - 1) {
+                // Looked at again too: "Comment allez-vous ?" must lose the
+                // blank before the mark.
+                item = item.left(p);
+                continue;
+            }
+            queue.push_back(item.left(p));
+            queue.push_back(item.mid(p + 1));
+            break;
         }
-        if (p == item.size() - 1) {
-            // Looked at again too: "Comment allez-vous ?" must lose the
-            // blank before the mark.
-            items[i] = item.left(p);
-            continue;
-        }
-        const QString before = item.left(p);
-        const QString after = item.mid(p + 1);
-        items.removeAt(i);
-        items.append(before);
-        items.append(after);
-        i = 0;
     }
+    items = std::move(clean);
+}
+
+// What remove() followed by simplified() gives on a simplified text, without
+// going over the whole text again: only the blanks at the gap can be left
+// over, two of them together, or one at an end.
+void removeFromSimplified(QString &text, qsizetype pos, qsizetype length)
+{
+    qsizetype from = pos;
+    qsizetype to = pos + length;
+    const bool blankBefore = from > 0 && text.at(from - 1) == QLatin1Char(' ');
+    const bool blankAfter = to < text.size() && text.at(to) == QLatin1Char(' ');
+    if (blankAfter && (blankBefore || from == 0))
+        ++to;
+    else if (blankBefore && to == text.size())
+        --from;
+    text.remove(from, to - from);
 }
 
 int truncatedTerm(qsizetype length, float factor)
@@ -184,7 +236,21 @@ AutocheckResult checkAnswerItems(const QStringList &items, const QString &typedA
         result.wrong = true;
         return result;
     }
+    // An item that starts with a letter or the like cannot occur inside the
+    // marks and blanks the answer starts with (what found items leave
+    // behind), and right after them it stands at a word start either way:
+    // they are dropped, so a long answer typed in order is not searched from
+    // its start again for every item. Dropping from the front moves no text.
+    const bool plainStarts = std::none_of(items.cbegin(), items.cend(), [](const QString &item) {
+        return item.isEmpty() || isWordBoundary(item.at(0));
+    });
     for (const QString &item : items) {
+        if (plainStarts) {
+            qsizetype lead = 0;
+            while (lead < answer.size() && isWordBoundary(answer.at(lead)))
+                ++lead;
+            answer.remove(0, lead);
+        }
         // Only two occurrences count: the first found case-blind, then the
         // first with exactly the item's case.
         qsizetype pos = answer.indexOf(item, 0, Qt::CaseInsensitive);
@@ -197,8 +263,7 @@ AutocheckResult checkAnswerItems(const QStringList &items, const QString &typedA
             result.wrong = true;
             return result;
         }
-        answer.remove(pos, item.size());
-        answer = answer.simplified();
+        removeFromSimplified(answer, pos, item.size());
     }
     return result;
 }

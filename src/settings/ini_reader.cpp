@@ -48,18 +48,30 @@ bool iniReader::load(const QString &fileName)
 {
     clear();
     QString text;
-    if (!SYST_FUNC::openTxtFile(fileName, text, nullptr, false))
+    SYST_FUNC::TextEncoding encoding = SYST_FUNC::TextEncoding::Windows1251;
+    if (!SYST_FUNC::openTxtFile(fileName, text, nullptr, false, &encoding)) {
+        m_fileEncoding = SYST_FUNC::TextEncoding::Windows1251;
         return false;
-    return loadText(text);
+    }
+    return loadText(text, encoding);
 }
 
-bool iniReader::loadText(const QString &text)
+bool iniReader::loadText(const QString &text, SYST_FUNC::TextEncoding readAs)
 {
     clear();
+    m_fileEncoding = readAs;
     QString parseSection;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString &line : lines)
-        parseLine(line, parseSection);
+    // Windows editors end lines with CR LF, old Mac ones with CR alone.
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && text.at(i) != QLatin1Char('\n') && text.at(i) != QLatin1Char('\r'))
+            continue;
+        parseLine(text.mid(start, i - start), parseSection);
+        if (i + 1 < n && text.at(i) == QLatin1Char('\r') && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
     return true;
 }
 
@@ -109,15 +121,109 @@ void iniReader::parseLine(const QString &line, QString &parseSection)
         return;
     e.kind = IniEntry::Key;
     e.section = parseSection;
+    e.fileValue = e.value;
     m_entries.append(e);
 }
 
-bool iniReader::save(const QString &fileName) const
+QString iniReader::unstorableReason(const QString &value, bool unicode)
 {
-    return SYST_FUNC::saveTxtFile(fileName, toText(), nullptr, false);
+    // An empty value is dropped on load: the key then reads as its default.
+    if (value.isEmpty())
+        return QString();
+    if (value.contains(QLatin1Char('#')) || value.contains(QLatin1Char(';')))
+        return QStringLiteral("знаки «#» и «;» начинают в файле настроек комментарий");
+    if (value != value.simplified())
+        return QStringLiteral("переводы строк, табуляции и лишние пробелы в файле настроек "
+                              "не сохраняются");
+    if (!unicode && !SYST_FUNC::fitsWindows1251(value))
+        return QStringLiteral("в кодировке Windows-1251 нет некоторых его символов");
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c.isHighSurrogate() && i + 1 < value.size() && value.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return QStringLiteral("в нём есть половина суррогатной пары, которую нельзя записать");
+    }
+    return QString();
+}
+
+void iniReader::addSaveNote(const QString &note)
+{
+    if (!m_pendingNotes.contains(note))
+        m_pendingNotes.append(note);
+}
+
+QString iniReader::fileText(SYST_FUNC::TextEncoding *encoding, QStringList *notes) const
+{
+    using SYST_FUNC::TextEncoding;
+    // Text that came from a Unicode file and has no Windows-1251 form is the
+    // user's own: the file stays Unicode rather than lose it.
+    bool unicode = false;
+    if (m_fileEncoding != TextEncoding::Windows1251) {
+        for (const IniEntry &e : m_entries) {
+            const bool fromFile = e.kind == IniEntry::Key && e.value == e.fileValue;
+            if (!SYST_FUNC::fitsWindows1251(e.section) || !SYST_FUNC::fitsWindows1251(e.key) ||
+                !SYST_FUNC::fitsWindows1251(e.comment) ||
+                (fromFile && !SYST_FUNC::fitsWindows1251(e.value))) {
+                unicode = true;
+                break;
+            }
+        }
+    }
+
+    const QString out = composeText([&](const IniEntry &e, QString *value) {
+        const QString why = unstorableReason(e.value, unicode);
+        if (why.isEmpty())
+            return true;
+        const QString name = e.section.isEmpty() ? e.key : e.section + QLatin1Char(':') + e.key;
+        QString note = QStringLiteral("Значение «") + e.value + QStringLiteral("» параметра ") +
+                       name + QStringLiteral(" не сохранено: ") + why;
+        const bool keepOld =
+            !e.fileValue.isNull() && unstorableReason(e.fileValue, unicode).isEmpty();
+        if (keepOld) {
+            note += QStringLiteral(". Оставлено прежнее значение «") + e.fileValue +
+                    QStringLiteral("»");
+            *value = e.fileValue;
+        }
+        if (notes)
+            notes->append(note);
+        return keepOld;
+    });
+
+    TextEncoding chosen = unicode ? TextEncoding::Utf8 : TextEncoding::Windows1251;
+    if (!unicode) {
+        // A rare Windows-1251 text is also valid UTF-8 and would be read back
+        // as such; with a byte-order mark it cannot be mistaken.
+        TextEncoding readAs = TextEncoding::Windows1251;
+        SYST_FUNC::decodeSettingsBytes(SYST_FUNC::encodeSettingsText(out, chosen), &readAs);
+        if (readAs != TextEncoding::Windows1251)
+            chosen = TextEncoding::Utf8;
+    }
+    if (encoding)
+        *encoding = chosen;
+    return out;
+}
+
+bool iniReader::save(const QString &fileName, QString *error)
+{
+    SYST_FUNC::TextEncoding encoding = SYST_FUNC::TextEncoding::Windows1251;
+    QStringList notes;
+    const QString text = fileText(&encoding, &notes);
+    m_notes = m_pendingNotes;
+    m_pendingNotes.clear();
+    for (const QString &n : std::as_const(notes))
+        if (!m_notes.contains(n))
+            m_notes.append(n);
+    return SYST_FUNC::saveTxtFile(fileName, text, nullptr, false, error, encoding);
 }
 
 QString iniReader::toText() const
+{
+    return composeText([](const IniEntry &, QString *) { return true; });
+}
+
+QString
+iniReader::composeText(const std::function<bool(const IniEntry &, QString *)> &valueOf) const
 {
     QString out;
     QString lastSection;
@@ -132,18 +238,20 @@ QString iniReader::toText() const
             out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
             lastSection = e.section;
             break;
-        case IniEntry::Key:
-            if (e.key.isEmpty())
+        case IniEntry::Key: {
+            QString value = e.value;
+            if (e.key.isEmpty() || !valueOf(e, &value))
                 break;
             if (!e.section.isEmpty() && e.section != lastSection) {
                 out += QLatin1String("\n[") + e.section + QLatin1String("]\n");
                 lastSection = e.section;
             }
-            out += e.key + QLatin1Char('=') + e.value;
+            out += e.key + QLatin1Char('=') + value;
             if (!e.comment.isEmpty())
                 out += QLatin1String(" #") + e.comment;
             out += QLatin1Char('\n');
             break;
+        }
         default:
             break;
         }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "settings/syst_func.h"
+
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 struct SettingsKey;
 
@@ -14,6 +19,10 @@ struct IniEntry {
     QString section; // header: its name; key line: its section (empty before any header)
     QString key;
     QString value;
+    // Key lines read from a file: the value as the file held it, which a
+    // save falls back to when the current value cannot be written. Null for
+    // keys made since.
+    QString fileValue;
 };
 
 // An in-memory, order-preserving image of an ini file in Windows-1251.
@@ -24,15 +33,37 @@ struct IniEntry {
 // one pass come out in the reverse order of their creation; existing keys
 // never move. Comments survive a load and save; blank lines are dropped on
 // load and regenerated before every header.
+//
+// A file saved by another editor reads the same: UTF-8 or UTF-16 (see
+// SYST_FUNC::decodeSettingsBytes) and LF, CR LF or CR line ends. It is
+// written back in Windows-1251 with LF, unless text read from a Unicode file
+// needs characters Windows-1251 lacks: then in UTF-8 with a byte-order mark,
+// so the user's own text is not lost.
 class iniReader
 {
 public:
     // False, with an empty store, when the file cannot be read.
     bool load(const QString &fileName);
-    // Parses `text` into a fresh store (the file is split at LF, a CR before
-    // it is white space). Always succeeds; malformed lines are dropped.
-    bool loadText(const QString &text);
-    bool save(const QString &fileName) const;
+    // Parses `text` into a fresh store (lines end at LF, CR LF or CR).
+    // Always succeeds; malformed lines are dropped. `readAs` is the encoding
+    // the text was decoded from, which the next save takes into account.
+    bool loadText(const QString &text,
+                  SYST_FUNC::TextEncoding readAs = SYST_FUNC::TextEncoding::Windows1251);
+    // Writes the file; on failure `*error` (when given) holds the reason.
+    // A value the file cannot give back as it is (with "#" or ";", extra
+    // white space, a line break, or a character the file's encoding lacks)
+    // is not written cut: the value the file held before is kept, or the key
+    // is left out when there was none; either way a note says so.
+    bool save(const QString &fileName, QString *error = nullptr);
+    // The notes of the last save, in Russian, each once: those added with
+    // addSaveNote before it, then the values it could not store as they stood.
+    const QStringList &saveNotes() const { return m_notes; }
+    void addSaveNote(const QString &note);
+    // Empty when `value` reads back unchanged from a key line of a file in
+    // Windows-1251 (or, with `unicode`, in UTF-8); otherwise why not.
+    static QString unstorableReason(const QString &value, bool unicode = false);
+    // The text as it is written to the file (see save), with the encoding.
+    QString fileText(SYST_FUNC::TextEncoding *encoding, QStringList *notes) const;
     QString toText() const;
     // Dumps the text to standard output.
     void print() const;
@@ -91,7 +122,13 @@ private:
     // Creates the key, or replaces the value of the first one; `r` is valid.
     void store(const ResolvedKey &r, const QString &value);
     void parseLine(const QString &line, QString &parseSection);
+    // The text of the entries; `valueOf` may change a key's value, or return
+    // false to leave the key out.
+    QString composeText(const std::function<bool(const IniEntry &, QString *)> &valueOf) const;
 
     QList<IniEntry> m_entries;
     QString m_group;
+    SYST_FUNC::TextEncoding m_fileEncoding = SYST_FUNC::TextEncoding::Windows1251;
+    QStringList m_pendingNotes;
+    QStringList m_notes;
 };

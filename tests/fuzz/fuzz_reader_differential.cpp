@@ -1,0 +1,50 @@
+// The fast reader against QXmlStreamReader: whatever the fast one accepts it
+// must read exactly as the general one does (cards field by field, lessons,
+// warnings in order); anything else it must hand on.
+
+#include "fuzz_support.h"
+
+#include "model/dictionary_file.h"
+
+namespace
+{
+
+const StringSet &categories()
+{
+    static const StringSet set = {QStringLiteral("Еда"), QStringLiteral("Дом"), QStringLiteral("a"),
+                                  QStringLiteral("b")};
+    return set;
+}
+
+bool sameCard(const Card &a, const Card &b)
+{
+    return a.sameContent(b) && a.filePath == b.filePath && a.id == b.id &&
+           a.inFilter == b.inFilter && a.runMark == b.runMark;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Both ways in: as a file's bytes, and as UTF-8 text of any kind.
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    for (const QString &text : {decodeDictionaryBytes(bytes), QString::fromUtf8(bytes)}) {
+        const QString path = QStringLiteral("/f.xml");
+        const DictionaryReadResult general = parseDictionaryTextGeneral(text, path, categories());
+        DictionaryReadResult fast;
+        if (!parseDictionaryTextFast(text, path, categories(), &fast))
+            continue;
+        fuzzCheck(fast.refused == general.refused, "refusal differs");
+        fuzzCheck(fast.warnings == general.warnings, "warnings differ",
+                  fast.warnings.join(QStringLiteral("\n--\n")) +
+                      QStringLiteral("\n==== but ====\n") +
+                      general.warnings.join(QStringLiteral("\n--\n")));
+        fuzzCheck(fast.lessons == general.lessons, "lessons differ");
+        fuzzCheck(fast.cards.size() == general.cards.size(), "card counts differ");
+        for (qsizetype i = 0; i < fast.cards.size(); ++i)
+            fuzzCheck(sameCard(fast.cards[i], general.cards[i]), "cards differ",
+                      describeCard(fast.cards[i]) + QStringLiteral("\n==== but ====\n") +
+                          describeCard(general.cards[i]));
+    }
+    return 0;
+}
