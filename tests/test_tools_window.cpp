@@ -83,6 +83,9 @@ struct Tools {
     Session session{dir->path(), &colors, ui};
     VForm_tools w{session, ui};
 
+    // Converted cards go to "Прочие", which the default list holds.
+    Tools() { session.dictionary.categoryList = {QStringLiteral("Прочие")}; }
+
     QString path(const QString &name) const { return dir->filePath(name); }
     void run(VForm_tools::Action action)
     {
@@ -425,6 +428,23 @@ private slots:
         QCOMPARE(converted.size(), 1);
     }
 
+    // A card the dictionary file could not give back is not made: here the
+    // user's category list lacks "Прочие", so every card is named instead.
+    void conversionRefusesCardsAFileWouldLose()
+    {
+        Tools t;
+        t.session.dictionary.categoryList = {QStringLiteral("Еда")};
+        QSignalSpy converted(&t.w, &VForm_tools::cardsConverted);
+        t.w.textEdit7->setPlainText("cat = кот\ndog = собака");
+        t.ui->answerDialog(acceptConversion())
+            .expect(SI::Warning, "Ни одной карточки не добавлено")
+            .expect(SI::Warning, "Не добавлено карточек: 2");
+        t.run(VForm_tools::Convert);
+        QCOMPARE(converted.size(), 0);
+        QVERIFY(t.ui->log().last().text.contains(QString::fromUtf8("«cat»")));
+        QVERIFY(t.ui->log().last().text.contains(QString::fromUtf8("Прочие")));
+    }
+
     void conversionDialog()
     {
         Tools t;
@@ -504,6 +524,7 @@ private slots:
         FrameColors colors;
         auto *ui = new SI;
         TestWindow w(dir->path(), &colors, ui);
+        w.session().dictionary.categoryList.insert(QStringLiteral("Прочие"));
         w.tabWidget2->setCurrentIndex(1);
         DictionaryPage *page = w.dictionaryPage();
 

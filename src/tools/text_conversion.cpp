@@ -1,5 +1,7 @@
 #include "tools/text_conversion.h"
 
+#include <QStringList>
+
 #include "model/markup.h"
 
 namespace
@@ -439,6 +441,18 @@ QString cardsAdded(int count)
 QString noCardsAdded()
 {
     return QStringLiteral("Ни одной карточки не добавлено");
+}
+
+QString cardsRefused(const QStringList &cards)
+{
+    constexpr int shown = 10;
+    QString text = QStringLiteral("Не добавлено карточек: %1 (их нельзя было бы сохранить в файл "
+                                  "словаря)\n")
+                       .arg(cards.size());
+    text += cards.mid(0, shown).join(QLatin1Char('\n'));
+    if (cards.size() > shown)
+        text += QStringLiteral("\n…");
+    return text;
 }
 
 QString emptyPattern()

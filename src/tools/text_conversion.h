@@ -49,5 +49,8 @@ namespace ConversionText
 QString categoryName();
 QString cardsAdded(int count);
 QString noCardsAdded();
+// The cards that could not be added, one "card: reason" each (at most ten
+// are named).
+QString cardsRefused(const QStringList &cards);
 QString emptyPattern();
 } // namespace ConversionText

@@ -1,5 +1,7 @@
 #include "tools/tools_window.h"
 
+#include "model/card_check.h"
+
 #include "app/interaction.h"
 #include "app/session.h"
 #include "run/run_state.h"
@@ -232,15 +234,28 @@ void VForm_tools::convertText()
     if (m_ui->runDialog(&dialog) != QDialog::Accepted)
         return;
     int added = 0;
+    QStringList refused;
     {
         WaitCursor wait;
-        const QList<Card> cards = convertTextToCards(textEdit7->toPlainText(), options);
+        // Only cards a dictionary file gives back unchanged enter the
+        // dictionary; the others are named, so nothing goes silently.
+        QList<Card> cards;
+        for (Card card : convertTextToCards(textEdit7->toPlainText(), options)) {
+            normalizeCardForFile(card);
+            const QString problem = cardFileProblem(card, m_session.dictionary.categoryList);
+            if (problem.isEmpty())
+                cards.append(std::move(card));
+            else
+                refused << cardTitle(card) + QStringLiteral(": ") + problem;
+        }
         added = int(cards.size());
         if (added > 0)
             emit cardsConverted(cards);
     }
     m_ui->showWarning(added > 0 ? ConversionText::cardsAdded(added)
                                 : ConversionText::noCardsAdded());
+    if (!refused.isEmpty())
+        m_ui->showWarning(ConversionText::cardsRefused(refused));
 }
 
 void VForm_tools::resetState()
