@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/interaction.h"
+
+#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
 
@@ -10,3 +13,46 @@ void benchFiles(const QList<int> &sizes, const QStringList &args);
 void benchRun(const QList<int> &sizes);
 void benchSearch(const QList<int> &sizes);
 void benchStatistics(const QList<int> &sizes);
+
+// Milliseconds since the timer started.
+inline double msSince(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// Shows nothing; questions get `answer`, every dialog is cancelled.
+class SilentInteraction : public Interaction
+{
+public:
+    explicit SilentInteraction(int answer = Yes)
+        : Interaction(QStringLiteral("Словарь")), m_answer(answer)
+    {
+    }
+    void showInformation(const QString &) override {}
+    void showWarning(const QString &) override {}
+    void showCritical(const QString &) override {}
+    int askYesNo(const QString &) override { return m_answer; }
+    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getSaveFileName(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getItem(const QString &, const QStringList &, bool *ok) override
+    {
+        *ok = false;
+        return {};
+    }
+    QColor getColor(const QColor &c) override { return c; }
+    QFont getFont(const QFont &f, bool *ok) override
+    {
+        *ok = false;
+        return f;
+    }
+    int runDialog(QDialog *) override { return 0; }
+
+private:
+    int m_answer;
+};

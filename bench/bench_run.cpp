@@ -14,11 +14,6 @@
 namespace
 {
 
-double msSince(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 // One deep copy of the card vector: the cost a run would pay per start if it
 // copied the cards instead of naming them by id.
 double timeCopy(const Dictionary &dict)

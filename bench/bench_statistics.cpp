@@ -11,47 +11,6 @@
 
 #include <cstdio>
 
-namespace
-{
-
-// The statistics window asks nothing while it opens.
-class NoPrompts : public Interaction
-{
-public:
-    NoPrompts() : Interaction(QStringLiteral("Словарь")) {}
-    void showInformation(const QString &) override {}
-    void showWarning(const QString &) override {}
-    void showCritical(const QString &) override {}
-    int askYesNo(const QString &) override { return No; }
-    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString getSaveFileName(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString getItem(const QString &, const QStringList &, bool *ok) override
-    {
-        *ok = false;
-        return {};
-    }
-    QColor getColor(const QColor &c) override { return c; }
-    QFont getFont(const QFont &f, bool *ok) override
-    {
-        *ok = false;
-        return f;
-    }
-    int runDialog(QDialog *) override { return 0; }
-};
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
-
 void benchStatistics(const QList<int> &sizes)
 {
     QTemporaryDir dir;
@@ -70,7 +29,7 @@ void benchStatistics(const QList<int> &sizes)
             file.append(r);
         }
     }
-    NoPrompts ui;
+    SilentInteraction ui(Interaction::No);
     for (int n : sizes) {
         Dictionary dict;
         for (const Card &c : generateCards(n, 5))
@@ -82,15 +41,15 @@ void benchStatistics(const QList<int> &sizes)
         qint64 sum = 0;
         for (const Card &c : dict.cards())
             sum += c.pER + (c.lesson.isEmpty() ? 0 : 1);
-        const double baseMs = ms(t);
+        const double baseMs = msSince(t);
         t.restart();
         const CardStatistics stats = computeCardStatistics(dict, true, false);
-        const double countMs = ms(t);
+        const double countMs = msSince(t);
         t.restart();
         StatisticsWindow window(dict, false, journal, ui, QDate::currentDate());
         window.show();
         QApplication::processEvents();
-        const double openMs = ms(t);
+        const double openMs = msSince(t);
         std::printf("statistics N=%d: window open and shown %.1f ms (counting %.1f ms, %d lessons; "
                     "baseline: one pass over the cards %.2f ms [%lld]; open = %.0fx the pass)\n",
                     n, openMs, countMs, int(stats.lessons.size()), baseMs, sum,

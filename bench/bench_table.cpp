@@ -16,47 +16,6 @@
 
 #include <cstdio>
 
-namespace
-{
-
-// Answers every prompt with "Да" and shows nothing.
-class SilentInteraction : public Interaction
-{
-public:
-    SilentInteraction() : Interaction(QStringLiteral("Словарь")) {}
-    void showInformation(const QString &) override {}
-    void showWarning(const QString &) override {}
-    void showCritical(const QString &) override {}
-    int askYesNo(const QString &) override { return Yes; }
-    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString getSaveFileName(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString getItem(const QString &, const QStringList &, bool *ok) override
-    {
-        *ok = false;
-        return {};
-    }
-    QColor getColor(const QColor &c) override { return c; }
-    QFont getFont(const QFont &f, bool *ok) override
-    {
-        *ok = false;
-        return f;
-    }
-    int runDialog(QDialog *) override { return 0; }
-};
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-} // namespace
-
 void benchTable(const QList<int> &sizes)
 {
     QTemporaryDir dir;
@@ -78,7 +37,7 @@ void benchTable(const QList<int> &sizes)
         t.start();
         for (const Card &c : cards)
             session.dictionary.addCard(c);
-        const double fill = ms(t);
+        const double fill = msSince(t);
         // Baseline: plain sorting of the first foreign words, the least a
         // sorted table has to do.
         QStringList words;
@@ -87,7 +46,7 @@ void benchTable(const QList<int> &sizes)
             words.append(c.foreignWords.first().word);
         t.restart();
         words.sort();
-        const double baseMs = ms(t);
+        const double baseMs = msSince(t);
         for (int variant = 0; variant < 2; ++variant) {
             const bool grouped = variant == 1;
             page.checkBox1->setChecked(grouped);
@@ -99,15 +58,15 @@ void benchTable(const QList<int> &sizes)
             session.dictionary.reorder(reversed);
             t.restart();
             page.slot_refresh();
-            const double refresh = ms(t);
+            const double refresh = msSince(t);
             t.restart();
             page.table3->viewport()->repaint();
             QApplication::processEvents();
-            const double paint = ms(t);
+            const double paint = msSince(t);
             t.restart();
             page.table3->scrollToBottom();
             page.table3->viewport()->repaint();
-            const double scroll = ms(t);
+            const double scroll = msSince(t);
             std::printf("table N=%d %s: refresh %.1f ms, first paint %.1f ms, scroll to end "
                         "%.1f ms, rows %d (baseline: sorting the %d first words %.1f ms, "
                         "adding the cards %.1f ms; refresh = %.1fx the word sort)\n",

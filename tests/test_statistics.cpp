@@ -9,18 +9,18 @@
 namespace
 {
 
-struct Spec {
+struct CardShape {
     const char *lesson;
     int nPER, pER, nPRE, pRE;
     bool active;
     bool inFilter;
 };
 
-Dictionary dictionary(std::initializer_list<Spec> specs)
+Dictionary dictionary(std::initializer_list<CardShape> specs)
 {
     Dictionary d;
     int i = 0;
-    for (const Spec &s : specs) {
+    for (const CardShape &s : specs) {
         Card c = makeCard(QStringLiteral("w%1").arg(++i), {QStringLiteral("с")},
                           QString::fromUtf8(s.lesson), QStringLiteral("/d/a.xml"));
         c.nPER = s.nPER;
