@@ -37,19 +37,27 @@ double timeWalk(const Dictionary &dict)
     return ms;
 }
 
-// F3 from the top to the only match, on the last card; the best of five.
-double timeSearch(const Dictionary &dict, const QString &text, bool foreign, bool wholeWord)
+// From the top to the only match, on the last card; the best of five. The
+// first search after a change of the dictionary reads its Russian words into
+// one buffer (`first`); each F3 after it reads the buffer (`again`).
+struct SearchTimes {
+    double first = 1e9;
+    double again = 1e9;
+};
+SearchTimes timeSearch(const Dictionary &dict, const QString &text, bool foreign, bool wholeWord)
 {
-    double best = 1e9;
+    SearchTimes best;
     for (int i = 0; i < 5; ++i) {
         DictionarySearch search;
-        QElapsedTimer t;
-        t.start();
-        search.setQuery(text, foreign, wholeWord, true);
-        const SearchResult r = search.searchNext(dict, {});
-        best = std::min(best, msSince(t));
-        if (r.index != dict.cardCount() - 1)
-            std::printf("search for %s stopped at %d\n", qPrintable(text), r.index);
+        for (double *slot : {&best.first, &best.again}) {
+            QElapsedTimer t;
+            t.start();
+            search.setQuery(text, foreign, wholeWord, true);
+            const SearchResult r = search.searchNext(dict, {});
+            *slot = std::min(*slot, msSince(t));
+            if (r.index != dict.cardCount() - 1)
+                std::printf("search for %s stopped at %d\n", qPrintable(text), r.index);
+        }
     }
     return best;
 }
@@ -72,16 +80,17 @@ void benchSearch(const QList<int> &sizes)
         double walkMs = 1e9;
         for (int i = 0; i < 5; ++i)
             walkMs = std::min(walkMs, timeWalk(dict));
-        const double foreignPart = timeSearch(dict, QStringLiteral("zzqm"), true, false);
-        const double foreignWhole = timeSearch(dict, QStringLiteral("ZZQmatch"), true, true);
-        const double blanks = timeSearch(dict, QStringLiteral("the zzqmatch"), true, true);
-        const double russianPart = timeSearch(dict, QStringLiteral("жжм"), false, false);
-        const double russianWhole = timeSearch(dict, QStringLiteral("ЖЖМЯЧ"), false, true);
-
+        const SearchTimes foreignPart = timeSearch(dict, QStringLiteral("zzqm"), true, false);
+        const SearchTimes foreignWhole = timeSearch(dict, QStringLiteral("ZZQmatch"), true, true);
+        const SearchTimes blanks = timeSearch(dict, QStringLiteral("the zzqmatch"), true, true);
+        const SearchTimes russianPart = timeSearch(dict, QStringLiteral("жжм"), false, false);
+        const SearchTimes russianWhole = timeSearch(dict, QStringLiteral("ЖЖМЯЧ"), false, true);
         std::printf("search N=%d, F3 from the first card to a match on the last: foreign part "
                     "%.2f ms, foreign whole %.2f ms, foreign with a blank %.2f ms, Russian part "
-                    "%.2f ms, Russian whole word %.2f ms (walk over every word %.2f ms)\n",
-                    n, foreignPart, foreignWhole, blanks, russianPart, russianWhole, walkMs);
+                    "%.2f ms, Russian whole word %.2f ms; the first Russian search after a "
+                    "change %.2f / %.2f ms (walk over every word %.2f ms)\n",
+                    n, foreignPart.again, foreignWhole.again, blanks.again, russianPart.again,
+                    russianWhole.again, russianPart.first, russianWhole.first, walkMs);
         std::fflush(stdout);
     }
 }

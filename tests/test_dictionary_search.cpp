@@ -77,6 +77,8 @@ private slots:
     void removedCardsAskToRestart();
     void matchesOutsideFilter_data();
     void matchesOutsideFilter();
+    void russianSearchSeesEveryChange_data();
+    void russianSearchSeesEveryChange();
     void nothingToSearch();
 };
 
@@ -364,6 +366,61 @@ void TestDictionarySearch::nothingToSearch()
     QCOMPARE(none.searchNext(dict, asker.fn()).outcome, SearchResult::Idle);
     QVERIFY(!none.cardMatches(dict.cardAt(0)));
     QVERIFY(asker.asked.isEmpty());
+}
+
+// The Russian words are read from a buffer made once per dictionary state;
+// any change to the cards must reach the next search.
+void TestDictionarySearch::russianSearchSeesEveryChange_data()
+{
+    QTest::addColumn<bool>("wholeWord");
+    QTest::addColumn<int>("change");
+    for (bool whole : {false, true}) {
+        const char *kind = whole ? "whole word" : "part";
+        QTest::addRow("%s, replaced card", kind) << whole << 0;
+        QTest::addRow("%s, changed through the card pointer", kind) << whole << 1;
+        QTest::addRow("%s, reordered", kind) << whole << 2;
+        QTest::addRow("%s, removed", kind) << whole << 3;
+    }
+}
+
+void TestDictionarySearch::russianSearchSeesEveryChange()
+{
+    QFETCH(bool, wholeWord);
+    QFETCH(int, change);
+    Dictionary dict;
+    for (const char *w : {"дом", "кот", "лес", "мир"})
+        dict.addCard(searchCard({QStringLiteral("x")}, {QString::fromUtf8(w)}));
+    DictionarySearch s;
+    s.setQuery(QStringLiteral("КОТ"), false, wholeWord, true);
+    QCOMPARE(s.searchNext(dict, {}).cardId, 2);
+    QCOMPARE(s.searchNext(dict, {}).outcome, SearchResult::NotFound);
+
+    switch (change) {
+    case 0: {
+        Card c = *dict.cardById(4);
+        c.translations[0].groups[0][0].word = QStringLiteral("кот");
+        dict.replaceCard(c);
+        break;
+    }
+    case 1:
+        dict.cardById(4)->translations[0].groups[0][0].word = QStringLiteral("кот");
+        break;
+    case 2:
+        dict.reorder({1, 0, 3, 2}); // кот, дом, мир, лес
+        break;
+    case 3:
+        dict.removeCard(2);
+        break;
+    }
+    // The matches from the top, in table order, until none is left.
+    QList<int> found;
+    for (SearchResult r = s.searchNext(dict, {}); r.outcome == SearchResult::Found;
+         r = s.searchNext(dict, {}))
+        found << r.cardId;
+    const QList<QList<int>> expected = {{2, 4}, {2, 4}, {2}, {}};
+    QCOMPARE(found, expected[change]);
+    if (change == 2)
+        QCOMPARE(dict.indexOfId(2), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDictionarySearch)

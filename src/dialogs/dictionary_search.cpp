@@ -203,6 +203,48 @@ bool DictionarySearch::russianMatches(const Card &card) const
     return false;
 }
 
+const DictionarySearch::RussianWords &DictionarySearch::russianWords(const Dictionary &dict)
+{
+    RussianWords &w = m_russianWords;
+    if (w.dict == &dict && w.revision == dict.revision())
+        return w;
+    w.dict = &dict;
+    w.revision = dict.revision();
+    w.text.clear();
+    w.cardStart.clear();
+    w.cardStart.reserve(size_t(dict.cardCount()) + 1);
+    for (const Card &card : dict.cards()) {
+        w.cardStart.push_back(qsizetype(w.text.size()));
+        for (const TranslationSection &section : card.translations)
+            for (const TranslationGroup &group : section.groups)
+                for (const TranslationVariant &variant : group) {
+                    for (QChar c : variant.word)
+                        w.text.push_back(foldUnit(c.unicode()));
+                    w.text.push_back(u'\n');
+                }
+    }
+    w.cardStart.push_back(qsizetype(w.text.size()));
+    return w;
+}
+
+int DictionarySearch::nextCandidate(const Dictionary &dict, int from)
+{
+    const int count = dict.cardCount();
+    // Foreign words, and expressions that are more than the text itself,
+    // are tested card by card.
+    if (from >= count || m_searchForeign || (m_wholeWord && !m_literalExpression) ||
+        m_folded.empty())
+        return std::min(from, count);
+    // A card holding the text holds it in one of its words, so it is in the
+    // buffer between its offsets; the text has no line break to straddle two.
+    const RussianWords &w = russianWords(dict);
+    const size_t hit = w.text.find(m_folded, size_t(w.cardStart[size_t(from)]));
+    if (hit == std::u16string::npos)
+        return count;
+    const auto next = std::upper_bound(w.cardStart.begin(), w.cardStart.end(), qsizetype(hit));
+    return int(next - w.cardStart.begin()) - 1;
+}
+
 bool DictionarySearch::cardMatches(const Card &card) const
 {
     if (m_text.isEmpty())
@@ -230,7 +272,8 @@ SearchResult DictionarySearch::searchNext(const Dictionary &dict,
 
     const QList<Card> &cards = dict.cards();
     bool passedOver = false;
-    for (int i = m_lastFoundIndex + 1; i < count; ++i) {
+    for (int i = nextCandidate(dict, m_lastFoundIndex + 1); i < count;
+         i = nextCandidate(dict, i + 1)) {
         const Card &card = cards.at(i);
         // Once a filtered-out match is noted, further filtered-out cards
         // cannot change the outcome.

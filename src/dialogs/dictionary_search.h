@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class Dictionary;
 
@@ -104,6 +105,19 @@ private:
     qsizetype find(QStringView word) const;
     bool foreignMatches(const Card &card) const;
     bool russianMatches(const Card &card) const;
+    // The position of the first card from `from` on that may match: every
+    // card holding a match is found, others may be too. `count` when none.
+    int nextCandidate(const Dictionary &dict, int from);
+    // The Russian words of every card, case-folded, one after another with a
+    // line break after each: a search reads one buffer instead of a million
+    // strings. Rebuilt when the dictionary changed since it was made.
+    struct RussianWords {
+        const Dictionary *dict = nullptr;
+        quint64 revision = 0;
+        std::u16string text;
+        std::vector<qsizetype> cardStart; // cards + 1 offsets into text
+    };
+    const RussianWords &russianWords(const Dictionary &dict);
 
     QString m_text;
     bool m_searchForeign = true;
@@ -118,4 +132,5 @@ private:
     bool m_textHasSpace = false;
     QRegularExpression m_wholeWordExpression;
     bool m_literalExpression = false; // the expression holds no special character
+    RussianWords m_russianWords;
 };

@@ -1,9 +1,18 @@
 #include "model/dictionary.h"
 
 #include <algorithm>
+#include <atomic>
+
+quint64 Dictionary::nextRevision()
+{
+    // Unique across dictionaries, so a cache never mistakes one for another.
+    static std::atomic<quint64> counter{0};
+    return ++counter;
+}
 
 int Dictionary::addCard(Card card)
 {
+    touch();
     card.id = ++idCounter;
     if (size_t(card.id) >= m_index.size())
         m_index.resize(size_t(card.id) + 1, -1);
@@ -34,6 +43,7 @@ int Dictionary::indexOfId(int id) const
 
 Card *Dictionary::cardById(int id)
 {
+    touch();
     int i = indexOfId(id);
     return i < 0 ? nullptr : &m_cards[i];
 }
@@ -46,6 +56,7 @@ const Card *Dictionary::cardById(int id) const
 
 bool Dictionary::replaceCard(const Card &card)
 {
+    touch();
     const int i = indexOfId(card.id);
     if (i < 0)
         return false;
@@ -70,6 +81,7 @@ bool Dictionary::hasNewCards() const
 
 void Dictionary::moveToFile(const QString &from, const QString &to)
 {
+    touch();
     for (Card &c : m_cards)
         if (c.filePath == from)
             c.filePath = to;
@@ -94,6 +106,7 @@ void Dictionary::removeNewCards()
 
 bool Dictionary::removeCard(int id)
 {
+    touch();
     const int i = indexOfId(id);
     if (i < 0)
         return false;
@@ -122,6 +135,7 @@ QList<int> Dictionary::removeCards(const QList<int> &ids)
 
 void Dictionary::reorder(const std::vector<int> &order)
 {
+    touch();
     Q_ASSERT(order.size() == size_t(m_cards.size()));
     // In place along the permutation's cycles: no second buffer of cards.
     const int n = int(m_cards.size());
@@ -149,6 +163,7 @@ void Dictionary::reorder(const std::vector<int> &order)
 
 void Dictionary::replaceAllCards(QList<Card> cards)
 {
+    touch();
     Q_ASSERT(cards.size() == m_cards.size());
     m_cards = std::move(cards);
     reindex();
@@ -156,6 +171,7 @@ void Dictionary::replaceAllCards(QList<Card> cards)
 
 void Dictionary::reindex()
 {
+    touch();
     m_index.assign(size_t(std::max(idCounter, 0)) + 1, -1);
     for (int i = 0; i < m_cards.size(); ++i) {
         const int id = m_cards[i].id;
@@ -178,6 +194,7 @@ void Dictionary::rebuildLessonsAfterClose()
 
 void Dictionary::clear()
 {
+    touch();
     m_cards.clear();
     m_index.clear();
     openFiles.clear();

@@ -60,9 +60,13 @@ public:
     // Calls f(Card &) on every card in order; f must not change ids.
     template <class F> void updateEach(F f)
     {
+        touch();
         for (Card &c : m_cards)
             f(c);
     }
+    // Changes whenever a card may have changed (every non-const access), and
+    // is never the same for two dictionaries: caches of card texts compare it.
+    quint64 revision() const { return m_revision; }
     // Reorders the vector: position i receives the card that was at
     // order[i]. `order` must be a permutation of 0..cardCount()-1.
     void reorder(const std::vector<int> &order);
@@ -78,10 +82,13 @@ public:
     void clear();
 
 private:
+    static quint64 nextRevision();
+    void touch() { m_revision = nextRevision(); }
     void reindex();
     template <class Pred> void eraseIf(Pred pred);
 
     QList<Card> m_cards;
     // Position of each id (ids are dense: 1..idCounter); -1 for none.
     std::vector<int> m_index;
+    quint64 m_revision = nextRevision();
 };
