@@ -16,11 +16,11 @@ struct CardShape {
     bool inFilter;
 };
 
-Dictionary dictionary(std::initializer_list<CardShape> specs)
+Dictionary dictionary(std::initializer_list<CardShape> shapes)
 {
     Dictionary d;
     int i = 0;
-    for (const CardShape &s : specs) {
+    for (const CardShape &s : shapes) {
         Card c = makeCard(QStringLiteral("w%1").arg(++i), {QStringLiteral("с")},
                           QString::fromUtf8(s.lesson), QStringLiteral("/d/a.xml"));
         c.nPER = s.nPER;
