@@ -2,7 +2,11 @@
 // dictionaries of realistic shape. Not a test; figures are read as ratios
 // against the baselines printed in the same run.
 //   lexitor_bench [table] [files] [run] [search] [statistics] [--sizes 10000,100000]
-//                 [--no-dom]
+//                 [--no-dom | --dom]
+// Whole-process timing of one step (e.g. under /usr/bin/time):
+//   lexitor_bench --open-only FILE        read FILE and rebuild the table
+//   lexitor_bench --save-only FILE --sizes N   generate N cards, save them to FILE
+//   lexitor_bench --fast-only|--qt-only|--dom-only FILE   one parser alone
 #include "bench.h"
 
 #include <QApplication>
@@ -25,9 +29,13 @@ int main(int argc, char *argv[])
         !args.contains(QStringLiteral("table")) && !args.contains(QStringLiteral("files")) &&
         !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search")) &&
         !args.contains(QStringLiteral("statistics"));
-    // The files section re-runs this program to measure an open alone.
-    if (all || args.contains(QStringLiteral("files")) ||
-        args.contains(QStringLiteral("--open-only")))
+    // The files section re-runs this program to measure each step alone.
+    const bool step = args.contains(QStringLiteral("--open-only")) ||
+                      args.contains(QStringLiteral("--save-only")) ||
+                      args.contains(QStringLiteral("--fast-only")) ||
+                      args.contains(QStringLiteral("--qt-only")) ||
+                      args.contains(QStringLiteral("--dom-only"));
+    if (all || step || args.contains(QStringLiteral("files")))
         benchFiles(sizes, args);
     if (all || args.contains(QStringLiteral("table")))
         benchTable(sizes);
