@@ -174,8 +174,9 @@ bool DictionaryFiles::readWithProgress(const QString &path, int done, int total,
         return false;
     if (read->added) {
         m_dict.reserve(m_dict.cardCount() + loaded.cardCount());
-        for (const Card &c : loaded.cards())
-            m_dict.addCard(c);
+        QList<Card> cards = loaded.takeCards();
+        for (Card &c : cards)
+            m_dict.addCard(std::move(c));
         m_dict.lessons.insert(loaded.lessons.begin(), loaded.lessons.end());
     }
     return true;
