@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QSysInfo>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -504,7 +505,14 @@ struct WriteProblem {
 class TextWriter
 {
 public:
-    explicit TextWriter(qsizetype estimate) { m_out.reserve(estimate); }
+    // `withMark`: the text begins with the byte-order mark, so that it is
+    // the file's content as it stands.
+    explicit TextWriter(qsizetype estimate, bool withMark = false)
+    {
+        m_out.reserve(estimate + 1);
+        if (withMark)
+            m_out += QChar(0xFEFF);
+    }
 
     // Builds the text of cards[order[0]], cards[order[1]], ...
     QString build(const QList<Card> &cards, const std::vector<int> &order, WriteProblem *problem)
@@ -713,6 +721,18 @@ QByteArray utf16WithMark(const QString &text)
     return enc.encode(text);
 }
 
+// The bytes of a text that begins with the mark. On a little-endian machine
+// they are the text's own memory, so a file's size is not held twice; the
+// text must outlive them.
+QByteArray utf16BytesOf(const QString &textWithMark)
+{
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(textWithMark.utf16()),
+                                       textWithMark.size() * qsizetype(sizeof(char16_t)));
+    QStringEncoder enc(QStringConverter::Utf16LE);
+    return enc.encode(textWithMark);
+}
+
 QString cardName(const Card &c)
 {
     QString word = firstForeignWord(c);
@@ -781,9 +801,10 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<Q
                      [&](int a, int b) { return cards[a].lesson < cards[b].lesson; });
 
     WriteProblem problem;
+    QString text; // the memory of `bytes`
     QByteArray bytes;
     {
-        const QString text = TextWriter(estimatedLength(cards)).build(cards, order, &problem);
+        text = TextWriter(estimatedLength(cards), true).build(cards, order, &problem);
         if (problem.card >= 0) {
             const Card &c = cards[order[problem.card]];
             out.message = QStringLiteral("Невозможно сохранить файл\n") + path;
@@ -801,7 +822,7 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path, QSet<Q
             out.message += kNotChanged;
             return out;
         }
-        bytes = utf16WithMark(text);
+        bytes = utf16BytesOf(text);
     }
 
     const QFileInfo info(path);
