@@ -1,7 +1,11 @@
 #include "bench.h"
 #include "card_generator.h"
+#include "dialogs/filter_settings.h"
 #include "model/card_table.h"
 #include "model/dictionary_file.h"
+#include "model/dictionary_files.h"
+#include "model/prompts.h"
+#include "settings/ini_reader.h"
 
 #include <QCoreApplication>
 #include <QDomDocument>
@@ -23,8 +27,17 @@
 namespace
 {
 
-const QString kOpenOnly = QStringLiteral("--open-only");
-const QString kDomOnly = QStringLiteral("--dom-only");
+// Child modes, each timing one step in a process of its own; "--open-only
+// <file>" and "--save-only <file>" also serve to time whole processes.
+const QString kOpenOnly = QStringLiteral("--open-only");     // read + table rebuild
+const QString kOpenWindow = QStringLiteral("--open-window"); // the same as the window opens
+const QString kSaveOnly = QStringLiteral("--save-only");     // generate, then time the save
+const QString kFastOnly = QStringLiteral("--fast-only");     // the fast reader's parse
+const QString kQtOnly = QStringLiteral("--qt-only");         // QXmlStreamReader's parse
+const QString kDomOnly = QStringLiteral("--dom-only");       // QDomDocument's parse
+// Above this many cards the DOM comparison runs only on request ("--dom"):
+// at 300,000 cards it took 16 GB.
+constexpr int kDomLimit = 100000;
 
 // The high-water mark of this process image. getrusage's ru_maxrss would not
 // do: Linux carries it over exec, so the child would inherit the peak of the
@@ -61,39 +74,103 @@ struct Measure {
     long startKb = 0;
 };
 
-// Child side: one parse, then "<seconds> <peak kB> <start kB>" and exit.
-[[noreturn]] void childParse(const QString &mode, const QString &path)
+// No box is ever answered in the benchmark.
+class NoPrompts : public Prompts
 {
-    const long startKb = peakKb();
-    QElapsedTimer t;
-    bool ok = false;
+public:
+    NoPrompts() : Prompts(QStringLiteral("Словарь")) {}
+    void showInformation(const QString &) override {}
+    void showWarning(const QString &) override {}
+    void showCritical(const QString &) override {}
+    int askYesNo(const QString &) override { return Yes; }
+    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getSaveFileName(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString getItem(const QString &, const QStringList &, bool *ok) override
+    {
+        *ok = false;
+        return {};
+    }
+};
+
+// The decoded text of a file, or a null string.
+QString decodedText(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? decodeDictionaryBytes(f.readAll()) : QString();
+}
+
+// One step of `mode` on `path`; `t` runs only over the step itself, and
+// `*startKb` is the high-water mark just before it.
+bool runStep(const QString &mode, const QString &path, int cards, QElapsedTimer &t, long *startKb)
+{
+    *startKb = peakKb();
     if (mode == kOpenOnly) {
         Dictionary dict;
         dict.categoryList = benchCategories();
         t.start();
         // Opening is reading plus the table rebuild that follows it.
-        ok = readDictionaryFile(dict, path).added;
-        ok = ok && !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty();
-    } else {
-        QFile f(path);
-        if (f.open(QIODevice::ReadOnly)) {
-            const QString text = decodeDictionaryBytes(f.readAll());
-            QDomDocument doc(QStringLiteral("dom doc"));
-            t.start();
-            ok = bool(doc.setContent(text, false));
-        }
+        return readDictionaryFile(dict, path).added &&
+               !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty();
     }
+    if (mode == kOpenWindow) {
+        // Reading on the worker while this thread reports progress, then
+        // the table rebuild.
+        Dictionary dict;
+        dict.categoryList = benchCategories();
+        iniReader settings;
+        iniReader filterStore;
+        FilterSettings filter;
+        NoPrompts prompts;
+        DictionaryFiles files(dict, settings, filterStore, filter, prompts);
+        files.setProgressHook([](const FileProgress &) { return true; });
+        t.start();
+        files.openPaths({path});
+        return dict.cardCount() > 0 && !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty();
+    }
+    if (mode == kSaveOnly) {
+        QList<Card> generated = generateCards(cards, 1);
+        *startKb = peakKb();
+        t.start();
+        return writeDictionaryFile(generated, path, benchCategories(), nullptr).ok;
+    }
+    const QString text = decodedText(path);
+    if (text.isNull())
+        return false;
+    t.start();
+    if (mode == kFastOnly) {
+        DictionaryReadResult r;
+        return parseDictionaryTextFast(text, path, benchCategories(), &r) && !r.cards.isEmpty();
+    }
+    if (mode == kQtOnly)
+        return !parseDictionaryTextGeneral(text, path, benchCategories()).cards.isEmpty();
+    QDomDocument doc(QStringLiteral("dom doc"));
+    return bool(doc.setContent(text, false));
+}
+
+// Child side: one step, then "<seconds> <peak kB> <start kB>" and exit.
+[[noreturn]] void childStep(const QString &mode, const QString &path, int cards)
+{
+    QElapsedTimer t;
+    long startKb = 0;
+    const bool ok = runStep(mode, path, cards, t, &startKb);
     const double s = t.isValid() ? seconds(t) : 0;
     std::printf("%.3f %ld %ld\n", s, peakKb(), startKb);
     std::fflush(stdout);
     std::exit(ok ? 0 : 1);
 }
 
-Measure inChild(const QString &mode, const QString &path)
+Measure inChild(const QString &mode, const QString &path, int cards)
 {
     Measure m;
     QProcess p;
-    p.start(QCoreApplication::applicationFilePath(), {mode, path});
+    p.start(QCoreApplication::applicationFilePath(),
+            {mode, path, QStringLiteral("--sizes"), QString::number(cards)});
     if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return m;
     const QStringList f = QString::fromLatin1(p.readAllStandardOutput())
@@ -110,77 +187,88 @@ Measure inChild(const QString &mode, const QString &path)
 }
 
 // When the child cannot be started, the time is still worth having.
-Measure inProcess(const QString &mode, const QString &path)
+Measure measure(const QString &mode, const QString &path, int cards)
 {
-    Measure m;
+    Measure m = inChild(mode, path, cards);
+    if (m.ok)
+        return m;
     QElapsedTimer t;
-    if (mode == kOpenOnly) {
-        Dictionary dict;
-        dict.categoryList = benchCategories();
-        t.start();
-        m.ok = readDictionaryFile(dict, path).added;
-    } else {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            return m;
-        const QString text = decodeDictionaryBytes(f.readAll());
-        QDomDocument doc(QStringLiteral("dom doc"));
-        t.start();
-        m.ok = bool(doc.setContent(text, false));
-    }
-    m.seconds = seconds(t);
+    m.ok = runStep(mode, path, cards, t, &m.startKb);
+    m.peakKb = 0; // the parent's own peak says nothing
+    m.seconds = t.isValid() ? seconds(t) : 0;
     return m;
-}
-
-Measure measure(const QString &mode, const QString &path)
-{
-    Measure m = inChild(mode, path);
-    return m.ok ? m : inProcess(mode, path);
 }
 
 QString peakText(const Measure &m)
 {
     if (m.peakKb == 0)
         return QStringLiteral("n/a");
-    return QStringLiteral("%1 MB (process start %2 MB)").arg(m.peakKb / 1024).arg(m.startKb / 1024);
+
+    return QStringLiteral("%1 MB (%2 MB before the step)")
+        .arg(m.peakKb / 1024)
+        .arg(m.startKb / 1024);
 }
 
 } // namespace
 
 void benchFiles(const QList<int> &sizes, const QStringList &args)
 {
-    for (const QString &mode : {kOpenOnly, kDomOnly}) {
+    for (const QString &mode : {kOpenOnly, kOpenWindow, kSaveOnly, kFastOnly, kQtOnly, kDomOnly}) {
         const int at = int(args.indexOf(mode));
         if (at >= 0 && at + 1 < args.size())
-            childParse(mode, args[at + 1]);
+            childStep(mode, args[at + 1], sizes.value(0));
     }
-    const bool withDom = !args.contains(QStringLiteral("--no-dom"));
 
     QTemporaryDir dir;
     for (int n : sizes) {
+        const bool withDom = !args.contains(QStringLiteral("--no-dom")) &&
+                             (n <= kDomLimit || args.contains(QStringLiteral("--dom")));
         const QString path = dir.filePath(QStringLiteral("dict%1.xml").arg(n));
-        QList<Card> cards = generateCards(n, 1);
-        QElapsedTimer t;
-        t.start();
-        const WriteOutcome w = writeDictionaryFile(cards, path, benchCategories(), nullptr);
-        const double save = seconds(t);
-        cards = QList<Card>();
-        if (!w.ok) {
-            std::printf("files N=%d: save failed: %s\n", n, qPrintable(w.message));
+        const Measure save = measure(kSaveOnly, path, n);
+        if (!save.ok) {
+            std::printf("files N=%d: save failed\n", n);
             continue;
         }
         const double mb = double(QFileInfo(path).size()) / (1024 * 1024);
+        // Baseline of the save: copying the file's bytes through the page
+        // cache, as the safe save's final step does.
+        double copy = 0;
+        {
+            QFile in(path);
+            QFile out(path + QStringLiteral(".copy"));
+            QElapsedTimer t;
+            t.start();
+            if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) {
+                out.write(in.readAll());
+                out.flush();
+                copy = seconds(t);
+            }
+            out.remove();
+        }
 
-        const Measure open = measure(kOpenOnly, path);
-        QString line = QStringLiteral("files N=%1 (%2 MB): save %3 s, open %4 s, peak %5")
-                           .arg(n)
-                           .arg(mb, 0, 'f', 1)
-                           .arg(save, 0, 'f', 2)
-                           .arg(open.seconds, 0, 'f', 2)
-                           .arg(peakText(open));
+        const Measure open = measure(kOpenOnly, path, n);
+        const Measure window = measure(kOpenWindow, path, n);
+        const Measure fast = measure(kFastOnly, path, n);
+        const Measure qt = measure(kQtOnly, path, n);
+        QString line =
+            QStringLiteral("files N=%1 (%2 MB): save %3 s (x%4 a plain copy of %5 s), save "
+                           "peak %6; open %7 s, peak %8; parse: fast %9 s, QXmlStreamReader "
+                           "%10 s (x%11); open on a worker as the window does %12 s")
+                .arg(n)
+                .arg(mb, 0, 'f', 1)
+                .arg(save.seconds, 0, 'f', 2)
+                .arg(copy > 0 ? save.seconds / copy : 0, 0, 'f', 1)
+                .arg(copy, 0, 'f', 2)
+                .arg(peakText(save))
+                .arg(open.seconds, 0, 'f', 2)
+                .arg(peakText(open))
+                .arg(fast.seconds, 0, 'f', 2)
+                .arg(qt.seconds, 0, 'f', 2)
+                .arg(fast.seconds > 0 ? qt.seconds / fast.seconds : 0, 0, 'f', 1)
+                .arg(window.seconds, 0, 'f', 2);
         if (withDom) {
-            const Measure dom = measure(kDomOnly, path);
-            line += QStringLiteral(", DOM parse %1 s (x%2), DOM peak %3")
+            const Measure dom = measure(kDomOnly, path, n);
+            line += QStringLiteral(", DOM parse %1 s (x%2 the open), DOM peak %3")
                         .arg(dom.seconds, 0, 'f', 2)
                         .arg(open.seconds > 0 ? dom.seconds / open.seconds : 0, 0, 'f', 1)
                         .arg(peakText(dom));

@@ -88,8 +88,9 @@ public:
 
     QString word()
     {
-        static const QStringList prefixes{"",         "",          "abcdefghij", "ABCDEFGHIJ",
-                                          "abcdefgh", "Ёжик-ёжик", "еловый лес", "12345678"};
+        static const QStringList prefixes{
+            "",          "",           "abcdefghij", "ABCDEFGHIJ",       "abcdefgh",
+            "Ёжик-ёжик", "еловый лес", "12345678",   "abcdefghijklmnop", "ABCDEFGHIJKLMNOPQ"};
         static const QString units = QStringLiteral("aAbBzёЁеЕяЯ1 .-\t");
         QString w = prefixes[pick(prefixes.size())];
         for (int n = pick(6); n > 0; --n)
@@ -339,6 +340,84 @@ private slots:
                                          .arg(mask)
                                          .arg(describeCard(a), describeCard(b))));
             }
+        }
+    }
+
+    void cacheFollowsEveryChange_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::newRow("word edited in place") << 0;
+        QTest::newRow("word replaced by a shared copy") << 1;
+        QTest::newRow("card replaced") << 2;
+        QTest::newRow("cards removed and added") << 3;
+        QTest::newRow("dictionary cleared and filled again") << 4;
+        QTest::newRow("every card changed") << 5;
+        QTest::newRow("Russian order after foreign") << 6;
+    }
+
+    // A refresh with kept keys orders exactly as one computed afresh, after
+    // any way of changing the cards between two refreshes.
+    void cacheFollowsEveryChange()
+    {
+        QFETCH(int, change);
+        TableSortOptions o;
+        o.byFiles = true;
+        for (unsigned seed = 1; seed <= 10; ++seed) {
+            CardMaker maker(seed);
+            Dictionary d;
+            QList<Card> made;
+            for (int n = 0; n < 300; ++n) {
+                made.append(maker.card(made));
+                d.addCard(made.last());
+            }
+            TableSortCache cache;
+            sortAndBuildTableRows(d, o, &cache);
+            for (int n = 0; n < 40; ++n) {
+                Card *c = d.cardById(1 + maker.pick(d.idCounter));
+                if (!c)
+                    continue;
+                switch (change) {
+                case 0:
+                    if (!c->foreignWords.isEmpty() && !c->foreignWords[0].word.isEmpty())
+                        c->foreignWords[0].word[0] = QLatin1Char(n % 2 ? 'Z' : '0');
+                    break;
+                case 1:
+                    if (!c->foreignWords.isEmpty())
+                        c->foreignWords[0].word =
+                            made[maker.pick(made.size())].foreignWords.value(0).word;
+                    break;
+                case 2: {
+                    Card other = maker.card(made);
+                    other.id = c->id;
+                    d.replaceCard(other);
+                    break;
+                }
+                case 3:
+                    d.removeCard(c->id);
+                    d.addCard(maker.card(made));
+                    break;
+                default:
+                    break;
+                }
+            }
+            if (change == 4) {
+                d.clear();
+                for (int n = 0; n < 100; ++n)
+                    d.addCard(maker.card(made));
+            }
+            if (change == 5)
+                d.updateEach([](Card &c) {
+                    if (!c.foreignWords.isEmpty())
+                        c.foreignWords[0].word.prepend(QStringLiteral("Я"));
+                });
+            if (change == 6)
+                o.byForeign = false;
+            Dictionary fresh = d;
+            const QList<TableRow> kept = sortAndBuildTableRows(d, o, &cache);
+            const QList<TableRow> computed = sortAndBuildTableRows(fresh, o);
+            QCOMPARE(describe(d, kept), describe(fresh, computed));
+            for (int i = 0; i < d.cardCount(); ++i)
+                QCOMPARE(d.cardAt(i).id, fresh.cardAt(i).id);
         }
     }
 

@@ -92,6 +92,21 @@ class TestDictionary : public QObject
 {
     Q_OBJECT
 private slots:
+    // The taken cards keep their ids; the dictionary finds none of them.
+    void takeCardsLeavesNone()
+    {
+        Dictionary d;
+        d.addCard(makeCard("a"));
+        d.addCard(makeCard("b"));
+        const QList<Card> taken = d.takeCards();
+        QCOMPARE(taken.size(), 2);
+        QCOMPARE(taken[1].id, 2);
+        QCOMPARE(d.cardCount(), 0);
+        QVERIFY(!d.cardById(1));
+        QCOMPARE(d.addCard(makeCard("c")), 3);
+        QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
+    }
+
     void idsStartOverAfterLastCardLeaves()
     {
         Dictionary d;

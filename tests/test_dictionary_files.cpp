@@ -222,6 +222,88 @@ private slots:
         QCOMPARE(listOf(s->filter.filterLessons), QStringList{"L3"});
     }
 
+    void openWithProgress_data()
+    {
+        QTest::addColumn<int>("cancelAt"); // report that answers "cancel"; -1: none
+        QTest::addColumn<QStringList>("reports");
+        const QString a = "Opening a.xml 0/2 x", b = "Opening b.xml 1/2 x";
+        QTest::newRow("not cancelled") << -1 << QStringList{a, "Finished", b, "Finished"};
+        QTest::newRow("cancelled in the first file") << 0 << QStringList{a, "Finished"};
+        QTest::newRow("cancelled in the second file")
+            << 2 << QStringList{a, "Finished", b, "Finished"};
+    }
+
+    // Reading on the worker gives what reading in place gives; a cancel
+    // leaves no card, lesson, open file or folder behind, even of a file
+    // already read in the same open.
+    void openWithProgress()
+    {
+        QFETCH(int, cancelAt);
+        QFETCH(QStringList, reports);
+        dict().addNewCards({makeCard("new", {"новый"}, "L0")});
+        dict().lessons = {"L0"};
+        dict().changed = false;
+        QStringList seen;
+        files().setProgressDelay(0);
+        files().setProgressHook([&](const FileProgress &p) {
+            if (p.stage == FileProgress::Finished) {
+                seen << "Finished";
+                return true;
+            }
+            seen << QString("%1 %2 %3/%4 %5")
+                        .arg(p.stage == FileProgress::Opening ? "Opening" : "Saving",
+                             QFileInfo(p.path).fileName())
+                        .arg(p.done)
+                        .arg(p.total)
+                        .arg(p.cancellable ? "x" : "-");
+            return seen.size() - 1 != cancelAt;
+        });
+        ui().answerOpenFiles({path("a.xml"), path("b.xml")});
+        const FileOutcome out = files().open();
+        QCOMPARE(seen, reports);
+        if (cancelAt < 0) {
+            QCOMPARE(out.table, FileOutcome::RefreshAndFit);
+            QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml")}));
+            QCOMPARE(dict().cardCount(), 4);
+            QCOMPARE(listOf(dict().lessons), (QStringList{"L0", "L1", "L2", "L3"}));
+            QCOMPARE(dict().cardById(4)->foreignWords[0].word, QString("bee"));
+            QCOMPARE(dict().cardsOfFile(path("b.xml")).first().categories, QStringList{"Дом"});
+            return;
+        }
+        QCOMPARE(out.table, FileOutcome::Keep);
+        QVERIFY(openFiles().isEmpty());
+        QCOMPARE(dict().cardCount(), 1);
+        QCOMPARE(dict().idCounter, 1);
+        QCOMPARE(listOf(dict().lessons), QStringList{"L0"});
+        QVERIFY(readDictDir(s->settings).isEmpty());
+        QVERIFY(!dict().changed);
+        // The next open numbers its cards right after the kept one.
+        files().setProgressHook({});
+        open({path("b.xml")});
+        QCOMPARE(dict().cardById(2)->foreignWords[0].word, QString("bee"));
+    }
+
+    // Saving reports each file and cannot be cancelled.
+    void saveWithProgressIgnoresCancel()
+    {
+        open({path("a.xml"), path("b.xml")});
+        dict().changed = true;
+        QStringList seen;
+        files().setProgressDelay(0);
+        files().setProgressHook([&](const FileProgress &p) {
+            seen << (p.stage == FileProgress::Saving
+                         ? QFileInfo(p.path).fileName() + (p.cancellable ? " x" : " -")
+                         : QString("Finished"));
+            return false;
+        });
+        ui().answerYesNo(SP::Yes, "Сохранить изменения во всех открытых файлах?")
+            .expect(SP::Information, "Было сохранено:");
+        files().saveAll();
+        QCOMPARE(seen, (QStringList{"a.xml -", "Finished", "b.xml -", "Finished"}));
+        QVERIFY(!dict().changed);
+        QCOMPARE(reread(path("a.xml")).cardCount(), 2);
+    }
+
     // ------------------------------------------------------------ save all
 
     void saveAllWritesEachFileAndClearsChanged()

@@ -174,7 +174,7 @@ void DictionaryPage::slot_refresh()
     table3->setUpdatesEnabled(false);
     m_session.run.clearRecentCards();
     m_session.filter.applyTo(dict);
-    m_model->setRows(sortAndBuildTableRows(dict, sortOptions()));
+    m_model->setRows(sortAndBuildTableRows(dict, sortOptions(), &m_sortCache));
     const QList<TableRow> &shown = m_model->rows();
     const int digits = QString::number(shown.isEmpty() ? 0 : dict.cardCount()).size();
     table3->header()->resizeSection(

@@ -136,6 +136,8 @@ private:
     // Sounds of both tabs share the run's queue.
     RunSession &m_run;
     DictionaryTableModel *m_model = nullptr;
+    // Word keys of the table order, kept from one refresh to the next.
+    TableSortCache m_sortCache;
     QFrame *m_cornerFrame = nullptr;
     MainTab m_tab = MainTab::Learning;
     std::unique_ptr<DictionaryFiles> m_files;

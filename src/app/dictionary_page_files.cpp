@@ -3,11 +3,14 @@
 // run, runs the join dialog and rebuilds the table as each outcome says.
 #include "app/dictionary_page.h"
 
+#include "app/file_progress_window.h"
 #include "app/session.h"
 #include "dialogs/join_files_dialog.h"
 #include "model/dictionary_files.h"
 
 #include <QApplication>
+
+#include <memory>
 
 DictionaryFiles &DictionaryPage::files()
 {
@@ -21,6 +24,9 @@ DictionaryFiles &DictionaryPage::files()
             else
                 QApplication::restoreOverrideCursor();
         });
+        // Long opens and saves show a progress window instead of a frozen one.
+        auto progress = std::make_shared<FileProgressWindow>(this);
+        m_files->setProgressHook([progress](const FileProgress &p) { return progress->report(p); });
     }
     return *m_files;
 }

@@ -41,16 +41,18 @@ struct GroupKey {
 // What the order needs, packed so that nearly every comparison of 100,000
 // cards is a few integer compares on contiguous memory:
 // `head` holds, from the top bit down, "outside the filter", the file rank,
-// the lesson rank, "has a word" and the letter; `p1`/`p2` the first eight
-// code units of the lower-case word; `word` breaks the remaining ties.
+// the lesson rank, "has a word" and the letter; `units` the first sixteen
+// code units of the lower-case word; only two words longer than that which
+// share them are compared as strings.
 struct SortKey {
     quint64 head = 0;
-    quint64 p1 = 0;
-    quint64 p2 = 0;
-    int word = 0;  // index into the lower-case words
+    quint64 units[4] = {0, 0, 0, 0};
+    int size = 0;  // length of the lower-case word
+    int word = -1; // index into the long lower-case words; -1: short or none
     int index = 0; // the card's position before sorting
 };
 
+constexpr int kInlineUnits = 16;
 constexpr int kRankBits = 21;
 constexpr quint64 kRankLimit = quint64(1) << kRankBits;
 
@@ -60,14 +62,17 @@ constexpr quint64 kRankLimit = quint64(1) << kRankBits;
 class Interner
 {
 public:
+    // The cards do not change during one sort, so while it runs a buffer
+    // seen before holds the same text: its address and length find it.
     int id(const QString &text)
     {
         const QChar *data = text.constData();
-        if (m_last >= 0 && (m_lastData == data || m_texts.at(m_last) == text))
-            return m_last;
+        Recent &r = m_recent[(quintptr(data) >> 4) % kRecent];
+        if (r.data == data && r.size == text.size())
+            return r.id;
         auto p = m_byPointer.constFind(data);
         int id;
-        if (p != m_byPointer.constEnd() && m_texts.at(*p) == text) {
+        if (p != m_byPointer.constEnd() && m_texts.at(*p).size() == text.size()) {
             id = *p;
         } else {
             auto it = m_ids.constFind(text);
@@ -80,8 +85,7 @@ public:
             }
             m_byPointer.insert(data, id);
         }
-        m_last = id;
-        m_lastData = data;
+        r = {data, text.size(), id};
         return id;
     }
     // Rank of each id's lower-case text in code-unit order.
@@ -109,8 +113,13 @@ private:
     QHash<QString, int> m_ids;
     QHash<const QChar *, int> m_byPointer;
     QStringList m_texts;
-    int m_last = -1;
-    const QChar *m_lastData = nullptr;
+    struct Recent {
+        const QChar *data = nullptr;
+        qsizetype size = -1;
+        int id = 0;
+    };
+    static constexpr int kRecent = 64;
+    Recent m_recent[kRecent];
 };
 
 const QString &sortWord(const Card &c, const TableSortOptions &opt, bool *has)
@@ -125,43 +134,71 @@ const QString &sortWord(const Card &c, const TableSortOptions &opt, bool *has)
     return *has ? c.translations.first().groups.first().first().word : none;
 }
 
-quint64 packUnits(const QString &s, int from)
+void fillWordKey(TableSortCache::WordKey &k, const QString &word, bool has)
 {
-    quint64 p = 0;
-    for (int i = from; i < from + 4; ++i)
-        p = (p << 16) | (i < s.size() ? s.at(i).unicode() : 0);
-    return p;
+    k = TableSortCache::WordKey();
+    k.has = has;
+    if (!has)
+        return;
+    const QString lower = word.toLower();
+    k.size = int(lower.size());
+    const QChar *d = lower.constData();
+    for (int i = 0; i < kInlineUnits; ++i)
+        k.units[i / 4] = (k.units[i / 4] << 16) | (i < k.size ? d[i].unicode() : 0);
+    if (k.size > kInlineUnits)
+        k.lower = lower;
+    k.letter = firstLetterCode(word);
 }
 
 struct Keys {
     std::vector<GroupKey> group;
     std::vector<SortKey> sort;
-    QStringList words;
+    QStringList longWords;
     // Per card, for the rare order that does not fit the packed head.
     std::vector<quint64> fileRank;
     std::vector<quint64> lessonRank;
     bool packed = true;
 };
 
-Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceUnpacked = false)
+Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceUnpacked = false,
+              TableSortCache *cache = nullptr)
 {
     const int n = int(cards.size());
     Keys k;
     k.group.resize(n);
     k.sort.resize(n);
-    k.words.reserve(n);
     Interner files;
     Interner lessons;
+    TableSortCache::WordKey local;
     for (int i = 0; i < n; ++i) {
         const Card &c = cards[i];
         GroupKey &g = k.group[i];
+        SortKey &s = k.sort[i];
+        s.index = i;
         g.inFilter = c.inFilter;
+        if (!g.inFilter) {
+            // Everything outside the filter is equal, and last; no row
+            // shows it, so its texts are not even read.
+            s.head = ~quint64(0);
+            continue;
+        }
         g.fileId = files.id(c.filePath);
         g.lessonId = lessons.id(c.lesson);
         bool has = false;
         const QString &w = sortWord(c, opt, &has);
-        g.letter = firstLetterCode(w);
-        k.words.append(w.toLower());
+        const TableSortCache::WordKey *wk = &local;
+        if (cache)
+            wk = &cache->key(c.id, opt.byForeign, w, has);
+        else
+            fillWordKey(local, w, has);
+        g.letter = wk->letter;
+        s.head = (quint64(wk->has) << 16) | wk->letter;
+        std::copy(std::begin(wk->units), std::end(wk->units), std::begin(s.units));
+        s.size = wk->size;
+        if (wk->size > kInlineUnits) {
+            s.word = int(k.longWords.size());
+            k.longWords.append(wk->lower);
+        }
     }
     const std::vector<quint64> fileRanks = files.ranks();
     const std::vector<quint64> lessonRanks = lessons.ranks();
@@ -172,45 +209,30 @@ Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceU
     for (int i = 0; i < n; ++i) {
         const GroupKey &g = k.group[i];
         SortKey &s = k.sort[i];
-        s.index = i;
-        s.word = i;
-        if (!g.inFilter) {
-            // Everything outside the filter is equal, and last.
-            s.head = ~quint64(0);
-            s.word = -1;
+        if (!g.inFilter)
             continue;
-        }
-        bool has = false;
-        sortWord(cards[i], opt, &has);
         const quint64 file = opt.byFiles ? fileRanks[g.fileId] : 0;
         const quint64 lesson = opt.byLessons ? lessonRanks[g.lessonId] : 0;
         k.fileRank[i] = file;
         k.lessonRank[i] = lesson;
-        if (!k.packed)
-            s.head = (quint64(has) << 16) | g.letter; // ranks compared apart
-        else
-            s.head = (file << (kRankBits + 17)) | (lesson << 17) | (quint64(has) << 16) | g.letter;
-        if (has) {
-            s.p1 = packUnits(k.words[i], 0);
-            s.p2 = packUnits(k.words[i], 4);
-        } else {
-            s.word = -1; // cards without the word are equal among themselves
-        }
+        if (k.packed) // otherwise the ranks are compared apart
+            s.head |= (file << (kRankBits + 17)) | (lesson << 17);
     }
     return k;
 }
 
-bool sortLess(const SortKey &a, const SortKey &b, const QStringList &words)
+bool sortLess(const SortKey &a, const SortKey &b, const QStringList &longWords)
 {
     if (a.head != b.head)
         return a.head < b.head;
-    if (a.p1 != b.p1)
-        return a.p1 < b.p1;
-    if (a.p2 != b.p2)
-        return a.p2 < b.p2;
+    for (int i = 0; i < 4; ++i)
+        if (a.units[i] != b.units[i])
+            return a.units[i] < b.units[i];
+    // Equal first sixteen units: unless both words go on, the shorter one
+    // is a prefix of the other (cards without a word have size 0).
     if (a.word < 0 || b.word < 0)
-        return false;
-    return words.at(a.word) < words.at(b.word);
+        return a.size < b.size;
+    return longWords.at(a.word) < longWords.at(b.word);
 }
 
 QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys,
@@ -275,12 +297,14 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
 }
 
 std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt,
-                                   bool forceUnpacked = false)
+                                   bool forceUnpacked = false, TableSortCache *cache = nullptr)
 {
-    Keys k = makeKeys(dict.cards(), opt, forceUnpacked);
+    if (cache)
+        cache->fit(dict.idCounter);
+    Keys k = makeKeys(dict.cards(), opt, forceUnpacked, cache);
     if (k.packed) {
         std::sort(k.sort.begin(), k.sort.end(),
-                  [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.words); });
+                  [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.longWords); });
     } else {
         // More than two million files or lessons: ranks compared one by one.
         std::sort(k.sort.begin(), k.sort.end(), [&](const SortKey &a, const SortKey &b) {
@@ -291,16 +315,20 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
                 return k.fileRank[a.index] < k.fileRank[b.index];
             if (k.lessonRank[a.index] != k.lessonRank[b.index])
                 return k.lessonRank[a.index] < k.lessonRank[b.index];
-            return sortLess(a, b, k.words);
+            return sortLess(a, b, k.longWords);
         });
     }
     std::vector<int> order(k.sort.size());
     std::vector<GroupKey> grouped(k.group.size());
+    bool moved = false;
     for (size_t i = 0; i < k.sort.size(); ++i) {
         order[i] = k.sort[i].index;
+        moved = moved || order[i] != int(i);
         grouped[i] = k.group[k.sort[i].index];
     }
-    dict.reorder(order);
+    // A refresh of an unchanged table finds the cards in order already.
+    if (moved)
+        dict.reorder(order);
     return grouped;
 }
 
@@ -309,7 +337,7 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
 bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt)
 {
     const Keys k = makeKeys({a, b}, opt);
-    return sortLess(k.sort[0], k.sort[1], k.words);
+    return sortLess(k.sort[0], k.sort[1], k.longWords);
 }
 
 void sortForTable(Dictionary &dict, const TableSortOptions &opt)
@@ -327,7 +355,43 @@ QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt)
     return rowsFromKeys(dict, makeKeys(dict.cards(), opt).group, opt);
 }
 
-QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt)
+QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt,
+                                      TableSortCache *cache)
 {
-    return rowsFromKeys(dict, sortWithKeys(dict, opt), opt);
+    return rowsFromKeys(dict, sortWithKeys(dict, opt, false, cache), opt);
+}
+
+const TableSortCache::WordKey &TableSortCache::key(int id, bool byForeign, const QString &word,
+                                                   bool has)
+{
+    if (byForeign != m_byForeign) {
+        clear();
+        m_byForeign = byForeign;
+    }
+    if (id <= 0) {
+        fillWordKey(m_scratch, word, has);
+        return m_scratch;
+    }
+    if (size_t(id) >= m_entries.size())
+        m_entries.resize(size_t(id) + 1);
+    Entry &e = m_entries[id];
+    // The entry's copy shares the buffer it was computed from, so the same
+    // buffer and length mean the same text.
+    if (e.valid && e.key.has == has && e.source.constData() == word.constData() &&
+        e.source.size() == word.size())
+        return e.key;
+    fillWordKey(e.key, word, has);
+    e.source = word;
+    e.valid = true;
+    return e.key;
+}
+
+void TableSortCache::fit(int maxId)
+{
+    m_entries.resize(size_t(std::max(maxId, 0)) + 1);
+}
+
+void TableSortCache::clear()
+{
+    m_entries.clear();
 }

@@ -169,6 +169,14 @@ void Dictionary::replaceAllCards(QList<Card> cards)
     reindex();
 }
 
+QList<Card> Dictionary::takeCards()
+{
+    QList<Card> out = std::move(m_cards);
+    m_cards = QList<Card>();
+    m_index.clear();
+    return out;
+}
+
 void Dictionary::reindex()
 {
     touch();

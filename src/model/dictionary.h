@@ -74,6 +74,9 @@ public:
     // changed fields (a save as of the whole dictionary sorts by lesson and
     // sets the path). Ids must stay those of the dictionary.
     void replaceAllCards(QList<Card> cards);
+    // Hands the cards over (with their ids) and leaves none, for moving the
+    // cards of a dictionary read elsewhere into this one without copies.
+    QList<Card> takeCards();
 
     // Refills `lessons` from the cards; when no card is left, the id counter
     // and the changed flag start over.

@@ -7,8 +7,14 @@
 #include "settings/app_settings.h"
 #include "settings/ini_reader.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 const QString &DictionaryFiles::newCardsChoice()
 {
@@ -108,6 +114,90 @@ bool DictionaryFiles::filterActive() const
     return m_filter.isActive();
 }
 
+// ---------------------------------------------------------------- progress
+
+bool DictionaryFiles::runWithProgress(FileProgress progress, const std::function<void()> &work)
+{
+    if (!m_progressHook) {
+        work();
+        return true;
+    }
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool finished = false;
+    std::thread worker([&] {
+        work();
+        const std::lock_guard<std::mutex> lock(mutex);
+        finished = true;
+        ended.notify_all();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    bool cancelled = false;
+    bool shown = false;
+    for (;;) {
+        // The hook also keeps the window painted, so it is called even after
+        // a cancel, until the worker is done.
+        if (clock.elapsed() >= m_progressDelay) {
+            shown = true;
+            if (!m_progressHook(progress) && progress.cancellable)
+                cancelled = true;
+        }
+        std::unique_lock<std::mutex> lock(mutex);
+        if (ended.wait_for(lock, std::chrono::milliseconds(30), [&] { return finished; }))
+            break;
+    }
+    worker.join();
+    if (shown) {
+        progress.stage = FileProgress::Finished;
+        m_progressHook(progress);
+    }
+    return !cancelled;
+}
+
+bool DictionaryFiles::readWithProgress(const QString &path, int done, int total, ReadOutcome *read)
+{
+    if (!m_progressHook) {
+        *read = readDictionaryFile(m_dict, path);
+        return true;
+    }
+    // The worker reads into a dictionary of its own; the cards enter this
+    // one on this thread, in document order, and only when not cancelled.
+    Dictionary loaded;
+    loaded.categoryList = m_dict.categoryList;
+    FileProgress progress;
+    progress.stage = FileProgress::Opening;
+    progress.path = path;
+    progress.done = done;
+    progress.total = total;
+    progress.cancellable = true;
+    if (!runWithProgress(progress, [&] { *read = readDictionaryFile(loaded, path); }))
+        return false;
+    if (read->added) {
+        m_dict.reserve(m_dict.cardCount() + loaded.cardCount());
+        QList<Card> cards = loaded.takeCards();
+        for (Card &c : cards)
+            m_dict.addCard(std::move(c));
+        m_dict.lessons.insert(loaded.lessons.begin(), loaded.lessons.end());
+    }
+    return true;
+}
+
+WriteOutcome DictionaryFiles::writeWithProgress(QList<Card> &cards, const QString &path, int done,
+                                                int total)
+{
+    WriteOutcome out;
+    FileProgress progress;
+    progress.stage = FileProgress::Saving;
+    progress.path = path;
+    progress.done = done;
+    progress.total = total;
+    runWithProgress(progress, [&] {
+        out = writeDictionaryFile(cards, path, m_dict.categoryList, &m_backedUp);
+    });
+    return out;
+}
+
 // ---------------------------------------------------------------- open
 
 FileOutcome DictionaryFiles::open()
@@ -132,7 +222,13 @@ FileOutcome DictionaryFiles::openPaths(const QStringList &paths)
 
     BusyScope busy(*this);
     QString last;
+    // What a cancel takes back.
+    const StringSet lessonsBefore = m_dict.lessons;
+    const int idCounterBefore = m_dict.idCounter;
+    QStringList opened;
+    int done = -1;
     for (const QString &path : paths) {
+        ++done;
         // The first ".xml" must end the name: "notes.XML" and "a.xml.txt"
         // are not dictionaries.
         const qsizetype ext = path.indexOf(QLatin1String(".xml"));
@@ -153,15 +249,24 @@ FileOutcome DictionaryFiles::openPaths(const QStringList &paths)
         probe.close();
         // A readable file counts as opened for the table and the folder even
         // when it gives no card.
+        ReadOutcome read;
+        if (!readWithProgress(path, done, int(paths.size()), &read)) {
+            for (const QString &p : opened)
+                m_dict.removeFile(p);
+            m_dict.lessons = lessonsBefore;
+            m_dict.idCounter = idCounterBefore;
+            return outcome;
+        }
         last = path;
-        const ReadOutcome read = readDictionaryFile(m_dict, path);
         for (const QString &w : read.warnings)
             warn(w);
         if (!read.opened && !read.openError.isEmpty())
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nНе может быть открыт\n") +
                  read.openError);
-        if (read.added)
+        if (read.added) {
             m_dict.openFiles.insert(path);
+            opened << path;
+        }
     }
     if (last.isEmpty())
         return outcome;
@@ -206,7 +311,7 @@ FileOutcome DictionaryFiles::saveAll()
                 continue;
             }
             const WriteOutcome out =
-                writeDictionaryFile(cards, path, m_dict.categoryList, &m_backedUp);
+                writeWithProgress(cards, path, int(written.size()), int(m_dict.openFiles.size()));
             for (const QString &w : out.warnings)
                 warn(w);
             if (out.ok) {
@@ -278,7 +383,7 @@ FileOutcome DictionaryFiles::saveAs(bool byFiles)
         {
             BusyScope busy(*this);
             QList<Card> all = m_dict.cards();
-            out = writeDictionaryFile(all, name, m_dict.categoryList, &m_backedUp);
+            out = writeWithProgress(all, name, 0, 1);
             if (out.ok)
                 m_dict.replaceAllCards(std::move(all));
         }
@@ -324,7 +429,7 @@ FileOutcome DictionaryFiles::saveAs(bool byFiles)
         WriteOutcome out;
         {
             BusyScope busy(*this);
-            out = writeDictionaryFile(copies, name, m_dict.categoryList, &m_backedUp);
+            out = writeWithProgress(copies, name, 0, 1);
         }
         for (const QString &w : out.warnings)
             warn(w);

@@ -11,6 +11,8 @@
 class FilterSettings;
 class Prompts;
 class iniReader;
+struct ReadOutcome;
+struct WriteOutcome;
 
 // What the window must do once a file operation has returned. The window
 // calls updateActionStates after every operation in any case.
@@ -24,6 +26,20 @@ struct FileOutcome {
     // The filter's active state changed (its saved lessons were taken back
     // in), so the filter button needs its other picture.
     bool filterIconChanged = false;
+};
+
+// Where a long file operation stands, for a progress window.
+struct FileProgress {
+    enum Stage {
+        Opening,  // reading `path`
+        Saving,   // writing `path`
+        Finished, // the operation is over: the window goes away
+    };
+    Stage stage = Opening;
+    QString path;
+    int done = 0;             // files finished before this one
+    int total = 0;            // files of the operation
+    bool cancellable = false; // only opening can be cancelled
 };
 
 // Two or more open files, or one and new cards: something to join.
@@ -54,6 +70,20 @@ public:
     // and with false before each prompt and true after it, so a wait cursor
     // never stands over a box. Never called twice in a row with the same value.
     void setBusyHook(std::function<void(bool busy)> hook) { m_busyHook = std::move(hook); }
+
+    // With this hook a file is read or written on a worker thread while the
+    // calling thread calls the hook about every 30 ms, once the file has
+    // taken longer than the delay (0.3 s unless set), and once more with the
+    // stage Finished when a shown progress is over. The hook keeps the
+    // window painted; it returns false when the user cancels. A cancelled
+    // open adds nothing, takes back the files it already opened and skips
+    // the rest; the file being read is finished and dropped. Without a hook
+    // everything runs on the calling thread.
+    void setProgressHook(std::function<bool(const FileProgress &)> hook)
+    {
+        m_progressHook = std::move(hook);
+    }
+    void setProgressDelay(int ms) { m_progressDelay = ms; }
 
     // Asks for files and opens each one that passes the checks.
     FileOutcome open();
@@ -105,6 +135,11 @@ private:
     bool askYes(const QString &text);
     QString chooseItem(const QString &label, const QStringList &items, bool *ok);
     bool filterActive() const;
+    // Runs `work` as the progress hook says; false when the user cancelled.
+    bool runWithProgress(FileProgress progress, const std::function<void()> &work);
+    // Reads one file into the dictionary; false when the user cancelled.
+    bool readWithProgress(const QString &path, int done, int total, ReadOutcome *read);
+    WriteOutcome writeWithProgress(QList<Card> &cards, const QString &path, int done, int total);
 
     Dictionary &m_dict;
     iniReader &m_settings;
@@ -112,6 +147,8 @@ private:
     FilterSettings &m_filter;
     Prompts &m_prompts;
     std::function<void(bool)> m_busyHook;
+    std::function<bool(const FileProgress &)> m_progressHook;
+    int m_progressDelay = 300;
     bool m_busy = false;
     QSet<QString> m_backedUp;
 };
