@@ -171,6 +171,7 @@ void Dictionary::replaceAllCards(QList<Card> cards)
 
 QList<Card> Dictionary::takeCards()
 {
+    touch();
     QList<Card> out = std::move(m_cards);
     m_cards = QList<Card>();
     m_index.clear();
