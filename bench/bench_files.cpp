@@ -74,30 +74,6 @@ struct Measure {
     long startKb = 0;
 };
 
-// No box is ever answered in the benchmark.
-class NoPrompts : public Prompts
-{
-public:
-    NoPrompts() : Prompts(QStringLiteral("Словарь")) {}
-    void showInformation(const QString &) override {}
-    void showWarning(const QString &) override {}
-    void showCritical(const QString &) override {}
-    int askYesNo(const QString &) override { return Yes; }
-    QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString getSaveFileName(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString getItem(const QString &, const QStringList &, bool *ok) override
-    {
-        *ok = false;
-        return {};
-    }
-};
-
 // The decoded text of a file, or a null string.
 QString decodedText(const QString &path)
 {
@@ -126,7 +102,7 @@ bool runStep(const QString &mode, const QString &path, int cards, QElapsedTimer 
         iniReader settings;
         iniReader filterStore;
         FilterSettings filter;
-        NoPrompts prompts;
+        SilentInteraction prompts;
         DictionaryFiles files(dict, settings, filterStore, filter, prompts);
         files.setProgressHook([](const FileProgress &) { return true; });
         t.start();

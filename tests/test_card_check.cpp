@@ -42,17 +42,9 @@ private:
     SaveSyncCalls m_old;
 };
 
-// Control and non-ASCII characters visible, so a failing case can be rebuilt.
 QString shown(const QString &text)
 {
-    QString out;
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
+    return visibleText(text);
 }
 
 QString shown(const Card &c)

@@ -160,17 +160,9 @@ QList<Card> hostileCards(int count, quint32 seed)
     return cards;
 }
 
-// Control and non-ASCII characters visible, so a failing text can be rebuilt.
 QString shown(const QString &text)
 {
-    QString out;
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
+    return visibleText(text);
 }
 
 QString shown(const Card &c)

@@ -49,3 +49,15 @@ QString testDataPath(const QString &relative)
         dir = QStringLiteral(LEXITOR_SOURCE_DIR "/tests/data");
     return dir + QLatin1Char('/') + relative;
 }
+
+QString visibleText(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}

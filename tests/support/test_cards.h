@@ -23,3 +23,6 @@ std::unique_ptr<QTemporaryDir> makeWorkingDir();
 
 // A file under tests/data (LEXITOR_TEST_DATA when set, else the source tree).
 QString testDataPath(const QString &relative);
+
+// Control and non-ASCII characters as \uXXXX, so a failing case can be rebuilt.
+QString visibleText(const QString &text);
