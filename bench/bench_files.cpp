@@ -81,9 +81,22 @@ QString decodedText(const QString &path)
     return f.open(QIODevice::ReadOnly) ? decodeDictionaryBytes(f.readAll()) : QString();
 }
 
+// Times one step; stopped before the step's data is freed, which the
+// program never does right after an open or a save.
+struct StepTimer {
+    QElapsedTimer t;
+    double seconds = 0;
+    void start() { t.start(); }
+    bool stop(bool ok)
+    {
+        seconds = t.isValid() ? double(t.nsecsElapsed()) / 1e9 : 0;
+        return ok;
+    }
+};
+
 // One step of `mode` on `path`; `t` runs only over the step itself, and
 // `*startKb` is the high-water mark just before it.
-bool runStep(const QString &mode, const QString &path, int cards, QElapsedTimer &t, long *startKb)
+bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, long *startKb)
 {
     *startKb = peakKb();
     if (mode == kOpenOnly) {
@@ -91,8 +104,8 @@ bool runStep(const QString &mode, const QString &path, int cards, QElapsedTimer 
         dict.categoryList = benchCategories();
         t.start();
         // Opening is reading plus the table rebuild that follows it.
-        return readDictionaryFile(dict, path).added &&
-               !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty();
+        const bool read = readDictionaryFile(dict, path).added;
+        return t.stop(read && !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty());
     }
     if (mode == kOpenWindow) {
         // Reading on the worker while this thread reports progress, then
@@ -107,13 +120,14 @@ bool runStep(const QString &mode, const QString &path, int cards, QElapsedTimer 
         files.setProgressHook([](const FileProgress &) { return true; });
         t.start();
         files.openPaths({path});
-        return dict.cardCount() > 0 && !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty();
+        return t.stop(dict.cardCount() > 0 &&
+                      !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty());
     }
     if (mode == kSaveOnly) {
         QList<Card> generated = generateCards(cards, 1);
         *startKb = peakKb();
         t.start();
-        return writeDictionaryFile(generated, path, benchCategories(), nullptr).ok;
+        return t.stop(writeDictionaryFile(generated, path, benchCategories(), nullptr).ok);
     }
     const QString text = decodedText(path);
     if (text.isNull())
@@ -121,21 +135,22 @@ bool runStep(const QString &mode, const QString &path, int cards, QElapsedTimer 
     t.start();
     if (mode == kFastOnly) {
         DictionaryReadResult r;
-        return parseDictionaryTextFast(text, path, benchCategories(), &r) && !r.cards.isEmpty();
+        return t.stop(parseDictionaryTextFast(text, path, benchCategories(), &r) &&
+                      !r.cards.isEmpty());
     }
     if (mode == kQtOnly)
-        return !parseDictionaryTextGeneral(text, path, benchCategories()).cards.isEmpty();
+        return t.stop(!parseDictionaryTextGeneral(text, path, benchCategories()).cards.isEmpty());
     QDomDocument doc(QStringLiteral("dom doc"));
-    return bool(doc.setContent(text, false));
+    return t.stop(bool(doc.setContent(text, false)));
 }
 
 // Child side: one step, then "<seconds> <peak kB> <start kB>" and exit.
 [[noreturn]] void childStep(const QString &mode, const QString &path, int cards)
 {
-    QElapsedTimer t;
+    StepTimer t;
     long startKb = 0;
     const bool ok = runStep(mode, path, cards, t, &startKb);
-    const double s = t.isValid() ? seconds(t) : 0;
+    const double s = t.seconds;
     std::printf("%.3f %ld %ld\n", s, peakKb(), startKb);
     std::fflush(stdout);
     std::exit(ok ? 0 : 1);
@@ -168,10 +183,10 @@ Measure measure(const QString &mode, const QString &path, int cards)
     Measure m = inChild(mode, path, cards);
     if (m.ok)
         return m;
-    QElapsedTimer t;
+    StepTimer t;
     m.ok = runStep(mode, path, cards, t, &m.startKb);
     m.peakKb = 0; // the parent's own peak says nothing
-    m.seconds = t.isValid() ? seconds(t) : 0;
+    m.seconds = t.seconds;
     return m;
 }
 

@@ -208,6 +208,14 @@ private slots:
         QTest::newRow("lesson with a trailing blank")
             << "lesson=Урок "
             << "в названии урока «Урок » лишние пробелы, табуляции или переводы строк";
+        QTest::newRow("lesson with a tab inside")
+            << "lesson=Урок\t1"
+            << "в названии урока «Урок\t1» лишние пробелы, табуляции или переводы строк";
+        QTest::newRow("lesson with a no-break space")
+            << "lesson=Урок\u00A01"
+            << "в названии урока «Урок\u00A01» лишние пробелы, табуляции или переводы строк";
+        QTest::newRow("lesson of line breaks") << "lesson=\n\t"
+                                               << "не указан урок";
         QTest::newRow("lesson with a control character")
             << "lesson=Урок\x02"
             << "название урока «Урок\x02» содержит символ, недопустимый в файле словаря (код "
@@ -272,6 +280,13 @@ private slots:
         else if (key == "sound")
             c.soundPath = value;
         QCOMPARE(cardFileProblem(c, kCategories), problem);
+        // A save checks its cards with one checker, which remembers the
+        // lesson, codes and categories of the good cards before: they must
+        // not let a changed one through.
+        CardFileChecker checker(kCategories);
+        QCOMPARE(checker.problem(goodCard()), QString());
+        QCOMPARE(checker.problem(c), problem);
+        QCOMPARE(checker.problem(goodCard()), QString());
     }
 
     void lonePairHalves()

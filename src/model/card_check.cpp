@@ -30,6 +30,31 @@ char32_t forbiddenCharacter(const QString &text)
     return 0;
 }
 
+bool isBlank(QStringView text)
+{
+    for (const QChar c : text)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+// Whether simplified() would give the text back unchanged, without making
+// the copy: no white space at either end, and only single blanks inside.
+bool isSimplified(QStringView text)
+{
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    if (text.front().isSpace() || text.back().isSpace())
+        return false;
+    for (qsizetype i = 1; i + 1 < n; ++i) {
+        const QChar c = text[i];
+        if (c.isSpace() && (c != u' ' || text[i + 1].isSpace()))
+            return false;
+    }
+    return true;
+}
+
 QString quoted(const QString &text)
 {
     return QStringLiteral("«") + text + QStringLiteral("»");
@@ -82,14 +107,38 @@ bool normalizeCardForFile(Card &card)
 
 QString cardFileProblem(const Card &card, const StringSet &categoryList)
 {
+    return CardFileChecker(categoryList).problem(card);
+}
+
+// Short lists: a card has few codes and categories, and a dictionary few
+// distinct ones, so a scan beats a set.
+bool CardFileChecker::knownGood(std::vector<QString> &good, const QString &value) const
+{
+    for (const QString &g : good)
+        if (g.size() == value.size() && (g.constData() == value.constData() || g == value))
+            return true;
+    return false;
+}
+
+void CardFileChecker::remember(std::vector<QString> &good, const QString &value) const
+{
+    if (good.size() < 64)
+        good.push_back(value);
+}
+
+QString CardFileChecker::problem(const Card &card)
+{
     // The reader simplifies every lesson name and skips a lesson without one.
-    if (card.lesson.simplified().isEmpty())
-        return QStringLiteral("не указан урок");
-    if (card.lesson != card.lesson.simplified())
-        return QStringLiteral("в названии урока ") + quoted(card.lesson) +
-               QStringLiteral(" лишние пробелы, табуляции или переводы строк");
-    if (const char32_t c = forbiddenCharacter(card.lesson))
-        return characterProblem(QStringLiteral("название урока ") + quoted(card.lesson), c);
+    if (card.lesson.isEmpty() || card.lesson != m_goodLesson) {
+        if (isBlank(card.lesson))
+            return QStringLiteral("не указан урок");
+        if (!isSimplified(card.lesson))
+            return QStringLiteral("в названии урока ") + quoted(card.lesson) +
+                   QStringLiteral(" лишние пробелы, табуляции или переводы строк");
+        if (const char32_t c = forbiddenCharacter(card.lesson))
+            return characterProblem(QStringLiteral("название урока ") + quoted(card.lesson), c);
+        m_goodLesson = card.lesson;
+    }
 
     // A card without a foreign word is dropped, and so is an empty word.
     if (card.foreignWords.isEmpty())
@@ -112,8 +161,11 @@ QString cardFileProblem(const Card &card, const StringSet &categoryList)
     for (const TranslationSection &s : card.translations) {
         if (s.code.isEmpty())
             return QStringLiteral("раздел переводов без названия");
-        if (!isKnownSectionCode(s.code))
-            return QStringLiteral("неизвестный раздел переводов ") + sectionName(s.code);
+        if (!knownGood(m_goodCodes, s.code)) {
+            if (!isKnownSectionCode(s.code))
+                return QStringLiteral("неизвестный раздел переводов ") + sectionName(s.code);
+            remember(m_goodCodes, s.code);
+        }
         if (s.groups.isEmpty())
             return QStringLiteral("пустой раздел ") + sectionName(s.code);
         for (const TranslationGroup &g : s.groups) {
@@ -142,16 +194,19 @@ QString cardFileProblem(const Card &card, const StringSet &categoryList)
     if (card.categories.isEmpty())
         return QStringLiteral("не указана ни одна категория");
     for (const QString &cat : card.categories) {
+        if (knownGood(m_goodCategories, cat))
+            continue;
         if (cat.isEmpty())
             return QStringLiteral("пустая категория");
         if (cat.contains(QLatin1Char(';')))
             return QStringLiteral("категория ") + quoted(cat) +
                    QStringLiteral(" содержит знак «;», который разделяет категории в файле");
-        if (categoryList.find(cat) == categoryList.end())
+        if (m_categoryList.find(cat) == m_categoryList.end())
             return QStringLiteral("категория ") + quoted(cat) +
                    QStringLiteral(" отсутствует в списке категорий");
         if (const char32_t c = forbiddenCharacter(cat))
             return characterProblem(QStringLiteral("категория ") + quoted(cat), c);
+        remember(m_goodCategories, cat);
     }
 
     if (const char32_t c = forbiddenCharacter(card.soundPath))

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <vector>
+
 // The rules a card must keep to come back from a dictionary file exactly as
 // it is held. The writer refuses a card that breaks them; the places where
 // cards are made (the editor's apply, the text conversion, the join) call
@@ -24,6 +26,26 @@ bool normalizeCardForFile(Card &card);
 // empty one, one with ";" or one missing from `categoryList`, or a
 // character XML cannot hold.
 QString cardFileProblem(const Card &card, const StringSet &categoryList);
+
+// The same check for many cards in a row, as a save makes it. Cards share
+// their lessons, section codes and categories, so the values already found
+// good are remembered and not looked up again.
+class CardFileChecker
+{
+public:
+    explicit CardFileChecker(const StringSet &categoryList) : m_categoryList(categoryList) {}
+    // As cardFileProblem.
+    QString problem(const Card &card);
+
+private:
+    bool knownGood(std::vector<QString> &good, const QString &value) const;
+    void remember(std::vector<QString> &good, const QString &value) const;
+
+    const StringSet &m_categoryList;
+    QString m_goodLesson;
+    std::vector<QString> m_goodCodes;
+    std::vector<QString> m_goodCategories;
+};
 
 // "Карточка «word» (урок «lesson»)": how messages name a card.
 QString cardTitle(const Card &card);

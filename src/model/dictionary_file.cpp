@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <QSysInfo>
 #include <QXmlStreamReader>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <numeric>
 #include <sys/stat.h>
 #include <vector>
@@ -496,41 +498,74 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
 namespace
 {
 
+// Builds the file's text in one string's own buffer, through a raw pointer:
+// a file is made of millions of short pieces, and QString::append checks
+// and calls into the library for every one of them. The text starts with
+// the byte-order mark, so its UTF-16 memory is the file's bytes.
 class TextWriter
 {
 public:
-    explicit TextWriter(qsizetype estimate) { m_out.reserve(estimate); }
+    explicit TextWriter(qsizetype cards)
+    {
+        // About what a card of a few words takes; a larger file grows the
+        // buffer in place (realloc moves pages, not bytes).
+        reserve(4096 + cards * 512);
+    }
 
     // Builds the text of cards[order[0]], cards[order[1]], ...
     QString build(const QList<Card> &cards, const std::vector<int> &order)
     {
-        m_out += u"<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
-                 u"<!DOCTYPE words [\r\n"
-                 u"<!ELEMENT lesson (w+)>\r\n"
-                 u"<!ELEMENT w (f?,r?,c)>\r\n"
-                 u"]>\r\n"
-                 u"\r\n"
-                 u"<words>\r\n";
+        put(u"\xFEFF<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
+            u"<!DOCTYPE words [\r\n"
+            u"<!ELEMENT lesson (w+)>\r\n"
+            u"<!ELEMENT w (f?,r?,c)>\r\n"
+            u"]>\r\n"
+            u"\r\n"
+            u"<words>\r\n");
         const QString *lesson = nullptr;
         for (int pos = 0; pos < int(order.size()); ++pos) {
             const Card &c = cards[order[pos]];
             if (lesson ? c.lesson != *lesson : !c.lesson.isEmpty()) {
                 if (lesson)
-                    m_out += u"</lesson>\r\n";
+                    put(u"</lesson>\r\n");
                 lesson = &c.lesson;
-                m_out += u"<lesson n=\"";
+                put(u"<lesson n=\"");
                 escape(c.lesson);
-                m_out += u"\">\r\n";
+                put(u"\">\r\n");
             }
             writeCard(c);
         }
         if (lesson)
-            m_out += u"</lesson>\r\n";
-        m_out += u"</words>";
+            put(u"</lesson>\r\n");
+        put(u"</words>");
+        m_out.resize(m_p - begin());
         return std::move(m_out);
     }
 
 private:
+    char16_t *begin() { return reinterpret_cast<char16_t *>(m_out.data()); }
+
+    void reserve(qsizetype capacity)
+    {
+        const qsizetype used = m_out.isEmpty() ? 0 : m_p - begin();
+        m_out.resize(capacity);
+        m_p = begin() + used;
+        m_end = begin() + capacity;
+    }
+
+    Q_ALWAYS_INLINE void put(const char16_t *s, qsizetype n)
+    {
+        if (m_end - m_p < n)
+            reserve(std::max<qsizetype>((m_p - begin()) + n, (m_end - begin()) * 5 / 4));
+        std::memcpy(m_p, s, size_t(n) * sizeof(char16_t));
+        m_p += n;
+    }
+    template <size_t N> Q_ALWAYS_INLINE void put(const char16_t (&literal)[N])
+    {
+        put(literal, qsizetype(N - 1));
+    }
+    void put(QStringView v) { put(v.utf16(), v.size()); }
+
     void number(int v)
     {
         char16_t buf[12];
@@ -543,7 +578,7 @@ private:
         } while (u);
         if (v < 0)
             *--p = u'-';
-        m_out.append(reinterpret_cast<const QChar *>(p), end - p);
+        put(p, end - p);
     }
 
     // Every value goes back to the reader unchanged: markup characters as
@@ -552,10 +587,10 @@ private:
     // never get here: the save refuses such cards first.
     void escape(QStringView v)
     {
-        const QChar *run = v.data();
-        const QChar *end = run + v.size();
-        for (const QChar *p = run; p < end; ++p) {
-            const char16_t c = p->unicode();
+        const char16_t *run = v.utf16();
+        const char16_t *end = run + v.size();
+        for (const char16_t *p = run; p < end; ++p) {
+            const char16_t c = *p;
             if (c > u'>')
                 continue;
             QStringView rep;
@@ -584,100 +619,88 @@ private:
             default:
                 continue;
             }
-            m_out.append(run, p - run);
-            m_out.append(rep);
+            put(run, p - run);
+            put(rep);
             run = p + 1;
         }
-        m_out.append(run, end - run);
+        put(run, end - run);
     }
 
     void writeCard(const Card &c)
     {
-        m_out += u"<w nPER=\"";
+        put(u"<w nPER=\"");
         number(c.nPER);
-        m_out += u"\" pER=\"";
+        put(u"\" pER=\"");
         number(c.pER);
-        m_out += u"\" rER=\"";
+        put(u"\" rER=\"");
         number(c.rER);
-        m_out += u"\" nPRE=\"";
+        put(u"\" nPRE=\"");
         number(c.nPRE);
-        m_out += u"\" pRE=\"";
+        put(u"\" pRE=\"");
         number(c.pRE);
-        m_out += u"\" rRE=\"";
+        put(u"\" rRE=\"");
         number(c.rRE);
-        m_out += u"\" aRE=\"";
+        put(u"\" aRE=\"");
         number(c.aRE);
-        m_out += u"\" aER=\"";
+        put(u"\" aER=\"");
         number(c.aER);
-        m_out += c.nAr ? u"\" nAr=\"1\">\r\n<f>\r\n" : u"\" nAr=\"0\">\r\n<f>\r\n";
+        put(c.nAr ? u"\" nAr=\"1\">\r\n<f>\r\n" : u"\" nAr=\"0\">\r\n<f>\r\n");
         for (const ForeignWord &fw : c.foreignWords) {
-            m_out += u"<fw w=\"";
+            put(u"<fw w=\"");
             escape(fw.word);
-            m_out += u"\" tr=\"";
+            put(u"\" tr=\"");
             escape(fw.transcription);
-            m_out += fw.autoCheck ? u"\" aChk=\"t\"/>\r\n" : u"\" aChk=\"f\"/>\r\n";
+            put(fw.autoCheck ? u"\" aChk=\"t\"/>\r\n" : u"\" aChk=\"f\"/>\r\n");
         }
-        m_out += u"</f>\r\n<r>\r\n";
+        put(u"</f>\r\n<r>\r\n");
         for (const TranslationSection &s : c.translations) {
-            m_out += u"<rw c=\"";
+            put(u"<rw c=\"");
             escape(s.code);
-            m_out += u"\">\r\n";
+            put(u"\">\r\n");
             for (const TranslationGroup &g : s.groups) {
-                m_out += u"<ss>\r\n";
+                put(u"<ss>\r\n");
                 for (const TranslationVariant &v : g) {
-                    m_out += u"<wv w=\"";
+                    put(u"<wv w=\"");
                     escape(v.word);
-                    m_out += u"\" i=\"";
+                    put(u"\" i=\"");
                     escape(v.info);
-                    m_out += u"\"/>\r\n";
+                    put(u"\"/>\r\n");
                 }
-                m_out += u"</ss>\r\n";
+                put(u"</ss>\r\n");
             }
-            m_out += u"</rw>\r\n";
+            put(u"</rw>\r\n");
         }
-        m_out += u"</r>\r\n<c n=\"";
+        put(u"</r>\r\n<c n=\"");
         for (const QString &cat : c.categories) {
             escape(cat);
-            m_out += u';';
+            put(u";");
         }
-        m_out += u"\"/>\r\n";
+        put(u"\"/>\r\n");
         if (!c.soundPath.isEmpty()) {
-            m_out += u"<v p=\"";
+            put(u"<v p=\"");
             escape(c.soundPath);
-            m_out += u"\"/>\r\n";
+            put(u"\"/>\r\n");
         }
-        m_out += u"</w>\r\n";
+        put(u"</w>\r\n");
     }
 
     QString m_out;
+    char16_t *m_p = nullptr;
+    char16_t *m_end = nullptr;
 };
 
-// Close to the written length, so the text grows without reallocating.
-qsizetype estimatedLength(const QList<Card> &cards)
+// The file's bytes: the text's own memory where that is UTF-16 LE already.
+// The returned array then borrows `text`, which must outlive it.
+QByteArray fileBytes(const QString &text)
 {
-    qsizetype n = 200;
-    for (const Card &c : cards) {
-        n += 160 + c.lesson.size() + c.soundPath.size();
-        for (const ForeignWord &fw : c.foreignWords)
-            n += 30 + fw.word.size() + fw.transcription.size();
-        for (const TranslationSection &s : c.translations) {
-            n += 20 + s.code.size();
-            for (const TranslationGroup &g : s.groups) {
-                n += 14;
-                for (const TranslationVariant &v : g)
-                    n += 20 + v.word.size() + v.info.size();
-            }
-        }
-        for (const QString &cat : c.categories)
-            n += 1 + cat.size();
+    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(text.utf16()),
+                                       text.size() * qsizetype(sizeof(char16_t)));
+    } else {
+        QByteArray bytes(text.size() * qsizetype(sizeof(char16_t)), Qt::Uninitialized);
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+        return bytes;
     }
-    return n + n / 16;
-}
-
-QByteArray utf16WithMark(const QString &text)
-{
-    QStringEncoder enc(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-    return enc.encode(text);
 }
 
 const QString kNotChanged = QStringLiteral("\nФайл на диске не изменён");
@@ -724,8 +747,10 @@ QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
 {
     std::vector<int> order(cardsSortedByLesson.size());
     std::iota(order.begin(), order.end(), 0);
-    return utf16WithMark(
-        TextWriter(estimatedLength(cardsSortedByLesson)).build(cardsSortedByLesson, order));
+    const QString text = TextWriter(cardsSortedByLesson.size()).build(cardsSortedByLesson, order);
+    QByteArray bytes = fileBytes(text);
+    bytes.detach(); // a copy of its own: the text goes away here
+    return bytes;
 }
 
 WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
@@ -751,8 +776,9 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
 
     // A card the reader would change or drop must not be saved as if it
     // were whole: the user is told which one and why, and nothing is written.
+    CardFileChecker checker(categoryList);
     for (int i : order) {
-        const QString problem = cardFileProblem(cards[i], categoryList);
+        const QString problem = checker.problem(cards[i]);
         if (!problem.isEmpty()) {
             out.message = QStringLiteral("Невозможно сохранить файл\n") + path + QLatin1Char('\n') +
                           cardTitle(cards[i]) + QStringLiteral(":\n") + problem +
@@ -760,7 +786,8 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
             return out;
         }
     }
-    const QByteArray bytes = utf16WithMark(TextWriter(estimatedLength(cards)).build(cards, order));
+    const QString text = TextWriter(cards.size()).build(cards, order);
+    const QByteArray bytes = fileBytes(text);
 
     const QFileInfo info(path);
     const QString key = info.absoluteFilePath();
