@@ -134,11 +134,45 @@ const QString &sortWord(const Card &c, const TableSortOptions &opt, bool *has)
     return *has ? c.translations.first().groups.first().first().word : none;
 }
 
+// The lower case of one code unit where it is one code unit and the same
+// as QString::toLower gives (ASCII, the rest of Latin-1, Cyrillic); 0 for
+// every other unit, whose case may depend on more than the unit itself.
+char16_t simpleLower(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    if (c < 0x100 || (c >= 0x400 && c < 0x530))
+        return QChar::toLower(c);
+    return 0;
+}
+
+// Most words are short and plain: their key needs no lower-case copy.
+bool fillShortWordKey(TableSortCache::WordKey &k, const QString &word)
+{
+    const qsizetype n = word.size();
+    if (n > kInlineUnits)
+        return false;
+    char16_t lower[kInlineUnits] = {};
+    const char16_t *d = reinterpret_cast<const char16_t *>(word.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        lower[i] = simpleLower(d[i]);
+        if (!lower[i] && d[i])
+            return false;
+    }
+    k.size = int(n);
+    for (int i = 0; i < kInlineUnits; ++i)
+        k.units[i / 4] = (k.units[i / 4] << 16) | lower[i];
+    return true;
+}
+
 void fillWordKey(TableSortCache::WordKey &k, const QString &word, bool has)
 {
     k = TableSortCache::WordKey();
     k.has = has;
     if (!has)
+        return;
+    k.letter = firstLetterCode(word);
+    if (fillShortWordKey(k, word))
         return;
     const QString lower = word.toLower();
     k.size = int(lower.size());
@@ -147,7 +181,33 @@ void fillWordKey(TableSortCache::WordKey &k, const QString &word, bool has)
         k.units[i / 4] = (k.units[i / 4] << 16) | (i < k.size ? d[i].unicode() : 0);
     if (k.size > kInlineUnits)
         k.lower = lower;
-    k.letter = firstLetterCode(word);
+}
+
+// Each card's sort word sits behind pointers of its own: fetching them a few
+// cards ahead, one level per step, keeps the key loop from waiting on memory.
+void prefetchSortWord(const QList<Card> &cards, int i, bool byForeign)
+{
+    const int n = int(cards.size());
+    if (byForeign) {
+        if (i + 8 < n)
+            __builtin_prefetch(cards[i + 8].foreignWords.constData());
+        if (i + 4 < n && !cards[i + 4].foreignWords.isEmpty())
+            __builtin_prefetch(cards[i + 4].foreignWords.constFirst().word.constData());
+        return;
+    }
+    if (i + 12 < n)
+        __builtin_prefetch(cards[i + 12].translations.constData());
+    if (i + 9 < n && !cards[i + 9].translations.isEmpty())
+        __builtin_prefetch(cards[i + 9].translations.constFirst().groups.constData());
+    if (i + 6 < n && !cards[i + 6].translations.isEmpty() &&
+        !cards[i + 6].translations.constFirst().groups.isEmpty())
+        __builtin_prefetch(cards[i + 6].translations.constFirst().groups.constFirst().constData());
+    bool has = false;
+    if (i + 3 < n) {
+        const QString &w = sortWord(cards[i + 3], TableSortOptions{false, false, false}, &has);
+        if (has)
+            __builtin_prefetch(w.constData());
+    }
 }
 
 struct Keys {
@@ -171,6 +231,9 @@ Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceU
     Interner lessons;
     TableSortCache::WordKey local;
     for (int i = 0; i < n; ++i) {
+        prefetchSortWord(cards, i, opt.byForeign);
+        if (cache && i + 4 < n)
+            cache->prefetch(cards[i + 4].id);
         const Card &c = cards[i];
         GroupKey &g = k.group[i];
         SortKey &s = k.sort[i];
@@ -384,6 +447,12 @@ const TableSortCache::WordKey &TableSortCache::key(int id, bool byForeign, const
     e.source = word;
     e.valid = true;
     return e.key;
+}
+
+void TableSortCache::prefetch(int id) const
+{
+    if (id > 0 && size_t(id) < m_entries.size())
+        __builtin_prefetch(&m_entries[size_t(id)]);
 }
 
 void TableSortCache::fit(int maxId)

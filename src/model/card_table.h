@@ -47,6 +47,8 @@ public:
     };
     // The key of `word` for card `id`, computed only when it changed.
     const WordKey &key(int id, bool byForeign, const QString &word, bool has);
+    // Starts fetching the entry of `id` from memory, to be asked for soon.
+    void prefetch(int id) const;
     // Makes room for the ids up to `maxId` at once and drops those above (a
     // dictionary closed and opened again numbers its cards from 1).
     void fit(int maxId);

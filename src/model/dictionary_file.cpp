@@ -16,7 +16,9 @@
 #include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 // ---------------------------------------------------------------- reading
@@ -56,7 +58,13 @@ public:
         while (!m_xml.atEnd())
             m_xml.readNext();
     }
+    void afterCard() {}
     QStringView name() const { return m_xml.qualifiedName(); }
+    template <class F> void forEachAttribute(F &&f) const
+    {
+        for (const QXmlStreamAttribute &a : m_xml.attributes())
+            f(a.qualifiedName(), a.value());
+    }
     // The views point into the reader's own buffer, valid until the next token.
     QStringView attribute(QLatin1String attrName) const
     {
@@ -75,14 +83,141 @@ private:
     QXmlStreamReader m_xml;
 };
 
+// The text of a dictionary file, held for the parse. What this program
+// writes, UTF-16 LE with its mark, is already UTF-16 in memory on a
+// little-endian machine: it is read straight into pages of its own, with no
+// decoding and no second copy, and pages the parse has passed can be given
+// back, so that a large file's text and its cards are not all in memory at
+// once. Anything else is decoded by decodeDictionaryBytes.
+class FileText
+{
+public:
+    FileText() = default;
+    FileText(const FileText &) = delete;
+    FileText &operator=(const FileText &) = delete;
+    ~FileText()
+    {
+        if (m_pages)
+            ::munmap(m_pages, m_bytes);
+    }
+
+    // False when the file could not be read.
+    bool read(QFile &file)
+    {
+        const qint64 size = file.size();
+        const QByteArray head = file.peek(2);
+        if (QSysInfo::ByteOrder != QSysInfo::LittleEndian || size < 2 || size % 2 != 0 ||
+            head.size() != 2 || uchar(head[0]) != 0xFF || uchar(head[1]) != 0xFE ||
+            file.isSequential())
+            return decodeAll(file, QByteArray());
+        void *pages = ::mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE,
+                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages == MAP_FAILED)
+            return decodeAll(file, QByteArray());
+        m_pages = static_cast<char16_t *>(pages);
+        m_bytes = size_t(size);
+        const qint64 got = file.read(reinterpret_cast<char *>(m_pages), size);
+        if (got < 0)
+            return false;
+        if (got == size && file.atEnd()) {
+            m_released = m_pages;
+            return true;
+        }
+        // The file grew or shrank while being read: decode whatever came.
+        QByteArray first(reinterpret_cast<const char *>(m_pages), got);
+        ::munmap(m_pages, m_bytes);
+        m_pages = nullptr;
+        return decodeAll(file, first);
+    }
+
+    QStringView view() const
+    {
+        return m_pages ? QStringView(m_pages + 1, qsizetype(m_bytes / 2) - 1)
+                       : QStringView(m_decoded);
+    }
+
+    // Gives back the whole pages before `p`, which the parse will not look
+    // at again. Only worth it for a large file.
+    void releaseBefore(const char16_t *p)
+    {
+        if (!m_pages || m_bytes < kReleaseFrom)
+            return;
+        static const quintptr page = quintptr(::sysconf(_SC_PAGESIZE));
+        char16_t *end = reinterpret_cast<char16_t *>(quintptr(p) & ~(page - 1));
+        if (end <= m_released)
+            return;
+        if (::madvise(m_released, size_t(end - m_released) * sizeof(char16_t), MADV_DONTNEED) == 0)
+            m_released = end;
+    }
+
+    // The text as a string for QXmlStreamReader, which keeps its own copy;
+    // this one is freed. Pages already given back are read from the file
+    // again.
+    bool takeString(const QString &path, QString *text, QString *error)
+    {
+        if (!m_pages) {
+            *text = std::move(m_decoded);
+            return true;
+        }
+        const bool whole = m_released == m_pages;
+        if (whole)
+            *text = view().toString();
+        ::munmap(m_pages, m_bytes);
+        m_pages = nullptr;
+        if (whole)
+            return true;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !decodeAll(file, QByteArray())) {
+            *error = file.errorString();
+            return false;
+        }
+        *text = std::move(m_decoded);
+        return true;
+    }
+
+private:
+    static constexpr size_t kReleaseFrom = 16 << 20;
+
+    bool decodeAll(QFile &file, QByteArray first)
+    {
+        first += file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return false;
+        m_decoded = decodeDictionaryBytes(first);
+        return true;
+    }
+
+    char16_t *m_pages = nullptr; // the raw file, mark included
+    size_t m_bytes = 0;
+    char16_t *m_released = nullptr; // pages before it were given back
+    QString m_decoded;
+};
+
 // The fast reader behind the same calls. When it gives up, the result is
-// thrown away and the text is read again with QtXmlSource.
+// thrown away and the text is read again with QtXmlSource. Given the file's
+// text, it gives back the pages behind it every few megabytes.
 class FastXmlSource : public FastXmlReader
 {
 public:
-    using FastXmlReader::FastXmlReader;
+    explicit FastXmlSource(QStringView text, FileText *owner = nullptr)
+        : FastXmlReader(text), m_owner(owner), m_lastRelease(text.utf16())
+    {
+    }
     bool hasError() const { return gaveUp(); }
     QString errorMessage(const QString &) const { return QString(); }
+    void afterCard()
+    {
+        if (m_owner && position() - m_lastRelease >= kReleaseStep) {
+            m_owner->releaseBefore(keepFrom());
+            m_lastRelease = position();
+        }
+    }
+
+private:
+    static constexpr qsizetype kReleaseStep = 2 << 20; // code units
+
+    FileText *m_owner;
+    const char16_t *m_lastRelease;
 };
 
 // The rules of the format, in one pass over the elements, whichever reader
@@ -166,6 +301,7 @@ private:
                 counted = true;
             }
             readCard(lesson);
+            m_xml.afterCard();
         }
     }
 
@@ -192,6 +328,23 @@ private:
         return ok ? v : fallback;
     }
 
+    enum Counter { NPER, PER, RER, AER, NPRE, PRE, RRE, ARE, NAR, kCounterCount };
+
+    // Which counter of <w> an attribute name is, or -1.
+    static int counterIndex(QStringView name)
+    {
+        static const QLatin1String names[kCounterCount] = {
+            QLatin1String("nPER"), QLatin1String("pER"),  QLatin1String("rER"),
+            QLatin1String("aER"),  QLatin1String("nPRE"), QLatin1String("pRE"),
+            QLatin1String("rRE"),  QLatin1String("aRE"),  QLatin1String("nAr")};
+        if (name.size() < 3 || name.size() > 4)
+            return -1;
+        for (int k = 0; k < kCounterCount; ++k)
+            if (equalsAscii(name, names[k]))
+                return k;
+        return -1;
+    }
+
     void readCard(const QString &lesson)
     {
         if (!nameIs("w")) {
@@ -202,15 +355,22 @@ private:
         Card card;
         card.filePath = m_path;
         card.lesson = lesson;
-        card.nPER = number(attr("nPER"), 1);
-        card.pER = number(attr("pER"), card.nPER);
-        card.rER = number(attr("rER"), 0);
-        card.aER = number(attr("aER"), 0);
-        card.nPRE = number(attr("nPRE"), 1);
-        card.pRE = number(attr("pRE"), card.nPRE);
-        card.rRE = number(attr("rRE"), 0);
-        card.aRE = number(attr("aRE"), 0);
-        card.nAr = number(attr("nAr"), 1) != 0;
+        // The nine counters in one pass over the tag's attributes.
+        QStringView values[kCounterCount];
+        m_xml.forEachAttribute([&values](QStringView name, QStringView value) {
+            const int k = counterIndex(name);
+            if (k >= 0)
+                values[k] = value;
+        });
+        card.nPER = number(values[NPER], 1);
+        card.pER = number(values[PER], card.nPER);
+        card.rER = number(values[RER], 0);
+        card.aER = number(values[AER], 0);
+        card.nPRE = number(values[NPRE], 1);
+        card.pRE = number(values[PRE], card.nPRE);
+        card.rRE = number(values[RRE], 0);
+        card.aRE = number(values[ARE], 0);
+        card.nAr = number(values[NAR], 1) != 0;
 
         bool haveF = false, haveR = false, haveC = false;
         while (m_xml.readNextStartElement()) {
@@ -455,28 +615,31 @@ QString decodeDictionaryBytes(const QByteArray &bytes)
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
 {
     ReadOutcome out;
-    QString text;
+    FileText text;
     {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.open(QIODevice::ReadOnly) || !text.read(file)) {
             out.openError = file.errorString();
             return out;
         }
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            out.openError = file.errorString();
-            return out;
-        }
-        text = decodeDictionaryBytes(bytes);
     }
-    out.opened = true;
     DictionaryReadResult r;
-    if (!parseDictionaryTextFast(text, path, dict.categoryList, &r)) {
-        QtXmlSource source(text);
+    bool read = false;
+    {
+        FastXmlSource source(text.view(), &text);
+        r = Reader<FastXmlSource>(source, path, dict.categoryList).run();
+        read = !source.gaveUp();
+    }
+    if (!read) {
+        QString general;
+        if (!text.takeString(path, &general, &out.openError))
+            return out;
+        QtXmlSource source(general);
         // The reader keeps its own copy of the text; two would cost a file's size.
-        text = QString();
+        general = QString();
         r = Reader<QtXmlSource>(source, path, dict.categoryList).run();
     }
+    out.opened = true;
     out.warnings = std::move(r.warnings);
     if (r.cards.isEmpty()) {
         // A file that gives no card is not opened, so its lessons stay out.

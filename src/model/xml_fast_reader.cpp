@@ -540,13 +540,33 @@ void FastXmlReader::readToEnd()
         readNext();
 }
 
+const char16_t *FastXmlReader::keepFrom()
+{
+    m_openCopies.resize(m_open.size());
+    for (size_t i = 0; i < m_open.size(); ++i) {
+        if (m_open[i].data() != m_openCopies[i].constData()) {
+            m_openCopies[i] = m_open[i].toString();
+            m_open[i] = m_openCopies[i];
+        }
+    }
+    const char16_t *keep = m_p;
+    auto keepView = [&keep](QStringView v) {
+        if (!v.isNull() && v.utf16() < keep)
+            keep = v.utf16();
+    };
+    keepView(m_name);
+    for (const Attribute &a : m_attributes) {
+        keepView(a.name);
+        keepView(a.raw);
+    }
+    return keep;
+}
+
 QStringView FastXmlReader::attribute(QLatin1String attrName) const
 {
     for (const Attribute &a : m_attributes) {
-        if (equalsAscii(a.name, attrName)) {
-            return a.decodedFrom < 0 ? a.raw
-                                     : QStringView(m_decoded).mid(a.decodedFrom, a.decodedSize);
-        }
+        if (equalsAscii(a.name, attrName))
+            return value(a);
     }
     return QStringView();
 }

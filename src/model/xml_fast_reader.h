@@ -54,10 +54,24 @@ public:
 
     bool gaveUp() const { return m_token == Token::GaveUp; }
 
+    // Where the reader has got to in the text.
+    const char16_t *position() const { return m_p; }
+    // The earliest place in the text the reader still looks at: the text
+    // before it may be dropped. The names of the open elements, which their
+    // end tags are matched against, are copied first.
+    const char16_t *keepFrom();
+
     // Of the current start or end tag.
     QStringView name() const { return m_name; }
     // Of the current start tag; empty when it has no such attribute.
     QStringView attribute(QLatin1String attrName) const;
+    // Calls f(name, value) for each attribute of the current start tag, in
+    // the order written: one pass where a tag has many attributes to read.
+    template <class F> void forEachAttribute(F &&f) const
+    {
+        for (const Attribute &a : m_attributes)
+            f(a.name, value(a));
+    }
 
 private:
     enum class Token { None, StartElement, EndElement, EndDocument, GaveUp };
@@ -69,6 +83,10 @@ private:
         qsizetype decodedSize = 0;
     };
 
+    QStringView value(const Attribute &a) const
+    {
+        return a.decodedFrom < 0 ? a.raw : QStringView(m_decoded).mid(a.decodedFrom, a.decodedSize);
+    }
     Token readNext();
     Token giveUp();
     Token startTag();
@@ -93,7 +111,8 @@ private:
     Token m_token = Token::None;
     bool m_pendingEnd = false; // after <x/>: its end element comes next
     QStringView m_name;
-    std::vector<QStringView> m_open; // names of the open elements
+    std::vector<QStringView> m_open;   // names of the open elements
+    std::vector<QString> m_openCopies; // by depth, once keepFrom has copied them
     std::vector<Attribute> m_attributes;
     QString m_decoded; // decoded values of the current tag's attributes
 };
