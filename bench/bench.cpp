@@ -9,22 +9,14 @@
 //   lexitor_bench --save-only FILE --sizes N   generate N cards, save them to FILE
 //   lexitor_bench --fast-only|--qt-only|--dom-only FILE   one parser alone
 #include "bench.h"
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+#include "model/dictionary_file.h"
 
 #include <QApplication>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
 {
-#ifdef __GLIBC__
-    // Dictionary files are read on a worker thread. In a heap of its own the
-    // worker's 100,000 cards would grow it in small mapped steps, which costs
-    // a sixth of an open; all threads share the one heap instead.
-    mallopt(M_ARENA_MAX, 1);
-#endif
+    setUpReadingHeaps();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);

@@ -216,6 +216,13 @@ QString disagreement(const QString &text, bool *fast)
     QString why;
     if (*fast)
         why = difference(quick, general);
+    // Split in two parts read at once wherever a <lesson> tag allows, even
+    // in a short text: the same answer, whether the parts hold or not.
+    DictionaryReadResult parts;
+    if (why.isEmpty() && parseDictionaryTextFast(text, kPath, cats, &parts, 0) != *fast)
+        why = QStringLiteral("read in two parts: fast %1, whole: fast %2").arg(!*fast).arg(*fast);
+    if (why.isEmpty() && *fast)
+        why = difference(parts, general);
     if (why.isEmpty())
         why = difference(parseDictionaryText(text, kPath, cats), general);
     return why.isEmpty() ? why : why + QStringLiteral("\nin: ") + shown(text);
@@ -276,6 +283,9 @@ private slots:
     void attributeValues();
     void mutatedFilesReadAlike();
     void fileOutsideSubsetStillRead();
+    void readInTwoParts_data();
+    void readInTwoParts();
+    void largeFileReadInPlace();
 };
 
 void TestDictionaryFile::writtenBytesMatchGolden()
@@ -833,6 +843,31 @@ void TestDictionaryFile::encodings_data()
         << QByteArray(enc(QStringConverter::Utf16BE, false)) << true;
     QTest::newRow("UTF-8 with mark") << QByteArray(enc(QStringConverter::Utf8, true)) << true;
     QTest::newRow("UTF-8") << QByteArray(enc(QStringConverter::Utf8, false)) << true;
+    // Cut short: inside the pair of 😀, inside a tag, half a code unit.
+    const QString toPair = text.left(text.indexOf(QStringLiteral("😀")) + 1);
+    const QString toTag = text.left(text.indexOf(QStringLiteral("<c ")) + 2);
+    QTest::newRow("UTF-16 LE, ends inside a pair")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)
+                          .encode(toPair))
+        << false;
+    QTest::newRow("UTF-16 BE, ends inside a pair")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom)
+                          .encode(toPair))
+        << false;
+    QTest::newRow("UTF-16 LE, ends inside a tag")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)
+                          .encode(toTag))
+        << false;
+    QTest::newRow("UTF-16 LE, odd byte at the end")
+        << QByteArray(enc(QStringConverter::Utf16LE, true) + '>') << true;
+    QTest::newRow("UTF-8, ends inside a character")
+        << QByteArray(enc(QStringConverter::Utf8, false)
+                          .left(enc(QStringConverter::Utf8, false).indexOf("\xF0\x9F") + 2))
+        << false;
+    QTest::newRow("UTF-8 with mark, ends inside a tag")
+        << QByteArray(QStringEncoder(QStringConverter::Utf8, QStringConverter::Flag::WriteBom)
+                          .encode(toTag))
+        << false;
     QByteArray cp1251 = QStringEncoder("windows-1251").encode(text.left(text.indexOf("дом")));
     cp1251 += "\xe4\xee\xec\"/></f></w></lesson></words>";
     QTest::newRow("neither") << cp1251 << false;
@@ -853,6 +888,23 @@ void TestDictionaryFile::encodings()
         QCOMPARE(r.cards.size(), 1);
         QCOMPARE(r.cards[0].foreignWords[0].word, QStringLiteral("дом😀"));
     }
+
+    // From a file, where UTF-16 LE with its mark is read in place without
+    // the decoder: the same cards and messages as the decoded text gives.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("enc.xml"));
+    QVERIFY(putBytes(path, bytes));
+    Dictionary dict;
+    dict.categoryList = categories();
+    const ReadOutcome read = readDictionaryFile(dict, path);
+    const DictionaryReadResult expected = parseDictionaryText(text, path, categories());
+    QVERIFY(read.opened);
+    QCOMPARE(read.added, readable);
+    if (expected.refused)
+        QCOMPARE(read.warnings, expected.warnings);
+    QCOMPARE(dict.cardCount(), int(expected.cards.size()));
+    for (int i = 0; i < dict.cardCount(); ++i)
+        QVERIFY(dict.cardAt(i).sameContent(expected.cards[i]));
 }
 
 void TestDictionaryFile::fastReaderReadsWrittenFiles_data()
@@ -1137,6 +1189,108 @@ void TestDictionaryFile::fileOutsideSubsetStillRead()
     QVERIFY(r.warnings.isEmpty());
     QCOMPARE(dict.cards().size(), 3);
     QCOMPARE(dict.cardAt(2).foreignWords[1].word, QStringLiteral("home"));
+}
+
+// Texts that a split before a <lesson> tag past the middle could misread:
+// read in two parts or whole, fast or by QXmlStreamReader, all must agree.
+void TestDictionaryFile::readInTwoParts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("fast");
+    const QString lessonA =
+        QStringLiteral("<lesson n=\"a\">") + kCard + kCard + QStringLiteral("</lesson>");
+    const QString lessonB =
+        QStringLiteral("<lesson n=\"b\">") + kCard + QStringLiteral("</lesson>");
+    QTest::newRow("split between lessons")
+        << doc(lessonA + QStringLiteral("\r\n") + lessonB) << true;
+    QTest::newRow("root closed before the split")
+        << kHeader + QStringLiteral("<words>") + lessonA + QStringLiteral("</words>\n") + lessonB +
+               QStringLiteral("</words>")
+        << false;
+    QTest::newRow("lesson nested in a card")
+        << doc(lessonA + QStringLiteral("<lesson n=\"c\"><w><f><fw w=\"x\"/></f><lesson n=\"d\"/>"
+                                        "<c n=\"Дом;\"/></w></lesson>"))
+        << true;
+    QTest::newRow("a longer name at the split")
+        << doc(lessonA + QStringLiteral("<lessons/>") + lessonB) << true;
+    QTest::newRow("an empty lesson at the split")
+        << doc(lessonA + QStringLiteral("<lesson/>")) << true;
+    QTest::newRow("lesson in a comment")
+        << doc(lessonA + QStringLiteral("<!-- <lesson n=\"x\"> -->") + lessonB) << false;
+    QTest::newRow("another root") << kHeader + QStringLiteral("<other>") + lessonA + lessonB +
+                                         QStringLiteral("</other>")
+                                  << true;
+    QTest::newRow("text after the root")
+        << doc(lessonA + lessonB) + QStringLiteral("<lesson n=\"z\"/>") << false;
+    QTest::newRow("reference cut at the split")
+        << doc(lessonA + QStringLiteral("&#12") + lessonB) << false;
+    QTest::newRow("unclosed lesson before the split")
+        << doc(QStringLiteral("<lesson n=\"a\">") + kCard + lessonB) << false;
+}
+
+void TestDictionaryFile::readInTwoParts()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, fast);
+    bool readFast = false;
+    const QString why = disagreement(text, &readFast);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QCOMPARE(readFast, fast);
+}
+
+// A file large enough to be read in two parts on two threads, with the
+// pages behind the parse given back, through the path the window takes;
+// then the same file spoilt late, where the fast reader gives up after
+// pages are gone and the file must be read again for QXmlStreamReader.
+void TestDictionaryFile::largeFileReadInPlace()
+{
+    QList<Card> cards = hostileCards(24000, 5);
+    std::stable_sort(cards.begin(), cards.end(),
+                     [](const Card &a, const Card &b) { return a.lesson < b.lesson; });
+    const QByteArray good = dictionaryFileBytes(cards);
+    QVERIFY2(good.size() > (qsizetype(20) << 20), qPrintable(QString::number(good.size())));
+    QByteArray nested = good;
+    const qsizetype middle =
+        nested.indexOf(QByteArray("<\0l\0e\0s\0s\0o\0n\0", 14), nested.size() / 2);
+    QVERIFY(middle > 0);
+    // A lesson inside a card just before the real one: the split lands in it.
+    const qsizetype card = nested.lastIndexOf(QByteArray("<\0/\0w\0>\0", 8), middle);
+    nested.insert(
+        card,
+        QStringEncoder(QStringConverter::Utf16LE).encode(QStringLiteral("<lesson n=\"in\"/>")));
+    QByteArray spoilt = good;
+    spoilt.insert(
+        spoilt.size() - 16,
+        QStringEncoder(QStringConverter::Utf16LE).encode(QStringLiteral("<!-- late -->")));
+    QByteArray oddSize = good;
+    oddSize.append('\n');
+
+    QTemporaryDir dir;
+    const StringSet cats = categories();
+    int round = 0;
+    for (const QByteArray &bytes : {good, nested, spoilt, oddSize}) {
+        const QString path = dir.filePath(QStringLiteral("big%1.xml").arg(round++));
+        QVERIFY(putBytes(path, bytes));
+        DictionaryReadResult expected =
+            parseDictionaryTextGeneral(decodeDictionaryBytes(bytes), path, cats);
+        Dictionary dict;
+        dict.categoryList = cats;
+        const ReadOutcome r = readDictionaryFile(dict, path);
+        QVERIFY(r.opened);
+        QCOMPARE(r.added, !expected.cards.isEmpty());
+        if (!expected.refused && expected.cards.isEmpty())
+            expected.warnings.append(QStringLiteral("Из файла\n") + path +
+                                     QStringLiteral("\nНе было добавлено ни одной карточки"));
+        QCOMPARE(r.warnings, expected.warnings);
+        QCOMPARE(dict.cardCount(), int(expected.cards.size()));
+        for (int i = 0; i < dict.cardCount(); ++i) {
+            Card c = expected.cards[i];
+            c.id = dict.cardAt(i).id;
+            QCOMPARE(shown(dict.cardAt(i)), shown(c));
+        }
+        if (!expected.cards.isEmpty())
+            QCOMPARE(dict.lessons, expected.lessons);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDictionaryFile)

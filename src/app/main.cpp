@@ -5,10 +5,7 @@
 #include "app/session.h"
 #include "app/signal_closer.h"
 #include "app/work_folder.h"
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+#include "model/dictionary_file.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,12 +43,7 @@ QStringList argumentsOf(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-#ifdef __GLIBC__
-    // Dictionary files are read on a worker thread. In a heap of its own the
-    // worker's 100,000 cards would grow it in small mapped steps, which costs
-    // a sixth of an open; all threads share the one heap instead.
-    mallopt(M_ARENA_MAX, 1);
-#endif
+    setUpReadingHeaps();
     QCoreApplication::setApplicationName(QStringLiteral("lexitor"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LEXITOR_VERSION));
     const ConsoleLanguage language = consoleLanguage(QLocale::system());

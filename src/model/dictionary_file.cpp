@@ -13,9 +13,14 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <thread>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,10 +124,8 @@ public:
         const qint64 got = file.read(reinterpret_cast<char *>(m_pages), size);
         if (got < 0)
             return false;
-        if (got == size && file.atEnd()) {
-            m_released = m_pages;
+        if (got == size && file.atEnd())
             return true;
-        }
         // The file grew or shrank while being read: decode whatever came.
         QByteArray first(reinterpret_cast<const char *>(m_pages), got);
         ::munmap(m_pages, m_bytes);
@@ -136,19 +139,25 @@ public:
                        : QStringView(m_decoded);
     }
 
-    // Gives back the whole pages before `p`, which the parse will not look
-    // at again. Only worth it for a large file.
-    void releaseBefore(const char16_t *p)
+    // Gives back the whole pages from `*cursor` up to `p`, which a part of
+    // the parse has passed and will not look at again; `*cursor` moves on.
+    // Parts read at once each keep their own cursor within their own text.
+    // Only worth it for a large file.
+    void release(const char16_t **cursor, const char16_t *p)
     {
         if (!m_pages || m_bytes < kReleaseFrom)
             return;
-        static const quintptr page = quintptr(::sysconf(_SC_PAGESIZE));
-        char16_t *end = reinterpret_cast<char16_t *>(quintptr(p) & ~(page - 1));
-        if (end <= m_released)
+        const quintptr page = pageSize();
+        const quintptr from = (quintptr(*cursor) + page - 1) & ~(page - 1);
+        const quintptr to = quintptr(p) & ~(page - 1);
+        if (to <= from)
             return;
-        if (::madvise(m_released, size_t(end - m_released) * sizeof(char16_t), MADV_DONTNEED) == 0)
-            m_released = end;
+        if (::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED) == 0) {
+            *cursor = reinterpret_cast<const char16_t *>(to);
+            m_anyReleased = true;
+        }
     }
+    bool anyReleased() const { return m_anyReleased; }
 
     // The text as a string for QXmlStreamReader, which keeps its own copy;
     // this one is freed. Pages already given back are read from the file
@@ -159,7 +168,7 @@ public:
             *text = std::move(m_decoded);
             return true;
         }
-        const bool whole = m_released == m_pages;
+        const bool whole = !m_anyReleased;
         if (whole)
             *text = view().toString();
         ::munmap(m_pages, m_bytes);
@@ -178,6 +187,12 @@ public:
 private:
     static constexpr size_t kReleaseFrom = 16 << 20;
 
+    static quintptr pageSize()
+    {
+        static const quintptr size = quintptr(::sysconf(_SC_PAGESIZE));
+        return size;
+    }
+
     bool decodeAll(QFile &file, QByteArray first)
     {
         first += file.readAll();
@@ -189,7 +204,7 @@ private:
 
     char16_t *m_pages = nullptr; // the raw file, mark included
     size_t m_bytes = 0;
-    char16_t *m_released = nullptr; // pages before it were given back
+    std::atomic<bool> m_anyReleased{false};
     QString m_decoded;
 };
 
@@ -200,7 +215,12 @@ class FastXmlSource : public FastXmlReader
 {
 public:
     explicit FastXmlSource(QStringView text, FileText *owner = nullptr)
-        : FastXmlReader(text), m_owner(owner), m_lastRelease(text.utf16())
+        : FastXmlReader(text), m_owner(owner), m_cursor(text.utf16()), m_lastRelease(text.utf16())
+    {
+    }
+    FastXmlSource(QStringView text, Part part, FileText *owner)
+        : FastXmlReader(text, part, QLatin1String("words")), m_owner(owner), m_cursor(text.utf16()),
+          m_lastRelease(text.utf16())
     {
     }
     bool hasError() const { return gaveUp(); }
@@ -208,7 +228,7 @@ public:
     void afterCard()
     {
         if (m_owner && position() - m_lastRelease >= kReleaseStep) {
-            m_owner->releaseBefore(keepFrom());
+            m_owner->release(&m_cursor, keepFrom());
             m_lastRelease = position();
         }
     }
@@ -217,6 +237,7 @@ private:
     static constexpr qsizetype kReleaseStep = 2 << 20; // code units
 
     FileText *m_owner;
+    const char16_t *m_cursor; // pages before it were given back
     const char16_t *m_lastRelease;
 };
 
@@ -249,6 +270,14 @@ public:
         if (wrongRoot)
             return refusedResult(m_structure +
                                  QStringLiteral("\nКорневой элемент не имеет имя words"));
+        return std::move(m_result);
+    }
+
+    // The tail part of a text split in two: from right after <words> on.
+    DictionaryReadResult runInsideRoot()
+    {
+        readWords();
+        m_xml.readToEnd();
         return std::move(m_result);
     }
 
@@ -560,15 +589,94 @@ private:
 
 } // namespace
 
-bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
-                             DictionaryReadResult *out)
+namespace
 {
-    FastXmlSource source(text);
+
+// Where a text can be split for reading in two parts at once: the "<" of a
+// <lesson> tag from the middle on; -1 when there is none.
+qsizetype splitPoint(QStringView text)
+{
+    const QStringView tag = u"<lesson";
+    for (qsizetype at = text.indexOf(tag, text.size() / 2); at >= 0;
+         at = text.indexOf(tag, at + tag.size())) {
+        const qsizetype next = at + tag.size();
+        if (next < text.size()) {
+            const char16_t c = text[next].unicode();
+            if (c == u' ' || c == u'>' || c == u'/' || c == u'\t' || c == u'\n' || c == u'\r')
+                return at;
+        }
+    }
+    return -1;
+}
+
+// Reads the two parts on two threads. False when either part is not plain
+// to the fast reader, or the split turned out not to lie right inside the
+// root (say, in an element nested deeper): the text is then read whole.
+// Every part of the format's rules is local to a lesson, so the parts'
+// cards and messages, one after the other, are what a whole read gives.
+bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
+                    const StringSet &categoryList, FileText *owner, DictionaryReadResult *out)
+{
+    DictionaryReadResult tail;
+    bool tailRead = false;
+    std::thread worker([&] {
+        try {
+            FastXmlSource source(text.mid(split), FastXmlReader::Part::Tail, owner);
+            tail = Reader<FastXmlSource>(source, path, categoryList).runInsideRoot();
+            tailRead = !source.gaveUp();
+        } catch (...) {
+            tailRead = false; // out of memory: the whole read reports it
+        }
+    });
+    DictionaryReadResult head;
+    bool headRead = false;
+    try {
+        FastXmlSource source(text.left(split), FastXmlReader::Part::Head, owner);
+        head = Reader<FastXmlSource>(source, path, categoryList).run();
+        headRead = !source.gaveUp() && source.splitReached() && !head.refused;
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+    if (!headRead || !tailRead)
+        return false;
+    head.cards.reserve(head.cards.size() + tail.cards.size());
+    for (Card &c : tail.cards)
+        head.cards.append(std::move(c));
+    head.warnings.append(tail.warnings);
+    head.lessons.merge(tail.lessons);
+    *out = std::move(head);
+    return true;
+}
+
+// The fast reader over the whole text, in two parts at once when it is
+// long enough. With `owner`, pages the parse has passed are given back;
+// once any are, a text the parts could not read is not read again here.
+bool readFast(QStringView text, const QString &path, const StringSet &categoryList, FileText *owner,
+              qsizetype parallelFrom, DictionaryReadResult *out)
+{
+    if (text.size() >= parallelFrom) {
+        const qsizetype split = splitPoint(text);
+        if (split > 0 && readInTwoParts(text, split, path, categoryList, owner, out))
+            return true;
+        if (owner && owner->anyReleased())
+            return false;
+    }
+    FastXmlSource source(text, owner);
     DictionaryReadResult r = Reader<FastXmlSource>(source, path, categoryList).run();
     if (source.gaveUp())
         return false;
     *out = std::move(r);
     return true;
+}
+
+} // namespace
+
+bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
+                             DictionaryReadResult *out, qsizetype parallelFrom)
+{
+    return readFast(text, path, categoryList, nullptr, parallelFrom, out);
 }
 
 DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
@@ -612,6 +720,13 @@ QString decodeDictionaryBytes(const QByteArray &bytes)
     return decode(QStringConverter::Utf16LE);
 }
 
+void setUpReadingHeaps()
+{
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 3);
+#endif
+}
+
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
 {
     ReadOutcome out;
@@ -624,13 +739,7 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
         }
     }
     DictionaryReadResult r;
-    bool read = false;
-    {
-        FastXmlSource source(text.view(), &text);
-        r = Reader<FastXmlSource>(source, path, dict.categoryList).run();
-        read = !source.gaveUp();
-    }
-    if (!read) {
+    if (!readFast(text.view(), path, dict.categoryList, &text, kParallelReadFrom, &r)) {
         QString general;
         if (!text.takeString(path, &general, &out.openError))
             return out;

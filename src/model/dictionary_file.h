@@ -34,8 +34,11 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // them to the same results. The fast one reads only plain, certainly
 // well-formed XML; on anything else it returns false and leaves *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
+// A text at least this long (in code units) is read in two parts at once,
+// split before a <lesson> near its middle, with the same result.
+constexpr qsizetype kParallelReadFrom = qsizetype(4) << 20;
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
-                             DictionaryReadResult *out);
+                             DictionaryReadResult *out, qsizetype parallelFrom = kParallelReadFrom);
 DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
                                                 const StringSet &categoryList);
 
@@ -43,6 +46,13 @@ DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QStri
 // zero byte among the first two; else UTF-8 (with or without its mark) when
 // valid; anything else as UTF-16 little-endian, which the parser then refuses.
 QString decodeDictionaryBytes(const QByteArray &bytes);
+
+// Call once at start, before any thread: the thread that opens files and
+// the second one that reads a large file with it each get a heap of their
+// own, as does the window's. Sharing one, two reading threads would wait on
+// each other's every allocation; a heap per thread without limit would only
+// waste memory.
+void setUpReadingHeaps();
 
 struct ReadOutcome {
     bool opened = false; // false: the file could not be read; see openError

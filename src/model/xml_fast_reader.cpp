@@ -39,6 +39,18 @@ FastXmlReader::FastXmlReader(QStringView text)
 {
 }
 
+FastXmlReader::FastXmlReader(QStringView text, Part part, QLatin1String rootName)
+    : FastXmlReader(text)
+{
+    m_head = part == Part::Head;
+    if (part == Part::Tail) {
+        m_openCopies.push_back(QString(rootName));
+        m_open.push_back(m_openCopies.back());
+        m_name = m_open.back();
+        m_token = Token::StartElement;
+    }
+}
+
 FastXmlReader::Token FastXmlReader::giveUp()
 {
     m_pendingEnd = false;
@@ -342,8 +354,10 @@ bool FastXmlReader::reference(char32_t *value)
 bool FastXmlReader::text()
 {
     for (;;) {
-        if (m_p == m_end)
+        if (m_p == m_end) {
+            m_textAtEnd = true;
             return false;
+        }
         const char16_t c = *m_p;
         if (isPlain(c) && c != u'<' && c != u'&' && c != u']') {
             ++m_p;
@@ -503,8 +517,17 @@ FastXmlReader::Token FastXmlReader::readNext()
         skipSpace();
         return m_p == m_end ? m_token = Token::EndDocument : giveUp();
     }
-    if (!text())
+    if (!text()) {
+        // The head part's text ends at the split, which must lie right
+        // inside the root: its end is reported there, as if it came.
+        if (m_head && m_textAtEnd && m_open.size() == 1) {
+            m_splitReached = true;
+            m_name = m_open.back();
+            m_open.pop_back();
+            return m_token = Token::EndElement;
+        }
         return giveUp();
+    }
     ++m_p;
     if (m_p < m_end && *m_p == u'/') {
         ++m_p;
