@@ -286,6 +286,7 @@ private slots:
     void readInTwoParts_data();
     void readInTwoParts();
     void largeFileReadInPlace();
+    void largeSaveBuiltInParts();
 };
 
 void TestDictionaryFile::writtenBytesMatchGolden()
@@ -1290,6 +1291,45 @@ void TestDictionaryFile::largeFileReadInPlace()
         }
         if (!expected.cards.isEmpty())
             QCOMPARE(dict.lessons, expected.lessons);
+    }
+}
+
+// A large save builds its text in two halves on two threads while checking
+// the cards: the bytes are those of the whole text built at once, where the
+// lesson changes right at the middle or runs across it, and a bad card
+// anywhere still stops the save before a byte is written.
+void TestDictionaryFile::largeSaveBuiltInParts()
+{
+    QTemporaryDir dir;
+    const StringSet cats = categories();
+    QList<Card> base;
+    for (int i = 0; i < 24000; ++i)
+        base.append(card(i < 12000 ? QStringLiteral("A") : QStringLiteral("B"),
+                         QStringLiteral("w%1").arg(i), QStringLiteral("Дом")));
+    QList<Card> across = base;
+    for (int i = 11990; i < 12010; ++i)
+        across[i].lesson = QStringLiteral("AB"); // sorts between, across the middle
+    for (const QList<Card> &cards : {base, across, hostileCards(24000, 9)}) {
+        QList<Card> sorted = cards;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const Card &a, const Card &b) { return a.lesson < b.lesson; });
+        QList<Card> saved = cards;
+        const QString path = dir.filePath(QStringLiteral("large.xml"));
+        const WriteOutcome w = writeDictionaryFile(saved, path, cats, nullptr);
+        QVERIFY2(w.ok, qPrintable(w.message));
+        QVERIFY(fileBytes(path) == dictionaryFileBytes(sorted));
+    }
+
+    const QString path = dir.filePath(QStringLiteral("refused.xml"));
+    QVERIFY(putBytes(path, "old"));
+    for (int bad : {0, 11999, 12000, 23999}) {
+        QList<Card> cards = base;
+        cards[bad].categories = {QStringLiteral("Кот")};
+        const WriteOutcome w = writeDictionaryFile(cards, path, cats, nullptr);
+        QVERIFY(!w.ok);
+        QVERIFY2(w.message.contains(QStringLiteral("«w%1»").arg(bad)), qPrintable(w.message));
+        QCOMPARE(fileBytes(path), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 }
 

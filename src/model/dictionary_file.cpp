@@ -770,6 +770,9 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
 namespace
 {
 
+// From this many cards on, a save builds its text on two threads.
+constexpr size_t kSaveInPartsFrom = 20000;
+
 // Builds the file's text in one string's own buffer, through a raw pointer:
 // a file is made of millions of short pieces, and QString::append checks
 // and calls into the library for every one of them. The text starts with
@@ -784,18 +787,25 @@ public:
         reserve(4096 + cards * 512);
     }
 
-    // Builds the text of cards[order[0]], cards[order[1]], ...
-    QString build(const QList<Card> &cards, const std::vector<int> &order)
+    // Builds the text of cards[order[from]] up to cards[order[to - 1]]: with
+    // the start of the file when `from` is 0, with its end when `to` is the
+    // last. The cards are sorted by lesson, so a part from the middle goes
+    // on with the lesson of the card before it, if that one has a lesson.
+    QString build(const QList<Card> &cards, const std::vector<int> &order, size_t from, size_t to)
     {
-        put(u"\xFEFF<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
-            u"<!DOCTYPE words [\r\n"
-            u"<!ELEMENT lesson (w+)>\r\n"
-            u"<!ELEMENT w (f?,r?,c)>\r\n"
-            u"]>\r\n"
-            u"\r\n"
-            u"<words>\r\n");
+        if (from == 0) {
+            put(u"\xFEFF<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
+                u"<!DOCTYPE words [\r\n"
+                u"<!ELEMENT lesson (w+)>\r\n"
+                u"<!ELEMENT w (f?,r?,c)>\r\n"
+                u"]>\r\n"
+                u"\r\n"
+                u"<words>\r\n");
+        }
         const QString *lesson = nullptr;
-        for (int pos = 0; pos < int(order.size()); ++pos) {
+        if (from > 0 && !cards[order[from - 1]].lesson.isEmpty())
+            lesson = &cards[order[from - 1]].lesson;
+        for (size_t pos = from; pos < to; ++pos) {
             const Card &c = cards[order[pos]];
             if (lesson ? c.lesson != *lesson : !c.lesson.isEmpty()) {
                 if (lesson)
@@ -807,9 +817,11 @@ public:
             }
             writeCard(c);
         }
-        if (lesson)
-            put(u"</lesson>\r\n");
-        put(u"</words>");
+        if (to == order.size()) {
+            if (lesson)
+                put(u"</lesson>\r\n");
+            put(u"</words>");
+        }
         m_out.resize(m_p - begin());
         return std::move(m_out);
     }
@@ -1019,7 +1031,8 @@ QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
 {
     std::vector<int> order(cardsSortedByLesson.size());
     std::iota(order.begin(), order.end(), 0);
-    const QString text = TextWriter(cardsSortedByLesson.size()).build(cardsSortedByLesson, order);
+    const QString text =
+        TextWriter(cardsSortedByLesson.size()).build(cardsSortedByLesson, order, 0, order.size());
     QByteArray bytes = fileBytes(text);
     bytes.detach(); // a copy of its own: the text goes away here
     return bytes;
@@ -1046,6 +1059,32 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return cards[a].lesson < cards[b].lesson; });
 
+    // Checking the cards and building the text are apart until the first
+    // byte is written: a large save does them on two threads at once, the
+    // text in two halves. Only sorted by lesson, the halves join exactly.
+    const size_t middle = order.size() >= kSaveInPartsFrom ? order.size() / 2 : order.size();
+    QString tail;
+    bool tailBuilt = true;
+    std::thread worker;
+    if (middle < order.size()) {
+        worker = std::thread([&] {
+            try {
+                tail = TextWriter(qsizetype(order.size() - middle))
+                           .build(cards, order, middle, order.size());
+            } catch (...) {
+                tailBuilt = false; // out of memory: built again below, where it is reported
+            }
+        });
+    }
+    struct Joiner {
+        std::thread &t;
+        ~Joiner()
+        {
+            if (t.joinable())
+                t.join();
+        }
+    } joiner{worker};
+
     // A card the reader would change or drop must not be saved as if it
     // were whole: the user is told which one and why, and nothing is written.
     CardFileChecker checker(categoryList);
@@ -1058,8 +1097,14 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
             return out;
         }
     }
-    const QString text = TextWriter(cards.size()).build(cards, order);
-    const QByteArray bytes = fileBytes(text);
+    const QString head = TextWriter(qsizetype(middle)).build(cards, order, 0, middle);
+    if (worker.joinable())
+        worker.join();
+    if (!tailBuilt)
+        tail =
+            TextWriter(qsizetype(order.size() - middle)).build(cards, order, middle, order.size());
+    const QByteArray headBytes = fileBytes(head);
+    const QByteArray tailBytes = fileBytes(tail);
 
     const QFileInfo info(path);
     const QString key = info.absoluteFilePath();
@@ -1078,7 +1123,7 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     // Never written in place: a failure at any step leaves the old file whole.
     QString error;
     SaveStep step = SaveStep::None;
-    if (!saveFileAtomically(path, bytes, &error, &step, options)) {
+    if (!saveFileAtomically(path, {headBytes, tailBytes}, &error, &step, options)) {
         out.warnings.clear();
         switch (step) {
         case SaveStep::Open:

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -36,6 +38,9 @@ struct SaveOptions {
 // system's reason in Russian, never empty; `*failedStep` (when given) says
 // which step failed.
 bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
+                        SaveStep *failedStep = nullptr, const SaveOptions &options = {});
+// The same for a file whose bytes come in pieces, written one after another.
+bool saveFileAtomically(const QString &path, const QList<QByteArrayView> &pieces, QString *error,
                         SaveStep *failedStep = nullptr, const SaveOptions &options = {});
 
 // The Russian text of a system error number (errno): no space left, quota,
