@@ -1097,14 +1097,12 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
             return out;
         }
     }
-    const QString head = TextWriter(qsizetype(middle)).build(cards, order, 0, middle);
+    QString head = TextWriter(qsizetype(middle)).build(cards, order, 0, middle);
     if (worker.joinable())
         worker.join();
     if (!tailBuilt)
         tail =
             TextWriter(qsizetype(order.size() - middle)).build(cards, order, middle, order.size());
-    const QByteArray headBytes = fileBytes(head);
-    const QByteArray tailBytes = fileBytes(tail);
 
     const QFileInfo info(path);
     const QString key = info.absoluteFilePath();
@@ -1123,7 +1121,12 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     // Never written in place: a failure at any step leaves the old file whole.
     QString error;
     SaveStep step = SaveStep::None;
-    if (!saveFileAtomically(path, {headBytes, tailBytes}, &error, &step, options)) {
+    const bool saved =
+        saveFileAtomically(path, {fileBytes(head), fileBytes(tail)}, &error, &step, options);
+    // The text is as large as the file: gone before the cards are moved.
+    head = QString();
+    tail = QString();
+    if (!saved) {
         out.warnings.clear();
         switch (step) {
         case SaveStep::Open:
@@ -1148,13 +1151,26 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     if (backedUp)
         backedUp->insert(key);
 
-    QList<Card> sorted;
-    sorted.reserve(cards.size());
-    for (int i : order) {
-        sorted.append(std::move(cards[i]));
-        sorted.last().filePath = path;
+    // In place, one cycle of the order after another: no second card list.
+    std::vector<bool> placed(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        Card first = std::move(cards[qsizetype(start)]);
+        size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const size_t from = size_t(order[at]);
+            if (from == start) {
+                cards[qsizetype(at)] = std::move(first);
+                break;
+            }
+            cards[qsizetype(at)] = std::move(cards[qsizetype(from)]);
+            at = from;
+        }
     }
-    cards.swap(sorted);
+    for (Card &c : cards)
+        c.filePath = path;
     out.ok = true;
     return out;
 }
