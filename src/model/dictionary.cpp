@@ -1,5 +1,7 @@
 #include "model/dictionary.h"
 
+#include "model/in_place_order.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -137,27 +139,7 @@ void Dictionary::reorder(const std::vector<int> &order)
 {
     touch();
     Q_ASSERT(order.size() == size_t(m_cards.size()));
-    // In place along the permutation's cycles: no second buffer of cards.
-    const int n = int(m_cards.size());
-    std::vector<bool> done(n, false);
-    for (int start = 0; start < n; ++start) {
-        if (done[start] || order[start] == start) {
-            done[start] = true;
-            continue;
-        }
-        Card tmp = std::move(m_cards[start]);
-        int pos = start;
-        for (;;) {
-            done[pos] = true;
-            const int from = order[pos];
-            if (from == start) {
-                m_cards[pos] = std::move(tmp);
-                break;
-            }
-            m_cards[pos] = std::move(m_cards[from]);
-            pos = from;
-        }
-    }
+    applyOrderInPlace(m_cards, order);
     reindex();
 }
 

@@ -1,6 +1,7 @@
 #include "model/dictionary_file.h"
 
 #include "model/card_check.h"
+#include "model/in_place_order.h"
 #include "model/markup.h"
 #include "model/safe_save.h"
 #include "model/xml_fast_reader.h"
@@ -1151,24 +1152,7 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     if (backedUp)
         backedUp->insert(key);
 
-    // In place, one cycle of the order after another: no second card list.
-    std::vector<bool> placed(order.size(), false);
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (placed[start])
-            continue;
-        Card first = std::move(cards[qsizetype(start)]);
-        size_t at = start;
-        for (;;) {
-            placed[at] = true;
-            const size_t from = size_t(order[at]);
-            if (from == start) {
-                cards[qsizetype(at)] = std::move(first);
-                break;
-            }
-            cards[qsizetype(at)] = std::move(cards[qsizetype(from)]);
-            at = from;
-        }
-    }
+    applyOrderInPlace(cards, order);
     for (Card &c : cards)
         c.filePath = path;
     out.ok = true;
