@@ -287,6 +287,7 @@ private slots:
     void readInTwoParts();
     void largeFileReadInPlace();
     void largeSaveBuiltInParts();
+    void cancelledReadAddsNothing();
 };
 
 void TestDictionaryFile::writtenBytesMatchGolden()
@@ -1330,6 +1331,37 @@ void TestDictionaryFile::largeSaveBuiltInParts()
         QVERIFY2(w.message.contains(QStringLiteral("«w%1»").arg(bad)), qPrintable(w.message));
         QCOMPARE(fileBytes(path), QByteArray("old"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+}
+
+// A cancel stops the read, whichever reader has the file, and nothing of it
+// enters the dictionary.
+void TestDictionaryFile::cancelledReadAddsNothing()
+{
+    QTemporaryDir dir;
+    QList<Card> cards = hostileCards(10000, 3);
+    std::stable_sort(cards.begin(), cards.end(),
+                     [](const Card &a, const Card &b) { return a.lesson < b.lesson; });
+    const QByteArray large = dictionaryFileBytes(cards); // read in two parts
+    QByteArray note = fileBytes(golden(QStringLiteral("small.xml")));
+    note.insert(note.indexOf(QByteArray("<\0l\0e\0s\0s\0o\0n\0", 14)),
+                QStringEncoder(QStringConverter::Utf16LE).encode(QStringLiteral("<!-- n -->")));
+    int round = 0;
+    for (const QByteArray &bytes : {fileBytes(golden(QStringLiteral("small.xml"))), note, large}) {
+        const QString path = dir.filePath(QStringLiteral("c%1.xml").arg(round++));
+        QVERIFY(putBytes(path, bytes));
+        Dictionary dict;
+        dict.categoryList = categories();
+        const std::atomic<bool> cancel{true};
+        const ReadOutcome r = readDictionaryFile(dict, path, &cancel);
+        QVERIFY(r.opened);
+        QVERIFY(!r.added);
+        QVERIFY(r.warnings.isEmpty());
+        QCOMPARE(dict.cardCount(), 0);
+        QVERIFY(dict.lessons.empty());
+        // Not cancelled, the same file gives its cards.
+        const std::atomic<bool> go{false};
+        QVERIFY(readDictionaryFile(dict, path, &go).added);
     }
 }
 

@@ -64,7 +64,13 @@ public:
         while (!m_xml.atEnd())
             m_xml.readNext();
     }
-    void afterCard() {}
+    // Stops the read when asked to: the rest reads as an error.
+    void afterCard()
+    {
+        if (m_cancel && m_cancel->load(std::memory_order_relaxed))
+            m_xml.raiseError();
+    }
+    void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
     QStringView name() const { return m_xml.qualifiedName(); }
     template <class F> void forEachAttribute(F &&f) const
     {
@@ -87,6 +93,7 @@ public:
 
 private:
     QXmlStreamReader m_xml;
+    const std::atomic<bool> *m_cancel = nullptr;
 };
 
 // The text of a dictionary file, held for the parse. What this program
@@ -228,16 +235,21 @@ public:
     QString errorMessage(const QString &) const { return QString(); }
     void afterCard()
     {
+        if (m_cancel && m_cancel->load(std::memory_order_relaxed))
+            stop();
         if (m_owner && position() - m_lastRelease >= kReleaseStep) {
             m_owner->release(&m_cursor, keepFrom());
             m_lastRelease = position();
         }
     }
+    // Stops the read when asked to, as if the reader gave up.
+    void setCancel(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
 private:
     static constexpr qsizetype kReleaseStep = 2 << 20; // code units
 
     FileText *m_owner;
+    const std::atomic<bool> *m_cancel = nullptr;
     const char16_t *m_cursor; // pages before it were given back
     const char16_t *m_lastRelease;
 };
@@ -616,13 +628,15 @@ qsizetype splitPoint(QStringView text)
 // Every part of the format's rules is local to a lesson, so the parts'
 // cards and messages, one after the other, are what a whole read gives.
 bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
-                    const StringSet &categoryList, FileText *owner, DictionaryReadResult *out)
+                    const StringSet &categoryList, FileText *owner, const std::atomic<bool> *cancel,
+                    DictionaryReadResult *out)
 {
     DictionaryReadResult tail;
     bool tailRead = false;
     std::thread worker([&] {
         try {
             FastXmlSource source(text.mid(split), FastXmlReader::Part::Tail, owner);
+            source.setCancel(cancel);
             tail = Reader<FastXmlSource>(source, path, categoryList).runInsideRoot();
             tailRead = !source.gaveUp();
         } catch (...) {
@@ -633,6 +647,7 @@ bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
     bool headRead = false;
     try {
         FastXmlSource source(text.left(split), FastXmlReader::Part::Head, owner);
+        source.setCancel(cancel);
         head = Reader<FastXmlSource>(source, path, categoryList).run();
         headRead = !source.gaveUp() && source.splitReached() && !head.refused;
     } catch (...) {
@@ -654,17 +669,20 @@ bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
 // The fast reader over the whole text, in two parts at once when it is
 // long enough. With `owner`, pages the parse has passed are given back;
 // once any are, a text the parts could not read is not read again here.
+// A cancel makes it give up.
 bool readFast(QStringView text, const QString &path, const StringSet &categoryList, FileText *owner,
-              qsizetype parallelFrom, DictionaryReadResult *out)
+              qsizetype parallelFrom, DictionaryReadResult *out,
+              const std::atomic<bool> *cancel = nullptr)
 {
     if (text.size() >= parallelFrom) {
         const qsizetype split = splitPoint(text);
-        if (split > 0 && readInTwoParts(text, split, path, categoryList, owner, out))
+        if (split > 0 && readInTwoParts(text, split, path, categoryList, owner, cancel, out))
             return true;
-        if (owner && owner->anyReleased())
+        if ((owner && owner->anyReleased()) || (cancel && cancel->load()))
             return false;
     }
     FastXmlSource source(text, owner);
+    source.setCancel(cancel);
     DictionaryReadResult r = Reader<FastXmlSource>(source, path, categoryList).run();
     if (source.gaveUp())
         return false;
@@ -728,7 +746,8 @@ void setUpReadingHeaps()
 #endif
 }
 
-ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
+                               const std::atomic<bool> *cancel)
 {
     ReadOutcome out;
     FileText text;
@@ -740,16 +759,24 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path)
         }
     }
     DictionaryReadResult r;
-    if (!readFast(text.view(), path, dict.categoryList, &text, kParallelReadFrom, &r)) {
+    auto cancelled = [cancel] { return cancel && cancel->load(); };
+    if (!readFast(text.view(), path, dict.categoryList, &text, kParallelReadFrom, &r, cancel)) {
         QString general;
+        if (cancelled()) {
+            out.opened = true;
+            return out;
+        }
         if (!text.takeString(path, &general, &out.openError))
             return out;
         QtXmlSource source(general);
+        source.setCancel(cancel);
         // The reader keeps its own copy of the text; two would cost a file's size.
         general = QString();
         r = Reader<QtXmlSource>(source, path, dict.categoryList).run();
     }
     out.opened = true;
+    if (cancelled())
+        return out;
     out.warnings = std::move(r.warnings);
     if (r.cards.isEmpty()) {
         // A file that gives no card is not opened, so its lessons stay out.

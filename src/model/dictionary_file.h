@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <atomic>
+
 // Reading and writing dictionary files (XML, UTF-16 with a byte-order mark).
 // Nothing here shows a message: the texts come back as data and the main
 // window shows them (caption "Словарь").
@@ -66,7 +68,10 @@ struct ReadOutcome {
 // Adds the accepted cards with Dictionary::addCard and the file's lessons to
 // dict.lessons, both only when at least one card is accepted. Never touches
 // openFiles: the caller adds the path when `added`.
-ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path);
+// With `cancel`: once it turns true, the read stops within a card and adds
+// nothing (the outcome then says nothing was added, with no warnings).
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
+                               const std::atomic<bool> *cancel = nullptr);
 
 // The exact bytes of a file holding these cards in this order (a new <lesson>
 // element whenever the lesson changes). No checks: see writeDictionaryFile.

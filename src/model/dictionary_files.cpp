@@ -116,17 +116,19 @@ bool DictionaryFiles::filterActive() const
 
 // ---------------------------------------------------------------- progress
 
-bool DictionaryFiles::runWithProgress(FileProgress progress, const std::function<void()> &work)
+bool DictionaryFiles::runWithProgress(FileProgress progress,
+                                      const std::function<void(const std::atomic<bool> &)> &work)
 {
+    std::atomic<bool> cancel{false};
     if (!m_progressHook) {
-        work();
+        work(cancel);
         return true;
     }
     std::mutex mutex;
     std::condition_variable ended;
     bool finished = false;
     std::thread worker([&] {
-        work();
+        work(cancel);
         const std::lock_guard<std::mutex> lock(mutex);
         finished = true;
         ended.notify_all();
@@ -140,8 +142,10 @@ bool DictionaryFiles::runWithProgress(FileProgress progress, const std::function
         // a cancel, until the worker is done.
         if (clock.elapsed() >= m_progressDelay) {
             shown = true;
-            if (!m_progressHook(progress) && progress.cancellable)
+            if (!m_progressHook(progress) && progress.cancellable) {
                 cancelled = true;
+                cancel = true; // the worker stops soon and keeps nothing
+            }
         }
         std::unique_lock<std::mutex> lock(mutex);
         if (ended.wait_for(lock, std::chrono::milliseconds(30), [&] { return finished; }))
@@ -171,7 +175,9 @@ bool DictionaryFiles::readWithProgress(const QString &path, int done, int total,
     progress.done = done;
     progress.total = total;
     progress.cancellable = true;
-    if (!runWithProgress(progress, [&] { *read = readDictionaryFile(loaded, path); }))
+    if (!runWithProgress(progress, [&](const std::atomic<bool> &cancel) {
+            *read = readDictionaryFile(loaded, path, &cancel);
+        }))
         return false;
     if (read->added) {
         m_dict.reserve(m_dict.cardCount() + loaded.cardCount());
@@ -192,7 +198,7 @@ WriteOutcome DictionaryFiles::writeWithProgress(QList<Card> &cards, const QStrin
     progress.path = path;
     progress.done = done;
     progress.total = total;
-    runWithProgress(progress, [&] {
+    runWithProgress(progress, [&](const std::atomic<bool> &) {
         out = writeDictionaryFile(cards, path, m_dict.categoryList, &m_backedUp);
     });
     return out;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 class FilterSettings;
@@ -136,7 +137,10 @@ private:
     QString chooseItem(const QString &label, const QStringList &items, bool *ok);
     bool filterActive() const;
     // Runs `work` as the progress hook says; false when the user cancelled.
-    bool runWithProgress(FileProgress progress, const std::function<void()> &work);
+    // Runs `work` on a worker while the hook reports progress; a cancel is
+    // passed on to the work through the flag it is given.
+    bool runWithProgress(FileProgress progress,
+                         const std::function<void(const std::atomic<bool> &)> &work);
     // Reads one file into the dictionary; false when the user cancelled.
     bool readWithProgress(const QString &path, int done, int total, ReadOutcome *read);
     WriteOutcome writeWithProgress(QList<Card> &cards, const QString &path, int done, int total);

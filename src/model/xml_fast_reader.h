@@ -64,6 +64,8 @@ public:
     void readToEnd();
 
     bool gaveUp() const { return m_token == Token::GaveUp; }
+    // Gives up here, whatever follows.
+    void stop() { giveUp(); }
 
     // Where the reader has got to in the text.
     const char16_t *position() const { return m_p; }
