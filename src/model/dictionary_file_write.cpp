@@ -91,6 +91,9 @@ private:
 
     Q_ALWAYS_INLINE void put(const char16_t *s, qsizetype n)
     {
+        // An empty string's data may be null, which memcpy must not get.
+        if (n == 0)
+            return;
         if (m_end - m_p < n)
             reserve(std::max<qsizetype>((m_p - begin()) + n, (m_end - begin()) * 5 / 4));
         std::memcpy(m_p, s, size_t(n) * sizeof(char16_t));
