@@ -36,15 +36,7 @@ class TestFileOperations : public QObject
     // Writes a dictionary file of the given cards (their filePath is ignored).
     QString makeFile(const QString &name, QList<Card> cards)
     {
-        const QString p = path(name);
-        // A fixture: whatever categories its cards name are allowed.
-        StringSet categories;
-        for (const Card &c : cards)
-            categories.insert(c.categories.cbegin(), c.categories.cend());
-        const WriteOutcome out = writeDictionaryFile(cards, p, categories, nullptr);
-        if (!out.ok)
-            qWarning() << out.message;
-        return p;
+        return writeFixtureFile(path(name), std::move(cards));
     }
 
     static QByteArray bytes(const QString &p)

@@ -1079,20 +1079,7 @@ private slots:
 
     // ------------------------------------------------------------ sound
 
-    void soundSequence_data()
-    {
-        QTest::addColumn<QString>("soundPath");
-        QTest::addColumn<QStringList>("played");
-        QTest::newRow("blanks around") << "  hello.wav  " << QStringList{"./sounds/hello.wav"};
-        QTest::newRow("three, 2 s apart")
-            << "a.wav;b.wav;c.wav"
-            << QStringList{"./sounds/a.wav", "|", "./sounds/b.wav", "|", "./sounds/c.wav"};
-        QTest::newRow("trailing separator") << "a.wav;" << QStringList{"./sounds/a.wav", "|"};
-        QTest::newRow("empty middle name")
-            << "a.wav;;b.wav"
-            << QStringList{"./sounds/a.wav", "|", "./sounds/", "|", "./sounds/b.wav"};
-        QTest::newRow("no sound") << "" << QStringList{};
-    }
+    void soundSequence_data() { addSoundSequenceRows(); }
 
     // The view plays whatever it is given (a page without an audio device
     // drops it); the queue drains on the timer either way.

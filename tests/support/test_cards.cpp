@@ -1,5 +1,10 @@
 #include "test_cards.h"
 
+#include "model/dictionary_file.h"
+
+#include <QDebug>
+#include <QTest>
+
 #include <QDir>
 #include <QFile>
 
@@ -60,4 +65,37 @@ QString visibleText(const QString &text)
             out += c;
     }
     return out;
+}
+
+QString writeFixtureFile(const QString &path, QList<Card> cards)
+{
+    StringSet categories;
+    for (const Card &c : cards)
+        categories.insert(c.categories.cbegin(), c.categories.cend());
+    const WriteOutcome out = writeDictionaryFile(cards, path, categories, nullptr);
+    if (!out.ok)
+        qWarning() << out.message;
+    return path;
+}
+
+void addSoundSequenceRows()
+{
+    QTest::addColumn<QString>("soundPath");
+    QTest::addColumn<QStringList>("played");
+    QTest::newRow("blanks around")
+        << QStringLiteral("  hello.wav  ") << QStringList{QStringLiteral("./sounds/hello.wav")};
+    QTest::newRow("three, 2 s apart")
+        << QStringLiteral("a.wav;b.wav;c.wav")
+        << QStringList{QStringLiteral("./sounds/a.wav"), QStringLiteral("|"),
+                       QStringLiteral("./sounds/b.wav"), QStringLiteral("|"),
+                       QStringLiteral("./sounds/c.wav")};
+    QTest::newRow("trailing separator")
+        << QStringLiteral("a.wav;")
+        << QStringList{QStringLiteral("./sounds/a.wav"), QStringLiteral("|")};
+    QTest::newRow("empty middle name")
+        << QStringLiteral("a.wav;;b.wav")
+        << QStringList{QStringLiteral("./sounds/a.wav"), QStringLiteral("|"),
+                       QStringLiteral("./sounds/"), QStringLiteral("|"),
+                       QStringLiteral("./sounds/b.wav")};
+    QTest::newRow("no sound") << QString() << QStringList{};
 }

@@ -24,5 +24,13 @@ std::unique_ptr<QTemporaryDir> makeWorkingDir();
 // A file under tests/data (LEXITOR_TEST_DATA when set, else the source tree).
 QString testDataPath(const QString &relative);
 
+// Writes a dictionary file of the given cards (their filePath is ignored),
+// allowing whatever categories they name; returns `path`.
+QString writeFixtureFile(const QString &path, QList<Card> cards);
+
+// The rows "soundPath" / "played" shared by the tests of a card's sound
+// sequence: the paths played, "|" for each pause between them.
+void addSoundSequenceRows();
+
 // Control and non-ASCII characters as \uXXXX, so a failing case can be rebuilt.
 QString visibleText(const QString &text);
