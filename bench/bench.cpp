@@ -9,7 +9,7 @@
 //   lexitor_bench --save-only FILE --sizes N   generate N cards, save them to FILE
 //   lexitor_bench --fast-only|--qt-only|--dom-only FILE   one parser alone
 #include "bench.h"
-#include "model/dictionary_file.h"
+#include "core/dictionary/dictionary_file.h"
 
 #include <QApplication>
 #include <QTextStream>

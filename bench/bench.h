@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/interaction.h"
+#include "ui/common/interaction.h"
 
 #include <QElapsedTimer>
 #include <QList>

@@ -1,11 +1,11 @@
 #include "bench.h"
 #include "card_generator.h"
-#include "dialogs/filter_settings.h"
-#include "model/card_table.h"
-#include "model/dictionary_file.h"
-#include "model/dictionary_files.h"
-#include "model/prompts.h"
-#include "settings/ini_reader.h"
+#include "core/dictionary/card_table.h"
+#include "core/dictionary/dictionary_file.h"
+#include "core/dictionary/dictionary_files.h"
+#include "core/dictionary/prompts.h"
+#include "core/find/filter_settings.h"
+#include "core/settings/ini_reader.h"
 
 #include <QCoreApplication>
 #include <QDomDocument>

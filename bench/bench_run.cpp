@@ -1,9 +1,9 @@
 #include "bench.h"
 #include "card_generator.h"
 
-#include "model/dictionary.h"
-#include "run/answer_check.h"
-#include "run/run_state.h"
+#include "core/dictionary/dictionary.h"
+#include "core/run/answer_check.h"
+#include "core/run/run_state.h"
 
 #include <QElapsedTimer>
 

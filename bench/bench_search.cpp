@@ -1,8 +1,8 @@
 #include "bench.h"
 #include "card_generator.h"
 
-#include "dialogs/dictionary_search.h"
-#include "model/dictionary.h"
+#include "core/dictionary/dictionary.h"
+#include "core/find/dictionary_search.h"
 
 #include <QElapsedTimer>
 

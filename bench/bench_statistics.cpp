@@ -1,9 +1,9 @@
-#include "app/interaction.h"
 #include "bench.h"
 #include "card_generator.h"
-#include "dialogs/statistics_window.h"
-#include "model/dictionary.h"
-#include "run/run_journal.h"
+#include "core/dictionary/dictionary.h"
+#include "core/statistics/run_journal.h"
+#include "ui/common/interaction.h"
+#include "ui/statistics/statistics_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
-#include "app/app_style.h"
-#include "app/dictionary_page.h"
-#include "app/dictionary_table_model.h"
-#include "app/interaction.h"
 #include "app/main_window.h"
 #include "app/session.h"
 #include "bench.h"
 #include "card_generator.h"
+#include "ui/common/app_style.h"
+#include "ui/common/interaction.h"
+#include "ui/dictionary/dictionary_page.h"
+#include "ui/dictionary/dictionary_table_model.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/card.h"
+#include "core/dictionary/card.h"
 
 #include <QList>
 

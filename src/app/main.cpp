@@ -1,11 +1,11 @@
-#include "app/app_style.h"
-#include "app/command_line.h"
-#include "app/dictionary_page.h"
 #include "app/main_window.h"
 #include "app/session.h"
-#include "app/signal_closer.h"
-#include "app/work_folder.h"
-#include "model/dictionary_file.h"
+#include "core/dictionary/dictionary_file.h"
+#include "core/settings/command_line.h"
+#include "core/settings/work_folder.h"
+#include "ui/common/app_style.h"
+#include "ui/common/signal_closer.h"
+#include "ui/dictionary/dictionary_page.h"
 
 #include <QApplication>
 #include <QDir>

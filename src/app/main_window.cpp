@@ -1,14 +1,14 @@
 #include "app/main_window.h"
 
-#include "app/button_icons.h"
-#include "app/dictionary_page.h"
-#include "app/learning_page.h"
 #include "app/session.h"
-#include "dialogs/find_actions.h"
-#include "help/help_page.h"
-#include "run/run_session.h"
-#include "settings/appearance_apply.h"
-#include "settings/settings_page.h"
+#include "core/run/run_session.h"
+#include "ui/common/button_icons.h"
+#include "ui/dictionary/dictionary_page.h"
+#include "ui/find/find_actions.h"
+#include "ui/help/help_page.h"
+#include "ui/run/learning_page.h"
+#include "ui/settings/appearance_apply.h"
+#include "ui/settings/settings_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>

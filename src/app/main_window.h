@@ -1,8 +1,8 @@
 #pragma once
 
-#include "forms/main_form1.h"
-#include "model/action_states.h"
-#include "settings/app_settings.h"
+#include "app/main_form1.h"
+#include "core/dictionary/action_states.h"
+#include "core/settings/app_settings.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "app/session.h"
 
-#include "run/text_speaker.h"
+#include "ui/run/text_speaker.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "app/app_style.h"
-#include "app/interaction.h"
-#include "dialogs/filter_settings.h"
-#include "model/dictionary.h"
-#include "run/run_clock.h"
-#include "run/run_journal.h"
-#include "run/run_state.h"
-#include "run/sound_player.h"
-#include "run/speech.h"
-#include "run/work_settings.h"
-#include "settings/app_settings.h"
-#include "settings/ini_reader.h"
+#include "core/dictionary/dictionary.h"
+#include "core/find/filter_settings.h"
+#include "core/run/run_clock.h"
+#include "core/run/run_state.h"
+#include "core/run/speech.h"
+#include "core/run/work_settings.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/ini_reader.h"
+#include "core/statistics/run_journal.h"
+#include "ui/common/app_style.h"
+#include "ui/common/interaction.h"
+#include "ui/run/sound_player.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,8 +5,8 @@
 
 #include "fuzz_support.h"
 
-#include "model/card_check.h"
-#include "model/dictionary_file.h"
+#include "core/dictionary/card_check.h"
+#include "core/dictionary/dictionary_file.h"
 
 namespace
 {

@@ -5,8 +5,8 @@
 
 #include "fuzz_support.h"
 
-#include "settings/ini_reader.h"
-#include "settings/syst_func.h"
+#include "core/settings/ini_reader.h"
+#include "core/settings/syst_func.h"
 
 namespace
 {

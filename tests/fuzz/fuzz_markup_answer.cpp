@@ -4,9 +4,9 @@
 
 #include "fuzz_support.h"
 
-#include "dialogs/translation_parser.h"
-#include "model/markup.h"
-#include "run/answer_check.h"
+#include "core/editor/translation_parser.h"
+#include "core/markup/markup.h"
+#include "core/run/answer_check.h"
 
 namespace
 {

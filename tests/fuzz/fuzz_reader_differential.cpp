@@ -5,7 +5,7 @@
 
 #include "fuzz_support.h"
 
-#include "model/dictionary_file.h"
+#include "core/dictionary/dictionary_file.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 // broken property stops the run (libFuzzer then keeps the input; the replay
 // test fails).
 
-#include "model/card.h"
+#include "core/dictionary/card.h"
 
 #include <QByteArray>
 #include <QString>

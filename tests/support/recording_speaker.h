@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/speech.h"
+#include "core/run/speech.h"
 
 #include <QStringList>
 

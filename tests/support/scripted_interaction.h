@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/interaction.h"
 #include "prompt_script.h"
+#include "ui/common/interaction.h"
 
 // A window's interaction for tests: every box, question and dialog answered
 // from a script, which also records what was asked.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/prompts.h"
+#include "core/dictionary/prompts.h"
 #include "prompt_script.h"
 
 // Prompts for core tests: every prompt of a core service answered from a script.

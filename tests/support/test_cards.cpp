@@ -1,6 +1,6 @@
 #include "test_cards.h"
 
-#include "model/dictionary_file.h"
+#include "core/dictionary/dictionary_file.h"
 
 #include <QDebug>
 #include <QTest>

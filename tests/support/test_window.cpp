@@ -1,7 +1,7 @@
 #include "test_window.h"
 
+#include "core/run/run_clock.h"
 #include "recording_speaker.h"
-#include "run/run_clock.h"
 #include "scripted_interaction.h"
 
 #include <QDir>

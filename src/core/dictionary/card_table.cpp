@@ -1,0 +1,466 @@
+#include "core/dictionary/card_table.h"
+
+#include "core/markup/markup.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <numeric>
+
+QString TableRow::kindText() const
+{
+    switch (kind) {
+    case FileHeader:
+        return QStringLiteral("file");
+    case LessonHeader:
+        return QStringLiteral("lesson");
+    case LetterHeader:
+        return QStringLiteral("letter");
+    case CardRow:
+        break;
+    }
+    return QString::number(cardId);
+}
+
+QString newCardsHeaderText()
+{
+    return QStringLiteral("Карточки ещё не сохранены в файл");
+}
+
+namespace
+{
+
+// What the grouping needs of one card, in the card's position.
+struct GroupKey {
+    bool inFilter = true;
+    char16_t letter = 0; // 0: no letter
+    int fileId = 0;      // exact texts told apart
+    int lessonId = 0;
+};
+
+// What the order needs, packed so that nearly every comparison of 100,000
+// cards is a few integer compares on contiguous memory:
+// `head` holds, from the top bit down, "outside the filter", the file rank,
+// the lesson rank, "has a word" and the letter; `units` the first sixteen
+// code units of the lower-case word; only two words longer than that which
+// share them are compared as strings.
+struct SortKey {
+    quint64 head = 0;
+    quint64 units[4] = {0, 0, 0, 0};
+    int size = 0;  // length of the lower-case word
+    int word = -1; // index into the long lower-case words; -1: short or none
+    int index = 0; // the card's position before sorting
+};
+
+constexpr int kInlineUnits = 16;
+constexpr int kRankBits = 21;
+constexpr quint64 kRankLimit = quint64(1) << kRankBits;
+
+// Interns texts: exact ids, and ranks of their lower-case forms. Cards read
+// from one file share the same string data, so the data pointer finds most
+// texts without hashing them.
+class Interner
+{
+public:
+    // The cards do not change during one sort, so while it runs a buffer
+    // seen before holds the same text: its address and length find it.
+    int id(const QString &text)
+    {
+        const QChar *data = text.constData();
+        Recent &r = m_recent[(quintptr(data) >> 4) % kRecent];
+        if (r.data == data && r.size == text.size())
+            return r.id;
+        auto p = m_byPointer.constFind(data);
+        int id;
+        if (p != m_byPointer.constEnd() && m_texts.at(*p).size() == text.size()) {
+            id = *p;
+        } else {
+            auto it = m_ids.constFind(text);
+            if (it != m_ids.constEnd()) {
+                id = *it;
+            } else {
+                id = int(m_texts.size());
+                m_ids.insert(text, id);
+                m_texts.append(text);
+            }
+            m_byPointer.insert(data, id);
+        }
+        r = {data, text.size(), id};
+        return id;
+    }
+    // Rank of each id's lower-case text in code-unit order.
+    std::vector<quint64> ranks() const
+    {
+        QStringList lower;
+        lower.reserve(m_texts.size());
+        for (const QString &t : m_texts)
+            lower.append(t.toLower());
+        std::vector<int> order(m_texts.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return lower[a] < lower[b]; });
+        std::vector<quint64> rank(m_texts.size());
+        quint64 r = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i > 0 && lower[order[i]] != lower[order[i - 1]])
+                ++r;
+            rank[order[i]] = r;
+        }
+        return rank;
+    }
+    int count() const { return int(m_texts.size()); }
+
+private:
+    QHash<QString, int> m_ids;
+    QHash<const QChar *, int> m_byPointer;
+    QStringList m_texts;
+    struct Recent {
+        const QChar *data = nullptr;
+        qsizetype size = -1;
+        int id = 0;
+    };
+    static constexpr int kRecent = 64;
+    Recent m_recent[kRecent];
+};
+
+const QString &sortWord(const Card &c, const TableSortOptions &opt, bool *has)
+{
+    static const QString none;
+    if (opt.byForeign) {
+        *has = !c.foreignWords.isEmpty();
+        return *has ? c.foreignWords.first().word : none;
+    }
+    *has = !c.translations.isEmpty() && !c.translations.first().groups.isEmpty() &&
+           !c.translations.first().groups.first().isEmpty();
+    return *has ? c.translations.first().groups.first().first().word : none;
+}
+
+// The lower case of one code unit where it is one code unit and the same
+// as QString::toLower gives (ASCII, the rest of Latin-1, Cyrillic); 0 for
+// every other unit, whose case may depend on more than the unit itself.
+char16_t simpleLower(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    if (c < 0x100 || (c >= 0x400 && c < 0x530))
+        return QChar::toLower(c);
+    return 0;
+}
+
+// Most words are short and plain: their key needs no lower-case copy.
+bool fillShortWordKey(TableSortCache::WordKey &k, const QString &word)
+{
+    const qsizetype n = word.size();
+    if (n > kInlineUnits)
+        return false;
+    char16_t lower[kInlineUnits] = {};
+    const char16_t *d = reinterpret_cast<const char16_t *>(word.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        lower[i] = simpleLower(d[i]);
+        if (!lower[i] && d[i])
+            return false;
+    }
+    k.size = int(n);
+    for (int i = 0; i < kInlineUnits; ++i)
+        k.units[i / 4] = (k.units[i / 4] << 16) | lower[i];
+    return true;
+}
+
+void fillWordKey(TableSortCache::WordKey &k, const QString &word, bool has)
+{
+    k = TableSortCache::WordKey();
+    k.has = has;
+    if (!has)
+        return;
+    k.letter = firstLetterCode(word);
+    if (fillShortWordKey(k, word))
+        return;
+    const QString lower = word.toLower();
+    k.size = int(lower.size());
+    const QChar *d = lower.constData();
+    for (int i = 0; i < kInlineUnits; ++i)
+        k.units[i / 4] = (k.units[i / 4] << 16) | (i < k.size ? d[i].unicode() : 0);
+    if (k.size > kInlineUnits)
+        k.lower = lower;
+}
+
+// Each card's sort word sits behind pointers of its own: fetching them a few
+// cards ahead, one level per step, keeps the key loop from waiting on memory.
+void prefetchSortWord(const QList<Card> &cards, int i, bool byForeign)
+{
+    const int n = int(cards.size());
+    if (byForeign) {
+        if (i + 8 < n)
+            __builtin_prefetch(cards[i + 8].foreignWords.constData());
+        if (i + 4 < n && !cards[i + 4].foreignWords.isEmpty())
+            __builtin_prefetch(cards[i + 4].foreignWords.constFirst().word.constData());
+        return;
+    }
+    if (i + 12 < n)
+        __builtin_prefetch(cards[i + 12].translations.constData());
+    if (i + 9 < n && !cards[i + 9].translations.isEmpty())
+        __builtin_prefetch(cards[i + 9].translations.constFirst().groups.constData());
+    if (i + 6 < n && !cards[i + 6].translations.isEmpty() &&
+        !cards[i + 6].translations.constFirst().groups.isEmpty())
+        __builtin_prefetch(cards[i + 6].translations.constFirst().groups.constFirst().constData());
+    bool has = false;
+    if (i + 3 < n) {
+        const QString &w = sortWord(cards[i + 3], TableSortOptions{false, false, false}, &has);
+        if (has)
+            __builtin_prefetch(w.constData());
+    }
+}
+
+struct Keys {
+    std::vector<GroupKey> group;
+    std::vector<SortKey> sort;
+    QStringList longWords;
+    // Per card, for the rare order that does not fit the packed head.
+    std::vector<quint64> fileRank;
+    std::vector<quint64> lessonRank;
+    bool packed = true;
+};
+
+Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceUnpacked = false,
+              TableSortCache *cache = nullptr)
+{
+    const int n = int(cards.size());
+    Keys k;
+    k.group.resize(n);
+    k.sort.resize(n);
+    Interner files;
+    Interner lessons;
+    TableSortCache::WordKey local;
+    for (int i = 0; i < n; ++i) {
+        prefetchSortWord(cards, i, opt.byForeign);
+        if (cache && i + 4 < n)
+            cache->prefetch(cards[i + 4].id);
+        const Card &c = cards[i];
+        GroupKey &g = k.group[i];
+        SortKey &s = k.sort[i];
+        s.index = i;
+        g.inFilter = c.inFilter;
+        if (!g.inFilter) {
+            // Everything outside the filter is equal, and last; no row
+            // shows it, so its texts are not even read.
+            s.head = ~quint64(0);
+            continue;
+        }
+        g.fileId = files.id(c.filePath);
+        g.lessonId = lessons.id(c.lesson);
+        bool has = false;
+        const QString &w = sortWord(c, opt, &has);
+        const TableSortCache::WordKey *wk = &local;
+        if (cache)
+            wk = &cache->key(c.id, opt.byForeign, w, has);
+        else
+            fillWordKey(local, w, has);
+        g.letter = wk->letter;
+        s.head = (quint64(wk->has) << 16) | wk->letter;
+        std::copy(std::begin(wk->units), std::end(wk->units), std::begin(s.units));
+        s.size = wk->size;
+        if (wk->size > kInlineUnits) {
+            s.word = int(k.longWords.size());
+            k.longWords.append(wk->lower);
+        }
+    }
+    const std::vector<quint64> fileRanks = files.ranks();
+    const std::vector<quint64> lessonRanks = lessons.ranks();
+    k.packed = !forceUnpacked && quint64(files.count()) < kRankLimit &&
+               quint64(lessons.count()) < kRankLimit;
+    k.fileRank.resize(n);
+    k.lessonRank.resize(n);
+    for (int i = 0; i < n; ++i) {
+        const GroupKey &g = k.group[i];
+        SortKey &s = k.sort[i];
+        if (!g.inFilter)
+            continue;
+        const quint64 file = opt.byFiles ? fileRanks[g.fileId] : 0;
+        const quint64 lesson = opt.byLessons ? lessonRanks[g.lessonId] : 0;
+        k.fileRank[i] = file;
+        k.lessonRank[i] = lesson;
+        if (k.packed) // otherwise the ranks are compared apart
+            s.head |= (file << (kRankBits + 17)) | (lesson << 17);
+    }
+    return k;
+}
+
+bool sortLess(const SortKey &a, const SortKey &b, const QStringList &longWords)
+{
+    if (a.head != b.head)
+        return a.head < b.head;
+    for (int i = 0; i < 4; ++i)
+        if (a.units[i] != b.units[i])
+            return a.units[i] < b.units[i];
+    // Equal first sixteen units: unless both words go on, the shorter one
+    // is a prefix of the other (cards without a word have size 0).
+    if (a.word < 0 || b.word < 0)
+        return a.size < b.size;
+    return longWords.at(a.word) < longWords.at(b.word);
+}
+
+QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys,
+                             const TableSortOptions &opt)
+{
+    QList<TableRow> rows;
+    rows.reserve(dict.cardCount() + dict.cardCount() / 4 + 4);
+    int fileId = -1; // the header shown last; -1: none yet
+    bool newHeaderDone = false;
+    int lessonId = -1;
+    bool lessonShown = false; // a lesson label is set (it starts empty)
+    char16_t letter = 0;
+    int number = 0;
+    std::vector<bool> lessonSeen; // by lesson id: each lesson enters the set once
+    auto header = [&rows](TableRow::Kind kind, const QString &label) {
+        TableRow r;
+        r.kind = kind;
+        r.label = label;
+        rows.append(r);
+    };
+    for (int i = 0; i < dict.cardCount(); ++i) {
+        const GroupKey &k = keys[i];
+        if (!k.inFilter)
+            break;
+        const Card &c = dict.cardAt(i);
+        if (opt.byFiles) {
+            if (!c.filePath.isEmpty() && k.fileId != fileId) {
+                fileId = k.fileId;
+                header(TableRow::FileHeader, c.filePath);
+                lessonShown = false;
+                letter = 0;
+            } else if (c.filePath.isEmpty() && !newHeaderDone) {
+                header(TableRow::FileHeader, newCardsHeaderText());
+                newHeaderDone = true;
+            }
+        }
+        // The lesson label starts empty, so a card with an empty lesson
+        // opens no lesson group until another lesson was shown.
+        if (opt.byLessons && (lessonShown ? k.lessonId != lessonId : !c.lesson.isEmpty())) {
+            lessonId = k.lessonId;
+            lessonShown = true;
+            header(TableRow::LessonHeader, c.lesson);
+            letter = 0;
+        }
+        if (k.letter != letter) {
+            letter = k.letter;
+            header(TableRow::LetterHeader, letter ? QString(QChar(letter)) : QString());
+        }
+        if (size_t(k.lessonId) >= lessonSeen.size())
+            lessonSeen.resize(k.lessonId + 1, false);
+        if (!lessonSeen[k.lessonId]) {
+            dict.lessons.insert(c.lesson);
+            lessonSeen[k.lessonId] = true;
+        }
+        TableRow r;
+        r.kind = TableRow::CardRow;
+        r.cardId = c.id;
+        r.number = ++number;
+        rows.append(r);
+    }
+    return rows;
+}
+
+std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt,
+                                   bool forceUnpacked = false, TableSortCache *cache = nullptr)
+{
+    if (cache)
+        cache->fit(dict.idCounter);
+    Keys k = makeKeys(dict.cards(), opt, forceUnpacked, cache);
+    if (k.packed) {
+        std::sort(k.sort.begin(), k.sort.end(),
+                  [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.longWords); });
+    } else {
+        // More than two million files or lessons: ranks compared one by one.
+        std::sort(k.sort.begin(), k.sort.end(), [&](const SortKey &a, const SortKey &b) {
+            const bool outA = a.head == ~quint64(0), outB = b.head == ~quint64(0);
+            if (outA || outB)
+                return !outA;
+            if (k.fileRank[a.index] != k.fileRank[b.index])
+                return k.fileRank[a.index] < k.fileRank[b.index];
+            if (k.lessonRank[a.index] != k.lessonRank[b.index])
+                return k.lessonRank[a.index] < k.lessonRank[b.index];
+            return sortLess(a, b, k.longWords);
+        });
+    }
+    std::vector<int> order(k.sort.size());
+    std::vector<GroupKey> grouped(k.group.size());
+    bool moved = false;
+    for (size_t i = 0; i < k.sort.size(); ++i) {
+        order[i] = k.sort[i].index;
+        moved = moved || order[i] != int(i);
+        grouped[i] = k.group[k.sort[i].index];
+    }
+    // A refresh of an unchanged table finds the cards in order already.
+    if (moved)
+        dict.reorder(order);
+    return grouped;
+}
+
+} // namespace
+
+bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt)
+{
+    const Keys k = makeKeys({a, b}, opt);
+    return sortLess(k.sort[0], k.sort[1], k.longWords);
+}
+
+void sortForTable(Dictionary &dict, const TableSortOptions &opt)
+{
+    sortWithKeys(dict, opt);
+}
+
+void sortForTableUnpacked(Dictionary &dict, const TableSortOptions &opt)
+{
+    sortWithKeys(dict, opt, true);
+}
+
+QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt)
+{
+    return rowsFromKeys(dict, makeKeys(dict.cards(), opt).group, opt);
+}
+
+QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt,
+                                      TableSortCache *cache)
+{
+    return rowsFromKeys(dict, sortWithKeys(dict, opt, false, cache), opt);
+}
+
+const TableSortCache::WordKey &TableSortCache::key(int id, bool byForeign, const QString &word,
+                                                   bool has)
+{
+    if (byForeign != m_byForeign) {
+        clear();
+        m_byForeign = byForeign;
+    }
+    if (id <= 0) {
+        fillWordKey(m_scratch, word, has);
+        return m_scratch;
+    }
+    if (size_t(id) >= m_entries.size())
+        m_entries.resize(size_t(id) + 1);
+    Entry &e = m_entries[id];
+    // The entry's copy shares the buffer it was computed from, so the same
+    // buffer and length mean the same text.
+    if (e.valid && e.key.has == has && e.source.constData() == word.constData() &&
+        e.source.size() == word.size())
+        return e.key;
+    fillWordKey(e.key, word, has);
+    e.source = word;
+    e.valid = true;
+    return e.key;
+}
+
+void TableSortCache::prefetch(int id) const
+{
+    if (id > 0 && size_t(id) < m_entries.size())
+        __builtin_prefetch(&m_entries[size_t(id)]);
+}
+
+void TableSortCache::fit(int maxId)
+{
+    m_entries.resize(size_t(std::max(maxId, 0)) + 1);
+}
+
+void TableSortCache::clear()
+{
+    m_entries.clear();
+}

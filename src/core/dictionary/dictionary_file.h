@@ -1,0 +1,102 @@
+#pragma once
+
+#include "core/dictionary/card.h"
+#include "core/dictionary/dictionary.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <atomic>
+
+// Reading and writing dictionary files (XML, UTF-16 with a byte-order mark).
+// Nothing here shows a message: the texts come back as data and the main
+// window shows them (caption "Словарь").
+
+// What one file's text holds, before anything enters the Dictionary.
+struct DictionaryReadResult {
+    QList<Card> cards;    // accepted cards, document order, filePath set, no id yet
+    StringSet lessons;    // lesson names met while reading the accepted structure
+    QStringList warnings; // in document order
+    // The file is refused as a whole (not well-formed, or its root is not
+    // <words>): `warnings` then holds that single message and nothing else.
+    bool refused = false;
+};
+
+// Reads the decoded text of a file. `path` only goes into the cards and messages.
+// Plain files go through a fast reader; anything it is not sure of, through
+// QXmlStreamReader, with the same result either way.
+DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
+                                         const StringSet &categoryList);
+
+// The two readers behind parseDictionaryText, open for the tests that hold
+// them to the same results. The fast one reads only plain, certainly
+// well-formed XML; on anything else it returns false and leaves *out alone.
+// The general one (QXmlStreamReader) reads any text and words its errors.
+// A text at least this long (in code units) is read in two parts at once,
+// split before a <lesson> near its middle, with the same result.
+constexpr qsizetype kParallelReadFrom = qsizetype(4) << 20;
+bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
+                             DictionaryReadResult *out, qsizetype parallelFrom = kParallelReadFrom);
+DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
+                                                const StringSet &categoryList);
+
+// UTF-16 with a mark in either byte order; without one, UTF-16 recognised by a
+// zero byte among the first two; else UTF-8 (with or without its mark) when
+// valid; anything else as UTF-16 little-endian, which the parser then refuses.
+QString decodeDictionaryBytes(const QByteArray &bytes);
+
+// Call once at start, before any thread: the thread that opens files and
+// the second one that reads a large file with it each get a heap of their
+// own, as does the window's. Sharing one, two reading threads would wait on
+// each other's every allocation; a heap per thread without limit would only
+// waste memory.
+void setUpReadingHeaps();
+
+struct ReadOutcome {
+    bool opened = false; // false: the file could not be read; see openError
+    QString openError;   // the system's error text
+    bool added = false;  // at least one card entered the Dictionary
+    // Every warning in order, ending with "Из файла\n…\nНе было добавлено ни
+    // одной карточки" when a readable file gave no card.
+    QStringList warnings;
+};
+
+// Adds the accepted cards with Dictionary::addCard and the file's lessons to
+// dict.lessons, both only when at least one card is accepted. Never touches
+// openFiles: the caller adds the path when `added`.
+// With `cancel`: once it turns true, the read stops within a card and adds
+// nothing (the outcome then says nothing was added, with no warnings).
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
+                               const std::atomic<bool> *cancel = nullptr);
+
+// The exact bytes of a file holding these cards in this order (a new <lesson>
+// element whenever the lesson changes). No checks: see writeDictionaryFile.
+QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson);
+
+struct WriteOutcome {
+    bool ok = false;
+    QString message; // Russian, for showCritical, when !ok
+    // The file was saved, but something went wrong beside it (a backup that
+    // could not be kept): Russian, for showWarning.
+    QStringList warnings;
+};
+
+// Saves `cards` to `path` through a temporary file renamed over the old one.
+// On success the cards are stably sorted by lesson and each card's filePath
+// is `path`; on failure the cards, and the file on disk, stay as they were.
+// Refuses the whole save, naming the card and the fault, when a card would
+// not read back exactly as it is (see cardFileProblem; categories are checked
+// against `categoryList`). Before the first overwrite of an existing file
+// whose path is not yet in `*backedUp`, its bytes are kept in "<path>.bak"
+// (writable by its owner, replacing an older copy even if that one is
+// read-only), and the path is added (a file created here is added too: it
+// has no older version to keep). The copy is made only once the new bytes
+// are safely beside the file; when it cannot be made the save still goes on
+// and `warnings` says so. `backedUp` may be null: no copies. Passing
+// Dictionary::cards needs a Dictionary::reindex() after success.
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
+                                 const StringSet &categoryList, QSet<QString> *backedUp);

@@ -1,0 +1,83 @@
+#include "core/statistics/statistics.h"
+
+#include "core/dictionary/dictionary.h"
+
+#include <map>
+
+void PriorityHistogram::add(int priority)
+{
+    if (priority >= 1 && priority <= statisticsMaxPriority)
+        ++count[size_t(priority - 1)];
+    else
+        ++outside;
+}
+
+CardStatistics computeCardStatistics(const Dictionary &dict, bool enRu, bool onlyFiltered)
+{
+    CardStatistics stats;
+    // A lesson is looked up once per card: logarithmic in the lessons, which
+    // are few next to the cards.
+    std::map<QString, LessonCounts> lessons;
+    for (const Card &card : dict.cards()) {
+        if (onlyFiltered && !card.inFilter)
+            continue;
+        ++stats.cards;
+        stats.priorities.baseER.add(card.nPER);
+        stats.priorities.currentER.add(card.pER);
+        stats.priorities.baseRE.add(card.nPRE);
+        stats.priorities.currentRE.add(card.pRE);
+
+        LessonCounts &l = lessons[card.lesson];
+        const bool raised = enRu ? card.pER > card.nPER : card.pRE > card.nPRE;
+        if (!card.nAr)
+            ++l.archived;
+        else if (raised)
+            ++l.raised;
+        else
+            ++l.base;
+    }
+    stats.lessons.reserve(qsizetype(lessons.size()));
+    for (auto &[name, counts] : lessons) {
+        counts.lesson = name;
+        stats.lessons << counts;
+    }
+    return stats;
+}
+
+QList<DayAnswers> answersPerDay(const QList<RunRecord> &records, const QDate &today, int days)
+{
+    QList<DayAnswers> result;
+    if (days <= 0 || !today.isValid())
+        return result;
+    const QDate first = today.addDays(-(days - 1));
+    result.resize(days);
+    for (int i = 0; i < days; ++i)
+        result[i].date = first.addDays(i);
+    for (const RunRecord &r : records) {
+        const qint64 i = first.daysTo(r.started.date());
+        if (i < 0 || i >= days)
+            continue;
+        result[i].answers += r.answers();
+        result[i].right += r.right;
+    }
+    return result;
+}
+
+QString tableText(const QStringList &header, const QList<QStringList> &rows)
+{
+    auto line = [](const QStringList &cells) {
+        QStringList clean;
+        clean.reserve(cells.size());
+        for (QString c : cells) {
+            c.replace(QLatin1Char('\t'), QLatin1Char(' '));
+            c.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            c.replace(QLatin1Char('\r'), QLatin1Char(' '));
+            clean << c;
+        }
+        return clean.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    QString text = line(header);
+    for (const QStringList &r : rows)
+        text += line(r);
+    return text;
+}

@@ -1,0 +1,28 @@
+#include "ui/common/button_icons.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QIcon>
+
+namespace
+{
+const char *const kIconProperty = "iconFile";
+}
+
+void setButtonIcon(QAbstractButton *button, const QString &iconsDir, const QString &file)
+{
+    if (button->property(kIconProperty).toString() == file)
+        return;
+    button->setProperty(kIconProperty, file);
+    button->setIcon(QIcon(QDir(iconsDir).filePath(file)));
+}
+
+QString iconFileOf(const QAbstractButton *button)
+{
+    return button->property(kIconProperty).toString();
+}
+
+QString pickIcon(bool enabled, const QString &name)
+{
+    return name + (enabled ? QStringLiteral(".png") : QStringLiteral("_disabled.png"));
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "core/dictionary/action_states.h"
+#include "core/dictionary/card_table.h"
+#include "ui/dictionary/dictionary_page_form.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CardEditActions;
+class DictionaryFiles;
+class FindActions;
+struct CardEditOutcome;
+class DictionaryTableModel;
+struct FileOutcome;
+class QFrame;
+class QKeyEvent;
+class QMenu;
+class Session;
+class RunSession;
+class VForm_tools;
+
+// The dictionary tab: the table of all cards with its grouping and sort box,
+// the card and file buttons, the table's keys and context menu.
+class DictionaryPage : public DictionaryPageForm
+{
+    Q_OBJECT
+public:
+    DictionaryPage(Session &session, RunSession &run, QWidget *parent = nullptr);
+    ~DictionaryPage() override;
+
+    DictionaryTableModel *tableModel() const { return m_model; }
+    TableSortOptions sortOptions() const;
+    // Reads the sort box from the settings; writes it back.
+    void readSettings();
+    void writeSettings();
+
+    // The frame tells the page which tab is current.
+    void setCurrentTab(MainTab tab);
+    ActionStates actionStates() const;
+    // Paints this tab's buttons from the states.
+    void showActionStates(const ActionStates &states);
+
+    void fitTableColumns();
+    int cardRowCount() const;
+    // Id of the card in the current table row, 0 for a header row or none.
+    int currentCardId() const;
+    // Table row of the card with this id, -1 when it is not shown.
+    int rowOfCard(int id) const;
+    void selectTableRow(int row);
+    // Selects the card's row and focuses the table; false when it is not shown.
+    bool showCardInTable(int id);
+    // The table's context menu for a row (-1: no row); the caller pops it up.
+    QMenu *buildContextMenu(int row);
+    QString jumpKind() const { return m_jumpKind; }
+    FindActions &findActions() { return *m_find; }
+    // The tools window, made on first use and kept, hidden, from then on.
+    VForm_tools *toolsWindow();
+    // Cards made outside the editor (the tools window's conversion): they
+    // get their ids, the table is rebuilt and the buttons repainted.
+    void addNewCards(const QList<Card> &cards);
+
+    // The table's keys; true when consumed.
+    bool handleTableKey(QKeyEvent *event);
+    // F4 on this tab.
+    void playRowSound();
+    // Events of the table's viewport and scroll bar (double click, resizes).
+    bool handleTableEvent(QObject *watched, QEvent *event);
+
+public slots:
+    void slot_refresh();
+    void slot_sizeChange(int section, int oldSize, int newSize);
+    void slot_table_clicked(const QPoint &pos);
+    void slot_table3currentChanged();
+    void slot_checkBox3_clicked();
+    void slot_rB1_clicked();
+    void slot_rB2_clicked();
+    void slot_add_to_archive();
+
+    // Cards.
+    void slot_word_add();
+    void slot_word_add_copy();
+    void slot_word_edit();
+    void slot_word_del();
+
+    // Finding cards.
+    void slot_call_filter();
+    void slot_find_in_dict();
+    // F3: searches on from the last match when there is a search to repeat.
+    void slot_search_again();
+    void slot_word_info();
+    // "Статистика": the charts of the open dictionary and the run journal.
+    void slot_statistics();
+
+    // The tools window.
+    void slot_tools_clicked();
+
+    // Dictionary files.
+    void slot_addFile();
+    // Opens the given files as if chosen in the open dialog (the files named
+    // on the command line): the same checks and messages, then the table.
+    void openFiles(const QStringList &paths);
+    void slot_save_all();
+    void slot_save_as();
+    void slot_close();
+    void slot_join();
+
+signals:
+    // Something the window's buttons or status line show may have changed.
+    void actionStatesChanged();
+    // The filter's icon may have changed.
+    void filterChanged();
+    // Closing a file during a run asks to end the run first.
+    void runEndRequested();
+    // A card found by the search is shown on this tab.
+    void dictionaryTabRequested();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setupTable();
+    void placeCornerFrame();
+    void jumpTo(bool up);
+    // One for the program run: it remembers which files were backed up.
+    DictionaryFiles &files();
+    void applyFileOutcome(const FileOutcome &outcome);
+    // Brings the table's rows up to date after one card operation.
+    void applyCardOutcome(const CardEditOutcome &outcome);
+    void setIcon(QAbstractButton *button, const QString &file);
+
+    Session &m_session;
+    // Sounds of both tabs share the run's queue.
+    RunSession &m_run;
+    DictionaryTableModel *m_model = nullptr;
+    // Word keys of the table order, kept from one refresh to the next.
+    TableSortCache m_sortCache;
+    QFrame *m_cornerFrame = nullptr;
+    MainTab m_tab = MainTab::Learning;
+    std::unique_ptr<DictionaryFiles> m_files;
+    std::unique_ptr<CardEditActions> m_cards;
+    FindActions *m_find = nullptr;
+    VForm_tools *m_tools = nullptr;
+    bool m_firstShow = true;
+    bool m_fitting = false;
+    QString m_jumpKind;
+};

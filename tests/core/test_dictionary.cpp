@@ -1,0 +1,352 @@
+#include "core/dictionary/dictionary.h"
+
+#include "test_cards.h"
+
+#include "core/dictionary/card_table.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <random>
+
+namespace
+{
+
+// What the reference keeps of a card: enough to tell every card apart and
+// to see that an operation reached the right one.
+struct RefCard {
+    int id = 0;
+    QString word;
+    QString file;
+    QString lesson;
+};
+
+// The dictionary as a plain vector, with every operation written the
+// obvious way.
+struct Reference {
+    std::vector<RefCard> cards;
+    int counter = 0;
+
+    int positionOf(int id) const
+    {
+        for (size_t i = 0; i < cards.size(); ++i)
+            if (cards[i].id == id)
+                return int(i);
+        return -1;
+    }
+    template <class Pred> void eraseIf(Pred pred)
+    {
+        cards.erase(std::remove_if(cards.begin(), cards.end(), pred), cards.end());
+    }
+};
+
+const QStringList kFiles{QString(), QStringLiteral("/a.xml"), QStringLiteral("/b.xml"),
+                         QStringLiteral("/c.xml")};
+
+RefCard refOf(const Card &c)
+{
+    return {c.id, c.foreignWords.value(0).word, c.filePath, c.lesson};
+}
+
+// Compares the dictionary with the reference: the same cards in the same
+// order, and every id, given or not, found exactly where it is.
+QString mismatch(const Dictionary &d, const Reference &ref)
+{
+    if (d.cardCount() != int(ref.cards.size()))
+        return QStringLiteral("count %1, expected %2").arg(d.cardCount()).arg(ref.cards.size());
+    if (d.idCounter != ref.counter)
+        return QStringLiteral("id counter %1, expected %2").arg(d.idCounter).arg(ref.counter);
+    for (int i = 0; i < d.cardCount(); ++i) {
+        const RefCard got = refOf(d.cardAt(i));
+        const RefCard &want = ref.cards[i];
+        if (got.id != want.id || got.word != want.word || got.file != want.file ||
+            got.lesson != want.lesson)
+            return QStringLiteral("position %1 holds %2 %3, expected %4 %5")
+                .arg(i)
+                .arg(got.id)
+                .arg(got.word, QString::number(want.id), want.word);
+    }
+    std::map<int, int> positions;
+    for (size_t i = 0; i < ref.cards.size(); ++i)
+        positions[ref.cards[i].id] = int(i);
+    for (int id = -2; id <= ref.counter + 3; ++id) {
+        const auto it = positions.find(id);
+        const int want = it == positions.end() ? -1 : it->second;
+        if (d.indexOfId(id) != want)
+            return QStringLiteral("indexOfId(%1) = %2, expected %3")
+                .arg(id)
+                .arg(d.indexOfId(id))
+                .arg(want);
+        const Card *card = d.cardById(id);
+        if ((want < 0) != (card == nullptr) || (card && card != &d.cardAt(want)))
+            return QStringLiteral("cardById(%1) is not the card at %2").arg(id).arg(want);
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestDictionary : public QObject
+{
+    Q_OBJECT
+private slots:
+    // The taken cards keep their ids; the dictionary finds none of them.
+    void takeCardsLeavesNone()
+    {
+        Dictionary d;
+        d.addCard(makeCard("a"));
+        d.addCard(makeCard("b"));
+        const QList<Card> taken = d.takeCards();
+        QCOMPARE(taken.size(), 2);
+        QCOMPARE(taken[1].id, 2);
+        QCOMPARE(d.cardCount(), 0);
+        QVERIFY(!d.cardById(1));
+        QCOMPARE(d.addCard(makeCard("c")), 3);
+        QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
+    }
+
+    void idsStartOverAfterLastCardLeaves()
+    {
+        Dictionary d;
+        QCOMPARE(d.addCard(makeCard("a", {}, "L1", "/f.xml")), 1);
+        QCOMPARE(d.addCard(makeCard("b", {}, "L1", "/f.xml")), 2);
+        d.openFiles.insert("/f.xml");
+        d.changed = true;
+        d.removeFile("/f.xml");
+        d.rebuildLessonsAfterClose();
+        QCOMPARE(d.idCounter, 0);
+        QVERIFY(!d.changed);
+        QVERIFY(d.openFiles.empty());
+        QCOMPARE(d.addCard(makeCard("c")), 1);
+    }
+
+    void removeKeepsOrderAndLookup()
+    {
+        Dictionary d;
+        d.addCard(makeCard("a", {}, "L1", "/f.xml"));
+        d.addCard(makeCard("b", {}, "L2", ""));
+        d.addCard(makeCard("c", {}, "L3", "/g.xml"));
+        d.addCard(makeCard("d", {}, "L4", ""));
+        QVERIFY(d.hasNewCards());
+        QCOMPARE(d.cardsOfFile(QString()).size(), 2);
+        d.removeNewCards();
+        QVERIFY(!d.hasNewCards());
+        QCOMPARE(d.cardCount(), 2);
+        QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
+        QVERIFY(!d.cardById(2));
+        QVERIFY(d.removeCard(1));
+        QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
+        d.rebuildLessonsAfterClose();
+        QCOMPARE(d.lessons, StringSet{"L3"});
+    }
+
+    void newCardsMarkChanged()
+    {
+        Dictionary d;
+        QCOMPARE(d.addNewCards({}).size(), 0);
+        QVERIFY(!d.changed);
+        QCOMPARE(d.addNewCards({makeCard("x"), makeCard("y")}), (QList<int>{1, 2}));
+        QVERIFY(d.changed);
+        QCOMPARE(d.cardAt(1).id, 2);
+    }
+
+    void guardedOperationsAgainstReference_data()
+    {
+        QTest::addColumn<unsigned>("seed");
+        for (unsigned seed : {1u, 7u, 2024u, 99991u})
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+
+    // A long random sequence of every operation that adds, removes, moves or
+    // reorders cards; after each one the dictionary must agree with the
+    // reference card for card and id for id.
+    void guardedOperationsAgainstReference()
+    {
+        QFETCH(unsigned, seed);
+        std::mt19937 rng(seed);
+        const auto pick = [&rng](int n) {
+            return int(std::uniform_int_distribution<int>(0, n - 1)(rng));
+        };
+        Dictionary d;
+        Reference ref;
+        int words = 0;
+        const auto newCard = [&] {
+            return makeCard(QStringLiteral("w%1").arg(++words), {QStringLiteral("слово")},
+                            QStringLiteral("L%1").arg(pick(3)), kFiles[pick(kFiles.size())]);
+        };
+        // An id that is sometimes not (or no longer) in the dictionary.
+        const auto someId = [&] {
+            if (ref.cards.empty() || pick(5) == 0)
+                return pick(ref.counter + 3) - 1;
+            return ref.cards[pick(int(ref.cards.size()))].id;
+        };
+
+        QString last = QStringLiteral("start");
+        for (int step = 0; step < 1500; ++step) {
+            switch (pick(15)) {
+            case 0:
+            case 1:
+            case 2: {
+                const Card c = newCard();
+                const int id = d.addCard(c);
+                QCOMPARE(id, ++ref.counter);
+                RefCard r = refOf(c);
+                r.id = id;
+                ref.cards.push_back(r);
+                last = QStringLiteral("addCard");
+                break;
+            }
+            case 3: {
+                QList<Card> batch;
+                for (int n = pick(4); n > 0; --n)
+                    batch.append(newCard());
+                d.changed = false;
+                const QList<int> ids = d.addNewCards(batch);
+                QCOMPARE(ids.size(), batch.size());
+                QCOMPARE(d.changed, !batch.isEmpty());
+                for (int i = 0; i < batch.size(); ++i) {
+                    QCOMPARE(ids[i], ++ref.counter);
+                    RefCard r = refOf(batch[i]);
+                    r.id = ids[i];
+                    ref.cards.push_back(r);
+                }
+                last = QStringLiteral("addNewCards");
+                break;
+            }
+            case 4: {
+                const int id = someId();
+                Card c = newCard();
+                c.id = id;
+                const int pos = ref.positionOf(id);
+                QCOMPARE(d.replaceCard(c), pos >= 0);
+                if (pos >= 0)
+                    ref.cards[pos] = refOf(c);
+                last = QStringLiteral("replaceCard %1").arg(id);
+                break;
+            }
+            case 5: {
+                const int id = someId();
+                const int pos = ref.positionOf(id);
+                QCOMPARE(d.removeCard(id), pos >= 0);
+                if (pos >= 0)
+                    ref.cards.erase(ref.cards.begin() + pos);
+                last = QStringLiteral("removeCard %1").arg(id);
+                break;
+            }
+            case 6: {
+                QList<int> ids;
+                for (int n = pick(6); n > 0; --n)
+                    ids.append(someId());
+                if (!ids.isEmpty() && pick(2))
+                    ids.append(ids.first()); // named twice, erased once
+                QList<int> expected;
+                for (int id : ids)
+                    if (ref.positionOf(id) >= 0 && !expected.contains(id))
+                        expected.append(id);
+                QCOMPARE(d.removeCards(ids), expected);
+                ref.eraseIf([&](const RefCard &r) { return expected.contains(r.id); });
+                last = QStringLiteral("removeCards");
+                break;
+            }
+            case 7: {
+                const QString from = kFiles[pick(kFiles.size())];
+                const QString to = kFiles[pick(kFiles.size())];
+                d.moveToFile(from, to);
+                for (RefCard &r : ref.cards)
+                    if (r.file == from)
+                        r.file = to;
+                last = QStringLiteral("moveToFile");
+                break;
+            }
+            case 8: {
+                const QString path = kFiles[1 + pick(kFiles.size() - 1)];
+                d.openFiles.insert(path);
+                d.removeFile(path);
+                QVERIFY(!d.openFiles.count(path));
+                ref.eraseIf([&](const RefCard &r) { return r.file == path; });
+                last = QStringLiteral("removeFile");
+                break;
+            }
+            case 9:
+                d.removeNewCards();
+                ref.eraseIf([](const RefCard &r) { return r.file.isEmpty(); });
+                QVERIFY(!d.hasNewCards());
+                last = QStringLiteral("removeNewCards");
+                break;
+            case 10: {
+                std::vector<int> order(ref.cards.size());
+                std::iota(order.begin(), order.end(), 0);
+                std::shuffle(order.begin(), order.end(), rng);
+                d.reorder(order);
+                std::vector<RefCard> moved;
+                for (int from : order)
+                    moved.push_back(ref.cards[from]);
+                ref.cards = moved;
+                last = QStringLiteral("reorder");
+                break;
+            }
+            case 11: {
+                // Same cards, reversed, each given another lesson.
+                QList<Card> all = d.cards();
+                std::reverse(all.begin(), all.end());
+                for (Card &c : all)
+                    c.lesson += QStringLiteral("+");
+                d.replaceAllCards(all);
+                std::reverse(ref.cards.begin(), ref.cards.end());
+                for (RefCard &r : ref.cards)
+                    r.lesson += QStringLiteral("+");
+                last = QStringLiteral("replaceAllCards");
+                break;
+            }
+            case 12: {
+                // The table's sort: only the order may change.
+                TableSortOptions o;
+                o.byFiles = pick(2);
+                o.byLessons = pick(2);
+                o.byForeign = pick(2);
+                sortForTable(d, o);
+                std::vector<RefCard> sorted;
+                for (const Card &c : d.cards()) {
+                    const int pos = ref.positionOf(c.id);
+                    QVERIFY(pos >= 0);
+                    sorted.push_back(ref.cards[pos]);
+                }
+                ref.cards = sorted;
+                last = QStringLiteral("sortForTable");
+                break;
+            }
+            case 13:
+                d.rebuildLessonsAfterClose();
+                if (ref.cards.empty())
+                    ref.counter = 0;
+                last = QStringLiteral("rebuildLessonsAfterClose");
+                break;
+            case 14:
+                if (pick(8) == 0) {
+                    d.clear();
+                    ref.cards.clear();
+                    ref.counter = 0;
+                    last = QStringLiteral("clear");
+                }
+                break;
+            }
+            const QString error = mismatch(d, ref);
+            QVERIFY2(
+                error.isEmpty(),
+                qPrintable(QStringLiteral("step %1, after %2: %3").arg(step).arg(last, error)));
+        }
+    }
+
+    void copiesKeepTheirId()
+    {
+        Dictionary d;
+        d.addCard(makeCard("a", {}, "L1", "/f.xml"));
+        const QList<Card> copies = d.cardsOfFile("/f.xml");
+        QCOMPARE(copies[0].id, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDictionary)
+#include "test_dictionary.moc"
