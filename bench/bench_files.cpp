@@ -6,6 +6,7 @@
 #include "core/dictionary/prompts.h"
 #include "core/find/filter_settings.h"
 #include "core/settings/ini_reader.h"
+#include "ui/dictionary/file_job_window.h"
 
 #include <QCoreApplication>
 #include <QDomDocument>
@@ -101,7 +102,7 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     *startKb = peakKb();
     if (mode == kOpenOnly) {
         Dictionary dict;
-        dict.categoryList = benchCategories();
+        dict.setCategoryList(benchCategories());
         t.start();
         // Opening is reading plus the table rebuild that follows it.
         const bool read = readDictionaryFile(dict, path).added;
@@ -111,13 +112,16 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         // Reading on the worker while this thread reports progress, then
         // the table rebuild.
         Dictionary dict;
-        dict.categoryList = benchCategories();
+        dict.setCategoryList(benchCategories());
         iniReader settings;
         iniReader filterStore;
         FilterSettings filter;
         SilentInteraction prompts;
         DictionaryFiles files(dict, settings, filterStore, filter, prompts);
-        files.setProgressHook([](const FileProgress &) { return true; });
+        // The window's runner, whose window never shows within the step.
+        FileJobWindow runner(nullptr);
+        runner.setDelay(24 * 3600 * 1000);
+        files.setJobRunner(&runner);
         t.start();
         files.openPaths({path});
         return t.stop(dict.cardCount() > 0 &&

@@ -88,7 +88,7 @@ void benchTable(const QList<int> &sizes)
                         again / baseMs);
             std::fflush(stdout);
         }
-        session.dictionary.changed = false;
+        session.dictionary.setModified(false);
         w.close();
     }
 }

@@ -33,7 +33,7 @@ Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), 
     qApp->installEventFilter(this);
 
     bool defaultCategories = false;
-    m_session.dictionary.categoryList = readCategoryList(m_session.settings, &defaultCategories);
+    m_session.dictionary.setCategoryList(readCategoryList(m_session.settings, &defaultCategories));
     if (defaultCategories)
         m_session.ui().showWarning(missingCategoriesWarning());
 
@@ -97,7 +97,7 @@ void Vmain_form::readSettingsAtStart()
 {
     m_session.appearance = readAppearance(m_session.settings, QApplication::font());
     m_dictionary->readSettings();
-    m_session.filter.readFromIni(m_session.filterStore, m_session.dictionary.categoryList);
+    m_session.filter.readFromIni(m_session.filterStore, m_session.dictionary.categoryList());
     m_session.work.read(m_session.settings);
     // The settings page takes the window's first background before the
     // appearance is applied: it is what "По умолчанию" gives back.
@@ -258,7 +258,7 @@ void Vmain_form::closeEvent(QCloseEvent *event)
         m_learning->slot_start();
         return;
     }
-    if (m_session.dictionary.changed && m_session.dictionary.cardCount() > 0 &&
+    if (m_session.dictionary.isModified() && m_session.dictionary.cardCount() > 0 &&
         m_session.ui().askYesNo(QStringLiteral("<nobr><b>Вы сохранили словарь?</b></nobr>")) !=
             Interaction::Yes) {
         event->ignore();

@@ -400,7 +400,7 @@ private slots:
             }
             ++saved;
             Dictionary dict;
-            dict.categoryList = kCategories;
+            dict.setCategoryList(kCategories);
             const ReadOutcome r = readDictionaryFile(dict, path);
             QVERIFY(r.added && r.warnings.isEmpty());
             QCOMPARE(dict.cardCount(), int(cards.size()));

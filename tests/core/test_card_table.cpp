@@ -152,15 +152,13 @@ class TestCardTable : public QObject
 {
     Q_OBJECT
 
-    Dictionary sample()
+    static void fillSample(Dictionary &d)
     {
-        Dictionary d;
         d.addCard(makeCard("beta", {QStringLiteral("бета")}, "L2", "/b.xml"));
         d.addCard(makeCard("apple", {QStringLiteral("яблоко")}, "L1", "/a.xml"));
         d.addCard(makeCard("Avocado", {QStringLiteral("авокадо")}, "L2", "/a.xml"));
         d.addCard(makeCard("new", {QStringLiteral("новый")}, "L1", ""));
         d.addCard(makeCard("...", {QStringLiteral("точки")}, "L1", "/a.xml"));
-        return d;
     }
 
 private slots:
@@ -208,7 +206,8 @@ private slots:
         QFETCH(bool, byFiles);
         QFETCH(bool, byLessons);
         QFETCH(QStringList, rows);
-        Dictionary d = sample();
+        Dictionary d;
+        fillSample(d);
         TableSortOptions o;
         o.byFiles = byFiles;
         o.byLessons = byLessons;
@@ -218,8 +217,9 @@ private slots:
 
     void filteredCardsStopTheTable()
     {
-        Dictionary d = sample();
-        d.cardById(d.cardAt(1).id)->inFilter = false; // apple
+        Dictionary d;
+        fillSample(d);
+        d.updateMarksOf(d.cardAt(1).id, [](Card &c) { c.inFilter = false; }); // apple
         TableSortOptions o;
         sortForTable(d, o);
         QCOMPARE(d.cards().last().foreignWords[0].word, QStringLiteral("apple"));
@@ -230,7 +230,8 @@ private slots:
 
     void lookupSurvivesSorting()
     {
-        Dictionary d = sample();
+        Dictionary d;
+        fillSample(d);
         sortForTable(d, TableSortOptions());
         for (int id = 1; id <= 5; ++id)
             QCOMPARE(d.cardById(id)->id, id);
@@ -254,10 +255,11 @@ private slots:
 
     void headerRowsAddShownLessons()
     {
-        Dictionary d = sample();
-        d.lessons.clear();
+        Dictionary d;
+        fillSample(d);
+        d.setLessons({});
         buildTableRows(d, TableSortOptions());
-        QCOMPARE(d.lessons, (StringSet{"L1", "L2"}));
+        QCOMPARE(d.lessons(), (StringSet{"L1", "L2"}));
     }
 
     void randomOrderAgainstReference_data()
@@ -373,23 +375,28 @@ private slots:
             TableSortCache cache;
             sortAndBuildTableRows(d, o, &cache);
             for (int n = 0; n < 40; ++n) {
-                Card *c = d.cardById(1 + maker.pick(d.idCounter));
+                const Card *c = d.cardById(1 + maker.pick(d.idCounter()));
                 if (!c)
                     continue;
                 switch (change) {
                 case 0:
-                    if (!c->foreignWords.isEmpty() && !c->foreignWords[0].word.isEmpty())
-                        c->foreignWords[0].word[0] = QLatin1Char(n % 2 ? 'Z' : '0');
+                    d.updateCard(c->id, [n](Card &e) {
+                        if (!e.foreignWords.isEmpty() && !e.foreignWords[0].word.isEmpty())
+                            e.foreignWords[0].word[0] = QLatin1Char(n % 2 ? 'Z' : '0');
+                    });
                     break;
-                case 1:
-                    if (!c->foreignWords.isEmpty())
-                        c->foreignWords[0].word =
-                            made[maker.pick(made.size())].foreignWords.value(0).word;
+                case 1: {
+                    const QString word = made[maker.pick(made.size())].foreignWords.value(0).word;
+                    d.updateCard(c->id, [&](Card &e) {
+                        if (!e.foreignWords.isEmpty())
+                            e.foreignWords[0].word = word;
+                    });
                     break;
+                }
                 case 2: {
                     Card other = maker.card(made);
                     other.id = c->id;
-                    d.replaceCard(other);
+                    d.setCard(other);
                     break;
                 }
                 case 3:
@@ -406,13 +413,14 @@ private slots:
                     d.addCard(maker.card(made));
             }
             if (change == 5)
-                d.updateEach([](Card &c) {
+                d.updateAllCards([](Card &c) {
                     if (!c.foreignWords.isEmpty())
                         c.foreignWords[0].word.prepend(QStringLiteral("Я"));
                 });
             if (change == 6)
                 o.byForeign = false;
-            Dictionary fresh = d;
+            Dictionary fresh;
+            fresh.assign(d);
             const QList<TableRow> kept = sortAndBuildTableRows(d, o, &cache);
             const QList<TableRow> computed = sortAndBuildTableRows(fresh, o);
             QCOMPARE(describe(d, kept), describe(fresh, computed));

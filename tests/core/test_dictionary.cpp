@@ -56,8 +56,8 @@ QString mismatch(const Dictionary &d, const Reference &ref)
 {
     if (d.cardCount() != int(ref.cards.size()))
         return QStringLiteral("count %1, expected %2").arg(d.cardCount()).arg(ref.cards.size());
-    if (d.idCounter != ref.counter)
-        return QStringLiteral("id counter %1, expected %2").arg(d.idCounter).arg(ref.counter);
+    if (d.idCounter() != ref.counter)
+        return QStringLiteral("id counter %1, expected %2").arg(d.idCounter()).arg(ref.counter);
     for (int i = 0; i < d.cardCount(); ++i) {
         const RefCard got = refOf(d.cardAt(i));
         const RefCard &want = ref.cards[i];
@@ -112,13 +112,12 @@ private slots:
         Dictionary d;
         QCOMPARE(d.addCard(makeCard("a", {}, "L1", "/f.xml")), 1);
         QCOMPARE(d.addCard(makeCard("b", {}, "L1", "/f.xml")), 2);
-        d.openFiles.insert("/f.xml");
-        d.changed = true;
-        d.removeFile("/f.xml");
-        d.rebuildLessonsAfterClose();
-        QCOMPARE(d.idCounter, 0);
-        QVERIFY(!d.changed);
-        QVERIFY(d.openFiles.empty());
+        d.addOpenFile("/f.xml");
+        d.setModified(true);
+        d.closeFiles({"/f.xml"});
+        QCOMPARE(d.idCounter(), 0);
+        QVERIFY(!d.isModified());
+        QVERIFY(d.openFiles().empty());
         QCOMPARE(d.addCard(makeCard("c")), 1);
     }
 
@@ -138,17 +137,17 @@ private slots:
         QVERIFY(!d.cardById(2));
         QVERIFY(d.removeCard(1));
         QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
-        d.rebuildLessonsAfterClose();
-        QCOMPARE(d.lessons, StringSet{"L3"});
+        d.closeFiles({});
+        QCOMPARE(d.lessons(), StringSet{"L3"});
     }
 
     void newCardsMarkChanged()
     {
         Dictionary d;
         QCOMPARE(d.addNewCards({}).size(), 0);
-        QVERIFY(!d.changed);
+        QVERIFY(!d.isModified());
         QCOMPARE(d.addNewCards({makeCard("x"), makeCard("y")}), (QList<int>{1, 2}));
-        QVERIFY(d.changed);
+        QVERIFY(d.isModified());
         QCOMPARE(d.cardAt(1).id, 2);
     }
 
@@ -202,10 +201,10 @@ private slots:
                 QList<Card> batch;
                 for (int n = pick(4); n > 0; --n)
                     batch.append(newCard());
-                d.changed = false;
+                d.setModified(false);
                 const QList<int> ids = d.addNewCards(batch);
                 QCOMPARE(ids.size(), batch.size());
-                QCOMPARE(d.changed, !batch.isEmpty());
+                QCOMPARE(d.isModified(), !batch.isEmpty());
                 for (int i = 0; i < batch.size(); ++i) {
                     QCOMPARE(ids[i], ++ref.counter);
                     RefCard r = refOf(batch[i]);
@@ -220,10 +219,10 @@ private slots:
                 Card c = newCard();
                 c.id = id;
                 const int pos = ref.positionOf(id);
-                QCOMPARE(d.replaceCard(c), pos >= 0);
+                QCOMPARE(d.setCard(c), pos >= 0);
                 if (pos >= 0)
                     ref.cards[pos] = refOf(c);
-                last = QStringLiteral("replaceCard %1").arg(id);
+                last = QStringLiteral("setCard %1").arg(id);
                 break;
             }
             case 5: {
@@ -262,16 +261,20 @@ private slots:
             }
             case 8: {
                 const QString path = kFiles[1 + pick(kFiles.size() - 1)];
-                d.openFiles.insert(path);
-                d.removeFile(path);
-                QVERIFY(!d.openFiles.count(path));
+                d.addOpenFile(path);
+                d.closeFiles({path});
+                QVERIFY(!d.openFiles().count(path));
                 ref.eraseIf([&](const RefCard &r) { return r.file == path; });
-                last = QStringLiteral("removeFile");
+                if (ref.cards.empty())
+                    ref.counter = 0;
+                last = QStringLiteral("closeFiles");
                 break;
             }
             case 9:
                 d.removeNewCards();
                 ref.eraseIf([](const RefCard &r) { return r.file.isEmpty(); });
+                if (ref.cards.empty())
+                    ref.counter = 0;
                 QVERIFY(!d.hasNewCards());
                 last = QStringLiteral("removeNewCards");
                 break;
@@ -288,16 +291,15 @@ private slots:
                 break;
             }
             case 11: {
-                // Same cards, reversed, each given another lesson.
-                QList<Card> all = d.cards();
-                std::reverse(all.begin(), all.end());
-                for (Card &c : all)
-                    c.lesson += QStringLiteral("+");
-                d.replaceAllCards(all);
+                // Saved as one file: the cards take the file order and path.
+                std::vector<int> order(ref.cards.size());
+                std::iota(order.rbegin(), order.rend(), 0);
+                const QString path = kFiles[1 + pick(kFiles.size() - 1)];
+                d.savedAs(order, path);
                 std::reverse(ref.cards.begin(), ref.cards.end());
                 for (RefCard &r : ref.cards)
-                    r.lesson += QStringLiteral("+");
-                last = QStringLiteral("replaceAllCards");
+                    r.file = path;
+                last = QStringLiteral("savedAs");
                 break;
             }
             case 12: {
@@ -318,10 +320,10 @@ private slots:
                 break;
             }
             case 13:
-                d.rebuildLessonsAfterClose();
+                d.closeFiles({});
                 if (ref.cards.empty())
                     ref.counter = 0;
-                last = QStringLiteral("rebuildLessonsAfterClose");
+                last = QStringLiteral("closeFiles none");
                 break;
             case 14:
                 if (pick(8) == 0) {

@@ -561,7 +561,7 @@ void TestDictionaryFile::hostileRoundTrip()
     const WriteOutcome w = writeDictionaryFile(cards, path, categories(), nullptr);
     QVERIFY2(w.ok, qPrintable(w.message));
     Dictionary dict;
-    dict.categoryList = cats;
+    dict.setCategoryList(cats);
     const ReadOutcome r = readDictionaryFile(dict, path);
     QVERIFY2(r.warnings.isEmpty(), qPrintable(r.warnings.join("\n---\n")));
     for (int i = 1; i < cards.size(); ++i) {
@@ -777,9 +777,13 @@ void TestDictionaryFile::elementRules()
 void TestDictionaryFile::readFileAddsCards()
 {
     Dictionary dict;
-    dict.categoryList = categories();
-    dict.idCounter = 5;
-    dict.lessons.insert(QStringLiteral("Старый"));
+    dict.setCategoryList(categories());
+    // Five ids already given out (their cards gone since).
+    for (int i = 0; i < 5; ++i)
+        dict.addCard(Card());
+    dict.removeCards({1, 2, 3, 4, 5});
+    QCOMPARE(dict.idCounter(), 5);
+    dict.addLesson(QStringLiteral("Старый"));
     const QString path = golden(QStringLiteral("small.xml"));
     const ReadOutcome r = readDictionaryFile(dict, path);
     QVERIFY(r.opened && r.added);
@@ -794,9 +798,9 @@ void TestDictionaryFile::readFileAddsCards()
         QCOMPARE(dict.cardAt(i).filePath, path);
     }
     QCOMPARE(dict.cardById(7)->foreignWords[0].word, QStringLiteral("go"));
-    QCOMPARE(dict.lessons, (StringSet{QStringLiteral("Старый"), QStringLiteral("Урок 1"),
-                                      QStringLiteral("Урок 2")}));
-    QVERIFY(dict.openFiles.empty());
+    QCOMPARE(dict.lessons(), (StringSet{QStringLiteral("Старый"), QStringLiteral("Урок 1"),
+                                        QStringLiteral("Урок 2")}));
+    QVERIFY(dict.openFiles().empty());
 }
 
 void TestDictionaryFile::fileWithoutCardsNotOpened()
@@ -807,14 +811,14 @@ void TestDictionaryFile::fileWithoutCardsNotOpened()
     QVERIFY(putBytes(path, enc.encode(doc("<lesson n=\"L\"><w><f><fw w=\"a\"/></f></w><x/>"
                                           "</lesson>"))));
     Dictionary dict;
-    dict.categoryList = categories();
+    dict.setCategoryList(categories());
     ReadOutcome r = readDictionaryFile(dict, path);
     QVERIFY(r.opened && !r.added);
     QCOMPARE(r.warnings.size(), 2);
     QCOMPARE(r.warnings.last(), "Из файла\n" + path + "\nНе было добавлено ни одной карточки");
     QVERIFY(dict.cards().isEmpty());
-    QVERIFY(dict.lessons.empty()); // the file is not opened, so its lessons stay out
-    QCOMPARE(dict.idCounter, 0);
+    QVERIFY(dict.lessons().empty()); // the file is not opened, so its lessons stay out
+    QCOMPARE(dict.idCounter(), 0);
 
     QVERIFY(putBytes(path, "<words>"));
     r = readDictionaryFile(dict, path);
@@ -897,7 +901,7 @@ void TestDictionaryFile::encodings()
     const QString path = dir.filePath(QStringLiteral("enc.xml"));
     QVERIFY(putBytes(path, bytes));
     Dictionary dict;
-    dict.categoryList = categories();
+    dict.setCategoryList(categories());
     const ReadOutcome read = readDictionaryFile(dict, path);
     const DictionaryReadResult expected = parseDictionaryText(text, path, categories());
     QVERIFY(read.opened);
@@ -1185,7 +1189,7 @@ void TestDictionaryFile::fileOutsideSubsetStillRead()
         path,
         QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(text)));
     Dictionary dict;
-    dict.categoryList = categories();
+    dict.setCategoryList(categories());
     const ReadOutcome r = readDictionaryFile(dict, path);
     QVERIFY(r.added);
     QVERIFY(r.warnings.isEmpty());
@@ -1276,7 +1280,7 @@ void TestDictionaryFile::largeFileReadInPlace()
         DictionaryReadResult expected =
             parseDictionaryTextGeneral(decodeDictionaryBytes(bytes), path, cats);
         Dictionary dict;
-        dict.categoryList = cats;
+        dict.setCategoryList(cats);
         const ReadOutcome r = readDictionaryFile(dict, path);
         QVERIFY(r.opened);
         QCOMPARE(r.added, !expected.cards.isEmpty());
@@ -1291,7 +1295,7 @@ void TestDictionaryFile::largeFileReadInPlace()
             QCOMPARE(shown(dict.cardAt(i)), shown(c));
         }
         if (!expected.cards.isEmpty())
-            QCOMPARE(dict.lessons, expected.lessons);
+            QCOMPARE(dict.lessons(), expected.lessons);
     }
 }
 
@@ -1351,14 +1355,14 @@ void TestDictionaryFile::cancelledReadAddsNothing()
         const QString path = dir.filePath(QStringLiteral("c%1.xml").arg(round++));
         QVERIFY(putBytes(path, bytes));
         Dictionary dict;
-        dict.categoryList = categories();
+        dict.setCategoryList(categories());
         const std::atomic<bool> cancel{true};
         const ReadOutcome r = readDictionaryFile(dict, path, &cancel);
         QVERIFY(r.opened);
         QVERIFY(!r.added);
         QVERIFY(r.warnings.isEmpty());
         QCOMPARE(dict.cardCount(), 0);
-        QVERIFY(dict.lessons.empty());
+        QVERIFY(dict.lessons().empty());
         // Not cancelled, the same file gives its cards.
         const std::atomic<bool> go{false};
         QVERIFY(readDictionaryFile(dict, path, &go).added);

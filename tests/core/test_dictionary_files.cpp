@@ -11,9 +11,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
 using SP = ScriptedPrompts;
@@ -49,7 +52,7 @@ struct Session {
 
     Session()
     {
-        dict.categoryList = {QStringLiteral("Еда"), QStringLiteral("Дом")};
+        dict.setCategoryList({QStringLiteral("Еда"), QStringLiteral("Дом")});
         files.setBusyHook([this](bool on) {
             QVERIFY2(on != busy, "busy state set twice");
             busy = on;
@@ -59,6 +62,57 @@ struct Session {
         prompts.onPrompt = [this](SP::Kind, const QString &text) {
             QVERIFY2(!busy, qPrintable("prompt while busy: " + text));
         };
+    }
+};
+
+// What the page does to its table after a file job, learnt from the
+// dictionary's signals: it rebuilds and fits the columns after a reset of the
+// cards, and refreshes after a change of files when it groups by files.
+enum class Table { Keep, Refresh, RefreshAndFit };
+
+struct TableWatch {
+    QSignalSpy reset;
+    QSignalSpy files;
+
+    explicit TableWatch(Dictionary &dict)
+        : reset(&dict, &Dictionary::cardsReset), files(&dict, &Dictionary::filesChanged)
+    {
+    }
+
+    Table table(bool byFiles = true) const
+    {
+        if (reset.count() > 0)
+            return Table::RefreshAndFit;
+        if (byFiles && files.count() > 0)
+            return Table::Refresh;
+        return Table::Keep;
+    }
+};
+
+// Runs each step in place and records its progress; the step at
+// `cancelAt` (its index among the records) answers "cancel", and so does every
+// step when `cancelEvery` is set. Only a cancellable step can be cancelled: it
+// sees the cancel at once and counts as cancelled.
+struct RecordingRunner : FileJobRunner {
+    std::function<QString(const FileProgress &)> describe;
+    int cancelAt = -1;
+    bool cancelEvery = false;
+    QStringList seen;
+
+    explicit RecordingRunner(std::function<QString(const FileProgress &)> d)
+        : describe(std::move(d))
+    {
+    }
+
+    bool run(const FileProgress &progress, const Work &work) override
+    {
+        const int index = int(seen.size());
+        seen << describe(progress);
+        const bool cancel = (cancelEvery || index == cancelAt) && progress.cancellable;
+        const std::atomic<bool> flag{cancel};
+        work(flag);
+        seen << QStringLiteral("Finished");
+        return !cancel;
     }
 };
 
@@ -89,14 +143,14 @@ class TestDictionaryFiles : public QObject
         files().open();
     }
 
-    QStringList openFiles() const { return listOf(s->dict.openFiles); }
+    QStringList openFiles() const { return listOf(s->dict.openFiles()); }
 
     // Reads a written file back on its own.
-    static Dictionary reread(const QString &p)
+    static std::unique_ptr<Dictionary> reread(const QString &p)
     {
-        Dictionary d;
-        d.categoryList = {QStringLiteral("Еда"), QStringLiteral("Дом")};
-        if (!readDictionaryFile(d, p).added)
+        auto d = std::make_unique<Dictionary>();
+        d->setCategoryList({QStringLiteral("Еда"), QStringLiteral("Дом")});
+        if (!readDictionaryFile(*d, p).added)
             qWarning() << "cannot read back" << p;
         return d;
     }
@@ -137,20 +191,54 @@ private slots:
             .expect(SP::Warning, "Файл " + path("notes.XML") + "\nНе является файлом словаря")
             .expect(SP::Warning, "a.xml.txt\nНе является файлом словаря")
             .expect(SP::Warning, "Файл " + path("missing.xml") + "\nНе может быть открыт\n");
-        const FileOutcome out = files().open();
-        QCOMPARE(out.table, FileOutcome::RefreshAndFit);
-        QVERIFY(!out.filterIconChanged);
+        const bool filterWasActive = s->filter.isActive();
+        {
+            const TableWatch watch(dict());
+            files().open();
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 2); // once per file that gave cards
+        }
+        QCOMPARE(s->filter.isActive(), filterWasActive);
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(dict().cardCount(), 3);
-        QCOMPARE(listOf(dict().lessons), (QStringList{"L1", "L2", "L3"}));
-        QVERIFY(!dict().changed);
+        QCOMPARE(listOf(dict().lessons()), (QStringList{"L1", "L2", "L3"}));
+        QVERIFY(!dict().isModified());
         QVERIFY(s->busyStarts > 0);
         QCOMPARE(readDictDir(s->settings), m_dir->path());
         QCOMPARE(ui().lastLabel, "Выберите файлы для открытия||Словари (*.xml);;Все(*.*)");
         // The next open starts in the folder just used; cancelling it does nothing.
         ui().answerOpenFiles({});
-        QCOMPARE(files().open().table, FileOutcome::Keep);
+        const TableWatch watch(dict());
+        files().open();
+        QCOMPARE(watch.table(), Table::Keep);
         QCOMPARE(ui().lastLabel.section('|', 1, 1), m_dir->path());
+    }
+
+    void xmlNameRules_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain") << "/d/a.xml" << true;
+        QTest::newRow("folder with the ending") << "/d/backup.xml.d/a.xml" << true;
+        QTest::newRow("ending inside the name") << "/d/a.xml.txt" << false;
+        QTest::newRow("upper-case ending") << "/d/notes.XML" << false;
+        QTest::newRow("ending twice") << "/d/a.xml.xml" << false;
+        QTest::newRow("only the ending") << "/d/.xml" << true;
+    }
+    void xmlNameRules()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, accepted);
+        QCOMPARE(isDictionaryFileName(path), accepted);
+    }
+
+    void openingAcceptsXmlInFolderNames()
+    {
+        QVERIFY(QDir().mkdir(path("backup.xml.d")));
+        makeFile("backup.xml.d/a.xml", {makeCard("apple", {"яблоко"}, "L1")});
+        open({path("backup.xml.d/a.xml")});
+        QCOMPARE(openFiles(), QStringList{path("backup.xml.d/a.xml")});
+        QCOMPARE(dict().cardCount(), 1);
     }
 
     void openingNamedPathsChecksWithoutAsking()
@@ -158,14 +246,19 @@ private slots:
         // The files named on the command line: no dialog, the same checks.
         ui().expect(SP::Warning, "Файл " + path("missing.xml") + "\nНе может быть открыт\n")
             .expect(SP::Warning, "Файл " + path("b.xml") + "\nУже открыт");
-        const FileOutcome out =
-            files().openPaths({path("missing.xml"), path("b.xml"), path("b.xml")});
-        QCOMPARE(out.table, FileOutcome::RefreshAndFit);
+        {
+            const TableWatch watch(dict());
+            QVERIFY(files().openPaths({path("missing.xml"), path("b.xml"), path("b.xml")}));
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 1);
+        }
         QCOMPARE(openFiles(), QStringList{path("b.xml")});
         QCOMPARE(readDictDir(s->settings), m_dir->path());
         // Nothing named: nothing happens, not even the wait cursor.
         const int busyStarts = s->busyStarts;
-        QCOMPARE(files().openPaths({}).table, FileOutcome::Keep);
+        const TableWatch watch(dict());
+        QVERIFY(!files().openPaths({}));
+        QCOMPARE(watch.table(), Table::Keep);
         QCOMPARE(s->busyStarts, busyStarts);
     }
 
@@ -173,7 +266,9 @@ private slots:
     {
         writeDictDir(s->settings, path("gone"));
         ui().answerOpenFiles({});
-        QCOMPARE(files().open().table, FileOutcome::Keep);
+        const TableWatch watch(dict());
+        files().open();
+        QCOMPARE(watch.table(), Table::Keep);
         QCOMPARE(ui().lastLabel.section('|', 1, 1), QString());
         QCOMPARE(s->busyStarts, 0);
     }
@@ -181,7 +276,9 @@ private slots:
     void openWithEveryPathRefusedChangesNothing()
     {
         ui().answerOpenFiles({path("missing.xml")}).expect(SP::Warning, "Не может быть открыт");
-        QCOMPARE(files().open().table, FileOutcome::Keep);
+        const TableWatch watch(dict());
+        files().open();
+        QCOMPARE(watch.table(), Table::Keep);
         QVERIFY(readDictDir(s->settings).isEmpty());
         QCOMPARE(dict().cardCount(), 0);
     }
@@ -194,23 +291,32 @@ private slots:
             .expect(SP::Warning, "Найдена категория карточки отсутствующая в списке категорий: Нет")
             .expect(SP::Warning,
                     "Из файла\n" + path("c.xml") + "\nНе было добавлено ни одной карточки");
-        QCOMPARE(files().open().table, FileOutcome::RefreshAndFit);
+        // No card came in, so the cards were not reset; the page rebuilds the
+        // table all the same because a file was read.
+        const TableWatch watch(dict());
+        QVERIFY(files().openPaths(files().askOpenPaths()));
+        QCOMPARE(watch.reset.count(), 0);
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 0);
-        QVERIFY(dict().lessons.empty());
+        QVERIFY(dict().lessons().empty());
     }
 
     void openTakesBackSavedFilterLessons()
     {
         s->filterStore.writeEntry("LESSONS", "L3");
         ui().answerOpenFiles({path("b.xml")});
-        const FileOutcome first = files().open();
-        QVERIFY(first.filterIconChanged);
-        QCOMPARE(first.table, FileOutcome::RefreshAndFit);
+        QVERIFY(!s->filter.isActive());
+        {
+            const TableWatch watch(dict());
+            files().open();
+            QVERIFY(s->filter.isActive());
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+        }
         QCOMPARE(listOf(s->filter.filterLessons), QStringList{"L3"});
         // The filter was already on: its button keeps its picture.
         ui().answerOpenFiles({path("a.xml")});
-        QVERIFY(!files().open().filterIconChanged);
+        files().open();
+        QVERIFY(s->filter.isActive());
         QCOMPARE(listOf(s->filter.filterLessons), QStringList{"L3"});
     }
 
@@ -233,44 +339,41 @@ private slots:
         QFETCH(int, cancelAt);
         QFETCH(QStringList, reports);
         dict().addNewCards({makeCard("new", {"новый"}, "L0")});
-        dict().lessons = {"L0"};
-        dict().changed = false;
-        QStringList seen;
-        files().setProgressDelay(0);
-        files().setProgressHook([&](const FileProgress &p) {
-            if (p.stage == FileProgress::Finished) {
-                seen << "Finished";
-                return true;
-            }
-            seen << QString("%1 %2 %3/%4 %5")
-                        .arg(p.stage == FileProgress::Opening ? "Opening" : "Saving",
-                             QFileInfo(p.path).fileName())
-                        .arg(p.done)
-                        .arg(p.total)
-                        .arg(p.cancellable ? "x" : "-");
-            return seen.size() - 1 != cancelAt;
+        dict().setLessons({"L0"});
+        dict().setModified(false);
+        RecordingRunner runner([](const FileProgress &p) {
+            return QString("%1 %2 %3/%4 %5")
+                .arg(p.stage == FileProgress::Opening ? "Opening" : "Saving",
+                     QFileInfo(p.path).fileName())
+                .arg(p.done)
+                .arg(p.total)
+                .arg(p.cancellable ? "x" : "-");
         });
+        runner.cancelAt = cancelAt;
+        files().setJobRunner(&runner);
         ui().answerOpenFiles({path("a.xml"), path("b.xml")});
-        const FileOutcome out = files().open();
-        QCOMPARE(seen, reports);
+        const TableWatch watch(dict());
+        files().open();
+        QCOMPARE(runner.seen, reports);
         if (cancelAt < 0) {
-            QCOMPARE(out.table, FileOutcome::RefreshAndFit);
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 2);
             QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml")}));
             QCOMPARE(dict().cardCount(), 4);
-            QCOMPARE(listOf(dict().lessons), (QStringList{"L0", "L1", "L2", "L3"}));
+            QCOMPARE(listOf(dict().lessons()), (QStringList{"L0", "L1", "L2", "L3"}));
             QCOMPARE(dict().cardById(4)->foreignWords[0].word, QString("bee"));
             QCOMPARE(dict().cardsOfFile(path("b.xml")).first().categories, QStringList{"Дом"});
             return;
         }
-        QCOMPARE(out.table, FileOutcome::Keep);
+        QCOMPARE(watch.table(), Table::Keep);
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 1);
-        QCOMPARE(dict().idCounter, 1);
-        QCOMPARE(listOf(dict().lessons), QStringList{"L0"});
+        QCOMPARE(dict().idCounter(), 1);
+        QCOMPARE(listOf(dict().lessons()), QStringList{"L0"});
         QVERIFY(readDictDir(s->settings).isEmpty());
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
         // The next open numbers its cards right after the kept one.
-        files().setProgressHook({});
+        files().setJobRunner(nullptr);
         open({path("b.xml")});
         QCOMPARE(dict().cardById(2)->foreignWords[0].word, QString("bee"));
     }
@@ -279,21 +382,20 @@ private slots:
     void saveWithProgressIgnoresCancel()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().changed = true;
-        QStringList seen;
-        files().setProgressDelay(0);
-        files().setProgressHook([&](const FileProgress &p) {
-            seen << (p.stage == FileProgress::Saving
-                         ? QFileInfo(p.path).fileName() + (p.cancellable ? " x" : " -")
-                         : QString("Finished"));
-            return false;
+        dict().setModified(true);
+        RecordingRunner runner([](const FileProgress &p) {
+            return p.stage == FileProgress::Saving
+                       ? QFileInfo(p.path).fileName() + (p.cancellable ? " x" : " -")
+                       : QString("Finished");
         });
+        runner.cancelEvery = true;
+        files().setJobRunner(&runner);
         ui().answerYesNo(SP::Yes, "Сохранить изменения во всех открытых файлах?")
             .expect(SP::Information, "Было сохранено:");
         files().saveAll();
-        QCOMPARE(seen, (QStringList{"a.xml -", "Finished", "b.xml -", "Finished"}));
-        QVERIFY(!dict().changed);
-        QCOMPARE(reread(path("a.xml")).cardCount(), 2);
+        QCOMPARE(runner.seen, (QStringList{"a.xml -", "Finished", "b.xml -", "Finished"}));
+        QVERIFY(!dict().isModified());
+        QCOMPARE(reread(path("a.xml"))->cardCount(), 2);
     }
 
     // ------------------------------------------------------------ save all
@@ -302,21 +404,25 @@ private slots:
     {
         open({path("a.xml"), path("b.xml")});
         const QByteArray oldA = bytes(path("a.xml"));
-        dict().cardById(dict().cardAt(0).id)->pER = 4;
-        dict().changed = true;
+        dict().updateCard(dict().cardAt(0).id, [](Card &c) { c.pER = 4; });
+        dict().setModified(true);
         ui().answerYesNo(SP::Yes, "Сохранить изменения во всех открытых файлах?")
             .expect(SP::Information,
                     "Было сохранено:\n" + path("a.xml") + "\n" + path("b.xml") + "\n");
-        QCOMPARE(files().saveAll().table, FileOutcome::Keep);
-        QVERIFY(!dict().changed);
+        {
+            const TableWatch watch(dict());
+            files().saveAll();
+            QCOMPARE(watch.table(), Table::Keep);
+        }
+        QVERIFY(!dict().isModified());
         QCOMPARE(ui().texts(SP::Information).first(),
                  "Было сохранено:\n" + path("a.xml") + "\n" + path("b.xml") + "\n");
         // The version found on disk is kept once per run.
         QCOMPARE(bytes(path("a.xml.bak")), oldA);
         QVERIFY(files().backedUp().contains(path("a.xml")));
-        const Dictionary back = reread(path("a.xml"));
-        QCOMPARE(back.cardCount(), 2);
-        QCOMPARE(back.cardAt(0).pER + back.cardAt(1).pER, 5);
+        const std::unique_ptr<Dictionary> back = reread(path("a.xml"));
+        QCOMPARE(back->cardCount(), 2);
+        QCOMPARE(back->cardAt(0).pER + back->cardAt(1).pER, 5);
     }
 
     void saveAllDoesNothing_data()
@@ -332,16 +438,27 @@ private slots:
         QFETCH(QString, state);
         open({path("a.xml")});
         const QByteArray before = bytes(path("a.xml"));
-        dict().changed = state != "clean";
+        dict().setModified(state != "clean");
         if (state == "no cards") {
             dict().removeCards({1, 2});
         } else if (state == "no files") {
-            dict().openFiles.clear();
+            // The same cards, but no file counts as open.
+            Dictionary withoutFiles;
+            withoutFiles.setCategoryList(dict().categoryList());
+            for (const Card &c : dict().cards())
+                withoutFiles.addCard(c);
+            withoutFiles.setLessons(dict().lessons());
+            dict().assign(withoutFiles);
+            dict().setModified(true);
+            QCOMPARE(dict().cardCount(), 2);
+            QVERIFY(dict().openFiles().empty());
         } else if (state == "declined") {
             ui().answerYesNo(SP::No, "Сохранить изменения?");
         }
-        QCOMPARE(files().saveAll().table, FileOutcome::Keep);
-        QCOMPARE(dict().changed, state != "clean");
+        const TableWatch watch(dict());
+        files().saveAll();
+        QCOMPARE(watch.table(), Table::Keep);
+        QCOMPARE(dict().isModified(), state != "clean");
         QCOMPARE(bytes(path("a.xml")), before);
         QVERIFY(!QFile::exists(path("a.xml.bak")));
     }
@@ -351,14 +468,14 @@ private slots:
         open({path("a.xml"), path("b.xml")});
         const QByteArray before = bytes(path("b.xml"));
         QVERIFY(dict().removeCard(dict().cardsOfFile(path("b.xml")).first().id));
-        dict().changed = true;
+        dict().setModified(true);
         ui().answerYesNo(SP::Yes)
             .expect(SP::Warning, "Файл\n" + path("b.xml") +
                                      "\nне был сохранен: в нем не осталось ни одной "
                                      "карточки.\nФайл на диске остался прежним")
             .expect(SP::Information, "Было сохранено:\n" + path("a.xml") + "\n");
         files().saveAll();
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(bytes(path("b.xml")), before);
         QVERIFY(!ui().texts(SP::Information).first().contains("b.xml"));
     }
@@ -366,7 +483,7 @@ private slots:
     void saveAllPartialFailureKeepsChanged()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().changed = true;
+        dict().setModified(true);
         // The place of a.xml is taken by a folder: that write must fail.
         QVERIFY(QFile::remove(path("a.xml")));
         QVERIFY(QDir().mkdir(path("a.xml")));
@@ -374,9 +491,9 @@ private slots:
             .expect(SP::Critical, path("a.xml"))
             .expect(SP::Information, "Было сохранено:\n" + path("b.xml") + "\n");
         files().saveAll();
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QVERIFY(QFileInfo(path("a.xml")).isDir());
-        QCOMPARE(reread(path("b.xml")).cardCount(), 1);
+        QCOMPARE(reread(path("b.xml"))->cardCount(), 1);
     }
 
     // A copy that cannot be kept is said, and the save goes on all the same.
@@ -384,15 +501,15 @@ private slots:
     {
         open({path("a.xml")});
         QVERIFY(QDir().mkdir(path("a.xml.bak")));
-        dict().cardById(dict().cardAt(0).id)->pER = 4;
-        dict().changed = true;
+        dict().updateCard(dict().cardAt(0).id, [](Card &c) { c.pER = 4; });
+        dict().setModified(true);
         ui().answerYesNo(SP::Yes)
             .expect(SP::Warning, "Файл\n" + path("a.xml") + "\nсохранён, но его резервную копию\n" +
                                      path("a.xml.bak") + "\nсохранить не удалось:\n")
             .expect(SP::Information, "Было сохранено:\n" + path("a.xml") + "\n");
         files().saveAll();
-        QVERIFY(!dict().changed);
-        QCOMPARE(reread(path("a.xml")).cardAt(0).pER + reread(path("a.xml")).cardAt(1).pER, 5);
+        QVERIFY(!dict().isModified());
+        QCOMPARE(reread(path("a.xml"))->cardAt(0).pER + reread(path("a.xml"))->cardAt(1).pER, 5);
     }
 
     // A card the file would not give back stops the save of its file with a
@@ -404,15 +521,15 @@ private slots:
         Card changed = dict().cardAt(0);
         QCOMPARE(changed.filePath, path("a.xml"));
         changed.categories = {"Еда;Дом"};
-        dict().replaceCard(changed);
-        dict().changed = true;
+        dict().setCard(changed);
+        dict().setModified(true);
         ui().answerYesNo(SP::Yes)
             .expect(SP::Critical, "Невозможно сохранить файл\n" + path("a.xml") + "\nКарточка «" +
                                       firstForeignWord(changed) + "» (урок «" + changed.lesson +
                                       "»):\nкатегория «Еда;Дом» содержит знак «;»")
             .expect(SP::Information, "Было сохранено:\n" + path("b.xml") + "\n");
         files().saveAll();
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(bytes(path("a.xml")), before);
     }
 
@@ -426,8 +543,8 @@ private slots:
                     "Словарь имеет новые карточки, которые не были сохранены\nНе забудьте "
                     "сохранить их вызвав \"Сохранить как\" или объедините с открытым файлом");
         files().saveAll();
-        QVERIFY(!dict().changed);
-        QCOMPARE(reread(path("a.xml")).cardCount(), 2);
+        QVERIFY(!dict().isModified());
+        QCOMPARE(reread(path("a.xml"))->cardCount(), 2);
     }
 
     // ------------------------------------------------------------ save as
@@ -446,6 +563,10 @@ private slots:
                                            << "d.XML.xml";
         QTest::newRow("other ending") << "d.txt"
                                       << "d.txt.xml";
+        // Refused: the dialog comes back, and the next name is taken.
+        QTest::newRow("ending inside the name") << "a.xml.txt" << QString();
+        QTest::newRow("ending in a folder name") << "backup.xml.d/d"
+                                                 << "backup.xml.d/d.xml";
     }
     void saveFileNameEndings()
     {
@@ -453,6 +574,12 @@ private slots:
         QFETCH(QString, result);
         writeDictDir(s->settings, m_dir->path());
         ui().answerSaveFile(path(typed));
+        if (result.isEmpty()) {
+            ui().expect(SP::Warning, "Имя файла словаря может содержать \".xml\" только в "
+                                     "конце.\nВыберите другое имя")
+                .answerSaveFile(path("d"));
+            result = "d.xml";
+        }
         QCOMPARE(files().askSaveFileName(true), path(result));
         QCOMPARE(ui().lastLabel,
                  "Выберите файл для сохранения|" + m_dir->path() + "|Словари (*.xml)");
@@ -488,14 +615,17 @@ private slots:
         else
             open({path("a.xml")});
         const QByteArray before = bytes(path("a.xml"));
-        dict().changed = true;
+        dict().setModified(true);
         ui().answerSaveFile(path("b.xml"))
             .expect(SP::Warning, "Сохранение в существующий файл запрещено.\nВыберите другой файл")
             .answerSaveFile(path("copy."));
-        const FileOutcome out = files().saveAs(byFiles);
-        QCOMPARE(out.table, byFiles ? FileOutcome::Refresh : FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            files().saveAs();
+            QCOMPARE(watch.table(byFiles), byFiles ? Table::Refresh : Table::Keep);
+        }
         QCOMPARE(openFiles(), QStringList{path("copy.xml")});
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
         // The dictionary's own vector was written: sorted by lesson, new path.
         QStringList lessons;
         for (const Card &c : dict().cards()) {
@@ -507,18 +637,22 @@ private slots:
         sorted.sort();
         QCOMPARE(lessons, sorted);
         QCOMPARE(bytes(path("a.xml")), before);
-        QCOMPARE(reread(path("copy.xml")).cardCount(), 2);
+        QCOMPARE(reread(path("copy.xml"))->cardCount(), 2);
     }
 
     void saveAsWholeDictionaryFailureKeepsEverything()
     {
         open({path("a.xml")});
-        dict().changed = true;
+        dict().setModified(true);
         const QList<Card> before = dict().cards();
         ui().answerSaveFile(path("gone/copy.xml")).expect(SP::Critical, "gone/copy.xml");
-        QCOMPARE(files().saveAs(true).table, FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            files().saveAs();
+            QCOMPARE(watch.table(), Table::Keep);
+        }
         QCOMPARE(openFiles(), QStringList{path("a.xml")});
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(dict().cards().size(), before.size());
         for (int i = 0; i < before.size(); ++i) {
             QCOMPARE(dict().cardAt(i).id, before[i].id);
@@ -535,35 +669,42 @@ private slots:
             .answerItem(path("b.xml"))
             .answerSaveFile(QString()) // cancelled name: back to the choice
             .answerItem(QString());    // cancel ends the loop
-        const FileOutcome out = files().saveAs(true);
-        QCOMPARE(out.table, FileOutcome::Refresh);
+        {
+            const TableWatch watch(dict());
+            files().saveAs();
+            QCOMPARE(watch.table(), Table::Refresh);
+        }
         QCOMPARE(ui().lastLabel, QStringLiteral("Какой из открытых файлов \"Сохранить как\"?"));
         QCOMPARE(ui().lastItems, (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml"), path("fresh.xml")}));
         QVERIFY(!dict().hasNewCards());
-        QVERIFY(dict().changed); // left as it was
-        const Dictionary back = reread(path("fresh.xml"));
-        QCOMPARE(back.cardCount(), 1);
-        QCOMPARE(back.cardAt(0).foreignWords.first().word, QStringLiteral("new"));
+        QVERIFY(dict().isModified()); // left as it was
+        const std::unique_ptr<Dictionary> back = reread(path("fresh.xml"));
+        QCOMPARE(back->cardCount(), 1);
+        QCOMPARE(back->cardAt(0).foreignWords.first().word, QStringLiteral("new"));
     }
 
     void saveAsChoiceMovesAnOpenFile()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().changed = false;
+        dict().setModified(false);
         const QByteArray before = bytes(path("b.xml"));
         ui().answerItem(path("b.xml")).answerSaveFile(path("c.xml")).answerItem(path("a.xml"));
         ui().answerSaveFile(path("gone/d.xml"))
             .expect(SP::Critical, "gone/d.xml")
             .answerItem(QString());
-        QCOMPARE(files().saveAs(false).table, FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            files().saveAs();
+            QCOMPARE(watch.table(false), Table::Keep);
+        }
         // The failed entry stayed on offer; the saved one left the list.
         QCOMPARE(ui().lastItems, QStringList{path("a.xml")});
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("c.xml")}));
         QCOMPARE(dict().cardsOfFile(path("c.xml")).size(), 1);
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 2);
         QCOMPARE(bytes(path("b.xml")), before);
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
     }
 
     // ------------------------------------------------------------ close
@@ -573,13 +714,18 @@ private slots:
         open({path("a.xml")});
         const QByteArray before = bytes(path("a.xml"));
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});
-        dict().changed = false;
+        dict().setModified(false);
         ui().answerYesNo(SP::Yes, "Закрыть файл\n" + path("a.xml") + "?");
-        QCOMPARE(files().close().table, FileOutcome::RefreshAndFit);
+        {
+            const TableWatch watch(dict());
+            files().close();
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 1);
+        }
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 1);
-        QCOMPARE(listOf(dict().lessons), QStringList{"L5"});
-        QVERIFY(!dict().changed);
+        QCOMPARE(listOf(dict().lessons()), QStringList{"L5"});
+        QVERIFY(!dict().isModified());
         QCOMPARE(bytes(path("a.xml")), before); // never written
         QVERIFY(!QFile::exists(path("a.xml.bak")));
     }
@@ -598,7 +744,7 @@ private slots:
         QFETCH(int, files);
         QFETCH(QString, step);
         open(files == 1 ? QStringList{path("a.xml")} : QStringList{path("a.xml"), path("b.xml")});
-        dict().changed = step == "changes";
+        dict().setModified(step == "changes");
         s->filter.filterLessons = {"L2"};
         if (files == 1)
             ui().answerYesNo(step == "file" ? SP::No : SP::Yes, "Закрыть файл\n");
@@ -608,7 +754,11 @@ private slots:
             ui().answerYesNo(SP::No, "<nobr>В словаре есть несохраненные изменения</nobr><br>"
                                      "<nobr>Изменения в закрываемых файлах будут "
                                      "потеряны</nobr><br>Закрыть без сохранения?");
-        QCOMPARE(this->files().close().table, FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            this->files().close();
+            QCOMPARE(watch.table(), Table::Keep);
+        }
         QCOMPARE(dict().cardCount(), files == 1 ? 2 : 3);
         QCOMPARE(openFiles().size(), files);
         QVERIFY(s->filterStore.readEntry("LESSONS").isEmpty());
@@ -617,17 +767,22 @@ private slots:
     void closeAllResetsCounters()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().changed = true;
+        dict().setModified(true);
         s->filter.filterLessons = {"L3"};
         ui().answerItem(kCloseAll).answerYesNo(SP::Yes, "Закрыть без сохранения?");
-        QCOMPARE(files().close().table, FileOutcome::RefreshAndFit);
+        {
+            const TableWatch watch(dict());
+            files().close();
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 1);
+        }
         QCOMPARE(ui().lastLabel, QStringLiteral("Какой из открытых файлов \"Закрыть\"?"));
         QCOMPARE(ui().lastItems,
                  (QStringList{path("a.xml"), path("b.xml"), kCloseAll, kDeleteNew}));
         QCOMPARE(dict().cardCount(), 0);
-        QCOMPARE(dict().idCounter, 0);
-        QVERIFY(!dict().changed);
-        QVERIFY(dict().lessons.empty());
+        QCOMPARE(dict().idCounter(), 0);
+        QVERIFY(!dict().isModified());
+        QVERIFY(dict().lessons().empty());
         QVERIFY(openFiles().isEmpty());
         // The lesson choice went to the store before the cards went away.
         QCOMPARE(s->filterStore.readEntry("LESSONS"), QStringLiteral("L3"));
@@ -663,18 +818,23 @@ private slots:
             ui().answerYesNo(SP::Yes, "Новые слова не были сохранены");
         else
             ui().answerYesNo(SP::Yes, "Закрыть без сохранения?");
-        QCOMPARE(files().close().table, FileOutcome::RefreshAndFit);
+        {
+            const TableWatch watch(dict());
+            files().close();
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 1);
+        }
         QStringList expectedFiles;
         for (const QString &f : filesLeft)
             expectedFiles << path(f);
         QCOMPARE(openFiles(), expectedFiles);
-        QCOMPARE(listOf(dict().lessons), lessonsLeft);
+        QCOMPARE(listOf(dict().lessons()), lessonsLeft);
         QCOMPARE(dict().hasNewCards(), newLeft);
         int cardsLeft = newLeft ? 1 : 0;
         for (const QString &f : expectedFiles)
             cardsLeft += int(dict().cardsOfFile(f).size());
         QCOMPARE(dict().cardCount(), cardsLeft);
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
     }
 
     void deleteNewWordsAsksAgain()
@@ -683,20 +843,34 @@ private slots:
         ui().answerYesNo(SP::No,
                          "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
                          "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>");
-        QCOMPARE(files().close().table, FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            files().close();
+            QCOMPARE(watch.table(), Table::Keep);
+        }
         QCOMPARE(dict().cardCount(), 1);
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         ui().answerYesNo(SP::Yes, "Действительно хотите удалить новые слова");
-        QCOMPARE(files().close().table, FileOutcome::RefreshAndFit);
+        {
+            const TableWatch watch(dict());
+            files().close();
+            QCOMPARE(watch.table(), Table::RefreshAndFit);
+            QCOMPARE(watch.reset.count(), 1);
+        }
         QCOMPARE(dict().cardCount(), 0);
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
     }
 
     void closeWithoutCardsForgetsFiles()
     {
         open({path("a.xml")});
         dict().removeCards({1, 2});
-        QCOMPARE(files().close().table, FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            files().close();
+            // The files are forgotten, so a table grouped by files hears of it.
+            QCOMPARE(watch.table(), Table::Refresh);
+        }
         QVERIFY(openFiles().isEmpty());
         QVERIFY(ui().log().size() == 1); // only the open dialog
     }
@@ -735,13 +909,17 @@ private slots:
     {
         open({path("a.xml")});
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});
-        dict().changed = false;
+        dict().setModified(false);
         const QByteArray before = bytes(path("a.xml"));
-        QCOMPARE(files().join(QString(), path("a.xml")).table, FileOutcome::Refresh);
+        {
+            const TableWatch watch(dict());
+            files().join(QString(), path("a.xml"));
+            QCOMPARE(watch.table(), Table::Refresh);
+        }
         QVERIFY(!dict().hasNewCards());
         QCOMPARE(openFiles(), QStringList{path("a.xml")});
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 3);
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(bytes(path("a.xml")), before);
     }
 
@@ -753,25 +931,33 @@ private slots:
         Card bad = makeCard("new", {"новый"}, "L5");
         bad.categories = {"Кот"};
         dict().addNewCards({bad});
-        dict().changed = false;
+        dict().setModified(false);
         ui().expect(SP::Warning, "Объединение невозможно\nКарточка «new» (урок «L5»):\n"
                                  "категория «Кот» отсутствует в списке категорий\n"
                                  "Исправьте карточку и повторите объединение");
-        QCOMPARE(files().join(QString(), path("a.xml")).table, FileOutcome::Keep);
+        {
+            const TableWatch watch(dict());
+            files().join(QString(), path("a.xml"));
+            QCOMPARE(watch.table(), Table::Keep);
+        }
         QVERIFY(dict().hasNewCards());
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 2);
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
     }
 
     void joinFileIntoFile()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().changed = false;
+        dict().setModified(false);
         const QByteArray before = bytes(path("a.xml"));
-        QCOMPARE(files().join(path("a.xml"), path("b.xml")).table, FileOutcome::Refresh);
+        {
+            const TableWatch watch(dict());
+            files().join(path("a.xml"), path("b.xml"));
+            QCOMPARE(watch.table(), Table::Refresh);
+        }
         QCOMPARE(openFiles(), QStringList{path("b.xml")});
         QCOMPARE(dict().cardsOfFile(path("b.xml")).size(), 3);
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(bytes(path("a.xml")), before);
     }
 
@@ -795,16 +981,20 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, target);
         open({path("a.xml"), path("b.xml")});
-        dict().changed = false;
-        const FileOutcome out =
-            source == "-" ? files().joinCancelled()
-                          : files().join(source.isEmpty() ? QString() : path(source), path(target));
-        QCOMPARE(out.table, FileOutcome::Keep);
+        dict().setModified(false);
+        {
+            const TableWatch watch(dict());
+            if (source == "-")
+                files().joinCancelled();
+            else
+                files().join(source.isEmpty() ? QString() : path(source), path(target));
+            QCOMPARE(watch.table(), Table::Keep);
+        }
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 2);
         QCOMPARE(dict().cardsOfFile(path("b.xml")).size(), 1);
         // Closing the join dialog marks the dictionary even when nothing moved.
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
     }
 };
 

@@ -32,12 +32,10 @@ static Card searchCard(const QStringList &foreign, const QStringList &russian = 
 }
 
 // Foreign words only; `out` marks cards outside the filter.
-static Dictionary dictionaryOf(const QStringList &words, const QList<int> &out = {})
+static void fillWith(Dictionary &dict, const QStringList &words, const QList<int> &out = {})
 {
-    Dictionary dict;
     for (int i = 0; i < words.size(); ++i)
         dict.addCard(searchCard({words[i]}, {}, !out.contains(i)));
-    return dict;
 }
 
 // Records the restart questions and answers them from a queue.
@@ -189,7 +187,8 @@ void TestDictionarySearch::acceptSimplifiesText()
 
 void TestDictionarySearch::acceptSetsOptionsAndStartsAtTop()
 {
-    Dictionary dict = dictionaryOf({"cat", "dog"});
+    Dictionary dict;
+    fillWith(dict, {"cat", "dog"});
     DictionarySearch s = foreignSearch(QStringLiteral("dog"));
     QCOMPARE(s.searchNext(dict, {}).index, 1);
 
@@ -224,7 +223,8 @@ void TestDictionarySearch::historyKeepsTwentyNewest()
 
 void TestDictionarySearch::newSearchForgetsText()
 {
-    Dictionary dict = dictionaryOf({"cat"});
+    Dictionary dict;
+    fillWith(dict, {"cat"});
     DictionarySearch s = foreignSearch(QStringLiteral("cat"));
     QVERIFY(s.canSearchAgain());
     s.searchNext(dict, {});
@@ -240,7 +240,8 @@ void TestDictionarySearch::newSearchForgetsText()
 
 void TestDictionarySearch::searchGoesOnThenStartsOver()
 {
-    Dictionary dict = dictionaryOf({"cat", "dog", "wildcat", "bird"});
+    Dictionary dict;
+    fillWith(dict, {"cat", "dog", "wildcat", "bird"});
     DictionarySearch s = foreignSearch(QStringLiteral("cat"));
     Asker asker;
 
@@ -267,7 +268,8 @@ void TestDictionarySearch::searchGoesOnThenStartsOver()
 
 void TestDictionarySearch::lastCardAsksToRestart()
 {
-    Dictionary dict = dictionaryOf({"dog", "cat", "bird", "cat"});
+    Dictionary dict;
+    fillWith(dict, {"dog", "cat", "bird", "cat"});
     DictionarySearch s = foreignSearch(QStringLiteral("cat"));
     Asker asker;
     asker.answers = {false, true};
@@ -291,7 +293,8 @@ void TestDictionarySearch::lastCardAsksToRestart()
 
 void TestDictionarySearch::removedCardsAskToRestart()
 {
-    Dictionary dict = dictionaryOf({"dog", "bird", "cat"});
+    Dictionary dict;
+    fillWith(dict, {"dog", "bird", "cat"});
     DictionarySearch s = foreignSearch(QStringLiteral("cat"));
     s.searchNext(dict, {});
     QCOMPARE(s.lastFoundIndex(), 2);
@@ -336,7 +339,8 @@ void TestDictionarySearch::matchesOutsideFilter()
     QFETCH(int, index);
     QFETCH(QString, warning);
 
-    Dictionary dict = dictionaryOf(words, outside);
+    Dictionary dict;
+    fillWith(dict, words, outside);
     DictionarySearch s = foreignSearch(QStringLiteral("cat"), warn);
     SearchResult r = s.searchNext(dict, {});
     QCOMPARE(int(r.outcome), outcome);
@@ -349,7 +353,7 @@ void TestDictionarySearch::matchesOutsideFilter()
         QCOMPARE(r.outcome, SearchResult::OnlyOutsideFilter);
         QVERIFY(asker.asked.isEmpty());
         // Once the card passes the filter, it is found.
-        dict.updateEach([](Card &c) { c.inFilter = true; });
+        dict.updateMarks([](Card &c) { c.inFilter = true; });
         QCOMPARE(s.searchNext(dict, {}).index, 1);
     }
 }
@@ -362,7 +366,8 @@ void TestDictionarySearch::nothingToSearch()
     QCOMPARE(s.searchNext(empty, asker.fn()).outcome, SearchResult::Idle);
 
     DictionarySearch none;
-    Dictionary dict = dictionaryOf({"cat"});
+    Dictionary dict;
+    fillWith(dict, {"cat"});
     QCOMPARE(none.searchNext(dict, asker.fn()).outcome, SearchResult::Idle);
     QVERIFY(!none.cardMatches(dict.cardAt(0)));
     QVERIFY(asker.asked.isEmpty());
@@ -399,11 +404,12 @@ void TestDictionarySearch::russianSearchSeesEveryChange()
     case 0: {
         Card c = *dict.cardById(4);
         c.translations[0].groups[0][0].word = QStringLiteral("кот");
-        dict.replaceCard(c);
+        dict.setCard(c);
         break;
     }
     case 1:
-        dict.cardById(4)->translations[0].groups[0][0].word = QStringLiteral("кот");
+        dict.updateCard(
+            4, [](Card &c) { c.translations[0].groups[0][0].word = QStringLiteral("кот"); });
         break;
     case 2:
         dict.reorder({1, 0, 3, 2}); // кот, дом, мир, лес

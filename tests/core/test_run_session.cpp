@@ -127,7 +127,7 @@ struct Harness {
         Card c = makeCard(foreign, {russian}, lesson, QStringLiteral("/d/a.xml"));
         c.foreignWords[0].autoCheck = autoCheck;
         c.nAr = active;
-        dict.lessons.insert(lesson);
+        dict.addLesson(lesson);
         return dict.addCard(c);
     }
 
@@ -142,12 +142,17 @@ struct Harness {
             add(foreign[i], russian[i]);
     }
 
-    Card &card(const QString &foreign)
+    const Card &card(const QString &foreign)
     {
         for (const Card &c : dict.cards())
             if (c.foreignWords.value(0).word == foreign)
                 return *dict.cardById(c.id);
         qFatal("no card %s", qPrintable(foreign));
+    }
+    // Changes a card as the program does, through the dictionary.
+    template <class F> void edit(const QString &foreign, F f)
+    {
+        dict.updateCard(card(foreign).id, f);
     }
 
     // The start button with the dialog accepted, `replies` queued for the
@@ -239,9 +244,9 @@ private slots:
         if (cards)
             h.fillTen();
         if (!lessons)
-            h.dict.lessons.clear();
+            h.dict.setLessons({});
         else
-            h.dict.lessons.insert("L1");
+            h.dict.addLesson("L1");
         QCOMPARE(h.session.startButtonActs(learningTab), acts);
         int dialogs = 0;
         h.session.startStop(learningTab, [&dialogs] {
@@ -347,7 +352,7 @@ private slots:
         QFETCH(bool, begun);
         Harness h;
         h.fillTen();
-        h.dict.lessons.insert("L9"); // a lesson whose cards are gone
+        h.dict.addLesson("L9"); // a lesson whose cards are gone
         h.add("old", "старый", "L3", true, false);
         h.learning(lesson);
         h.work.use_autocheck = autocheck;
@@ -356,7 +361,7 @@ private slots:
         QVERIFY(!h.session.isRunning());
         // Settings are saved at the end only once the lesson checks passed.
         QCOMPARE(h.session.runBegunOnce(), begun);
-        QVERIFY(!h.dict.changed);
+        QVERIFY(!h.dict.isModified());
         QVERIFY(!h.view.inputEnabled);
     }
 
@@ -391,8 +396,9 @@ private slots:
         for (int i = 0; i < cards; ++i) {
             const int id = h.add(QStringLiteral("w%1").arg(i), "с");
             // Cards that already finished their cycle count too.
-            h.dict.cardById(id)->rRE = 1;
+            h.dict.updateCard(id, [](Card &c) { c.rRE = 1; });
         }
+        h.dict.setModified(false); // as read from a file
         h.start({reply});
         const QStringList expected =
             asks ? QStringList{"question: <nobr>Для работы имеется менее 10 карточек</nobr>"
@@ -401,7 +407,7 @@ private slots:
         QCOMPARE(h.view.prompts, expected);
         const bool running = !asks || reply;
         QCOMPARE(h.session.isRunning(), running);
-        QCOMPARE(h.dict.changed, running);
+        QCOMPARE(h.dict.isModified(), running);
         QCOMPARE(h.view.inputEnabled, running);
     }
 
@@ -426,7 +432,7 @@ private slots:
         Harness h;
         h.fillTen();
         for (int id = 1; id <= 10; ++id)
-            h.dict.cardById(id)->inFilter = true;
+            h.dict.updateMarksOf(id, [](Card &c) { c.inFilter = true; });
         if (learning)
             h.learning("L1");
         h.work.use_filter = useFilter;
@@ -452,7 +458,7 @@ private slots:
         QVERIFY(!h.view.inputEnabled);
         h.start();
         QVERIFY(h.session.isRunning());
-        QVERIFY(h.dict.changed);
+        QVERIFY(h.dict.isModified());
         QVERIFY(h.view.inputEnabled);
         QVERIFY(!h.view.timedVisible);
         QVERIFY(!h.view.learningVisible);
@@ -532,7 +538,7 @@ private slots:
         QFETCH(bool, autocheckInStatus);
         Harness h;
         h.fillTen();
-        h.card("ant").foreignWords[0].autoCheck = checkedForm;
+        h.edit("ant", [&](Card &c) { c.foreignWords[0].autoCheck = checkedForm; });
         h.work.en_ru = enRu;
         h.work.use_autocheck = autocheck;
         h.start();
@@ -579,8 +585,8 @@ private slots:
         Harness h;
         h.fillTen();
         h.work.use_autocheck = false;
-        h.card("ant").translations.clear();
-        h.card("bee").foreignWords.clear();
+        h.edit("ant", [](Card &c) { c.translations.clear(); });
+        h.edit("bee", [](Card &c) { c.foreignWords.clear(); });
         h.start();
         const QString warning = QStringLiteral("warning: Почему то \"слово\" пустое");
         h.session.next();
@@ -691,7 +697,7 @@ private slots:
         h.start();
         h.session.next();
         QCOMPARE(h.session.controls().forgot, forgotEnabled);
-        h.card("ant").runMark = 2;
+        h.edit("ant", [](Card &c) { c.runMark = 2; });
         h.session.forgot();
         QCOMPARE(h.clock.isActive(RunTimer::Flash), flashes);
         // A learning run forgets at once; a repetition run marks the card.
@@ -1027,7 +1033,7 @@ private slots:
         h.answerAndMoveOn();
         QCOMPARE(h.card("lark").runMark, 1);
         QCOMPARE(h.view.question, QStringLiteral("крот\n"));
-        h.card("mole").runMark = 2;
+        h.edit("mole", [](Card &c) { c.runMark = 2; });
         h.session.forgot();
         QCOMPARE(h.card("mole").runMark, 0);
 
@@ -1069,7 +1075,7 @@ private slots:
         h.start();
         // Leaving ant counts one right showing.
         h.session.next();
-        h.card("ant").runMark = runMark - 1;
+        h.edit("ant", [&](Card &c) { c.runMark = runMark - 1; });
         h.answerAndMoveOn();
         // Going back to ant shows how far it is learned.
         h.session.previous();
@@ -1110,8 +1116,8 @@ private slots:
         h.add("ant", "муравей");
         h.add("bee", "пчела");
         h.add("cat", "кошка");
-        h.card("ant").soundPath = "a.wav;b.wav";
-        h.card("cat").soundPath = "cat.wav";
+        h.edit("ant", [](Card &c) { c.soundPath = "a.wav;b.wav"; });
+        h.edit("cat", [](Card &c) { c.soundPath = "cat.wav"; });
         // Not running: nothing to play.
         h.session.playCardSounds();
         QVERIFY(h.view.played.isEmpty());
@@ -1179,12 +1185,14 @@ private slots:
         h.work.en_ru = true;
         h.work.use_autocheck = false;
         const int antId = h.add("ant", "муравей");
-        h.card("ant").foreignWords << ForeignWord{QStringLiteral("  "), {}, false}
-                                   << ForeignWord{QStringLiteral("ants"), {}, false};
+        h.edit("ant", [](Card &c) {
+            c.foreignWords << ForeignWord{QStringLiteral("  "), {}, false}
+                           << ForeignWord{QStringLiteral("ants"), {}, false};
+        });
         const int catId = h.add("cat", "кошка");
-        h.card("cat").soundPath = "cat.wav";
+        h.edit("cat", [](Card &c) { c.soundPath = "cat.wav"; });
         h.add("eel", "угорь");
-        h.card("eel").foreignWords.clear();
+        h.edit("eel", [](Card &c) { c.foreignWords.clear(); });
 
         h.start({true});
         h.session.next();

@@ -105,12 +105,12 @@ void TestRunState::fill()
     QFETCH(L, due);
     QFETCH(L, done);
     Run t(6);
-    t.dict.cardById(1)->runMark = 4;
-    t.dict.cardById(2)->nAr = false;
-    t.dict.cardById(3)->inFilter = false;
-    t.dict.cardById(4)->rRE = 1;
-    t.dict.cardById(5)->rER = 1;
-    t.dict.cardById(6)->lesson = QStringLiteral("l1");
+    t.dict.updateMarksOf(1, [](Card &c) { c.runMark = 4; });
+    t.dict.updateCard(2, [](Card &c) { c.nAr = false; });
+    t.dict.updateMarksOf(3, [](Card &c) { c.inFilter = false; });
+    t.dict.updateCard(4, [](Card &c) { c.rRE = 1; });
+    t.dict.updateCard(5, [](Card &c) { c.rER = 1; });
+    t.dict.updateCard(6, [](Card &c) { c.lesson = QStringLiteral("l1"); });
     const FillResult f = t.run.fillLists(t.dict, ws);
     QCOMPARE(t.run.dueCards(), due);
     QCOMPARE(t.run.doneCards(), done);
@@ -277,7 +277,7 @@ void TestRunState::learningMarks()
     QCOMPARE(t.next(1).offButton, OffButtonPaint::Alert); // runMark 0 < 1
     t.next(1);
     QCOMPARE(t.dict.cardById(1)->runMark, 1);
-    t.dict.cardById(2)->runMark = 5;
+    t.dict.updateMarksOf(2, [](Card &c) { c.runMark = 5; });
     QVERIFY(t.run.makeMistake(t.dict, 1));
     QCOMPARE(t.dict.cardById(2)->runMark, 0); // at once, not at the next choice
     QVERIFY(!t.run.mistakeMade);
@@ -416,7 +416,7 @@ void TestRunState::resetAndArchive()
     dict.addCard(makeCard(2, 4, 1, 3));
     dict.addCard(makeCard(3, 1, 1, 2)); // p below n is not counted
     QCOMPARE(::resetDictionaryState(dict), 2);
-    QVERIFY(dict.changed);
+    QVERIFY(dict.isModified());
     for (const Card &c : dict.cards())
         QCOMPARE((L{c.pER - c.nPER, c.rER, c.aER, c.pRE - c.nPRE, c.rRE, c.aRE}),
                  (L{0, 0, 0, 0, 0, 0}));
@@ -425,12 +425,12 @@ void TestRunState::resetAndArchive()
                             "карточек снижен приоритет второго уровня</nobr><br><br><nobr>Не "
                             "забудьте сохранить словарь</nobr>"));
 
-    dict.changed = false;
+    dict.setModified(false);
     for (int id : {0, -1, 99})
         QVERIFY(!addToArchive(dict, id));
-    QVERIFY(!dict.changed);
+    QVERIFY(!dict.isModified());
     QVERIFY(addToArchive(dict, 2));
-    QVERIFY(!dict.cardById(2)->nAr && dict.changed);
+    QVERIFY(!dict.cardById(2)->nAr && dict.isModified());
     QVERIFY(!addToArchive(dict, 2)); // already archived
 }
 

@@ -16,9 +16,8 @@ struct CardShape {
     bool inFilter;
 };
 
-Dictionary dictionary(std::initializer_list<CardShape> shapes)
+void fill(Dictionary &d, std::initializer_list<CardShape> shapes)
 {
-    Dictionary d;
     int i = 0;
     for (const CardShape &s : shapes) {
         Card c = makeCard(QStringLiteral("w%1").arg(++i), {QStringLiteral("с")},
@@ -29,10 +28,9 @@ Dictionary dictionary(std::initializer_list<CardShape> shapes)
         c.pRE = s.pRE;
         c.nAr = s.active;
         c.inFilter = s.inFilter;
-        d.lessons.insert(c.lesson);
+        d.addLesson(c.lesson);
         d.addCard(c);
     }
-    return d;
 }
 
 QString lessonLine(const LessonCounts &l)
@@ -78,14 +76,15 @@ private slots:
         QFETCH(bool, onlyFiltered);
         QFETCH(QStringList, expected);
         QFETCH(int, cards);
-        const Dictionary d = dictionary({
-            {"B", 1, 1, 2, 2, true, false},
-            {"B", 3, 5, 1, 1, true, true},
-            {"A", 2, 2, 1, 4, true, false},
-            {"B", 2, 2, 2, 2, true, true},
-            {"B", 1, 6, 1, 6, false, true},
-            {"A", 4, 3, 1, 1, true, true},
-        });
+        Dictionary d;
+        fill(d, {
+                    {"B", 1, 1, 2, 2, true, false},
+                    {"B", 3, 5, 1, 1, true, true},
+                    {"A", 2, 2, 1, 4, true, false},
+                    {"B", 2, 2, 2, 2, true, true},
+                    {"B", 1, 6, 1, 6, false, true},
+                    {"A", 4, 3, 1, 1, true, true},
+                });
         const CardStatistics s = computeCardStatistics(d, enRu, onlyFiltered);
         QStringList lines;
         for (const LessonCounts &l : s.lessons)
@@ -96,11 +95,12 @@ private slots:
 
     void priorities()
     {
-        const Dictionary d = dictionary({
-            {"A", 1, 1, 2, 2, true, true},
-            {"A", 1, 10, 2, 3, true, false},
-            {"B", 5, 7, 0, 11, false, true},
-        });
+        Dictionary d;
+        fill(d, {
+                    {"A", 1, 1, 2, 2, true, true},
+                    {"A", 1, 10, 2, 3, true, false},
+                    {"B", 5, 7, 0, 11, false, true},
+                });
         PriorityCounts p = computeCardStatistics(d, true, false).priorities;
         auto counts = [](const PriorityHistogram &h) {
             return QList<int>(h.count.begin(), h.count.end());

@@ -58,8 +58,8 @@ class TestDictionaryPage : public QObject
         for (const char *word : {"cat", "ant", "bee"})
             d.addCard(
                 makeCard(QString::fromLatin1(word), {QStringLiteral("слово")}, "L1", "/d/a.xml"));
-        d.openFiles = {"/d/a.xml"};
-        d.lessons = {"L1"};
+        d.addOpenFile("/d/a.xml");
+        d.setLessons({"L1"});
         table(w)->setFocus();
         clickTool(w, "toolButton7"); // "Обновить слова"
     }
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(cardRows(*w).last(), QStringLiteral("aardvark"));
         QCOMPARE(currentRow(*w), rowsBefore);
         QCOMPARE(model(*w)->rows().last().number, 4);
-        QVERIFY(w->session().dictionary.changed);
+        QVERIFY(w->session().dictionary.isModified());
         QCOMPARE(iconFileOf(child<QAbstractButton>(*w, "toolButton2_saveOneFile")),
                  QStringLiteral("Save_one_file.png"));
 
@@ -281,7 +281,7 @@ private slots:
         fill(*w);
         Card other = makeCard("dog", {QStringLiteral("собака")}, "L2", "/d/a.xml");
         w->session().dictionary.addCard(other);
-        w->session().dictionary.lessons.insert("L2");
+        w->session().dictionary.addLesson("L2");
         w->dictionaryPage()->slot_refresh();
         m_ui->answerDialog([](QDialog *d) {
             auto *f = qobject_cast<VSet_Filter_Dialog *>(d);

@@ -57,8 +57,8 @@ class TestExtrasWindow : public QObject
     {
         Card c = makeCard(foreign, {QStringLiteral("слово")}, lesson, "/d/a.xml");
         c.soundPath = sound;
-        w.session().dictionary.openFiles.insert("/d/a.xml");
-        w.session().dictionary.lessons.insert(lesson);
+        w.session().dictionary.addOpenFile("/d/a.xml");
+        w.session().dictionary.addLesson(lesson);
         return w.session().dictionary.addCard(c);
     }
 

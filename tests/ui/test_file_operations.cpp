@@ -56,7 +56,7 @@ class TestFileOperations : public QObject
     QStringList openFiles() const
     {
         QStringList out;
-        for (const QString &p : w->session().dictionary.openFiles)
+        for (const QString &p : w->session().dictionary.openFiles())
             out << p;
         return out;
     }
@@ -76,7 +76,7 @@ private slots:
 
     void cleanup()
     {
-        dict().changed = false;
+        dict().setModified(false);
         w.reset();
     }
 
@@ -93,8 +93,8 @@ private slots:
         w->dictionaryPage()->slot_addFile();
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(dict().cardCount(), 3);
-        QCOMPARE(dict().lessons, (StringSet{"L1", "L2", "L3"}));
-        QVERIFY(!dict().changed);
+        QCOMPARE(dict().lessons(), (StringSet{"L1", "L2", "L3"}));
+        QVERIFY(!dict().isModified());
         QCOMPARE(w->dictionaryPage()->cardRowCount(), 3);
         QCOMPARE(w->session().settings.readEntry("PATHS:dict_dir"), m_dir->path());
         QVERIFY(ui->lastLabel.startsWith("Выберите файлы для открытия|"));
@@ -128,23 +128,23 @@ private slots:
         w->dictionaryPage()->slot_addFile();
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 0);
-        QVERIFY(dict().lessons.empty());
+        QVERIFY(dict().lessons().empty());
     }
 
     void saveAllWritesEachFileAndClearsChanged()
     {
         open({path("a.xml"), path("b.xml")});
-        dict().cardById(dict().cardAt(0).id)->pER = 4;
-        dict().changed = true;
+        dict().updateCard(dict().cardAt(0).id, [](Card &c) { c.pER = 4; });
+        dict().setModified(true);
         ui->answerYesNo(Interaction::Yes, "Сохранить изменения во всех открытых файлах?")
             .expect(SI::Information,
                     "Было сохранено:\n" + path("a.xml") + "\n" + path("b.xml") + "\n");
         w->dictionaryPage()->slot_save_all();
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
         // The previous version is kept once per run.
         QVERIFY(QFile::exists(path("a.xml.bak")));
         Dictionary reread;
-        reread.categoryList = {"Еда", "Дом"};
+        reread.setCategoryList({"Еда", "Дом"});
         QVERIFY(readDictionaryFile(reread, path("a.xml")).added);
         QCOMPARE(reread.cardCount(), 2);
         QCOMPARE(reread.cardAt(0).pER + reread.cardAt(1).pER, 5);
@@ -154,11 +154,11 @@ private slots:
     {
         open({path("a.xml")});
         w->dictionaryPage()->slot_save_all(); // not changed: no question
-        dict().changed = true;
+        dict().setModified(true);
         ui->answerYesNo(Interaction::No, "Сохранить изменения?");
         const QByteArray before = bytes(path("a.xml"));
         w->dictionaryPage()->slot_save_all();
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(bytes(path("a.xml")), before);
     }
 
@@ -167,12 +167,12 @@ private slots:
         open({path("a.xml"), path("b.xml")});
         const QByteArray before = bytes(path("b.xml"));
         QVERIFY(dict().removeCard(dict().cardsOfFile(path("b.xml")).first().id));
-        dict().changed = true;
+        dict().setModified(true);
         ui->answerYesNo(Interaction::Yes)
             .expect(SI::Warning, path("b.xml") + "\nне был сохранен")
             .expect(SI::Information, "Было сохранено:\n" + path("a.xml") + "\n");
         w->dictionaryPage()->slot_save_all();
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QCOMPARE(bytes(path("b.xml")), before);
         QVERIFY(!ui->texts(SI::Information).first().contains("b.xml"));
     }
@@ -180,13 +180,13 @@ private slots:
     void saveAllFailureKeepsChangedAndFile()
     {
         open({path("a.xml")});
-        dict().changed = true;
+        dict().setModified(true);
         // The file's place is taken by a directory: the write must fail.
         QVERIFY(QFile::remove(path("a.xml")));
         QVERIFY(QDir().mkdir(path("a.xml")));
         ui->answerYesNo(Interaction::Yes).expect(SI::Critical, path("a.xml"));
         w->dictionaryPage()->slot_save_all();
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
         QVERIFY(QFileInfo(path("a.xml")).isDir());
     }
 
@@ -198,19 +198,19 @@ private slots:
             .expect(SI::Information, "Было сохранено:")
             .expect(SI::Information, "Словарь имеет новые карточки, которые не были сохранены");
         w->dictionaryPage()->slot_save_all();
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
     }
 
     void saveAsWholeDictionary()
     {
         open({path("a.xml")});
-        dict().changed = true;
+        dict().setModified(true);
         ui->answerSaveFile(path("b.xml"))
             .expect(SI::Warning, "Сохранение в существующий файл запрещено.\nВыберите другой файл")
             .answerSaveFile(path("copy."));
         w->dictionaryPage()->slot_save_as();
         QCOMPARE(openFiles(), QStringList{path("copy.xml")});
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
         for (const Card &c : dict().cards())
             QCOMPARE(c.filePath, path("copy.xml"));
         QCOMPARE(dict().cardById(1)->id, 1);
@@ -230,9 +230,9 @@ private slots:
         QCOMPARE(ui->lastItems, (QStringList{path("a.xml"), path("b.xml")}));
         QCOMPARE(openFiles(), (QStringList{path("a.xml"), path("b.xml"), path("fresh.xml")}));
         QVERIFY(!dict().hasNewCards());
-        QVERIFY(dict().changed); // left as it was
+        QVERIFY(dict().isModified()); // left as it was
         Dictionary reread;
-        reread.categoryList = {"Еда"};
+        reread.setCategoryList({"Еда"});
         QVERIFY(readDictionaryFile(reread, path("fresh.xml")).added);
         QCOMPARE(reread.cardAt(0).foreignWords.first().word, QStringLiteral("new"));
     }
@@ -241,19 +241,19 @@ private slots:
     {
         open({path("a.xml")});
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});
-        dict().changed = false;
+        dict().setModified(false);
         ui->answerYesNo(Interaction::Yes, "Закрыть файл\n" + path("a.xml") + "?");
         w->dictionaryPage()->slot_close();
         QVERIFY(openFiles().isEmpty());
         QCOMPARE(dict().cardCount(), 1);
-        QCOMPARE(dict().lessons, StringSet{"L5"});
+        QCOMPARE(dict().lessons(), StringSet{"L5"});
         QCOMPARE(w->dictionaryPage()->cardRowCount(), 1);
     }
 
     void closeAskedFirstWhenChanged()
     {
         open({path("a.xml")});
-        dict().changed = true;
+        dict().setModified(true);
         ui->answerYesNo(Interaction::Yes, "Закрыть файл")
             .answerYesNo(Interaction::No, "Закрыть без сохранения?");
         w->dictionaryPage()->slot_close();
@@ -268,8 +268,8 @@ private slots:
         w->dictionaryPage()->slot_close();
         QCOMPARE(ui->lastItems.last(), QStringLiteral("Удалить новые слова"));
         QCOMPARE(dict().cardCount(), 0);
-        QCOMPARE(dict().idCounter, 0);
-        QVERIFY(!dict().changed);
+        QCOMPARE(dict().idCounter(), 0);
+        QVERIFY(!dict().isModified());
         QCOMPARE(w->dictionaryPage()->tableModel()->rowCount(), 0);
         // Opening again numbers cards from 1.
         open({path("b.xml")});
@@ -285,7 +285,7 @@ private slots:
         ui->answerYesNo(Interaction::Yes, "Действительно хотите удалить новые слова");
         w->dictionaryPage()->slot_close();
         QCOMPARE(dict().cardCount(), 0);
-        QVERIFY(!dict().changed);
+        QVERIFY(!dict().isModified());
     }
 
     void joinNewCardsIntoFile()
@@ -308,7 +308,7 @@ private slots:
         QVERIFY(!dict().hasNewCards());
         QCOMPARE(openFiles(), QStringList{path("a.xml")});
         QCOMPARE(dict().cardsOfFile(path("a.xml")).size(), 3);
-        QVERIFY(dict().changed);
+        QVERIFY(dict().isModified());
     }
 
     void joinFileIntoFileAndCancel()
@@ -335,17 +335,17 @@ private slots:
         QCOMPARE(openFiles(), QStringList{path("b.xml")});
         QCOMPARE(dict().cardsOfFile(path("b.xml")).size(), 3);
         QCOMPARE(bytes(path("a.xml")), before);
-        dict().changed = false;
+        dict().setModified(false);
         w->updateActionStates();
         w->session().dictionary.addNewCards({makeCard("x", {}, "L1")});
-        dict().changed = false;
+        dict().setModified(false);
         w->updateActionStates();
         ui->answerDialog([](QDialog *d) {
             static_cast<_join_files_Form *>(d)->slot_cancel();
             return int(QDialog::Rejected);
         });
         w->dictionaryPage()->slot_join();
-        QVERIFY(dict().changed); // even a cancelled join marks the dictionary
+        QVERIFY(dict().isModified()); // even a cancelled join marks the dictionary
     }
 
     void joinRefusedWithOneFile()
@@ -367,13 +367,15 @@ private slots:
         QFETCH(QString, file);
         const QString src = QStringLiteral(LEXITOR_SOURCE_DIR "/examples/") + file;
         Dictionary d;
+        StringSet categories;
         for (const QString &c :
              QString("Ощущения,Торговля,Одежда,Числа,Общение,Еда,Родственники,Учеба,"
                      "Животные,Растительность,Природа,Работа,Дом,Транспорт,СМИ,"
                      "Искусство,Человек,Медицина,Досуг,Служебные,Неправильные "
                      "глаголы,Прочие,Названия,Город,Время,Техника")
                  .split(','))
-            d.categoryList.insert(c);
+            categories.insert(c);
+        d.setCategoryList(categories);
         const ReadOutcome r = readDictionaryFile(d, src);
         QVERIFY(r.added);
         QVERIFY2(r.warnings.isEmpty(), qPrintable(r.warnings.join("\n")));

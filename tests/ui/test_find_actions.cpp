@@ -355,8 +355,8 @@ void TestFindActions::cancelLeavesFilter()
 {
     Host h;
     h.add(QStringLiteral("cat"));
-    h.dict.lessons = dictLessons;
-    h.dict.categoryList = dictCategories;
+    h.dict.setLessons(dictLessons);
+    h.dict.setCategoryList(dictCategories);
     const FilterSettings before = h.filter;
     h.ui.answerDialog([](QDialog *dialog) {
         auto *d = qobject_cast<VSet_Filter_Dialog *>(dialog);
@@ -378,7 +378,7 @@ void TestFindActions::cancelLeavesFilter()
 void TestFindActions::applyReportsChange()
 {
     Host h;
-    h.dict.categoryList = dictCategories;
+    h.dict.setCategoryList(dictCategories);
     h.ui.answerDialog([](QDialog *dialog) {
         auto *d = qobject_cast<VSet_Filter_Dialog *>(dialog);
         if (!d)

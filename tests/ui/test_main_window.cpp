@@ -47,7 +47,8 @@ class TestMainWindow : public QObject
         Card archived = makeCard("ant", {QStringLiteral("муравей")}, "L2", "/d/b.xml");
         archived.nAr = false;
         d.addCard(archived);
-        d.openFiles = {"/d/a.xml", "/d/b.xml"};
+        d.addOpenFile("/d/a.xml");
+        d.addOpenFile("/d/b.xml");
         w.dictionaryPage()->slot_refresh();
     }
 
@@ -100,7 +101,7 @@ private slots:
     {
         {
             auto w = makeWindow(false);
-            QCOMPARE(int(w->session().dictionary.categoryList.size()), 26);
+            QCOMPARE(int(w->session().dictionary.categoryList().size()), 26);
             QCOMPARE(m_colors.outer, QColor(0, 0, 0));
             w->close();
         }
@@ -122,7 +123,7 @@ private slots:
     {
         auto w = makeWindow();
         fill(*w);
-        w->session().dictionary.changed = true;
+        w->session().dictionary.setModified(true);
         const QByteArray before = [this] {
             QFile f(m_dir->filePath("settings.ini"));
             f.open(QIODevice::ReadOnly);
@@ -245,7 +246,7 @@ private slots:
                  QStringLiteral("Add_to_archive.png"));
         w->dictionaryPage()->slot_add_to_archive();
         QVERIFY(!w->session().dictionary.cardById(2)->nAr);
-        QVERIFY(w->session().dictionary.changed);
+        QVERIFY(w->session().dictionary.isModified());
         QCOMPARE(iconFileOf(w->dictionaryPage()->toolButton_toArchive),
                  QStringLiteral("Add_to_archive_disabled.png"));
         QCOMPARE(iconFileOf(w->toolButton2_saveOneFile), QStringLiteral("Save_one_file.png"));

@@ -82,11 +82,11 @@ class TestRunFlow : public QObject
         Card c = makeCard(foreign, {russian}, lesson, "/d/a.xml");
         c.foreignWords[0].autoCheck = autoCheck;
         c.nAr = active;
-        w.session().dictionary.openFiles.insert("/d/a.xml");
+        w.session().dictionary.addOpenFile("/d/a.xml");
         return w.session().dictionary.addCard(c);
     }
 
-    static Card &card(Vmain_form &w, const QString &foreign)
+    static const Card &card(Vmain_form &w, const QString &foreign)
     {
         for (const Card &c : w.session().dictionary.cards())
             if (c.foreignWords.value(0).word == foreign)
@@ -409,7 +409,7 @@ private slots:
         {
             auto w = makeWindow();
             fillTen(*w);
-            w->session().dictionary.lessons.insert("L9"); // a lesson whose cards are gone
+            w->session().dictionary.addLesson("L9"); // a lesson whose cards are gone
             answerStartDialog(learning("L9"));
             m_ui->expect(ScriptedInteraction::Warning, QStringLiteral("В словаре нет урока L9"));
             w->learningPage()->slot_start();
@@ -479,8 +479,9 @@ private slots:
         for (int i = 0; i < cards; ++i) {
             const int id = addCard(*w, QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), "с");
             // Cards that already finished their cycle count too.
-            w->session().dictionary.cardById(id)->rRE = 1;
+            w->session().dictionary.updateCard(id, [](Card &c) { c.rRE = 1; });
         }
+        w->session().dictionary.setModified(false); // as read from a file
         w->dictionaryPage()->slot_refresh();
         answerStartDialog();
         if (asks)
@@ -489,7 +490,7 @@ private slots:
                 QStringLiteral("<nobr>Для работы имеется менее 10 карточек</nobr><br>Начать?"));
         w->learningPage()->slot_start();
         QCOMPARE(w->session().run.running, !asks || reply == Interaction::Yes);
-        QCOMPARE(w->session().dictionary.changed, w->session().run.running);
+        QCOMPARE(w->session().dictionary.isModified(), w->session().run.running);
     }
 
     void filterQuestion_data()
@@ -537,7 +538,7 @@ private slots:
         QVERIFY(!w->learningPage()->textEdit3_type->isEnabled());
         start(*w);
         QVERIFY(w->session().run.running);
-        QVERIFY(w->session().dictionary.changed);
+        QVERIFY(w->session().dictionary.isModified());
         QVERIFY(w->learningPage()->textEdit3_type->isEnabled());
         QVERIFY(w->learningPage()->progressBar1->isHidden());
         QVERIFY(w->learningPage()->toolButton_pause_start->isHidden());
@@ -1044,7 +1045,7 @@ private slots:
         w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "lark").runMark, 1);
         QCOMPARE(question(*w), QStringLiteral("крот\n"));
-        card(*w, "mole").runMark = 2;
+        w->session().dictionary.updateMarksOf(card(*w, "mole").id, [](Card &c) { c.runMark = 2; });
         w->learningPage()->slot_make_mistake();
         QCOMPARE(card(*w, "mole").runMark, 0);
 

@@ -84,7 +84,7 @@ struct Tools {
     VForm_tools w{session, ui};
 
     // Converted cards go to "Прочие", which the default list holds.
-    Tools() { session.dictionary.categoryList = {QStringLiteral("Прочие")}; }
+    Tools() { session.dictionary.setCategoryList({QStringLiteral("Прочие")}); }
 
     QString path(const QString &name) const { return dir->filePath(name); }
     void run(VForm_tools::Action action)
@@ -433,7 +433,7 @@ private slots:
     void conversionRefusesCardsAFileWouldLose()
     {
         Tools t;
-        t.session.dictionary.categoryList = {QStringLiteral("Еда")};
+        t.session.dictionary.setCategoryList({QStringLiteral("Еда")});
         QSignalSpy converted(&t.w, &VForm_tools::cardsConverted);
         t.w.textEdit7->setPlainText("cat = кот\ndog = собака");
         t.ui->answerDialog(acceptConversion())
@@ -492,16 +492,16 @@ private slots:
         Card plain = makeCard("c");
         plain.rRE = 1;
         dict.addNewCards({raisedEr, raisedRe, plain});
-        dict.changed = false;
+        dict.setModified(false);
 
         t.ui->answerYesNo(SI::No, "Приоритеты второго уровня всех карточек");
         t.run(VForm_tools::ResetState);
         QCOMPARE(dict.cardAt(0).pER, 4);
-        QVERIFY(!dict.changed);
+        QVERIFY(!dict.isModified());
 
         t.ui->answerYesNo(SI::Yes).expect(SI::Warning, "<nobr>У 2 карточек снижен приоритет");
         t.run(VForm_tools::ResetState);
-        QVERIFY(dict.changed);
+        QVERIFY(dict.isModified());
         QCOMPARE(changed.size(), 1);
         for (const Card &c : dict.cards()) {
             QCOMPARE(c.pER, c.nPER);
@@ -524,7 +524,9 @@ private slots:
         FrameColors colors;
         auto *ui = new SI;
         TestWindow w(dir->path(), &colors, ui);
-        w.session().dictionary.categoryList.insert(QStringLiteral("Прочие"));
+        StringSet categories = w.session().dictionary.categoryList();
+        categories.insert(QStringLiteral("Прочие"));
+        w.session().dictionary.setCategoryList(categories);
         w.tabWidget2->setCurrentIndex(1);
         DictionaryPage *page = w.dictionaryPage();
 
@@ -548,8 +550,8 @@ private slots:
             if (!model->rows().at(row).isHeader())
                 foreign << model->index(row, DictionaryTableModel::ForeignColumn).data().toString();
         QCOMPARE(foreign, QStringList({"cat\t", "dog\t[dɒg]"}));
-        QVERIFY(w.session().dictionary.changed);
-        QVERIFY(w.session().dictionary.lessons.count("Урок_1"));
+        QVERIFY(w.session().dictionary.isModified());
+        QVERIFY(w.session().dictionary.lessons().count("Урок_1"));
 
         tools->close();
         QVERIFY(!tools->isVisible());

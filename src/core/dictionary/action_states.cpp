@@ -10,26 +10,30 @@ ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
 {
     ActionStates s;
     const bool hasCards = dict.cardCount() > 0;
-    const bool hasLessons = !dict.lessons.empty();
+    const bool hasLessons = !dict.lessons().empty();
     const bool running = run.running;
+    // While a file job runs nothing may touch files or cards.
+    const bool busy = dict.isBusy();
     const Card *rowCard =
         context.currentCardId > 0 ? dict.cardById(context.currentCardId) : nullptr;
 
-    s.openFiles = !running;
-    s.filter = !running;
-    s.saveAll = !running && dict.changed && hasCards && !dict.openFiles.empty();
-    s.start = hasCards && hasLessons && (running || context.tab == MainTab::Learning);
+    s.openFiles = !running && !busy;
+    s.filter = !running && !busy;
+    s.saveAll = !running && !busy && dict.isModified() && hasCards && !dict.openFiles().empty();
+    s.start = !busy && hasCards && hasLessons && (running || context.tab == MainTab::Learning);
 
-    s.addCopy = rowCard;
-    s.edit = rowCard;
-    s.remove = rowCard && !running;
-    s.find = hasCards;
+    s.addWord = !busy;
+    s.addCopy = rowCard && !busy;
+    s.edit = rowCard && !busy;
+    s.remove = rowCard && !running && !busy;
+    s.find = hasCards && !busy;
     s.rowSound = rowCard && (!rowCard->soundPath.isEmpty() ||
                              (context.speechOn && speaksCard(*rowCard, SpeechSettings{true})));
-    s.toArchive = rowCard && rowCard->nAr;
-    s.join = !running && hasCards && joinPossible(dict);
-    s.saveAs = hasCards;
-    s.closeFiles = hasCards;
+    s.toArchive = rowCard && rowCard->nAr && !busy;
+    s.join = !running && !busy && hasCards && joinPossible(dict);
+    s.saveAs = hasCards && !busy;
+    s.closeFiles = hasCards && !busy;
+    s.tools = !busy;
 
     s.runSound = running && context.runHasSounds;
     s.previous = run.canGoBack();

@@ -38,9 +38,8 @@ struct ActionContext {
     MainTab tab = MainTab::Learning;
     int currentCardId = 0;     // card of the table's current row, 0 for none
     bool runHasSounds = false; // the shown card of the run has sound files
-    int numRightLearn = 3;
-    bool speechOn = false; // cards without sound files are spoken     // right answers that learn a
-                           // card in learning runs
+    int numRightLearn = 3;     // right answers that learn a card in learning runs
+    bool speechOn = false;     // cards without sound files are spoken
 };
 
 ActionStates computeActionStates(const Dictionary &dict, const RunState &run,

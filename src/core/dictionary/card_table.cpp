@@ -347,7 +347,7 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
         if (size_t(k.lessonId) >= lessonSeen.size())
             lessonSeen.resize(k.lessonId + 1, false);
         if (!lessonSeen[k.lessonId]) {
-            dict.lessons.insert(c.lesson);
+            dict.addLesson(c.lesson);
             lessonSeen[k.lessonId] = true;
         }
         TableRow r;
@@ -363,7 +363,7 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
                                    bool forceUnpacked = false, TableSortCache *cache = nullptr)
 {
     if (cache)
-        cache->fit(dict.idCounter);
+        cache->fit(dict.idCounter());
     Keys k = makeKeys(dict.cards(), opt, forceUnpacked, cache);
     if (k.packed) {
         std::sort(k.sort.begin(), k.sort.end(),

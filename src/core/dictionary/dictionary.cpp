@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <atomic>
 
+Dictionary::Dictionary(QObject *parent) : QObject(parent) {}
+
+Dictionary::~Dictionary() = default;
+
 quint64 Dictionary::nextRevision()
 {
     // Unique across dictionaries, so a cache never mistakes one for another.
@@ -15,22 +19,26 @@ quint64 Dictionary::nextRevision()
 int Dictionary::addCard(Card card)
 {
     touch();
-    card.id = ++idCounter;
+    card.id = ++m_idCounter;
     if (size_t(card.id) >= m_index.size())
         m_index.resize(size_t(card.id) + 1, -1);
     m_index[card.id] = int(m_cards.size());
     m_cards.append(std::move(card));
-    return idCounter;
+    return m_idCounter;
 }
 
 QList<int> Dictionary::addNewCards(const QList<Card> &newCards)
 {
     QList<int> ids;
+    if (newCards.isEmpty())
+        return ids;
     ids.reserve(newCards.size());
-    for (const Card &c : newCards)
+    for (const Card &c : newCards) {
+        m_lessons.insert(c.lesson);
         ids.append(addCard(c));
-    if (!newCards.isEmpty())
-        changed = true;
+    }
+    emit cardsAdded(ids);
+    setModified(true);
     return ids;
 }
 
@@ -43,26 +51,36 @@ int Dictionary::indexOfId(int id) const
     return pos;
 }
 
-Card *Dictionary::cardById(int id)
-{
-    touch();
-    int i = indexOfId(id);
-    return i < 0 ? nullptr : &m_cards[i];
-}
-
 const Card *Dictionary::cardById(int id) const
 {
-    int i = indexOfId(id);
+    const int i = indexOfId(id);
     return i < 0 ? nullptr : &m_cards[i];
 }
 
-bool Dictionary::replaceCard(const Card &card)
+void Dictionary::cardsUpdated(const QList<int> &ids)
 {
     touch();
+    emit cardsChanged(ids);
+    setModified(true);
+}
+
+void Dictionary::allCardsUpdated()
+{
+    QList<int> ids;
+    ids.reserve(m_cards.size());
+    for (const Card &c : std::as_const(m_cards))
+        ids.append(c.id);
+    cardsUpdated(ids);
+}
+
+bool Dictionary::setCard(const Card &card)
+{
     const int i = indexOfId(card.id);
     if (i < 0)
         return false;
+    m_lessons.insert(card.lesson);
     m_cards[i] = card;
+    cardsUpdated({card.id});
     return true;
 }
 
@@ -75,49 +93,25 @@ QList<Card> Dictionary::cardsOfFile(const QString &path) const
     return out;
 }
 
+std::vector<int> Dictionary::positionsOfFile(const QString &path) const
+{
+    std::vector<int> out;
+    for (int i = 0; i < m_cards.size(); ++i)
+        if (m_cards[i].filePath == path)
+            out.push_back(i);
+    return out;
+}
+
 bool Dictionary::hasNewCards() const
 {
     return std::any_of(m_cards.cbegin(), m_cards.cend(),
                        [](const Card &c) { return c.filePath.isEmpty(); });
 }
 
-void Dictionary::moveToFile(const QString &from, const QString &to)
-{
-    touch();
-    for (Card &c : m_cards)
-        if (c.filePath == from)
-            c.filePath = to;
-}
-
 template <class Pred> void Dictionary::eraseIf(Pred pred)
 {
     m_cards.erase(std::remove_if(m_cards.begin(), m_cards.end(), pred), m_cards.end());
     reindex();
-}
-
-void Dictionary::removeFile(const QString &path)
-{
-    eraseIf([&](const Card &c) { return c.filePath == path; });
-    openFiles.erase(path);
-}
-
-void Dictionary::removeNewCards()
-{
-    eraseIf([](const Card &c) { return c.filePath.isEmpty(); });
-}
-
-bool Dictionary::removeCard(int id)
-{
-    touch();
-    const int i = indexOfId(id);
-    if (i < 0)
-        return false;
-    m_cards.removeAt(i);
-    // Only the cards after the erased one moved.
-    m_index[id] = -1;
-    for (int k = i; k < m_cards.size(); ++k)
-        m_index[m_cards[k].id] = k;
-    return true;
 }
 
 QList<int> Dictionary::removeCards(const QList<int> &ids)
@@ -130,25 +124,151 @@ QList<int> Dictionary::removeCards(const QList<int> &ids)
             removed.append(id);
         }
     }
-    if (!removed.isEmpty())
+    if (removed.isEmpty())
+        return removed;
+    if (removed.size() == 1) {
+        // Only the cards after the erased one move.
+        const int id = removed.first();
+        const int i = indexOfId(id);
+        m_cards.removeAt(i);
+        m_index[id] = -1;
+        for (int k = i; k < m_cards.size(); ++k)
+            m_index[m_cards[k].id] = k;
+        touch();
+    } else {
         eraseIf([&](const Card &c) { return doomed[c.id]; });
+    }
+    emit cardsRemoved(removed);
+    setModified(true);
     return removed;
 }
 
 void Dictionary::reorder(const std::vector<int> &order)
 {
-    touch();
     Q_ASSERT(order.size() == size_t(m_cards.size()));
     applyOrderInPlace(m_cards, order);
     reindex();
 }
 
-void Dictionary::replaceAllCards(QList<Card> cards)
+QList<int> Dictionary::adoptFile(const QString &path, Dictionary &loaded)
+{
+    QList<int> ids;
+    ids.reserve(loaded.cardCount());
+    m_cards.reserve(m_cards.size() + loaded.cardCount());
+    QList<Card> cards = loaded.takeCards();
+    for (Card &c : cards)
+        ids.append(addCard(std::move(c)));
+    m_lessons.insert(loaded.m_lessons.begin(), loaded.m_lessons.end());
+    m_openFiles.insert(path);
+    emit cardsReset();
+    emit filesChanged();
+    return ids;
+}
+
+void Dictionary::rebuildLessons()
+{
+    m_lessons.clear();
+    for (const Card &c : std::as_const(m_cards))
+        m_lessons.insert(c.lesson);
+    if (m_cards.isEmpty()) {
+        // An empty dictionary starts over.
+        m_idCounter = 0;
+        m_index.clear();
+        setModified(false);
+    }
+}
+
+void Dictionary::closeFiles(const QStringList &paths)
+{
+    const std::set<QString> closing(paths.cbegin(), paths.cend());
+    const int before = cardCount();
+    eraseIf([&](const Card &c) { return !c.filePath.isEmpty() && closing.count(c.filePath); });
+    bool filesGone = false;
+    for (const QString &p : paths)
+        filesGone = m_openFiles.erase(p) > 0 || filesGone;
+    rebuildLessons();
+    if (cardCount() != before)
+        emit cardsReset();
+    if (filesGone)
+        emit filesChanged();
+}
+
+void Dictionary::removeNewCards()
+{
+    eraseIf([](const Card &c) { return c.filePath.isEmpty(); });
+    rebuildLessons();
+    emit cardsReset();
+    emit filesChanged();
+}
+
+void Dictionary::moveToFile(const QString &from, const QString &to)
 {
     touch();
-    Q_ASSERT(cards.size() == m_cards.size());
-    m_cards = std::move(cards);
+    QList<int> moved;
+    for (Card &c : m_cards) {
+        if (c.filePath == from) {
+            c.filePath = to;
+            moved.append(c.id);
+        }
+    }
+    if (!from.isEmpty())
+        m_openFiles.erase(from);
+    if (!to.isEmpty())
+        m_openFiles.insert(to);
+    if (!moved.isEmpty())
+        emit cardsChanged(moved);
+    emit filesChanged();
+}
+
+void Dictionary::savedAs(const std::vector<int> &order, const QString &path)
+{
+    Q_ASSERT(order.size() == size_t(m_cards.size()));
+    applyOrderInPlace(m_cards, order);
+    for (Card &c : m_cards)
+        c.filePath = path;
     reindex();
+    m_openFiles.clear();
+    m_openFiles.insert(path);
+    emit filesChanged();
+}
+
+void Dictionary::addOpenFile(const QString &path)
+{
+    m_openFiles.insert(path);
+    emit filesChanged();
+}
+
+void Dictionary::setCategoryList(const StringSet &categories)
+{
+    m_categories = categories;
+}
+
+void Dictionary::addLesson(const QString &lesson)
+{
+    m_lessons.insert(lesson);
+}
+
+void Dictionary::setLessons(const StringSet &lessons)
+{
+    m_lessons = lessons;
+}
+
+void Dictionary::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+void Dictionary::setJob(Job job)
+{
+    if (m_job == job)
+        return;
+    const bool wasBusy = isBusy();
+    m_job = job;
+    if (wasBusy != isBusy())
+        emit busyChanged(isBusy());
 }
 
 QList<Card> Dictionary::takeCards()
@@ -163,33 +283,38 @@ QList<Card> Dictionary::takeCards()
 void Dictionary::reindex()
 {
     touch();
-    m_index.assign(size_t(std::max(idCounter, 0)) + 1, -1);
+    m_index.assign(size_t(std::max(m_idCounter, 0)) + 1, -1);
     for (int i = 0; i < m_cards.size(); ++i) {
         const int id = m_cards[i].id;
-        Q_ASSERT(id > 0 && id <= idCounter);
+        Q_ASSERT(id > 0 && id <= m_idCounter);
         if (id > 0 && size_t(id) < m_index.size())
             m_index[id] = i;
     }
 }
 
-void Dictionary::rebuildLessonsAfterClose()
+void Dictionary::assign(const Dictionary &other)
 {
-    lessons.clear();
-    for (const Card &c : m_cards)
-        lessons.insert(c.lesson);
-    if (m_cards.isEmpty()) {
-        idCounter = 0;
-        changed = false;
-    }
+    m_cards = other.m_cards;
+    m_index = other.m_index;
+    m_openFiles = other.m_openFiles;
+    m_lessons = other.m_lessons;
+    m_categories = other.m_categories;
+    m_idCounter = other.m_idCounter;
+    touch();
+    emit cardsReset();
+    emit filesChanged();
+    setModified(other.m_modified);
 }
 
 void Dictionary::clear()
 {
-    touch();
     m_cards.clear();
     m_index.clear();
-    openFiles.clear();
-    lessons.clear();
-    idCounter = 0;
-    changed = false;
+    m_openFiles.clear();
+    m_lessons.clear();
+    m_idCounter = 0;
+    touch();
+    emit cardsReset();
+    emit filesChanged();
+    setModified(false);
 }

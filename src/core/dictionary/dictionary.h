@@ -3,6 +3,7 @@
 #include "core/dictionary/card.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <set>
@@ -10,88 +11,183 @@
 
 using StringSet = std::set<QString>;
 
-// The union of all open dictionary files: one vector of cards held by value,
-// the open file paths and the lesson and category sets.
+// The dictionary document: the union of all open dictionary files, as one
+// vector of cards held by value, the open file paths, the lesson and
+// category sets, the modified flag and the file job that runs.
 //
-// Everything that outlives one call names a card by its id. The card vector
-// is private: every operation that adds, removes or reorders cards keeps the
-// id-to-position index right, so lookups are O(1) and never scan.
-class Dictionary
+// All state is private; every change goes through a named operation that
+// says what changed with a signal, so views listen instead of being told by
+// hand. Everything that outlives one call names a card by its id; every
+// operation that adds, removes or reorders cards keeps the id-to-position
+// index right, so lookups are O(1) and never scan.
+class Dictionary : public QObject
 {
+    Q_OBJECT
 public:
-    StringSet openFiles;
-    StringSet lessons;
-    StringSet categoryList;
-    int idCounter = 0;
-    bool changed = false;
+    // The file job that runs; while one runs, nothing else may touch files
+    // or cards (the window's actions are disabled and their slots refuse).
+    enum class Job { None, Open, Save, SaveAs, Close, Join, Convert };
 
+    explicit Dictionary(QObject *parent = nullptr);
+    ~Dictionary() override;
+
+    // ---- reading; nothing here counts as a change
     const QList<Card> &cards() const { return m_cards; }
     int cardCount() const { return int(m_cards.size()); }
     const Card &cardAt(int pos) const { return m_cards.at(pos); }
-    void reserve(int n) { m_cards.reserve(n); }
-
-    // Reader's entry point: gives the card the next id and appends it.
-    int addCard(Card card);
-    // Editor's and converter's entry point: appends copies with new ids and
-    // returns those ids; sets `changed` when any was added.
-    QList<int> addNewCards(const QList<Card> &newCards);
-
-    // A card's fields may be changed through these pointers, never its id.
-    Card *cardById(int id);
     const Card *cardById(int id) const;
     int indexOfId(int id) const;
-
-    // Puts `card` in the place of the card with the same id; false when there
-    // is none. Sets nothing else (the caller decides about `changed`).
-    bool replaceCard(const Card &card);
-    // Erases the card with this id; false when there is none.
-    bool removeCard(int id);
-    // Erases every card whose id is listed; returns the ids really erased.
-    QList<int> removeCards(const QList<int> &ids);
-
     QList<Card> cardsOfFile(const QString &path) const;
+    // Positions of the cards of `path` ("" = new cards), in order.
+    std::vector<int> positionsOfFile(const QString &path) const;
     bool hasNewCards() const;
-    // Gives the cards of `from` ("" = new cards) the path `to`.
-    void moveToFile(const QString &from, const QString &to);
-    // Drops the file's cards and the file from openFiles.
-    void removeFile(const QString &path);
-    void removeNewCards();
+    const StringSet &openFiles() const { return m_openFiles; }
+    const StringSet &lessons() const { return m_lessons; }
+    const StringSet &categoryList() const { return m_categories; }
+    int idCounter() const { return m_idCounter; }
+    bool isModified() const { return m_modified; }
+    Job job() const { return m_job; }
+    bool isBusy() const { return m_job != Job::None; }
+    // Changes whenever the cards' contents or order change, and is never the
+    // same for two dictionaries: caches of card texts compare it. Reading a
+    // card never changes it.
+    quint64 revision() const { return m_revision; }
 
-    // Calls f(Card &) on every card in order; f must not change ids.
-    template <class F> void updateEach(F f)
+    // ---- cards
+    // The reader's entry point: gives the card the next id and appends it.
+    // Not a change of the user's (the modified flag stays).
+    int addCard(Card card);
+    void reserve(int n) { m_cards.reserve(n); }
+    // The editor's and converter's entry point: appends copies with new ids
+    // (their lessons join the lesson set) and returns the ids.
+    QList<int> addNewCards(const QList<Card> &newCards);
+    // The one way to change a card: `f(Card &)` may change any field but the
+    // id. The dictionary then counts as modified; false when there is no
+    // such card.
+    template <class F> bool updateCard(int id, F f)
     {
-        touch();
+        const int i = indexOfId(id);
+        if (i < 0)
+            return false;
+        f(m_cards[i]);
+        Q_ASSERT(m_cards[i].id == id);
+        m_cards[i].id = id;
+        cardsUpdated({id});
+        return true;
+    }
+    // The same for the listed cards at once, with one signal.
+    template <class F> void updateCards(const QList<int> &ids, F f)
+    {
+        QList<int> changed;
+        for (int id : ids) {
+            const int i = indexOfId(id);
+            if (i < 0)
+                continue;
+            f(m_cards[i]);
+            Q_ASSERT(m_cards[i].id == id);
+            m_cards[i].id = id;
+            changed.append(id);
+        }
+        if (!changed.isEmpty())
+            cardsUpdated(changed);
+    }
+    // Puts `card` in the place of the card with the same id (its lesson
+    // joins the lesson set); false when there is none.
+    bool setCard(const Card &card);
+    // Changes every card, for changes of the whole dictionary (the reset of
+    // the learning state); `f` must not change ids.
+    template <class F> void updateAllCards(F f)
+    {
+        for (Card &c : m_cards)
+            f(c);
+        allCardsUpdated();
+    }
+    // Marks of a view or a run that are not part of the document (`inFilter`,
+    // `runMark`): `f(Card &)` must change nothing else. No signal, no change.
+    template <class F> void updateMarks(F f)
+    {
         for (Card &c : m_cards)
             f(c);
     }
-    // Changes whenever a card may have changed (every non-const access), and
-    // is never the same for two dictionaries: caches of card texts compare it.
-    quint64 revision() const { return m_revision; }
-    // Reorders the vector: position i receives the card that was at
-    // order[i]. `order` must be a permutation of 0..cardCount()-1.
+    template <class F> bool updateMarksOf(int id, F f)
+    {
+        const int i = indexOfId(id);
+        if (i < 0)
+            return false;
+        f(m_cards[i]);
+        return true;
+    }
+    // Erases every card whose id is listed; returns the ids really erased.
+    QList<int> removeCards(const QList<int> &ids);
+    bool removeCard(int id) { return !removeCards({id}).isEmpty(); }
+    // Reorders the vector for the table: position i receives the card that
+    // was at order[i]. `order` must be a permutation of 0..cardCount()-1.
+    // Not a change of the user's.
     void reorder(const std::vector<int> &order);
-    // Replaces the whole vector with the same cards in another order or with
-    // changed fields (a save as of the whole dictionary sorts by lesson and
-    // sets the path). Ids must stay those of the dictionary.
-    void replaceAllCards(QList<Card> cards);
-    // Hands the cards over (with their ids) and leaves none, for moving the
-    // cards of a dictionary read elsewhere into this one without copies.
-    QList<Card> takeCards();
 
-    // Refills `lessons` from the cards; when no card is left, the id counter
-    // and the changed flag start over.
-    void rebuildLessonsAfterClose();
+    // ---- files
+    // Cards read elsewhere (with ids of their own) enter with new ids,
+    // their lessons join; `path` becomes an open file.
+    QList<int> adoptFile(const QString &path, Dictionary &loaded);
+    // A file that is open without cards of its own yet (a file whose cards
+    // were all deleted stays open the same way).
+    void addOpenFile(const QString &path);
+    // Drops the files' cards and the files.
+    void closeFiles(const QStringList &paths);
+    void removeNewCards();
+    // Gives the cards of `from` ("" = new cards) the path `to`, which becomes
+    // an open file in place of `from`.
+    void moveToFile(const QString &from, const QString &to);
+    // The cards at `positions` were saved to `path` in this order (a save
+    // as of the whole dictionary): they take that order and path, and
+    // `path` replaces the open files.
+    void savedAs(const std::vector<int> &order, const QString &path);
+    void setCategoryList(const StringSet &categories);
+    void addLesson(const QString &lesson);
+    void setLessons(const StringSet &lessons);
+    void setModified(bool modified);
+    // Becomes a copy of `other`: cards with their ids, files, lessons,
+    // categories and the modified flag (a snapshot to compare against).
+    void assign(const Dictionary &other);
     // Empties everything but the category list.
     void clear();
+
+    // Hands the cards over (with their ids) and leaves none, for moving the
+    // cards of a dictionary read elsewhere into another one without copies.
+    QList<Card> takeCards();
+
+    // Only the file operations set the job (see JobScope in DictionaryFiles).
+    void setJob(Job job);
+
+signals:
+    // Many cards changed at once (files opened or closed, a save as):
+    // views rebuild.
+    void cardsReset();
+    void cardsChanged(const QList<int> &ids);
+    void cardsAdded(const QList<int> &ids);
+    void cardsRemoved(const QList<int> &ids);
+    // The open files or the cards' files changed.
+    void filesChanged();
+    void modifiedChanged(bool modified);
+    void busyChanged(bool busy);
 
 private:
     static quint64 nextRevision();
     void touch() { m_revision = nextRevision(); }
     void reindex();
+    void cardsUpdated(const QList<int> &ids);
+    void allCardsUpdated();
+    void rebuildLessons();
     template <class Pred> void eraseIf(Pred pred);
 
     QList<Card> m_cards;
-    // Position of each id (ids are dense: 1..idCounter); -1 for none.
+    // Position of each id (ids are dense: 1..m_idCounter); -1 for none.
     std::vector<int> m_index;
+    StringSet m_openFiles;
+    StringSet m_lessons;
+    StringSet m_categories;
+    int m_idCounter = 0;
+    bool m_modified = false;
+    Job m_job = Job::None;
     quint64 m_revision = nextRevision();
 };

@@ -750,7 +750,7 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
     }
     DictionaryReadResult r;
     auto cancelled = [cancel] { return cancel && cancel->load(); };
-    if (!readFast(text.view(), path, dict.categoryList, &text, kParallelReadFrom, &r, cancel)) {
+    if (!readFast(text.view(), path, dict.categoryList(), &text, kParallelReadFrom, &r, cancel)) {
         QString general;
         if (cancelled()) {
             out.opened = true;
@@ -762,7 +762,7 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
         source.setCancel(cancel);
         // The reader keeps its own copy of the text; two would cost a file's size.
         general = QString();
-        r = Reader<QtXmlSource>(source, path, dict.categoryList).run();
+        r = Reader<QtXmlSource>(source, path, dict.categoryList()).run();
     }
     out.opened = true;
     if (cancelled())
@@ -778,7 +778,8 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
     dict.reserve(dict.cardCount() + int(r.cards.size()));
     for (Card &c : r.cards)
         dict.addCard(std::move(c));
-    dict.lessons.merge(r.lessons);
+    for (const QString &lesson : r.lessons)
+        dict.addLesson(lesson);
     out.added = true;
     return out;
 }

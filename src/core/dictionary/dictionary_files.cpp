@@ -11,10 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <memory>
+#include <unordered_map>
 
 const QString &DictionaryFiles::newCardsChoice()
 {
@@ -33,6 +31,19 @@ const QString &DictionaryFiles::deleteNewChoice()
     static const QString s = QStringLiteral("Удалить новые слова");
     return s;
 }
+
+// The dictionary's file job for as long as it lives.
+class DictionaryFiles::JobScope
+{
+public:
+    JobScope(Dictionary &dict, Dictionary::Job job) : m_dict(dict) { m_dict.setJob(job); }
+    ~JobScope() { m_dict.setJob(Dictionary::Job::None); }
+    JobScope(const JobScope &) = delete;
+    JobScope &operator=(const JobScope &) = delete;
+
+private:
+    Dictionary &m_dict;
+};
 
 // Busy for as long as it lives; nested scopes keep the outer state.
 class DictionaryFiles::BusyScope
@@ -109,88 +120,75 @@ QString DictionaryFiles::chooseItem(const QString &label, const QStringList &ite
     return choice;
 }
 
-bool DictionaryFiles::filterActive() const
+bool isDictionaryFileName(const QString &path)
 {
-    return m_filter.isActive();
+    // The name, not the folders: "backup.xml.d/words.xml" is a dictionary,
+    // "notes.XML" and "a.xml.txt" are not.
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype ext = name.indexOf(QLatin1String(".xml"));
+    return ext >= 0 && ext + 4 == name.size();
 }
 
-// ---------------------------------------------------------------- progress
+// ---------------------------------------------------------------- steps
 
-bool DictionaryFiles::runWithProgress(FileProgress progress,
-                                      const std::function<void(const std::atomic<bool> &)> &work)
+bool DictionaryFiles::runStep(const FileProgress &progress, const FileJobRunner::Work &work)
 {
-    std::atomic<bool> cancel{false};
-    if (!m_progressHook) {
-        work(cancel);
-        return true;
-    }
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool finished = false;
-    std::thread worker([&] {
-        work(cancel);
-        const std::lock_guard<std::mutex> lock(mutex);
-        finished = true;
-        ended.notify_all();
-    });
-    QElapsedTimer clock;
-    clock.start();
-    bool cancelled = false;
-    bool shown = false;
-    for (;;) {
-        // The hook also keeps the window painted, so it is called even after
-        // a cancel, until the worker is done.
-        if (clock.elapsed() >= m_progressDelay) {
-            shown = true;
-            if (!m_progressHook(progress) && progress.cancellable) {
-                cancelled = true;
-                cancel = true; // the worker stops soon and keeps nothing
-            }
-        }
-        std::unique_lock<std::mutex> lock(mutex);
-        if (ended.wait_for(lock, std::chrono::milliseconds(30), [&] { return finished; }))
-            break;
-    }
-    worker.join();
-    if (shown) {
-        progress.stage = FileProgress::Finished;
-        m_progressHook(progress);
-    }
-    return !cancelled;
+    if (m_runner)
+        return m_runner->run(progress, work);
+    const std::atomic<bool> cancel{false};
+    work(cancel);
+    return true;
 }
 
-bool DictionaryFiles::readWithProgress(const QString &path, int done, int total, ReadOutcome *read)
+bool DictionaryFiles::readFile(const QString &path, int done, int total, Dictionary &loaded,
+                               ReadOutcome *read)
 {
-    if (!m_progressHook) {
-        *read = readDictionaryFile(m_dict, path);
-        return true;
-    }
-    // The worker reads into a dictionary of its own; the cards enter this
-    // one on this thread, in document order, and only when not cancelled.
-    Dictionary loaded;
-    loaded.categoryList = m_dict.categoryList;
+    // The step reads into a dictionary of its own; its cards enter this one
+    // on this thread, and only when the open was not cancelled.
+    loaded.setCategoryList(m_dict.categoryList());
     FileProgress progress;
     progress.stage = FileProgress::Opening;
     progress.path = path;
     progress.done = done;
     progress.total = total;
     progress.cancellable = true;
-    if (!runWithProgress(progress, [&](const std::atomic<bool> &cancel) {
-            *read = readDictionaryFile(loaded, path, &cancel);
-        }))
-        return false;
-    if (read->added) {
-        m_dict.reserve(m_dict.cardCount() + loaded.cardCount());
-        QList<Card> cards = loaded.takeCards();
-        for (Card &c : cards)
-            m_dict.addCard(std::move(c));
-        m_dict.lessons.insert(loaded.lessons.begin(), loaded.lessons.end());
-    }
-    return true;
+    return runStep(progress, [&](const std::atomic<bool> &cancel) {
+        *read = readDictionaryFile(loaded, path, &cancel);
+    });
 }
 
-WriteOutcome DictionaryFiles::writeWithProgress(QList<Card> &cards, const QString &path, int done,
-                                                int total)
+namespace
+{
+
+// The cards at `positions` (all when null) written to `path` without
+// changing `cards`: the step's thread only reads them, and nothing else may
+// change the dictionary while a file job runs. `order` receives the written
+// positions in file order.
+WriteOutcome writeCardsAt(const QList<Card> &cards, const std::vector<int> *positions,
+                          const QString &path, const StringSet &categories, QSet<QString> *backedUp,
+                          std::vector<int> *order)
+{
+    QList<Card> copies;
+    std::unordered_map<int, int> positionOfId;
+    const int n = positions ? int(positions->size()) : int(cards.size());
+    copies.reserve(n);
+    for (int k = 0; k < n; ++k) {
+        const int p = positions ? (*positions)[size_t(k)] : k;
+        copies.append(cards.at(p));
+        positionOfId[cards.at(p).id] = p;
+    }
+    WriteOutcome out = writeDictionaryFile(copies, path, categories, backedUp);
+    order->clear();
+    if (out.ok)
+        for (const Card &c : std::as_const(copies))
+            order->push_back(positionOfId[c.id]);
+    return out;
+}
+
+} // namespace
+
+WriteOutcome DictionaryFiles::writeCards(const std::vector<int> *positions, const QString &path,
+                                         int done, int total, std::vector<int> *order)
 {
     WriteOutcome out;
     FileProgress progress;
@@ -198,17 +196,21 @@ WriteOutcome DictionaryFiles::writeWithProgress(QList<Card> &cards, const QStrin
     progress.path = path;
     progress.done = done;
     progress.total = total;
-    runWithProgress(progress, [&](const std::atomic<bool> &) {
-        out = writeDictionaryFile(cards, path, m_dict.categoryList, &m_backedUp);
+    const QList<Card> &cards = m_dict.cards();
+    const StringSet &categories = m_dict.categoryList();
+    runStep(progress, [&](const std::atomic<bool> &) {
+        out = writeCardsAt(cards, positions, path, categories, &m_backedUp, order);
     });
     return out;
 }
 
 // ---------------------------------------------------------------- open
 
-FileOutcome DictionaryFiles::open()
+void DictionaryFiles::open()
 {
-    return openPaths(askOpenPaths());
+    if (m_dict.isBusy())
+        return;
+    openPaths(askOpenPaths());
 }
 
 QStringList DictionaryFiles::askOpenPaths()
@@ -220,29 +222,26 @@ QStringList DictionaryFiles::askOpenPaths()
                                       QStringLiteral("Словари (*.xml);;Все(*.*)"));
 }
 
-FileOutcome DictionaryFiles::openPaths(const QStringList &paths)
+bool DictionaryFiles::openPaths(const QStringList &paths)
 {
-    FileOutcome outcome;
-    if (paths.isEmpty())
-        return outcome;
+    if (paths.isEmpty() || m_dict.isBusy())
+        return false;
 
+    JobScope job(m_dict, Dictionary::Job::Open);
     BusyScope busy(*this);
     QString last;
-    // What a cancel takes back.
-    const StringSet lessonsBefore = m_dict.lessons;
-    const int idCounterBefore = m_dict.idCounter;
-    QStringList opened;
+    // Each file is read into a dictionary of its own, and all of them enter
+    // only at the end: a cancel leaves nothing to take back.
+    std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> loadedFiles;
+    std::set<QString> opening;
     int done = -1;
     for (const QString &path : paths) {
         ++done;
-        // The first ".xml" must end the name: "notes.XML" and "a.xml.txt"
-        // are not dictionaries.
-        const qsizetype ext = path.indexOf(QLatin1String(".xml"));
-        if (ext < 0 || ext + 4 != path.size()) {
+        if (!isDictionaryFileName(path)) {
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nНе является файлом словаря"));
             continue;
         }
-        if (m_dict.openFiles.count(path)) {
+        if (m_dict.openFiles().count(path) || opening.count(path)) {
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nУже открыт"));
             continue;
         }
@@ -255,14 +254,10 @@ FileOutcome DictionaryFiles::openPaths(const QStringList &paths)
         probe.close();
         // A readable file counts as opened for the table and the folder even
         // when it gives no card.
+        auto loaded = std::make_unique<Dictionary>();
         ReadOutcome read;
-        if (!readWithProgress(path, done, int(paths.size()), &read)) {
-            for (const QString &p : opened)
-                m_dict.removeFile(p);
-            m_dict.lessons = lessonsBefore;
-            m_dict.idCounter = idCounterBefore;
-            return outcome;
-        }
+        if (!readFile(path, done, int(paths.size()), *loaded, &read))
+            return false;
         last = path;
         for (const QString &w : read.warnings)
             warn(w);
@@ -270,43 +265,47 @@ FileOutcome DictionaryFiles::openPaths(const QStringList &paths)
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nНе может быть открыт\n") +
                  read.openError);
         if (read.added) {
-            m_dict.openFiles.insert(path);
-            opened << path;
+            opening.insert(path);
+            loadedFiles.emplace_back(path, std::move(loaded));
         }
     }
     if (last.isEmpty())
-        return outcome;
+        return false;
 
     // The filter's saved lesson choice may name lessons of the new files.
-    const bool wasActive = filterActive();
     m_filter.readLessons(m_filterStore);
-    outcome.filterIconChanged = filterActive() != wasActive;
+    for (auto &file : loadedFiles)
+        m_dict.adoptFile(file.first, *file.second);
     const qsizetype slash = last.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0)
         writeDictDir(m_settings, last.left(slash));
-    outcome.table = FileOutcome::RefreshAndFit;
-    return outcome;
+    return true;
 }
 
 // ---------------------------------------------------------------- save all
 
-FileOutcome DictionaryFiles::saveAll()
+void DictionaryFiles::saveAll()
 {
-    if (!m_dict.changed || m_dict.cardCount() == 0 || m_dict.openFiles.empty())
-        return {};
-    const QString question = m_dict.openFiles.size() == 1
+    if (m_dict.isBusy() || !m_dict.isModified() || m_dict.cardCount() == 0 ||
+        m_dict.openFiles().empty())
+        return;
+    JobScope job(m_dict, Dictionary::Job::Save);
+    const QString question = m_dict.openFiles().size() == 1
                                  ? QStringLiteral("Сохранить изменения?")
                                  : QStringLiteral("Сохранить изменения во всех открытых файлах?");
     if (!askYes(question))
-        return {};
+        return;
 
     QStringList written;
     bool allSaved = true;
     {
         BusyScope busy(*this);
-        for (const QString &path : m_dict.openFiles) {
-            QList<Card> cards = m_dict.cardsOfFile(path);
-            if (cards.isEmpty()) {
+        // A copy: nothing can change the open files during the job, but the
+        // loop must not depend on that.
+        const StringSet paths = m_dict.openFiles();
+        for (const QString &path : paths) {
+            const std::vector<int> positions = m_dict.positionsOfFile(path);
+            if (positions.empty()) {
                 // Every card of this file was deleted: an empty dictionary
                 // cannot be read back, so the old file stays and the user is
                 // told; the dictionary stays marked as changed.
@@ -316,8 +315,9 @@ FileOutcome DictionaryFiles::saveAll()
                                     "карточки.\nФайл на диске остался прежним"));
                 continue;
             }
+            std::vector<int> order;
             const WriteOutcome out =
-                writeWithProgress(cards, path, int(written.size()), int(m_dict.openFiles.size()));
+                writeCards(&positions, path, int(written.size()), int(paths.size()), &order);
             for (const QString &w : out.warnings)
                 warn(w);
             if (out.ok) {
@@ -336,13 +336,12 @@ FileOutcome DictionaryFiles::saveAll()
         // One flag covers all files: a file left unsaved keeps it set, so the
         // user is still asked before closing.
         if (allSaved)
-            m_dict.changed = false;
+            m_dict.setModified(false);
     }
     if (m_dict.hasNewCards())
         inform(QStringLiteral(
             "Словарь имеет новые карточки, которые не были сохранены\nНе забудьте сохранить их "
             "вызвав \"Сохранить как\" или объедините с открытым файлом"));
-    return {};
 }
 
 // ---------------------------------------------------------------- save as
@@ -361,6 +360,12 @@ QString DictionaryFiles::askSaveFileName(bool forbidExisting)
         if (!name.endsWith(QLatin1String(".xml")))
             name +=
                 name.endsWith(QLatin1Char('.')) ? QStringLiteral("xml") : QStringLiteral(".xml");
+        if (!isDictionaryFileName(name)) {
+            // "a.xml.txt" would become "a.xml.txt.xml", which no open accepts.
+            warn(QStringLiteral("Имя файла словаря может содержать \".xml\" только в "
+                                "конце.\nВыберите другое имя"));
+            continue;
+        }
         if (forbidExisting && QFileInfo::exists(name)) {
             warn(QStringLiteral("Сохранение в существующий файл запрещено.\nВыберите другой файл"));
             continue;
@@ -371,51 +376,44 @@ QString DictionaryFiles::askSaveFileName(bool forbidExisting)
     return name;
 }
 
-FileOutcome DictionaryFiles::saveAs(bool byFiles)
+void DictionaryFiles::saveAs()
 {
-    FileOutcome outcome;
-    if (m_dict.cardCount() == 0)
-        return outcome;
+    if (m_dict.isBusy() || m_dict.cardCount() == 0)
+        return;
+    JobScope job(m_dict, Dictionary::Job::SaveAs);
     const bool withNew = m_dict.hasNewCards();
-    const size_t n = m_dict.openFiles.size();
+    const size_t n = m_dict.openFiles().size();
 
     if ((n == 1 && !withNew) || (n == 0 && withNew)) {
         // All cards belong to one file (or none): the whole dictionary goes
         // to the new name, and the old file on disk stays as it was.
         const QString name = askSaveFileName(true);
         if (name.isEmpty())
-            return outcome;
+            return;
         WriteOutcome out;
+        std::vector<int> order;
         {
             BusyScope busy(*this);
-            QList<Card> all = m_dict.cards();
-            out = writeWithProgress(all, name, 0, 1);
-            if (out.ok)
-                m_dict.replaceAllCards(std::move(all));
+            out = writeCards(nullptr, name, 0, 1, &order);
         }
         for (const QString &w : out.warnings)
             warn(w);
         if (!out.ok) {
             critical(out.message);
-            return outcome;
+            return;
         }
-        if (n == 1)
-            m_dict.openFiles.clear();
-        m_dict.openFiles.insert(name);
-        m_dict.changed = false;
-        if (byFiles)
-            outcome.table = FileOutcome::Refresh;
-        return outcome;
+        m_dict.savedAs(order, name);
+        m_dict.setModified(false);
+        return;
     }
 
     // One part at a time, until each was saved or the user cancels. Other
-    // parts may still hold changes, so `changed` is left as it was.
+    // parts may still hold changes, so the modified flag is left as it was.
     QStringList choices;
     if (withNew)
         choices << newCardsChoice();
-    for (const QString &p : m_dict.openFiles)
+    for (const QString &p : m_dict.openFiles())
         choices << p;
-    bool wrote = false;
     while (!choices.isEmpty()) {
         bool ok = false;
         const QString choice =
@@ -426,16 +424,17 @@ FileOutcome DictionaryFiles::saveAs(bool byFiles)
         const QString name = askSaveFileName(true);
         if (name.isEmpty())
             continue;
-        QList<Card> copies = m_dict.cardsOfFile(path);
-        if (copies.isEmpty()) {
+        const std::vector<int> positions = m_dict.positionsOfFile(path);
+        if (positions.empty()) {
             critical(QStringLiteral("Ошибка программы\nОшибка заполнения контейнера для "
                                     "выбранного файла\nКонтейнер пуст"));
             break;
         }
         WriteOutcome out;
+        std::vector<int> order;
         {
             BusyScope busy(*this);
-            out = writeWithProgress(copies, name, 0, 1);
+            out = writeCards(&positions, name, 0, 1, &order);
         }
         for (const QString &w : out.warnings)
             warn(w);
@@ -445,78 +444,66 @@ FileOutcome DictionaryFiles::saveAs(bool byFiles)
             continue;
         }
         m_dict.moveToFile(path, name);
-        m_dict.openFiles.insert(name);
-        if (!path.isEmpty())
-            m_dict.openFiles.erase(path);
         choices.removeOne(choice);
-        wrote = true;
     }
-    if (wrote && byFiles)
-        outcome.table = FileOutcome::Refresh;
-    return outcome;
 }
 
 // ---------------------------------------------------------------- close
 
-FileOutcome DictionaryFiles::close()
+void DictionaryFiles::close()
 {
-    FileOutcome outcome;
+    if (m_dict.isBusy())
+        return;
+    JobScope job(m_dict, Dictionary::Job::Close);
     if (m_dict.cardCount() == 0) {
-        m_dict.openFiles.clear();
-        return outcome;
+        if (!m_dict.openFiles().empty())
+            m_dict.closeFiles(QStringList(m_dict.openFiles().cbegin(), m_dict.openFiles().cend()));
+        return;
     }
     QString choice;
-    if (m_dict.openFiles.empty()) {
+    if (m_dict.openFiles().empty()) {
         choice = deleteNewChoice();
-    } else if (m_dict.openFiles.size() == 1) {
-        const QString path = *m_dict.openFiles.begin();
+    } else if (m_dict.openFiles().size() == 1) {
+        const QString path = *m_dict.openFiles().begin();
         if (!askYes(QStringLiteral("Закрыть файл\n") + path + QLatin1Char('?')))
-            return outcome;
+            return;
         choice = path;
     } else {
         QStringList items;
-        for (const QString &p : m_dict.openFiles)
+        for (const QString &p : m_dict.openFiles())
             items << p;
         items << closeAllChoice() << deleteNewChoice();
         bool ok = false;
         choice = chooseItem(QStringLiteral("Какой из открытых файлов \"Закрыть\"?"), items, &ok);
         if (!ok)
-            return outcome;
+            return;
     }
-    // There is one changed flag for all files, so any unsaved change may be
+    // There is one modified flag for all files, so any unsaved change may be
     // in the files being closed: ask before throwing it away. Deleting the
     // new words has a question of its own below.
-    if (choice != deleteNewChoice() && m_dict.changed &&
+    if (choice != deleteNewChoice() && m_dict.isModified() &&
         !askYes(QStringLiteral("<nobr>В словаре есть несохраненные изменения</nobr><br>"
                                "<nobr>Изменения в закрываемых файлах будут потеряны</nobr><br>"
                                "Закрыть без сохранения?")))
-        return outcome;
+        return;
 
-    const bool wasActive = filterActive();
     // The lesson choice is kept in the store, so lessons that vanish with the
     // closed cards come back when their file is opened again.
     m_filter.writeLessons(m_filterStore);
-    {
-        BusyScope busy(*this);
-        if (choice == closeAllChoice()) {
-            while (!m_dict.openFiles.empty())
-                m_dict.removeFile(*m_dict.openFiles.begin());
-        } else if (choice == deleteNewChoice()) {
-            if (!askYes(QStringLiteral(
-                    "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
-                    "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>")))
-                return outcome;
-            m_dict.removeNewCards();
-        } else {
-            m_dict.removeFile(choice);
-        }
-        m_dict.rebuildLessonsAfterClose();
-        if (m_dict.cardCount() > 0)
-            m_filter.readLessons(m_filterStore);
+    BusyScope busy(*this);
+    if (choice == deleteNewChoice()) {
+        if (!askYes(QStringLiteral(
+                "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
+                "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>")))
+            return;
+        m_dict.removeNewCards();
+    } else if (choice == closeAllChoice()) {
+        m_dict.closeFiles(QStringList(m_dict.openFiles().cbegin(), m_dict.openFiles().cend()));
+    } else {
+        m_dict.closeFiles({choice});
     }
-    outcome.filterIconChanged = filterActive() != wasActive;
-    outcome.table = FileOutcome::RefreshAndFit;
-    return outcome;
+    if (m_dict.cardCount() > 0)
+        m_filter.readLessons(m_filterStore);
 }
 
 // ---------------------------------------------------------------- join
@@ -528,12 +515,14 @@ bool DictionaryFiles::joinPossible() const
 
 bool joinPossible(const Dictionary &dict)
 {
-    const size_t files = dict.openFiles.size();
+    const size_t files = dict.openFiles().size();
     return files >= 2 || (files == 1 && dict.hasNewCards());
 }
 
 bool DictionaryFiles::checkJoin()
 {
+    if (m_dict.isBusy())
+        return false;
     if (joinPossible())
         return true;
     warn(
@@ -541,18 +530,21 @@ bool DictionaryFiles::checkJoin()
     return false;
 }
 
-FileOutcome DictionaryFiles::join(const QString &source, const QString &target)
+void DictionaryFiles::join(const QString &source, const QString &target)
 {
+    if (m_dict.isBusy())
+        return;
+    JobScope job(m_dict, Dictionary::Job::Join);
     const bool sourceValid =
-        source.isEmpty() ? m_dict.hasNewCards() : m_dict.openFiles.count(source) > 0;
-    if (!sourceValid || source == target || !m_dict.openFiles.count(target))
+        source.isEmpty() ? m_dict.hasNewCards() : m_dict.openFiles().count(source) > 0;
+    if (!sourceValid || source == target || !m_dict.openFiles().count(target))
         return joinCancelled();
     // The joined cards must be savable into the target: a card the file
     // could not give back is named now rather than at the next save.
     for (const Card &c : m_dict.cards()) {
         if (c.filePath != source)
             continue;
-        const QString problem = cardFileProblem(c, m_dict.categoryList);
+        const QString problem = cardFileProblem(c, m_dict.categoryList());
         if (!problem.isEmpty()) {
             warn(QStringLiteral("Объединение невозможно\n") + cardTitle(c) + QStringLiteral(":\n") +
                  problem + QStringLiteral("\nИсправьте карточку и повторите объединение"));
@@ -562,20 +554,14 @@ FileOutcome DictionaryFiles::join(const QString &source, const QString &target)
     // Nothing is written: the joined cards reach the disk with the next save
     // of the target, and the source file on disk stays as it was.
     m_dict.moveToFile(source, target);
-    if (!source.isEmpty())
-        m_dict.openFiles.erase(source);
-    m_dict.changed = true;
-    FileOutcome outcome;
-    outcome.table = FileOutcome::Refresh;
-    return outcome;
+    m_dict.setModified(true);
 }
 
-FileOutcome DictionaryFiles::joinCancelled()
+void DictionaryFiles::joinCancelled()
 {
     // Closing the join dialog marks the dictionary as changed even when
     // nothing moved. This errs on the side of asking to save, which costs a
     // question and never loses a card, and it is how the program has always
     // behaved for its users.
-    m_dict.changed = true;
-    return {};
+    m_dict.setModified(true);
 }

@@ -15,26 +15,12 @@ class iniReader;
 struct ReadOutcome;
 struct WriteOutcome;
 
-// What the window must do once a file operation has returned. The window
-// calls updateActionStates after every operation in any case.
-struct FileOutcome {
-    enum Table {
-        Keep,          // the table still shows the dictionary rightly
-        Refresh,       // filter, sort and rebuild the table (slot_refresh)
-        RefreshAndFit, // the same, then fit the columns to the new contents
-    };
-    Table table = Keep;
-    // The filter's active state changed (its saved lessons were taken back
-    // in), so the filter button needs its other picture.
-    bool filterIconChanged = false;
-};
-
-// Where a long file operation stands, for a progress window.
+// What a long step of a file job is doing, for a progress window.
 struct FileProgress {
     enum Stage {
         Opening,  // reading `path`
         Saving,   // writing `path`
-        Finished, // the operation is over: the window goes away
+        Finished, // the step is over (only test runners report it)
     };
     Stage stage = Opening;
     QString path;
@@ -43,14 +29,29 @@ struct FileProgress {
     bool cancellable = false; // only opening can be cancelled
 };
 
-// Two or more open files, or one and new cards: something to join.
-bool joinPossible(const Dictionary &dict);
+// Runs the long step of a file job (reading or writing one file) and returns
+// once it is over. The window's runner does the work on a worker thread
+// behind a progress window; without a runner it runs on the calling thread.
+class FileJobRunner
+{
+public:
+    using Work = std::function<void(const std::atomic<bool> &cancel)>;
+    virtual ~FileJobRunner() = default;
+    // False when the user cancelled (only a cancellable step can be): the
+    // work saw `cancel` turn true and stopped; what it made is dropped.
+    virtual bool run(const FileProgress &progress, const Work &work) = 0;
+};
+
+// A dictionary file name (the name, not the folders): its first ".xml" ends it.
+bool isDictionaryFileName(const QString &path);
 
 // Opening, saving, saving under a new name, closing and joining dictionary
 // files: every decision and every prompt of these operations, without a
-// widget. The window keeps what only it knows: it refuses these operations
-// while a run is going, runs the join dialog, shows the wait cursor through
-// the busy hook, and rebuilds its table as each outcome says.
+// widget. Each is one file job of the dictionary: it refuses to start while
+// another runs, and the dictionary's signals tell the views what changed.
+// The window keeps what only it knows: it refuses these operations while a
+// run is going, runs the join dialog and shows the wait cursor through the
+// busy hook.
 //
 // All texts go through `prompts`, whose boxes carry the caption "Словарь".
 class DictionaryFiles
@@ -71,38 +72,26 @@ public:
     // and with false before each prompt and true after it, so a wait cursor
     // never stands over a box. Never called twice in a row with the same value.
     void setBusyHook(std::function<void(bool busy)> hook) { m_busyHook = std::move(hook); }
-
-    // With this hook a file is read or written on a worker thread while the
-    // calling thread calls the hook about every 30 ms, once the file has
-    // taken longer than the delay (0.3 s unless set), and once more with the
-    // stage Finished when a shown progress is over. The hook keeps the
-    // window painted; it returns false when the user cancels. A cancelled
-    // open adds nothing, takes back the files it already opened and skips
-    // the rest; the file being read is finished and dropped. Without a hook
-    // everything runs on the calling thread.
-    void setProgressHook(std::function<bool(const FileProgress &)> hook)
-    {
-        m_progressHook = std::move(hook);
-    }
-    void setProgressDelay(int ms) { m_progressDelay = ms; }
+    // Where reading and writing run; not owned, may be null (the calling
+    // thread). A cancelled open adds nothing and skips the rest of its files.
+    void setJobRunner(FileJobRunner *runner) { m_runner = runner; }
 
     // Asks for files and opens each one that passes the checks.
-    FileOutcome open();
+    void open();
     // Asks for dictionary files, starting in the folder last used; empty
     // when the user cancels.
     QStringList askOpenPaths();
     // Opens each of `paths` that passes the checks, telling every refusal,
     // exactly as for files chosen in the dialog (also used for the files
-    // named on the command line).
-    FileOutcome openPaths(const QStringList &paths);
+    // named on the command line). False when nothing was opened.
+    bool openPaths(const QStringList &paths);
     // Writes every open file that has cards, after one question.
-    FileOutcome saveAll();
+    void saveAll();
     // Saves the whole dictionary, or one file or the new cards at a time,
-    // under new names. `byFiles`: the table groups by file, so new paths need
-    // a rebuild.
-    FileOutcome saveAs(bool byFiles);
+    // under new names.
+    void saveAs();
     // Closes one file, all files or the new cards, as the user chooses.
-    FileOutcome close();
+    void close();
 
     // Something can be joined: two or more open files, or one and new cards.
     bool joinPossible() const;
@@ -114,13 +103,14 @@ public:
     // Nothing is written. A pair the dialog could not have offered changes
     // no card and is taken as a cancel; so is a source card that a file could
     // not give back (cardFileProblem), after a warning naming it.
-    FileOutcome join(const QString &source, const QString &target);
+    void join(const QString &source, const QString &target);
     // After the join dialog was cancelled.
-    FileOutcome joinCancelled();
+    void joinCancelled();
 
     // Asks for a new dictionary file name until one is given or the user
-    // cancels (empty result). The name gets the ".xml" ending; with
-    // `forbidExisting` an existing file is refused and the question comes back.
+    // cancels (empty result). The name gets the ".xml" ending; a name the
+    // open would refuse is refused, and with `forbidExisting` so is an
+    // existing file; the question then comes back.
     QString askSaveFileName(bool forbidExisting);
 
     // Files already copied to "<name>.bak" in this program run.
@@ -128,6 +118,7 @@ public:
 
 private:
     class BusyScope;
+    class JobScope;
     void setBusy(bool busy);
     // Every prompt goes through these, which take the busy state away first.
     void inform(const QString &text);
@@ -135,15 +126,13 @@ private:
     void critical(const QString &text);
     bool askYes(const QString &text);
     QString chooseItem(const QString &label, const QStringList &items, bool *ok);
-    bool filterActive() const;
-    // Runs `work` as the progress hook says; false when the user cancelled.
-    // Runs `work` on a worker while the hook reports progress; a cancel is
-    // passed on to the work through the flag it is given.
-    bool runWithProgress(FileProgress progress,
-                         const std::function<void(const std::atomic<bool> &)> &work);
-    // Reads one file into the dictionary; false when the user cancelled.
-    bool readWithProgress(const QString &path, int done, int total, ReadOutcome *read);
-    WriteOutcome writeWithProgress(QList<Card> &cards, const QString &path, int done, int total);
+    bool runStep(const FileProgress &progress, const FileJobRunner::Work &work);
+    // Reads one file into `loaded`; false when the user cancelled.
+    bool readFile(const QString &path, int done, int total, Dictionary &loaded, ReadOutcome *read);
+    // Writes the cards at `positions` (all when null) to `path`; `order`
+    // receives the written positions in file order.
+    WriteOutcome writeCards(const std::vector<int> *positions, const QString &path, int done,
+                            int total, std::vector<int> *order);
 
     Dictionary &m_dict;
     iniReader &m_settings;
@@ -151,8 +140,10 @@ private:
     FilterSettings &m_filter;
     Prompts &m_prompts;
     std::function<void(bool)> m_busyHook;
-    std::function<bool(const FileProgress &)> m_progressHook;
-    int m_progressDelay = 300;
+    FileJobRunner *m_runner = nullptr;
     bool m_busy = false;
     QSet<QString> m_backedUp;
 };
+
+// Two or more open files, or one and new cards: something to join.
+bool joinPossible(const Dictionary &dict);

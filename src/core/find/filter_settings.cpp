@@ -245,7 +245,7 @@ void FilterSettings::applyTo(QList<Card> &cards)
 
 void FilterSettings::applyTo(Dictionary &dict)
 {
-    applyWith([&dict](auto f) { dict.updateEach(f); });
+    applyWith([&dict](auto f) { dict.updateMarks(f); });
 }
 
 void FilterSettings::readFromIni(iniReader &filterStore, const StringSet &categoryList)

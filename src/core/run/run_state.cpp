@@ -84,7 +84,7 @@ FillResult RunState::fillLists(Dictionary &dict, const WorkSettings &settings)
     FillResult result;
     if (m_training) {
         m_due.reserve(dict.cardCount());
-        dict.updateEach([&](Card &c) {
+        dict.updateMarks([&](Card &c) {
             const bool archiveOk = settings.use_archive || c.nAr;
             const bool filterOk = !settings.use_filter || c.inFilter;
             if (!archiveOk || !filterOk)
@@ -93,7 +93,7 @@ FillResult RunState::fillLists(Dictionary &dict, const WorkSettings &settings)
             (k.r < k.p ? m_due : m_done).append(c.id);
         });
     } else {
-        dict.updateEach([&](Card &c) {
+        dict.updateMarks([&](Card &c) {
             if (c.lesson != settings.lesson)
                 return;
             if (c.nAr) {
@@ -113,7 +113,7 @@ void RunState::startRunning(Dictionary &dict)
     running = true;
     answerShown = true;
     m_currentIndex = -1;
-    dict.changed = true;
+    dict.setModified(true);
 }
 
 void RunState::endRun()
@@ -136,7 +136,7 @@ int RunState::currentCardId() const
     return hasCurrentCard() ? m_due[m_currentIndex] : 0;
 }
 
-Card *RunState::currentCard(Dictionary &dict) const
+const Card *RunState::currentCard(const Dictionary &dict) const
 {
     return hasCurrentCard() ? dict.cardById(m_due[m_currentIndex]) : nullptr;
 }
@@ -146,8 +146,7 @@ void RunState::accountLeftCard(Dictionary &dict)
     if (goingBack || !hasCurrentCard())
         return;
     const int id = m_due[m_currentIndex];
-    Card *card = dict.cardById(id);
-    if (!card) {
+    if (!dict.cardById(id)) {
         // Cannot happen while deleting is refused during runs; drop the
         // dangling id rather than keep drawing it.
         m_due.removeAt(m_currentIndex);
@@ -161,27 +160,29 @@ void RunState::accountLeftCard(Dictionary &dict)
 
     bool leaves = true;
     if (m_training) {
-        const Counters k = countersOf(*card, m_enRu);
-        if (mistakeMade) {
-            k.r = 0;
-            k.a = 0;
-            if (k.p < maxRaisedPriority)
-                ++k.p;
-            leaves = false;
-        } else if (k.p == k.n) {
-            k.a = 0;
-            ++k.r;
-            leaves = k.r >= k.p;
-        } else if (k.p > k.n) {
-            if (++k.a >= rightAnswersToLower) {
+        dict.updateCard(id, [&](Card &card) {
+            const Counters k = countersOf(card, m_enRu);
+            if (mistakeMade) {
+                k.r = 0;
                 k.a = 0;
-                --k.p;
+                if (k.p < maxRaisedPriority)
+                    ++k.p;
+                leaves = false;
+            } else if (k.p == k.n) {
+                k.a = 0;
+                ++k.r;
+                leaves = k.r >= k.p;
+            } else if (k.p > k.n) {
+                if (++k.a >= rightAnswersToLower) {
+                    k.a = 0;
+                    --k.p;
+                }
+                leaves = false;
             }
-            leaves = false;
-        }
-        // p < n (only from a hand-edited file): shown once per cycle, unchanged.
+            // p < n (only from a hand-edited file): shown once per cycle, unchanged.
+        });
     } else {
-        ++card->runMark;
+        dict.updateMarksOf(id, [](Card &card) { ++card.runMark; });
     }
     mistakeMade = false;
     if (leaves) {
@@ -214,11 +215,8 @@ ChooseOutcome RunState::chooseNextCard(Dictionary &dict, int numRightLearn)
                 return outcome;
             }
             // A new cycle: every finished card is due again from zero.
-            if (m_training) {
-                for (int id : std::as_const(m_done))
-                    if (Card *c = dict.cardById(id))
-                        countersOf(*c, m_enRu).r = 0;
-            }
+            if (m_training)
+                dict.updateCards(m_done, [this](Card &c) { countersOf(c, m_enRu).r = 0; });
             m_due = std::move(m_done);
             m_done.clear();
         }
@@ -270,14 +268,13 @@ bool RunState::makeMistake(Dictionary &dict, int numRightLearn)
 {
     if (!running)
         return false;
-    Card *card = currentCard(dict);
-    if (!card)
+    if (!currentCard(dict))
         return false;
     if (m_training) {
         mistakeMade = true;
         return true;
     }
-    card->runMark = 0;
+    dict.updateMarksOf(currentCardId(), [](Card &card) { card.runMark = 0; });
     return numRightLearn > 0;
 }
 
@@ -319,7 +316,7 @@ void RunState::countShownQuestion()
 
 bool lessonHasCards(const Dictionary &dict, const QString &lesson)
 {
-    if (dict.lessons.find(lesson) == dict.lessons.end())
+    if (dict.lessons().find(lesson) == dict.lessons().end())
         return false;
     return std::any_of(dict.cards().cbegin(), dict.cards().cend(),
                        [&](const Card &c) { return c.lesson == lesson; });
@@ -341,18 +338,17 @@ bool addToArchive(Dictionary &dict, int id)
 {
     if (id <= 0)
         return false;
-    Card *card = dict.cardById(id);
+    const Card *card = dict.cardById(id);
     if (!card || !card->nAr)
         return false;
-    card->nAr = false;
-    dict.changed = true;
+    dict.updateCard(id, [](Card &c) { c.nAr = false; });
     return true;
 }
 
 int resetDictionaryState(Dictionary &dict)
 {
     int lowered = 0;
-    dict.updateEach([&](Card &c) {
+    dict.updateAllCards([&](Card &c) {
         if (c.nPER < c.pER || c.nPRE < c.pRE)
             ++lowered;
         c.pER = c.nPER;
@@ -362,7 +358,6 @@ int resetDictionaryState(Dictionary &dict)
         c.rRE = 0;
         c.aRE = 0;
     });
-    dict.changed = true;
     return lowered;
 }
 

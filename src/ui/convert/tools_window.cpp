@@ -242,7 +242,7 @@ void VForm_tools::convertText()
         QList<Card> cards;
         for (Card card : convertTextToCards(textEdit7->toPlainText(), options)) {
             normalizeCardForFile(card);
-            const QString problem = cardFileProblem(card, m_session.dictionary.categoryList);
+            const QString problem = cardFileProblem(card, m_session.dictionary.categoryList());
             if (problem.isEmpty())
                 cards.append(std::move(card));
             else

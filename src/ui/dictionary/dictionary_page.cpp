@@ -7,6 +7,7 @@
 #include "ui/common/interaction.h"
 #include "ui/convert/tools_window.h"
 #include "ui/dictionary/dictionary_table_model.h"
+#include "ui/dictionary/file_job_window.h"
 #include "ui/editor/card_edit_actions.h"
 #include "ui/find/find_actions.h"
 #include "ui/statistics/statistics_window.h"
@@ -24,6 +25,7 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
 {
     setObjectName(QStringLiteral("dictionaryPage"));
     setupTable();
+    connectDictionary();
     connect(table3->header(), &QHeaderView::sectionResized, this, &DictionaryPage::slot_sizeChange);
     connect(table3, &QWidget::customContextMenuRequested, this,
             &DictionaryPage::slot_table_clicked);
@@ -242,66 +244,65 @@ void DictionaryPage::slot_rB2_clicked()
 
 // ---------------------------------------------------------------- cards
 
-void DictionaryPage::applyCardOutcome(const CardEditOutcome &outcome)
+void DictionaryPage::selectAddedCard(int id)
 {
-    switch (outcome.kind) {
-    case CardEditOutcome::Nothing:
-        break;
-    case CardEditOutcome::Added:
-        m_model->cardsAdded({outcome.id});
+    // The dictionary's signal has appended its row at the end.
+    if (id > 0)
         selectTableRow(int(m_model->rows().size()) - 1);
-        break;
-    case CardEditOutcome::Changed:
-        m_model->cardChanged(outcome.id);
-        break;
-    case CardEditOutcome::Removed: {
-        const int row = rowOfCard(outcome.id);
-        const int scroll = table3->verticalScrollBar()->value();
-        m_model->cardsRemoved({outcome.id});
-        if (row > 0)
-            selectTableRow(row - 1);
-        table3->verticalScrollBar()->setValue(scroll);
-        break;
-    }
-    }
     emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_word_add()
 {
-    applyCardOutcome(m_cards->addWord(currentCardId()));
+    if (!actionStates().addWord)
+        return;
+    selectAddedCard(m_cards->addWord(currentCardId()));
 }
 
 void DictionaryPage::slot_word_add_copy()
 {
     if (!actionStates().addCopy)
         return;
-    applyCardOutcome(m_cards->addCopy(currentCardId()));
+    selectAddedCard(m_cards->addCopy(currentCardId()));
 }
 
 void DictionaryPage::slot_word_edit()
 {
     if (!actionStates().edit)
         return;
-    applyCardOutcome(m_cards->edit(currentCardId()));
+    m_cards->edit(currentCardId());
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_word_del()
 {
     if (!actionStates().remove)
         return;
-    applyCardOutcome(m_cards->remove(currentCardId(), m_session.run.running));
+    const int id = currentCardId();
+    const int row = rowOfCard(id);
+    const int scroll = table3->verticalScrollBar()->value();
+    // The dictionary's signal drops the row; the row above takes its place
+    // and the table keeps its scroll.
+    if (m_cards->remove(id, m_session.run.running)) {
+        if (row > 0)
+            selectTableRow(row - 1);
+        table3->verticalScrollBar()->setValue(scroll);
+    }
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_add_to_archive()
 {
     if (!actionStates().toArchive)
         return;
-    applyCardOutcome(m_cards->toArchive(currentCardId()));
+    m_cards->toArchive(currentCardId());
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::addNewCards(const QList<Card> &cards)
 {
+    if (!fileJobAllowed())
+        return;
     if (m_session.dictionary.addNewCards(cards).isEmpty())
         return;
     // The new lessons take their places among the others.

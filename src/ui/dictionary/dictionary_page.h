@@ -11,10 +11,9 @@
 
 class CardEditActions;
 class DictionaryFiles;
+class FileJobWindow;
 class FindActions;
-struct CardEditOutcome;
 class DictionaryTableModel;
-struct FileOutcome;
 class QFrame;
 class QKeyEvent;
 class QMenu;
@@ -56,6 +55,8 @@ public:
     QMenu *buildContextMenu(int row);
     QString jumpKind() const { return m_jumpKind; }
     FindActions &findActions() { return *m_find; }
+    // Where the long steps of file jobs run.
+    FileJobWindow &jobWindow();
     // The tools window, made on first use and kept, hidden, from then on.
     VForm_tools *toolsWindow();
     // Cards made outside the editor (the tools window's conversion): they
@@ -127,9 +128,13 @@ private:
     void jumpTo(bool up);
     // One for the program run: it remembers which files were backed up.
     DictionaryFiles &files();
-    void applyFileOutcome(const FileOutcome &outcome);
-    // Brings the table's rows up to date after one card operation.
-    void applyCardOutcome(const CardEditOutcome &outcome);
+    // The table follows the dictionary's signals.
+    void connectDictionary();
+    void rebuildAfterReset();
+    // No file job runs (each slot that starts one checks it again).
+    bool fileJobAllowed();
+    // Selects the row of a card just added (0: none was).
+    void selectAddedCard(int id);
     void setIcon(QAbstractButton *button, const QString &file);
 
     Session &m_session;
@@ -140,11 +145,18 @@ private:
     TableSortCache m_sortCache;
     QFrame *m_cornerFrame = nullptr;
     MainTab m_tab = MainTab::Learning;
+    std::unique_ptr<FileJobWindow> m_jobWindow;
     std::unique_ptr<DictionaryFiles> m_files;
     std::unique_ptr<CardEditActions> m_cards;
     FindActions *m_find = nullptr;
     VForm_tools *m_tools = nullptr;
     bool m_firstShow = true;
     bool m_fitting = false;
+    // A reset or a change of files came during a file job: the table is
+    // rebuilt once the job is over.
+    bool m_resetPending = false;
+    bool m_filesPending = false;
+    // The table was rebuilt after a reset since this was last cleared.
+    bool m_rebuilt = false;
     QString m_jumpKind;
 };

@@ -1,11 +1,12 @@
 // Opening, saving, saving as, closing and joining dictionary files: the
 // decisions are the core's DictionaryFiles; the page refuses them during a
-// run, runs the join dialog and rebuilds the table as each outcome says.
+// run or another file job and runs the join dialog. The table follows the
+// dictionary's signals.
 #include "ui/dictionary/dictionary_page.h"
 
 #include "app/session.h"
 #include "core/dictionary/dictionary_files.h"
-#include "ui/dictionary/file_progress_window.h"
+#include "ui/dictionary/file_job_window.h"
 #include "ui/dictionary/join_files_dialog.h"
 
 #include <QApplication>
@@ -24,50 +25,99 @@ DictionaryFiles &DictionaryPage::files()
             else
                 QApplication::restoreOverrideCursor();
         });
-        // Long opens and saves show a progress window instead of a frozen one.
-        auto progress = std::make_shared<FileProgressWindow>(this);
-        m_files->setProgressHook([progress](const FileProgress &p) { return progress->report(p); });
+        // Long opens and saves run on a worker behind a progress window
+        // instead of freezing the window.
+        m_files->setJobRunner(&jobWindow());
     }
     return *m_files;
 }
 
-void DictionaryPage::applyFileOutcome(const FileOutcome &outcome)
+FileJobWindow &DictionaryPage::jobWindow()
 {
-    if (outcome.table != FileOutcome::Keep)
-        slot_refresh();
-    if (outcome.table == FileOutcome::RefreshAndFit)
-        fitTableColumns();
-    if (outcome.filterIconChanged)
-        emit filterChanged();
-    emit actionStatesChanged();
+    if (!m_jobWindow)
+        m_jobWindow = std::make_unique<FileJobWindow>(this);
+    return *m_jobWindow;
+}
+
+void DictionaryPage::connectDictionary()
+{
+    Dictionary &dict = m_session.dictionary;
+    // During a file job the table waits for its end: an open of several
+    // files rebuilds once, and nothing is painted half changed.
+    connect(&dict, &Dictionary::cardsReset, this, [this] {
+        if (m_session.dictionary.isBusy())
+            m_resetPending = true;
+        else
+            rebuildAfterReset();
+    });
+    connect(&dict, &Dictionary::filesChanged, this, [this] {
+        if (m_session.dictionary.isBusy())
+            m_filesPending = true;
+        else if (sortOptions().byFiles)
+            slot_refresh();
+    });
+    connect(&dict, &Dictionary::busyChanged, this, [this](bool busy) {
+        if (!busy) {
+            if (m_resetPending)
+                rebuildAfterReset();
+            else if (m_filesPending && sortOptions().byFiles)
+                slot_refresh();
+            m_resetPending = false;
+            m_filesPending = false;
+        }
+        emit actionStatesChanged();
+    });
+    connect(&dict, &Dictionary::modifiedChanged, this, &DictionaryPage::actionStatesChanged);
+}
+
+void DictionaryPage::rebuildAfterReset()
+{
+    m_resetPending = false;
+    m_rebuilt = true;
+    slot_refresh();
+    fitTableColumns();
+    // Opening and closing read the filter's saved lessons back.
+    emit filterChanged();
+}
+
+bool DictionaryPage::fileJobAllowed()
+{
+    return !m_session.dictionary.isBusy();
 }
 
 void DictionaryPage::slot_addFile()
 {
     if (!actionStates().openFiles)
         return;
-    applyFileOutcome(files().open());
+    openFiles(files().askOpenPaths());
 }
 
 void DictionaryPage::openFiles(const QStringList &paths)
 {
     if (paths.isEmpty() || !actionStates().openFiles)
         return;
-    applyFileOutcome(files().openPaths(paths));
+    m_rebuilt = false;
+    // A file that was read but gave no card still rebuilds the table, as
+    // the filter has read its saved lessons again.
+    if (files().openPaths(paths) && !m_rebuilt)
+        rebuildAfterReset();
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_save_all()
 {
     if (!actionStates().saveAll)
         return;
-    applyFileOutcome(files().saveAll());
+    files().saveAll();
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_save_as()
 {
     if (!actionStates().saveAs)
         return;
-    applyFileOutcome(files().saveAs(sortOptions().byFiles));
+    files().saveAs();
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_close()
@@ -76,7 +126,10 @@ void DictionaryPage::slot_close()
         emit runEndRequested();
         return;
     }
-    applyFileOutcome(files().close());
+    if (!fileJobAllowed())
+        return;
+    files().close();
+    emit actionStatesChanged();
 }
 
 void DictionaryPage::slot_join()
@@ -87,10 +140,11 @@ void DictionaryPage::slot_join()
         emit actionStatesChanged();
         return;
     }
-    _join_files_Form dialog(m_session.dictionary.openFiles, m_session.dictionary.hasNewCards(),
+    _join_files_Form dialog(m_session.dictionary.openFiles(), m_session.dictionary.hasNewCards(),
                             window());
     if (m_session.ui().runDialog(&dialog) == QDialog::Accepted)
-        applyFileOutcome(files().join(dialog.source(), dialog.target()));
+        files().join(dialog.source(), dialog.target());
     else
-        applyFileOutcome(files().joinCancelled());
+        files().joinCancelled();
+    emit actionStatesChanged();
 }

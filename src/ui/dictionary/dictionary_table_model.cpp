@@ -11,6 +11,11 @@ DictionaryTableModel::DictionaryTableModel(const Dictionary *dict, QObject *pare
     : QAbstractTableModel(parent), m_dict(dict)
 {
     setTableFont(QApplication::font());
+    // One edit repaints, adds or drops its own rows; a reset waits for the
+    // page's rebuild, which knows the filter and the order.
+    connect(dict, &Dictionary::cardsChanged, this, &DictionaryTableModel::cardsChanged);
+    connect(dict, &Dictionary::cardsAdded, this, &DictionaryTableModel::cardsAdded);
+    connect(dict, &Dictionary::cardsRemoved, this, &DictionaryTableModel::cardsRemoved);
 }
 
 void DictionaryTableModel::setTableFont(const QFont &font)
@@ -23,15 +28,26 @@ void DictionaryTableModel::setRows(QList<TableRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_rowOfId.clear();
     endResetModel();
 }
 
 int DictionaryTableModel::rowOfCard(int id) const
 {
-    for (int i = 0; i < m_rows.size(); ++i)
-        if (!m_rows[i].isHeader() && m_rows[i].cardId == id)
-            return i;
-    return -1;
+    // Built on first use after the rows changed, so many lookups in a row
+    // (a run's new cycle repaints every card) stay linear.
+    if (m_rowOfId.empty() && !m_rows.isEmpty()) {
+        m_rowOfId.assign(size_t(m_dict->idCounter()) + 1, -1);
+        for (int i = 0; i < m_rows.size(); ++i) {
+            const TableRow &r = m_rows[i];
+            if (!r.isHeader() && r.cardId > 0) {
+                if (size_t(r.cardId) >= m_rowOfId.size())
+                    m_rowOfId.resize(size_t(r.cardId) + 1, -1);
+                m_rowOfId[size_t(r.cardId)] = i;
+            }
+        }
+    }
+    return id > 0 && size_t(id) < m_rowOfId.size() ? m_rowOfId[size_t(id)] : -1;
 }
 
 int DictionaryTableModel::lastCardNumber() const
@@ -42,21 +58,47 @@ int DictionaryTableModel::lastCardNumber() const
     return 0;
 }
 
-void DictionaryTableModel::cardChanged(int id)
+void DictionaryTableModel::cardsChanged(const QList<int> &ids)
 {
-    const int row = rowOfCard(id);
-    if (row >= 0)
-        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    if (m_rows.isEmpty())
+        return;
+    if (ids.size() > kRowsRepaintedOneByOne) {
+        emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, columnCount() - 1));
+        return;
+    }
+    for (int id : ids) {
+        const int row = rowOfCard(id);
+        if (row >= 0)
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
 }
 
 void DictionaryTableModel::cardsRemoved(const QList<int> &ids)
 {
+    if (ids.size() > kRowsRepaintedOneByOne) {
+        std::vector<bool> gone(size_t(m_dict->idCounter()) + 1, false);
+        for (int id : ids)
+            if (id > 0 && size_t(id) < gone.size())
+                gone[size_t(id)] = true;
+        beginResetModel();
+        m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
+                                    [&](const TableRow &r) {
+                                        return !r.isHeader() && r.cardId > 0 &&
+                                               size_t(r.cardId) < gone.size() &&
+                                               gone[size_t(r.cardId)];
+                                    }),
+                     m_rows.end());
+        m_rowOfId.clear();
+        endResetModel();
+        return;
+    }
     for (int id : ids) {
         const int row = rowOfCard(id);
         if (row < 0)
             continue;
         beginRemoveRows(QModelIndex(), row, row);
         m_rows.removeAt(row);
+        m_rowOfId.clear();
         endRemoveRows();
     }
 }
@@ -75,6 +117,7 @@ void DictionaryTableModel::cardsAdded(const QList<int> &ids)
         r.number = ++number;
         m_rows.append(r);
     }
+    m_rowOfId.clear();
     endInsertRows();
 }
 

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QStyledItemDelegate>
 
+#include <vector>
+
 // The dictionary table as a flat list of header and card rows. Card texts are
 // rendered on demand from the Dictionary by id, so only the rows on screen
 // cost anything. Columns: foreign words, Russian words, the hidden id (or the
@@ -21,12 +23,12 @@ public:
 
     void setRows(QList<TableRow> rows);
     const QList<TableRow> &rows() const { return m_rows; }
-    // One edit repaints one row, without rebuilding the table: a card's texts
-    // or height changed; cards were removed (their rows go, the others keep
-    // their numbers); cards were added (rows appended at the end, numbered
-    // on from the last card row). They keep their places and group headers
-    // until the next rebuild.
-    void cardChanged(int id);
+    // The dictionary's signals, without rebuilding the table: cards' texts
+    // or heights changed (their rows are repainted); cards were removed
+    // (their rows go, the others keep their numbers); cards were added (rows
+    // appended at the end, numbered on from the last card row). They keep
+    // their places and group headers until the next rebuild.
+    void cardsChanged(const QList<int> &ids);
     void cardsRemoved(const QList<int> &ids);
     void cardsAdded(const QList<int> &ids);
     // Row of the card with this id, -1 when it is not shown.
@@ -44,8 +46,13 @@ public:
     int rowHeight(int row) const;
 
 private:
+    // More changed or removed cards than this: all rows at once.
+    static constexpr int kRowsRepaintedOneByOne = 64;
+
     const Dictionary *m_dict;
     QList<TableRow> m_rows;
+    // Row of each card id, -1 for none; empty until the next lookup.
+    mutable std::vector<int> m_rowOfId;
     QFont m_font;
     int m_lineHeight = 16;
 };

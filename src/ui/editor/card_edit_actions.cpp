@@ -33,69 +33,60 @@ const Card *CardEditActions::currentCard(int id)
 
 bool CardEditActions::runEditor(Card &card, const QString &caption)
 {
-    _OneWord_Form editor(m_parent, card, m_dict.categoryList, m_dict.lessons, kHighestPriority,
+    _OneWord_Form editor(m_parent, card, m_dict.categoryList(), m_dict.lessons(), kHighestPriority,
                          m_settings);
     editor.setWindowTitle(caption);
     return m_ui.runDialog(&editor) == QDialog::Accepted;
 }
 
-CardEditOutcome CardEditActions::addFrom(Card card)
+int CardEditActions::addFrom(Card card)
 {
-    if (!runEditor(card, CardEditorText::addCaption()))
-        return {};
+    if (m_dict.isBusy() || !runEditor(card, CardEditorText::addCaption()))
+        return 0;
     m_lastLesson = card.lesson;
-    m_dict.lessons.insert(card.lesson);
-    const QList<int> ids = m_dict.addNewCards({card});
-    return {CardEditOutcome::Added, ids.value(0)};
+    return m_dict.addNewCards({card}).value(0);
 }
 
-CardEditOutcome CardEditActions::addWord(int)
+int CardEditActions::addWord(int)
 {
     Card card;
     card.lesson = m_lastLesson;
     return addFrom(card);
 }
 
-CardEditOutcome CardEditActions::addCopy(int currentCardId)
+int CardEditActions::addCopy(int currentCardId)
 {
     const Card *source = currentCard(currentCardId);
     if (!source)
-        return {};
+        return 0;
     return addFrom(*source);
 }
 
-CardEditOutcome CardEditActions::edit(int currentCardId)
+bool CardEditActions::edit(int currentCardId)
 {
     const Card *source = currentCard(currentCardId);
-    if (!source)
-        return {};
+    if (!source || m_dict.isBusy())
+        return false;
     Card card = *source;
     if (!runEditor(card, CardEditorText::editCaption()))
-        return {};
+        return false;
     m_lastLesson = card.lesson;
-    m_dict.lessons.insert(card.lesson);
-    m_dict.replaceCard(card);
-    m_dict.changed = true;
-    return {CardEditOutcome::Changed, card.id};
+    return m_dict.setCard(card);
 }
 
-CardEditOutcome CardEditActions::remove(int currentCardId, bool runRunning)
+bool CardEditActions::remove(int currentCardId, bool runRunning)
 {
     // The run's lists name cards of the dictionary: none may go while it runs.
-    if (runRunning)
-        return {};
+    if (runRunning || m_dict.isBusy())
+        return false;
     if (!currentCard(currentCardId))
-        return {};
+        return false;
     if (m_ui.askYesNo(deleteQuestion()) != Interaction::Yes)
-        return {};
-    m_dict.removeCard(currentCardId);
-    m_dict.changed = true;
-    return {CardEditOutcome::Removed, currentCardId};
+        return false;
+    return m_dict.removeCard(currentCardId);
 }
 
-CardEditOutcome CardEditActions::toArchive(int currentCardId)
+bool CardEditActions::toArchive(int currentCardId)
 {
-    if (!addToArchive(m_dict, currentCardId))
-        return {};
-    return {CardEditOutcome::Changed, currentCardId};
+    return !m_dict.isBusy() && addToArchive(m_dict, currentCardId);
 }

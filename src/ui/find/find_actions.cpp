@@ -22,7 +22,7 @@ bool FindActions::callFilter()
     if (m_running && m_running())
         return false;
     const FilterSettings before = m_filter;
-    VSet_Filter_Dialog dialog(m_parentWindow, m_filter, m_dict.lessons, m_dict.categoryList,
+    VSet_Filter_Dialog dialog(m_parentWindow, m_filter, m_dict.lessons(), m_dict.categoryList(),
                               speechParts(), m_settings);
     m_ui.runDialog(&dialog);
     return m_filter != before;

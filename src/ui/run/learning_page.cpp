@@ -71,7 +71,7 @@ QString LearningPage::statusLine() const
 void LearningPage::slot_start()
 {
     m_run->startStop(m_tab == MainTab::Learning, [this] {
-        VSettingsBeginWork dialog(window(), m_session.dictionary.lessons, &m_session.work,
+        VSettingsBeginWork dialog(window(), m_session.dictionary.lessons(), &m_session.work,
                                   m_session.work.isConsistent());
         return m_session.ui().runDialog(&dialog) == QDialog::Accepted;
     });
