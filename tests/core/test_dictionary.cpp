@@ -2,7 +2,13 @@
 
 #include "test_cards.h"
 
+#include "core/dictionary/action_states.h"
 #include "core/dictionary/card_table.h"
+#include "core/find/card_info.h"
+#include "core/find/dictionary_search.h"
+#include "core/run/work_settings.h"
+
+#include <QSignalSpy>
 
 #include <QTest>
 
@@ -92,6 +98,82 @@ class TestDictionary : public QObject
 {
     Q_OBJECT
 private slots:
+    // Reading cards (a sound, the information view, a search) is not a
+    // change: the revision that the search buffer and the table keys
+    // compare stays, and no change is announced.
+    void readingIsNotAChange()
+    {
+        Dictionary d;
+        d.addCard(makeCard("cat", {"кошка"}, "L1", "/a.xml"));
+        d.addCard(makeCard("dog", {"собака"}, "L1", "/a.xml"));
+        QSignalSpy changed(&d, &Dictionary::cardsChanged);
+        const quint64 before = d.revision();
+        QVERIFY(d.cardById(1));
+        QCOMPARE(d.cardsOfFile("/a.xml").size(), 2);
+        QCOMPARE(int(d.positionsOfFile("/a.xml").size()), 2);
+        QVERIFY(!cardInfoText(*d.cardById(2), d.cardCount()).isEmpty());
+        DictionarySearch search;
+        search.setQuery(QStringLiteral("dog"), true, false, false);
+        QCOMPARE(search.searchNext(d, {}).cardId, 2);
+        d.updateMarks([](Card &c) { c.inFilter = !c.inFilter; });
+        QCOMPARE(d.revision(), before);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(!d.isModified());
+        d.updateCard(1, [](Card &c) { c.soundPath = "cat.wav"; });
+        QVERIFY(d.revision() != before);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().first().value<QList<int>>(), QList<int>{1});
+        QVERIFY(d.isModified());
+    }
+
+    // While a file job runs, every action that touches files or cards is
+    // refused; the others stay as they were.
+    void busyStateRefuses_data()
+    {
+        QTest::addColumn<int>("job");
+        QTest::newRow("none") << int(Dictionary::Job::None);
+        QTest::newRow("open") << int(Dictionary::Job::Open);
+        QTest::newRow("save") << int(Dictionary::Job::Save);
+        QTest::newRow("save as") << int(Dictionary::Job::SaveAs);
+        QTest::newRow("close") << int(Dictionary::Job::Close);
+        QTest::newRow("join") << int(Dictionary::Job::Join);
+        QTest::newRow("convert") << int(Dictionary::Job::Convert);
+    }
+    void busyStateRefuses()
+    {
+        QFETCH(int, job);
+        Dictionary d;
+        d.addCard(makeCard("cat", {"кошка"}, "L1", "/a.xml"));
+        d.addCard(makeCard("dog", {"собака"}, "L1", "/b.xml"));
+        d.addNewCards({makeCard("new", {"новый"}, "L1", "")});
+        d.addOpenFile("/a.xml");
+        d.addOpenFile("/b.xml");
+        QSignalSpy busy(&d, &Dictionary::busyChanged);
+        d.setJob(Dictionary::Job(job));
+        const bool free = job == int(Dictionary::Job::None);
+        QCOMPARE(busy.count(), free ? 0 : 1);
+        QCOMPARE(d.isBusy(), !free);
+        RunState run;
+        WorkSettings work;
+        ActionContext context;
+        context.tab = MainTab::Dictionary;
+        context.currentCardId = 1;
+        ActionStates s = computeActionStates(d, run, work, context);
+        const QList<std::pair<const char *, bool>> refused = {
+            {"openFiles", s.openFiles}, {"saveAll", s.saveAll},
+            {"saveAs", s.saveAs},       {"closeFiles", s.closeFiles},
+            {"join", s.join},           {"addWord", s.addWord},
+            {"addCopy", s.addCopy},     {"edit", s.edit},
+            {"remove", s.remove},       {"toArchive", s.toArchive},
+            {"find", s.find},           {"filter", s.filter},
+            {"tools", s.tools}};
+        for (const auto &[name, state] : refused)
+            QVERIFY2(state == free, name);
+        // The learning page's start is refused too.
+        context.tab = MainTab::Learning;
+        QCOMPARE(computeActionStates(d, run, work, context).start, free);
+    }
+
     // The taken cards keep their ids; the dictionary finds none of them.
     void takeCardsLeavesNone()
     {
