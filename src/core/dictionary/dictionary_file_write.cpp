@@ -247,7 +247,8 @@ const QString kNotChanged = QStringLiteral("\nФайл на диске не из
 // Keeps the bytes of the file as it was before this run's first overwrite.
 // The copy is writable by its owner whatever the file's rights, so it never
 // stands in the way of a later save; an older copy is replaced even when it
-// is read-only. Returns the warning to show when no copy could be kept.
+// is read-only, and a link in its place is replaced, not followed. Returns the warning to show when
+// no copy could be kept.
 QString keepBackup(const QString &path)
 {
     const QString bakPath = path + QStringLiteral(".bak");
@@ -268,6 +269,9 @@ QString keepBackup(const QString &path)
                                                                        : 0644) |
                 int(S_IRUSR | S_IWUSR);
             options.replaceReadOnly = true;
+            // Anyone who may write the folder could have put a link there:
+            // it is replaced by the copy, never written through.
+            options.followLink = false;
             kept = saveFileAtomically(bakPath, bytes, &error, nullptr, options);
         }
     }
