@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 using SP = ScriptedPrompts;
@@ -156,10 +158,15 @@ private slots:
     void openingNamedPathsChecksWithoutAsking()
     {
         // The files named on the command line: no dialog, the same checks.
-        ui().expect(SP::Warning, "Файл " + path("missing.xml") + "\nНе может быть открыт\n")
+        // A named pipe no one writes to is refused at once, not waited on.
+        QVERIFY(::mkfifo(QFile::encodeName(path("pipe.xml")).constData(), 0600) == 0);
+        ui().expect(SP::Warning,
+                    "Файл " + path("missing.xml") + "\nНе может быть открыт\nФайл не существует")
+            .expect(SP::Warning, "Файл " + path("pipe.xml") +
+                                     "\nНе может быть открыт\nЭто именованный канал, а не файл")
             .expect(SP::Warning, "Файл " + path("b.xml") + "\nУже открыт");
-        const FileOutcome out =
-            files().openPaths({path("missing.xml"), path("b.xml"), path("b.xml")});
+        const FileOutcome out = files().openPaths(
+            {path("missing.xml"), path("pipe.xml"), path("b.xml"), path("b.xml")});
         QCOMPARE(out.table, FileOutcome::RefreshAndFit);
         QCOMPARE(openFiles(), QStringList{path("b.xml")});
         QCOMPARE(readDictDir(s->settings), m_dir->path());
