@@ -13,6 +13,7 @@ void benchFiles(const QList<int> &sizes, const QStringList &args);
 void benchRun(const QList<int> &sizes);
 void benchSearch(const QList<int> &sizes);
 void benchStatistics(const QList<int> &sizes);
+void benchConvert();
 
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)

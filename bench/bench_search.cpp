@@ -93,4 +93,46 @@ void benchSearch(const QList<int> &sizes)
                     russianWhole.again, russianPart.first, russianWhole.first, walkMs);
         std::fflush(stdout);
     }
+
+    // Long foreign words made of one letter, and a query that nearly
+    // matches everywhere in them: a search that starts over at each letter
+    // pays word length times query length. Doubling both should double the
+    // time, not make it four times as long; the walk over the same words is
+    // the baseline.
+    double previous = 0;
+    for (const int length : {20000, 40000}) {
+        Dictionary dict;
+        for (int i = 0; i < 20; ++i) {
+            Card c;
+            c.lesson = QStringLiteral("L");
+            c.foreignWords = {{QString(length, QLatin1Char('a')), QString(), false}};
+            c.categories = {QStringLiteral("Прочие")};
+            dict.addCard(c);
+        }
+        double walkMs = 1e9;
+        for (int i = 0; i < 3; ++i)
+            walkMs = std::min(walkMs, timeWalk(dict));
+        const QString query = QString(length / 20, QLatin1Char('a')) + QLatin1Char('b');
+        double best = 1e9;
+        for (int i = 0; i < 3; ++i) {
+            DictionarySearch search;
+            search.setQuery(query, true, false, true);
+            QElapsedTimer t;
+            t.start();
+            const SearchResult r = search.searchNext(dict, {});
+            best = std::min(best, msSince(t));
+            if (r.outcome != SearchResult::NotFound)
+                std::printf("long words: unexpected match\n");
+        }
+        std::printf(
+            "search in 20 foreign words of %d letters for %lld letters: %.2f ms "
+            "(walk %.2f ms, ratio %.1f)%s\n",
+            length, static_cast<long long>(query.size()), best, walkMs, best / walkMs,
+            previous > 0
+                ? qPrintable(
+                      QStringLiteral(", %1 times the half size").arg(best / previous, 0, 'f', 1))
+                : "");
+        previous = best;
+        std::fflush(stdout);
+    }
 }

@@ -112,8 +112,9 @@ private:
             "кот", "word", "ёЖ", " ",  "\"", "&",       "<",      ">",      "'",
             "\n",  "\r",   "\t", "😀",  ";",  "e\u0301", "\u00A0", "]]>",    "&amp;",
             "~",   "#",    "%1", "  ", ")(", "\r\n",    "a b",    "\u2028", "x"};
-        static const QStringList forbidden = {"\x01", "\x1f", QString(QChar(0xFFFF)),
-                                              QString(QChar(0xD800)), QString(QChar(0xDC00))};
+        static const QStringList forbidden = {
+            QString(QChar(0)),     "\x01", "\x1f", QString(QChar(0xFFFF)), QString(QChar(0xD800)),
+            QString(QChar(0xDC00))};
         if (bounded(400) == 0)
             return forbidden[bounded(int(forbidden.size()))];
         if (chance(2))
@@ -300,6 +301,75 @@ private slots:
         QVERIFY(cardFileProblem(c, kCategories).endsWith("(код U+D83D)"));
         c.soundPath = "😀"; // a whole pair is fine
         QCOMPARE(cardFileProblem(c, kCategories), QString());
+    }
+
+    // Every character XML 1.0 cannot hold, in every kind of field: the one
+    // check refuses it, and so does the save, before a byte is written. A
+    // file holding one of them could not be opened again at all.
+    void forbiddenCharacters_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("code");
+        const QList<char16_t> characters = {0x0000, 0x0001, 0x0008, 0x000B, 0x000C,
+                                            0x001F, 0xFFFE, 0xFFFF, 0xD800, 0xDFFF};
+        const QStringList fields = {"lesson", "word",     "transcription", "translation",
+                                    "remark", "category", "sound"};
+        for (const char16_t ch : characters) {
+            const QString code =
+                QString::number(uint(ch), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+            for (const QString &field : fields)
+                QTest::addRow("U+%s in %s", qPrintable(code), qPrintable(field))
+                    << field << QString("a") + QChar(ch) + QString("b") << code;
+        }
+    }
+    void forbiddenCharacters()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, code);
+        Card c = goodCard();
+        StringSet categories = kCategories;
+        QString what;
+        if (field == "lesson") {
+            c.lesson = text;
+            what = "название урока";
+        } else if (field == "word") {
+            c.foreignWords[0].word = text;
+            what = "иностранное слово";
+        } else if (field == "transcription") {
+            c.foreignWords[0].transcription = text;
+            what = "транскрипция";
+        } else if (field == "translation") {
+            c.translations[0].groups[0][0].word = text;
+            what = "перевод";
+        } else if (field == "remark") {
+            c.translations[0].groups[0][1].info = text;
+            what = "пояснение к переводу";
+        } else if (field == "category") {
+            c.categories.append(text);
+            categories.insert(text); // even a listed name
+            what = "категория";
+        } else {
+            c.soundPath = text;
+            what = "имя звукового файла";
+        }
+        QString problem = what + " «" + text +
+                          "» содержит символ, недопустимый в файле словаря (код U+" + code + ")";
+        // Line and page feeds are white space, which a lesson name must not
+        // hold either; that rule comes first.
+        if (field == "lesson" && text.at(1).isSpace())
+            problem =
+                "в названии урока «" + text + "» лишние пробелы, табуляции или переводы строк";
+        QCOMPARE(cardFileProblem(c, categories), problem);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("d.xml");
+        QList<Card> cards = {goodCard(), c};
+        const WriteOutcome w = writeDictionaryFile(cards, path, categories, nullptr);
+        QVERIFY(!w.ok);
+        QVERIFY2(w.message.contains(problem), qPrintable(w.message));
+        QVERIFY(!QFile::exists(path));
     }
 
     void titles_data()

@@ -271,6 +271,8 @@ private slots:
     void elementRules();
     void readFileAddsCards();
     void fileWithoutCardsNotOpened();
+    void onlyRegularFilesOfBoundedSizeOpened_data();
+    void onlyRegularFilesOfBoundedSizeOpened();
     void encodings_data();
     void encodings();
 
@@ -495,6 +497,7 @@ void TestDictionaryFile::backupNeverBlocks_data()
     QTest::newRow("group and others keep their rights") << "" << 0604 << 0604;
     QTest::newRow("owner could only read and write") << "" << 0600 << 0600;
     QTest::newRow("copy blocked by a folder") << "bak folder" << 0644 << 0;
+    QTest::newRow("dictionary replaced by a named pipe") << "fifo" << 0644 << 0;
 }
 
 // The copy never stands in the way of a save: an old read-only one is
@@ -509,7 +512,10 @@ void TestDictionaryFile::backupNeverBlocks()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("d.xml"));
     const QString bak = path + QStringLiteral(".bak");
-    QVERIFY(putBytes(path, "version 0"));
+    if (setup == "fifo") // the old file cannot be read for the copy, nor waited on
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
+    else
+        QVERIFY(putBytes(path, "version 0"));
     QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(fileMode)) == 0);
     if (setup.endsWith("bak")) {
         QVERIFY(putBytes(bak, "older copy"));
@@ -533,13 +539,14 @@ void TestDictionaryFile::backupNeverBlocks()
     QVERIFY2(w.ok, qPrintable(w.message));
     QCOMPARE(fileBytes(path), dictionaryFileBytes(cards));
     QVERIFY(backedUp.contains(path));
-    if (setup == "bak folder") {
+    if (setup == "bak folder" || setup == "fifo") {
         QCOMPARE(w.warnings.size(), 1);
         QVERIFY2(w.warnings[0].startsWith(QStringLiteral("Файл\n") + path +
                                           QStringLiteral("\nсохранён, но его резервную копию\n") +
                                           bak + QStringLiteral("\nсохранить не удалось:\n")),
                  qPrintable(w.warnings[0]));
-        QVERIFY(QFileInfo(bak).isDir());
+        QCOMPARE(QFileInfo(bak).isDir(), setup == "bak folder");
+        QCOMPARE(QFileInfo::exists(bak), setup == "bak folder");
         return;
     }
     QVERIFY(w.warnings.isEmpty());
@@ -828,6 +835,81 @@ void TestDictionaryFile::fileWithoutCardsNotOpened()
     r = readDictionaryFile(dict, dir.filePath(QStringLiteral("none.xml")));
     QVERIFY(!r.opened && !r.added);
     QVERIFY(!r.openError.isEmpty());
+}
+
+// Only a regular file of at most the stated size is read; anything else is
+// refused at once, with a reason the user can read: a link to a device that
+// never ends, a named pipe no one writes to (which would block the open
+// itself), a file whose text would not fit in memory.
+void TestDictionaryFile::onlyRegularFilesOfBoundedSizeOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("regular file") << "regular"
+                                  << "";
+    QTest::newRow("link to a regular file") << "link to regular"
+                                            << "";
+    QTest::newRow("file of exactly the limit") << "at limit"
+                                               << "";
+    QTest::newRow("link to /dev/zero")
+        << "link to /dev/zero"
+        << "Это устройство, а не файл: его чтение могло бы не закончиться никогда";
+    QTest::newRow("named pipe")
+        << "fifo"
+        << "Это именованный канал, а не файл: его чтение могло бы не закончиться никогда";
+    QTest::newRow("folder") << "folder"
+                            << "Это папка, а не файл";
+    QTest::newRow("sparse file one byte over the limit")
+        << "over limit"
+        << "Файл слишком велик: 2561 МБ, а файл словаря может занимать не больше 2560 МБ";
+    QTest::newRow("missing") << "missing"
+                             << "Файл не существует";
+}
+
+void TestDictionaryFile::onlyRegularFilesOfBoundedSizeOpened()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.xml"));
+    const QString regular = dir.filePath(QStringLiteral("regular.xml"));
+    writeFixtureFile(regular, {makeCard(QStringLiteral("cat"))});
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == "regular")
+        QVERIFY(QFile::copy(regular, path));
+    else if (kind == "link to regular")
+        QVERIFY(QFile::link(regular, path));
+    else if (kind == "link to /dev/zero")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    else if (kind == "fifo")
+        QVERIFY(::mkfifo(name.constData(), 0600) == 0);
+    else if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("d.xml")));
+    else if (kind == "at limit" || kind == "over limit") {
+        // Sparse: no disk space is taken. A file of the limit is not
+        // refused by the check (and read as the zero bytes it holds).
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(kMaxDictionaryFileBytes + (kind == "over limit" ? 1 : 0)));
+    }
+
+    QCOMPARE(dictionaryOpenProblem(path), reason);
+    QString error;
+    const int fd = openDictionaryForReading(path, &error);
+    QCOMPARE(fd >= 0, reason.isEmpty());
+    QCOMPARE(error, reason);
+    if (fd >= 0)
+        ::close(fd);
+    if (kind == "at limit")
+        return; // reading 2.5 GB of zero bytes proves nothing more
+
+    Dictionary dict;
+    dict.categoryList = categories();
+    const ReadOutcome r = readDictionaryFile(dict, path);
+    QCOMPARE(r.opened, reason.isEmpty());
+    QCOMPARE(r.added, reason.isEmpty());
+    QCOMPARE(r.openError, reason);
+    QCOMPARE(dict.cardCount(), reason.isEmpty() ? 1 : 0);
 }
 
 void TestDictionaryFile::encodings_data()

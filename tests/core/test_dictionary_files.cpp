@@ -17,6 +17,8 @@
 
 #include <atomic>
 #include <functional>
+#include <sys/stat.h>
+
 #include <memory>
 
 using SP = ScriptedPrompts;
@@ -244,11 +246,17 @@ private slots:
     void openingNamedPathsChecksWithoutAsking()
     {
         // The files named on the command line: no dialog, the same checks.
-        ui().expect(SP::Warning, "Файл " + path("missing.xml") + "\nНе может быть открыт\n")
+        // A named pipe no one writes to is refused at once, not waited on.
+        QVERIFY(::mkfifo(QFile::encodeName(path("pipe.xml")).constData(), 0600) == 0);
+        ui().expect(SP::Warning,
+                    "Файл " + path("missing.xml") + "\nНе может быть открыт\nФайл не существует")
+            .expect(SP::Warning, "Файл " + path("pipe.xml") +
+                                     "\nНе может быть открыт\nЭто именованный канал, а не файл")
             .expect(SP::Warning, "Файл " + path("b.xml") + "\nУже открыт");
         {
             const TableWatch watch(dict());
-            QVERIFY(files().openPaths({path("missing.xml"), path("b.xml"), path("b.xml")}));
+            QVERIFY(files().openPaths(
+                {path("missing.xml"), path("pipe.xml"), path("b.xml"), path("b.xml")}));
             QCOMPARE(watch.table(), Table::RefreshAndFit);
             QCOMPARE(watch.reset.count(), 1);
         }

@@ -3,6 +3,7 @@
 
 #include "test_cards.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(Card)
@@ -78,6 +79,7 @@ private slots:
     void russianSearchSeesEveryChange_data();
     void russianSearchSeesEveryChange();
     void nothingToSearch();
+    void foreignSearchAgreesWithPlainSearch();
 };
 
 void TestDictionarySearch::cardMatches_data()
@@ -111,7 +113,22 @@ void TestDictionarySearch::cardMatches_data()
     QTest::newRow("foreign search skips Russian")
         << searchCard({"dog"}, {"кот"}) << "кот" << true << false << false;
 
+    // The search goes on after a false start without reading a unit twice;
+    // these are the cases where going on at the wrong place misses a match.
+    QTest::newRow("overlap: aab in aaab") << f({"aaab"}) << "aab" << true << false << true;
+    QTest::newRow("overlap: abab in abaabab") << f({"abaabab"}) << "abab" << true << false << true;
+    QTest::newRow("overlap, case ignored") << f({"AaAb"}) << "aab" << true << false << true;
+    QTest::newRow("whole: the first occurrence is inside a word")
+        << f({"aaab aab"}) << "aab" << true << true << false;
+    QTest::newRow("long word of near-matches")
+        << f({QString(5000, 'a')}) << QString(300, 'a') + "b" << true << false << false;
+    QTest::newRow("long word, match at the end")
+        << f({QString(5000, 'a') + "b"}) << QString(300, 'a') + "b" << true << false << true;
+
     const auto r = [](const QStringList &groups) { return searchCard({"x"}, groups); };
+    QTest::newRow("Russian: overlap") << r({"ккккот"}) << "ккот" << false << false << true;
+    QTest::newRow("Russian: overlap across words does not count")
+        << r({"кк", "кот"}) << "ккот" << false << false << false;
     QTest::newRow("Russian: case ignored") << r({"Кот"}) << "кот" << false << false << true;
     QTest::newRow("Russian: part of a word") << r({"котёнок"}) << "кот" << false << false << true;
     QTest::newRow("Russian whole: part of a word")
@@ -430,4 +447,26 @@ void TestDictionarySearch::russianSearchSeesEveryChange()
 }
 
 QTEST_GUILESS_MAIN(TestDictionarySearch)
+// Random words and texts over a small alphabet, full of false starts: the
+// search finds a text exactly when a plain case-insensitive search does.
+void TestDictionarySearch::foreignSearchAgreesWithPlainSearch()
+{
+    QRandomGenerator rng(7);
+    const QString letters = QStringLiteral("aAbБб");
+    const auto random = [&](int maxLength) {
+        QString t;
+        for (int n = 1 + int(rng.bounded(maxLength)); n > 0; --n)
+            t += letters[int(rng.bounded(int(letters.size())))];
+        return t;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const QString word = random(24);
+        const QString text = random(5);
+        DictionarySearch s;
+        s.setQuery(text, true, false, true);
+        QVERIFY2(s.cardMatches(searchCard({word})) == word.contains(text, Qt::CaseInsensitive),
+                 qPrintable(word + " / " + text));
+    }
+}
+
 #include "test_dictionary_search.moc"

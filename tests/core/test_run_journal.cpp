@@ -1,4 +1,7 @@
 #include "core/statistics/run_journal.h"
+#include "core/statistics/statistics.h"
+
+#include "test_cards.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,6 +120,50 @@ private slots:
         const JournalContents c = readRunJournal(path);
         QCOMPARE(c.records, (QList<RunRecord>{record(1, 1), record(2, 2)}));
         QCOMPARE(c.skippedLines, 1);
+    }
+
+    // Hostile journals kept under tests/data/journal: numbers beyond any
+    // type, fractions, infinities, a day of many huge records. Each value
+    // out of range is skipped (counts) or clamped (durations), never
+    // converted blindly, and the day's figures stay a true share.
+    void hostileJournals_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<qint64>("firstDuration");
+        QTest::newRow("duration 1e300") << "huge_duration.jsonl" << 1 << 0 << kMaxRunDurationMs;
+        QTest::newRow("negative and infinite duration")
+            << "negative_and_infinite_duration.jsonl" << 1 << 1 << qint64(0);
+        QTest::newRow("counts of INT_MAX") << "int_max_counts.jsonl" << 1 << 1 << qint64(1000);
+        QTest::newRow("counts beyond int, fractions")
+            << "counts_beyond_int.jsonl" << 0 << 2 << qint64(-1);
+        QTest::newRow("300 records of ten million answers")
+            << "many_records_one_day.jsonl" << 300 << 0 << qint64(1);
+        QTest::newRow("odd values") << "odd_values.jsonl" << 2 << 3 << qint64(0);
+    }
+    void hostileJournals()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, records);
+        QFETCH(int, skipped);
+        QFETCH(qint64, firstDuration);
+        const JournalContents c = readRunJournal(testDataPath("journal/" + file));
+        QVERIFY(c.error.isEmpty());
+        QCOMPARE(c.records.size(), records);
+        QCOMPARE(c.skippedLines, skipped);
+        if (records > 0)
+            QCOMPARE(c.records[0].durationMs, firstDuration);
+        for (const RunRecord &r : c.records) {
+            for (const int n : {r.shown, r.right, r.wrong, r.forgotten})
+                QVERIFY(n >= 0 && n <= kMaxRunCount);
+            QVERIFY(r.durationMs >= 0 && r.durationMs <= kMaxRunDurationMs);
+            QVERIFY(r.answers() >= r.right);
+        }
+        for (const DayAnswers &d : answersPerDay(c.records, QDate(2024, 5, 18), 3)) {
+            QVERIFY(d.answers >= 0 && d.right >= 0 && d.right <= d.answers);
+            QVERIFY(d.rightShare() >= 0 && d.rightShare() <= 100);
+        }
     }
 
     void missingOrUnreadable()

@@ -13,8 +13,11 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace
@@ -115,6 +118,37 @@ private:
     bool m_ok = false;
     bool m_active = false;
 };
+
+bool isLink(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Makes a link, as another user when the test may (root): someone sharing
+// the folder planted it.
+bool plantLink(const QString &target, const QString &link, bool foreignOwner)
+{
+    const QByteArray name = QFile::encodeName(link);
+    if (::symlink(QFile::encodeName(target).constData(), name.constData()) != 0)
+        return false;
+    return !foreignOwner || ::lchown(name.constData(), 65534, 65534) == 0;
+}
+
+// Sets a file's times to long before this program started.
+bool makeOld(const QString &path)
+{
+    const struct timespec times[2] = {{978307200, 0}, {978307200, 0}}; // 2001
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) ==
+           0;
+}
+
+// The random parts of temporary names a save draws, in turn.
+QList<quint32> g_suffixes;
+quint32 nextSuffix()
+{
+    return g_suffixes.isEmpty() ? 0x123456 : g_suffixes.takeFirst();
+}
 
 } // namespace
 
@@ -287,6 +321,147 @@ private slots:
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(bytes(path), QByteArray("through the link"));
         QCOMPARE(entries(dir.path()), (QStringList{"f.txt", "link.txt"}));
+    }
+
+    // Links planted where the backup and the temporary file go, in a folder
+    // everyone may write (sticky, as /tmp): the file they name is never
+    // written, the save still succeeds.
+    void linksPlantedBesideTheFile_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<bool>("foreignOwner");
+        QTest::newRow("backup, link of this user") << "backup" << false;
+        QTest::newRow("backup, link of another user") << "backup" << true;
+        QTest::newRow("temporary file, link of this user") << "temporary" << false;
+        QTest::newRow("temporary file, link of another user") << "temporary" << true;
+    }
+    void linksPlantedBesideTheFile()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, foreignOwner);
+        if (foreignOwner && ::geteuid() != 0)
+            QSKIP("only root can give a link to another user");
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 01777) == 0);
+        const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+        QVERIFY(putBytes(victim, "not yours"));
+        const QString path = dir.filePath(QStringLiteral("d.xml"));
+        QList<Card> cards = {makeCard(QStringLiteral("cat"))};
+        QVERIFY(writeDictionaryFile(cards, path, {QStringLiteral("Еда")}, nullptr).ok);
+        const QByteArray old = bytes(path);
+        cards.append(makeCard(QStringLiteral("dog")));
+
+        if (where == "backup") {
+            const QString bak = path + QStringLiteral(".bak");
+            QVERIFY(plantLink(victim, bak, foreignOwner));
+            QSet<QString> backedUp;
+            const WriteOutcome out =
+                writeDictionaryFile(cards, path, {QStringLiteral("Еда")}, &backedUp);
+            QVERIFY(out.ok);
+            QCOMPARE(bytes(victim), QByteArray("not yours"));
+            if (isLink(bak)) { // left alone: then the user is told
+                QCOMPARE(out.warnings.size(), 1);
+                QVERIFY(out.warnings[0].contains(QStringLiteral("резервную копию")));
+            } else { // replaced by a regular file holding the old version
+                QVERIFY(out.warnings.isEmpty());
+                QCOMPARE(bytes(bak), old);
+            }
+        } else {
+            QVERIFY(plantLink(victim, path + QStringLiteral(".aaaaaa"), foreignOwner));
+            g_suffixes = {0xaaaaaa, 0xbbbbbb};
+            SaveSyncCalls calls = saveSyncCalls();
+            const SaveSyncCalls old = calls;
+            calls.randomSuffix = nextSuffix;
+            saveSyncCalls() = calls;
+            const bool saved = saveFileAtomically(path, "new", nullptr);
+            saveSyncCalls() = old;
+            QVERIFY(saved);
+            QVERIFY(g_suffixes.isEmpty()); // the planted name was tried, then the next
+            QCOMPARE(bytes(path), QByteArray("new"));
+            QCOMPARE(bytes(victim), QByteArray("not yours"));
+            QVERIFY(isLink(path + QStringLiteral(".aaaaaa")));
+            QCOMPARE(entries(dir.path()), (QStringList{"d.xml", "d.xml.aaaaaa", "victim.txt"}));
+        }
+    }
+
+    // A save removes what a save of the same file killed midway left: its
+    // temporary files, when they are old, ours, regular and not in use.
+    void staleTemporaryFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("left by a killed run") << "d.xml.0a1b2c"
+                                              << "old" << true;
+        QTest::newRow("written since this run started") << "d.xml.0a1b2c"
+                                                        << "new" << false;
+        QTest::newRow("locked by a save going on") << "d.xml.0a1b2c"
+                                                   << "locked" << false;
+        QTest::newRow("of another user") << "d.xml.0a1b2c"
+                                         << "foreign" << false;
+        QTest::newRow("with a second name") << "d.xml.0a1b2c"
+                                            << "hard link" << false;
+        QTest::newRow("a link") << "d.xml.0a1b2c"
+                                << "link" << false;
+        QTest::newRow("a folder") << "d.xml.0a1b2c"
+                                  << "folder" << false;
+        QTest::newRow("five digits") << "d.xml.0a1b2"
+                                     << "old" << false;
+        QTest::newRow("capital digits") << "d.xml.0A1B2C"
+                                        << "old" << false;
+        QTest::newRow("seven digits") << "d.xml.0a1b2c3"
+                                      << "old" << false;
+        QTest::newRow("of another file") << "e.xml.0a1b2c"
+                                         << "old" << false;
+        QTest::newRow("the backup") << "d.xml.bak"
+                                    << "old" << false;
+    }
+    void staleTemporaryFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(bool, removed);
+        if (kind == "foreign" && ::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("d.xml"));
+        const QString left = dir.filePath(name);
+        const QString other = dir.filePath(QStringLiteral("other.txt"));
+        QVERIFY(putBytes(other, "other"));
+        QVERIFY(makeOld(other));
+        int lockFd = -1;
+        if (kind == "link") {
+            QVERIFY(QFile::link(other, left));
+        } else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir(name));
+        } else {
+            QVERIFY(putBytes(left, QByteArray(4096, 'x')));
+            if (kind == "locked") {
+                lockFd = ::open(QFile::encodeName(left).constData(), O_RDONLY | O_CLOEXEC);
+                QVERIFY(lockFd >= 0 && ::flock(lockFd, LOCK_EX) == 0);
+            } else if (kind == "foreign") {
+                QVERIFY(::chown(QFile::encodeName(left).constData(), 65534, 65534) == 0);
+            } else if (kind == "hard link") {
+                QVERIFY(::link(QFile::encodeName(left).constData(),
+                               QFile::encodeName(dir.filePath("keep")).constData()) == 0);
+            }
+            if (kind != "new")
+                QVERIFY(makeOld(left));
+        }
+        QVERIFY(saveFileAtomically(path, "new", nullptr));
+        QVERIFY(saveFileAtomically(path, "newer", nullptr)); // and with a file to replace
+        if (lockFd >= 0)
+            ::close(lockFd);
+        QCOMPARE(bytes(path), QByteArray("newer"));
+        QCOMPARE(QFileInfo::exists(left) || isLink(left), !removed);
+        QCOMPARE(bytes(other), QByteArray("other"));
+        QStringList expected = {"d.xml", "other.txt"};
+        if (!removed)
+            expected << name;
+        if (kind == "hard link")
+            expected << "keep";
+        expected.sort();
+        QCOMPARE(entries(dir.path()), expected);
     }
 
     // The settings files say why they could not be written.

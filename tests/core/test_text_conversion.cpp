@@ -1,4 +1,5 @@
 #include "core/convert/text_conversion.h"
+#include "core/dictionary/card_check.h"
 
 #include <QtTest>
 
@@ -257,6 +258,19 @@ private slots:
         }
         // CR LF ends leave nothing of the CR in the words.
         QCOMPARE(describe(cards.at(1)), QString("c=*{д}"));
+    }
+
+    // A list with a NUL character (a binary file pasted or opened) makes a
+    // card the card check refuses, so it never reaches a file it would make
+    // unreadable.
+    void unsavableCharacterRefused()
+    {
+        const QList<Card> cards =
+            convertTextToCards(QString("a") + QChar(0) + "b = слово\n", ConversionOptions());
+        QCOMPARE(cards.size(), 1);
+        QCOMPARE(cardFileProblem(cards[0], {ConversionText::categoryName()}),
+                 QString("иностранное слово «a") + QChar(0) +
+                     "b» содержит символ, недопустимый в файле словаря (код U+0000)");
     }
 
     void nothingConvertible()

@@ -134,13 +134,16 @@ struct LineReader {
     }
 
     // "[name]" at p. A "[" without its "]" on the line takes the rest of the
-    // line and gives no name; so does "[]".
+    // line and gives no name; so does "[]". The "]" is looked for on this
+    // line only: a search to the end of the text would make a list of such
+    // lines quadratic.
     bool sectionName(QString *name)
     {
         if (peek() != u'[')
             return false;
-        const int close = t.indexOf(u']', p + 1);
-        if (close < 0 || close >= e) {
+        const qsizetype found = QStringView(t).sliced(p + 1, e - p - 1).indexOf(u']');
+        const int close = found < 0 ? -1 : p + 1 + int(found);
+        if (close < 0) {
             p = e;
             return false;
         }

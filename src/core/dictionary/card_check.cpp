@@ -3,13 +3,16 @@
 #include "core/markup/markup.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace
 {
 
 // The first character XML 1.0 cannot hold (controls other than tab, line
-// feed and carriage return, U+FFFE, U+FFFF, halves of surrogate pairs), or 0.
-char32_t forbiddenCharacter(const QString &text)
+// feed and carriage return, U+0000 among them, U+FFFE, U+FFFF, halves of
+// surrogate pairs); none when the text has no such character. U+0000 is a
+// character like the others here: a sentinel value of 0 would let it pass.
+std::optional<char32_t> forbiddenCharacter(const QString &text)
 {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -27,7 +30,7 @@ char32_t forbiddenCharacter(const QString &text)
         if (QChar::isSurrogate(c))
             return c;
     }
-    return 0;
+    return std::nullopt;
 }
 
 bool isBlank(QStringView text)
@@ -135,8 +138,8 @@ QString CardFileChecker::problem(const Card &card)
         if (!isSimplified(card.lesson))
             return QStringLiteral("в названии урока ") + quoted(card.lesson) +
                    QStringLiteral(" лишние пробелы, табуляции или переводы строк");
-        if (const char32_t c = forbiddenCharacter(card.lesson))
-            return characterProblem(QStringLiteral("название урока ") + quoted(card.lesson), c);
+        if (const auto c = forbiddenCharacter(card.lesson))
+            return characterProblem(QStringLiteral("название урока ") + quoted(card.lesson), *c);
         m_goodLesson = card.lesson;
     }
 
@@ -151,10 +154,10 @@ QString CardFileChecker::problem(const Card &card)
                         QLatin1Char(')');
             return text;
         }
-        if (const char32_t c = forbiddenCharacter(w.word))
-            return characterProblem(QStringLiteral("иностранное слово ") + quoted(w.word), c);
-        if (const char32_t c = forbiddenCharacter(w.transcription))
-            return characterProblem(QStringLiteral("транскрипция ") + quoted(w.transcription), c);
+        if (const auto c = forbiddenCharacter(w.word))
+            return characterProblem(QStringLiteral("иностранное слово ") + quoted(w.word), *c);
+        if (const auto c = forbiddenCharacter(w.transcription))
+            return characterProblem(QStringLiteral("транскрипция ") + quoted(w.transcription), *c);
     }
 
     // Unknown sections are dropped; so are empty variants, groups and sections.
@@ -180,11 +183,11 @@ QString CardFileChecker::problem(const Card &card)
                                 QLatin1Char(')');
                     return text;
                 }
-                if (const char32_t c = forbiddenCharacter(v.word))
-                    return characterProblem(QStringLiteral("перевод ") + quoted(v.word), c);
-                if (const char32_t c = forbiddenCharacter(v.info))
+                if (const auto c = forbiddenCharacter(v.word))
+                    return characterProblem(QStringLiteral("перевод ") + quoted(v.word), *c);
+                if (const auto c = forbiddenCharacter(v.info))
                     return characterProblem(
-                        QStringLiteral("пояснение к переводу ") + quoted(v.info), c);
+                        QStringLiteral("пояснение к переводу ") + quoted(v.info), *c);
             }
         }
     }
@@ -201,16 +204,18 @@ QString CardFileChecker::problem(const Card &card)
         if (cat.contains(QLatin1Char(';')))
             return QStringLiteral("категория ") + quoted(cat) +
                    QStringLiteral(" содержит знак «;», который разделяет категории в файле");
+        // Before the list: a list read from settings may hold the same name.
+        if (const auto c = forbiddenCharacter(cat))
+            return characterProblem(QStringLiteral("категория ") + quoted(cat), *c);
         if (m_categoryList.find(cat) == m_categoryList.end())
             return QStringLiteral("категория ") + quoted(cat) +
                    QStringLiteral(" отсутствует в списке категорий");
-        if (const char32_t c = forbiddenCharacter(cat))
-            return characterProblem(QStringLiteral("категория ") + quoted(cat), c);
         remember(m_goodCategories, cat);
     }
 
-    if (const char32_t c = forbiddenCharacter(card.soundPath))
-        return characterProblem(QStringLiteral("имя звукового файла ") + quoted(card.soundPath), c);
+    if (const auto c = forbiddenCharacter(card.soundPath))
+        return characterProblem(QStringLiteral("имя звукового файла ") + quoted(card.soundPath),
+                                *c);
     return QString();
 }
 

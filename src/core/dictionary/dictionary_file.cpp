@@ -1,5 +1,6 @@
 #include "core/dictionary/dictionary_file.h"
 
+#include "core/dictionary/safe_save.h"
 #include "core/dictionary/xml_fast_reader.h"
 #include "core/markup/markup.h"
 
@@ -13,7 +14,10 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -173,8 +177,18 @@ public:
         m_pages = nullptr;
         if (whole)
             return true;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || !decodeAll(file, QByteArray())) {
+        // Opened again with the same checks: the name may stand for
+        // another file by now.
+        const int fd = openDictionaryForReading(path, error);
+        if (fd < 0)
+            return false;
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            *error = file.errorString();
+            return false;
+        }
+        if (!decodeAll(file, QByteArray())) {
             *error = file.errorString();
             return false;
         }
@@ -736,14 +750,84 @@ void setUpReadingHeaps()
 #endif
 }
 
+int openDictionaryForReading(const QString &path, QString *error)
+{
+    // Non-blocking only for the open itself: a named pipe without a writer
+    // would otherwise hold the program in open() for good.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        switch (errno) {
+        case ENOENT:
+            *error = QStringLiteral("Файл не существует");
+            break;
+        case EACCES:
+        case EPERM:
+            *error = QStringLiteral("Нет прав на чтение (доступ запрещён)");
+            break;
+        default:
+            *error = systemErrorText(errno);
+            break;
+        }
+        return -1;
+    }
+    QString problem;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        problem = systemErrorText(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        problem = QStringLiteral("Это папка, а не файл");
+    } else if (S_ISFIFO(st.st_mode)) {
+        problem = QStringLiteral("Это именованный канал, а не файл: его чтение могло бы не "
+                                 "закончиться никогда");
+    } else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+        problem = QStringLiteral("Это устройство, а не файл: его чтение могло бы не "
+                                 "закончиться никогда");
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = QStringLiteral("Это не обычный файл");
+    } else if (st.st_size > kMaxDictionaryFileBytes) {
+        const auto mb = [](qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); };
+        problem = QStringLiteral("Файл слишком велик: %1 МБ, а файл словаря может занимать не "
+                                 "больше %2 МБ")
+                      .arg(mb(st.st_size), mb(kMaxDictionaryFileBytes));
+    } else {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1)
+            problem = systemErrorText(errno);
+    }
+    if (!problem.isEmpty()) {
+        ::close(fd);
+        *error = problem;
+        return -1;
+    }
+    return fd;
+}
+
+QString dictionaryOpenProblem(const QString &path)
+{
+    QString error;
+    const int fd = openDictionaryForReading(path, &error);
+    if (fd >= 0)
+        ::close(fd);
+    return error;
+}
+
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
                                const std::atomic<bool> *cancel)
 {
     ReadOutcome out;
     FileText text;
     {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || !text.read(file)) {
+        const int fd = openDictionaryForReading(path, &out.openError);
+        if (fd < 0)
+            return out;
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            out.openError = file.errorString();
+            return out;
+        }
+        if (!text.read(file)) {
             out.openError = file.errorString();
             return out;
         }

@@ -56,9 +56,25 @@ QString decodeDictionaryBytes(const QByteArray &bytes);
 // waste memory.
 void setUpReadingHeaps();
 
+// The largest dictionary file that is read: its text is held in memory
+// whole while it is read (decoded, a file in another encoding takes up to
+// twice its size), and a larger file is refused before a byte of it is.
+constexpr qint64 kMaxDictionaryFileBytes = qint64(2560) << 20; // 2.5 GiB
+
+// Opens a dictionary file for reading: only a regular file (checked on the
+// opened descriptor, so a name changed after a check cannot pass), never
+// waiting on a named pipe or a device, and not larger than
+// kMaxDictionaryFileBytes. A symbolic link is followed to what it names.
+// Returns the descriptor (blocking reads, closed on exec), or -1 with the
+// Russian reason in `*error`.
+int openDictionaryForReading(const QString &path, QString *error);
+// The same check alone, the file closed again: the reason, or empty when
+// the file can be read.
+QString dictionaryOpenProblem(const QString &path);
+
 struct ReadOutcome {
     bool opened = false; // false: the file could not be read; see openError
-    QString openError;   // the system's error text
+    QString openError;   // why, in Russian
     bool added = false;  // at least one card entered the Dictionary
     // Every warning in order, ending with "Из файла\n…\nНе было добавлено ни
     // одной карточки" when a readable file gave no card.

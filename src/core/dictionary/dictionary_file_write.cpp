@@ -15,6 +15,7 @@
 #include <numeric>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 // Writing dictionary files.
@@ -247,16 +248,21 @@ const QString kNotChanged = QStringLiteral("\nФайл на диске не из
 // Keeps the bytes of the file as it was before this run's first overwrite.
 // The copy is writable by its owner whatever the file's rights, so it never
 // stands in the way of a later save; an older copy is replaced even when it
-// is read-only. Returns the warning to show when no copy could be kept.
+// is read-only, and a link in its place is replaced, never followed.
+// Returns the warning to show when no copy could be kept.
 QString keepBackup(const QString &path)
 {
     const QString bakPath = path + QStringLiteral(".bak");
-    QFile old(path);
     QString error;
     bool kept = false;
-    if (!old.open(QIODevice::ReadOnly)) {
+    // With the checks of an open: what stands at the name by now may be a
+    // pipe, which would hold the save for good.
+    const int fd = openDictionaryForReading(path, &error);
+    QFile old;
+    if (fd >= 0 && !old.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         error = old.errorString();
-    } else {
+    } else if (fd >= 0) {
         const QByteArray bytes = old.readAll();
         if (old.error() != QFileDevice::NoError) {
             error = old.errorString();
@@ -264,10 +270,11 @@ QString keepBackup(const QString &path)
             SaveOptions options;
             struct stat st;
             options.permissions =
-                (::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777)
-                                                                       : 0644) |
-                int(S_IRUSR | S_IWUSR);
+                (::fstat(fd, &st) == 0 ? int(st.st_mode & 07777) : 0644) | int(S_IRUSR | S_IWUSR);
             options.replaceReadOnly = true;
+            // Anyone who may write the folder could have put a link there:
+            // it is replaced by the copy, never written through.
+            options.followLink = false;
             kept = saveFileAtomically(bakPath, bytes, &error, nullptr, options);
         }
     }

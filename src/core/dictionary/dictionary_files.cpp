@@ -245,13 +245,12 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nУже открыт"));
             continue;
         }
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly)) {
+        const QString problem = dictionaryOpenProblem(path);
+        if (!problem.isEmpty()) {
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nНе может быть открыт\n") +
-                 probe.errorString());
+                 problem);
             continue;
         }
-        probe.close();
         // A readable file counts as opened for the table and the folder even
         // when it gives no card.
         auto loaded = std::make_unique<Dictionary>();

@@ -25,14 +25,25 @@ struct SaveOptions {
     int permissions = -1;
     // A target without write permission is refused unless this is set.
     bool replaceReadOnly = false;
+    // False: the name itself is replaced, never the file a symbolic link
+    // there names (the link goes, a regular file takes its place). For
+    // files beside the user's own, such as a backup copy, where anyone who
+    // may write the folder could have planted a link.
+    bool followLink = true;
 };
 
 // The one way this program replaces a file the user owns: the bytes go to a
 // temporary file in the same folder, which is flushed to the disk
 // (fdatasync) and then renamed over the old file; the folder is synced after
-// the rename, so a crash leaves the old file or the new one, whole. A
-// symbolic link is followed: the file it names is replaced. A target that is
-// not writable is refused (for root too, when it has no write bit at all).
+// the rename, so a crash leaves the old file or the new one, whole. The
+// temporary file is made and renamed within the folder, never through a
+// link. A symbolic link at `path` is followed (unless the options say
+// otherwise): the file it names is replaced. A target that is not writable
+// is refused (for root too, when it has no write bit at all).
+// Temporary files are named "<file name>.<six hex digits>". Before making
+// its own, a save removes those of the same file that a run killed midway
+// left behind: regular files of this user, with no second name, last
+// written before this program started and not locked by a save going on.
 // On any failure the old file stays whole (or absent), no temporary file is
 // left behind, false is returned and `*error` (when given) holds the
 // system's reason in Russian, never empty; `*failedStep` (when given) says
@@ -53,5 +64,8 @@ QString systemErrorText(int errorNumber);
 struct SaveSyncCalls {
     int (*syncData)(int fd);   // the temporary file's data, before the rename
     int (*syncFolder)(int fd); // the folder, after the rename
+    // The random part of a temporary file's name (its low 24 bits); null:
+    // the usual random numbers.
+    quint32 (*randomSuffix)() = nullptr;
 };
 SaveSyncCalls &saveSyncCalls();

@@ -109,6 +109,16 @@ void DictionarySearch::setQuery(const QString &text, bool searchForeign, bool wh
     m_folded.reserve(size_t(m_text.size()));
     for (QChar c : std::as_const(m_text))
         m_folded.push_back(foldUnit(c.unicode()));
+    // For each prefix of the text, the longest proper prefix that is also
+    // its suffix: where a search goes on after a mismatch.
+    m_fallback.assign(m_folded.size(), 0);
+    for (size_t i = 1, k = 0; i < m_folded.size(); ++i) {
+        while (k > 0 && m_folded[i] != m_folded[k])
+            k = size_t(m_fallback[k - 1]);
+        if (m_folded[i] == m_folded[k])
+            ++k;
+        m_fallback[i] = qsizetype(k);
+    }
     m_textHasSpace =
         std::any_of(m_text.cbegin(), m_text.cend(), [](QChar c) { return c.isSpace(); });
 
@@ -137,25 +147,39 @@ void DictionarySearch::setQuery(const QString &text, bool searchForeign, bool wh
     }
 }
 
-qsizetype DictionarySearch::find(QStringView word) const
+// Knuth, Morris and Pratt over the folded units: each unit of the text
+// searched is read once, so a long word of near-matches ("aaaa…" searched
+// for "aa…ab") costs what any word of its length costs, whatever the query.
+template <class Fold>
+qsizetype DictionarySearch::findFolded(const char16_t *units, qsizetype size, Fold fold) const
 {
-    // Words are short, so a plain scan for the first unit beats a skip table.
     const qsizetype n = qsizetype(m_folded.size());
     if (n == 0)
         return 0;
-    const qsizetype last = word.size() - n;
     const char16_t first = m_folded.front();
-    const QChar *units = word.data();
-    for (qsizetype i = 0; i <= last; ++i) {
-        if (foldUnit(units[i].unicode()) != first)
-            continue;
-        qsizetype j = 1;
-        while (j < n && foldUnit(units[i + j].unicode()) == m_folded[size_t(j)])
-            ++j;
-        if (j == n)
-            return i;
+    qsizetype matched = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = fold(units[i]);
+        // Most units start nothing: the cheap case first.
+        if (matched == 0) {
+            if (c != first)
+                continue;
+        } else {
+            while (matched > 0 && c != m_folded[size_t(matched)])
+                matched = m_fallback[size_t(matched - 1)];
+            if (c != m_folded[size_t(matched)])
+                continue;
+        }
+        if (++matched == n)
+            return i - n + 1;
     }
     return -1;
+}
+
+qsizetype DictionarySearch::find(QStringView word) const
+{
+    return findFolded(reinterpret_cast<const char16_t *>(word.utf16()), word.size(),
+                      [](char16_t c) { return foldUnit(c); });
 }
 
 bool DictionarySearch::foreignMatches(const Card &card) const
@@ -238,10 +262,13 @@ int DictionarySearch::nextCandidate(const Dictionary &dict, int from)
     // A card holding the text holds it in one of its words, so it is in the
     // buffer between its offsets; the text has no line break to straddle two.
     const RussianWords &w = russianWords(dict);
-    const size_t hit = w.text.find(m_folded, size_t(w.cardStart[size_t(from)]));
-    if (hit == std::u16string::npos)
+    const qsizetype start = w.cardStart[size_t(from)];
+    const qsizetype found = findFolded(w.text.data() + start, qsizetype(w.text.size()) - start,
+                                       [](char16_t c) { return c; });
+    if (found < 0)
         return count;
-    const auto next = std::upper_bound(w.cardStart.begin(), w.cardStart.end(), qsizetype(hit));
+    const qsizetype hit = start + found;
+    const auto next = std::upper_bound(w.cardStart.begin(), w.cardStart.end(), hit);
     return int(next - w.cardStart.begin()) - 1;
 }
 

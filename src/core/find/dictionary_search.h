@@ -103,6 +103,10 @@ public:
 private:
     // First case-insensitive occurrence of the text in `word`, or -1.
     qsizetype find(QStringView word) const;
+    // First occurrence of the folded text in `units` as `fold` folds them,
+    // or -1; linear in `size`.
+    template <class Fold>
+    qsizetype findFolded(const char16_t *units, qsizetype size, Fold fold) const;
     bool foreignMatches(const Card &card) const;
     bool russianMatches(const Card &card) const;
     // The position of the first card from `from` on that may match: every
@@ -129,6 +133,9 @@ private:
 
     // Built once per query, never per card.
     std::u16string m_folded; // the text, case-folded
+    // m_fallback[i]: the longest proper prefix of m_folded[0..i] that is
+    // also its suffix.
+    std::vector<qsizetype> m_fallback;
     bool m_textHasSpace = false;
     QRegularExpression m_wholeWordExpression;
     bool m_literalExpression = false; // the expression holds no special character

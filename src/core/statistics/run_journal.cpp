@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 const QString kKind = QStringLiteral("kind");
@@ -50,18 +53,25 @@ bool runRecordFromJson(const QByteArray &line, RunRecord *record)
     r.training = kind == kRepetition;
     r.enRu = direction == kEnRu;
     r.timed = o.value(QStringLiteral("timed")).toBool();
-    // Counts below zero can only come from a damaged line.
+    // A count that is no whole number within range can only come from a
+    // damaged or made-up line; the line is skipped rather than converted,
+    // which for such numbers is undefined.
     auto count = [&o](const char *key, int *out) {
         const QJsonValue v = o.value(QLatin1String(key));
-        if (!v.isDouble() || v.toDouble() < 0)
+        if (!v.isDouble())
             return false;
-        *out = v.toInt();
+        const double d = v.toDouble();
+        if (!(d >= 0 && d <= kMaxRunCount) || d != std::floor(d))
+            return false;
+        *out = int(d);
         return true;
     };
     if (!count("shown", &r.shown) || !count("right", &r.right) || !count("wrong", &r.wrong) ||
         !count("forgotten", &r.forgotten))
         return false;
-    r.durationMs = qint64(qMax(0.0, o.value(QStringLiteral("durationMs")).toDouble()));
+    // The duration only adds to the figures: out of range, it is clamped.
+    const double duration = o.value(QStringLiteral("durationMs")).toDouble();
+    r.durationMs = duration > 0 ? qint64(std::min(duration, double(kMaxRunDurationMs))) : 0;
     for (const QJsonValue &f : o.value(QStringLiteral("files")).toArray())
         r.files << f.toString();
     *record = r;

@@ -7,6 +7,13 @@
 
 class QByteArray;
 
+// The largest count and duration a journal line may hold. A larger count
+// makes the line unreadable (no run shows that many questions), so the sums
+// of a record and of many records stay far from overflowing; a longer
+// duration is read as this one.
+constexpr int kMaxRunCount = 10'000'000;
+constexpr qint64 kMaxRunDurationMs = qint64(366) * 24 * 3600 * 1000;
+
 // One run as the journal keeps it.
 struct RunRecord {
     QDateTime started;    // local date and time the run began

@@ -2,6 +2,8 @@
 
 #include "core/dictionary/dictionary.h"
 
+#include <algorithm>
+#include <limits>
 #include <map>
 
 void PriorityHistogram::add(int priority)
@@ -57,8 +59,13 @@ QList<DayAnswers> answersPerDay(const QList<RunRecord> &records, const QDate &to
         const qint64 i = first.daysTo(r.started.date());
         if (i < 0 || i >= days)
             continue;
-        result[i].answers += r.answers();
-        result[i].right += r.right;
+        // A journal may hold any number of records for a day: the sums stop
+        // at the largest int, and `right` never passes `answers`.
+        const auto add = [](int sum, int value) {
+            return int(std::min<qint64>(qint64(sum) + value, std::numeric_limits<int>::max()));
+        };
+        result[i].answers = add(result[i].answers, r.answers());
+        result[i].right = std::min(add(result[i].right, r.right), result[i].answers);
     }
     return result;
 }
