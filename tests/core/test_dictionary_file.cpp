@@ -904,7 +904,7 @@ void TestDictionaryFile::onlyRegularFilesOfBoundedSizeOpened()
         return; // reading 2.5 GB of zero bytes proves nothing more
 
     Dictionary dict;
-    dict.categoryList = categories();
+    dict.setCategoryList(categories());
     const ReadOutcome r = readDictionaryFile(dict, path);
     QCOMPARE(r.opened, reason.isEmpty());
     QCOMPARE(r.added, reason.isEmpty());
