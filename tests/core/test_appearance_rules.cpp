@@ -15,9 +15,8 @@ private slots:
     void fontDescriptionText();
     void hover_data();
     void hover();
-    void readableText_data();
-    void readableText();
     void palette();
+    void paletteReadsOnEveryPage();
 };
 
 void TestAppearanceRules::derivedContents_data()
@@ -114,26 +113,6 @@ void TestAppearanceRules::hover()
     QCOMPARE(hoverBackground(contents), hover);
 }
 
-void TestAppearanceRules::readableText_data()
-{
-    QTest::addColumn<QColor>("background");
-    QTest::addColumn<QColor>("text");
-    QTest::newRow("black page") << QColor(0, 0, 0) << QColor(Qt::white);
-    QTest::newRow("dark derived contents") << QColor(42, 85, 127) << QColor(Qt::white);
-    QTest::newRow("light contents") << QColor(170, 212, 255) << QColor(Qt::black);
-    QTest::newRow("white") << QColor(255, 255, 255) << QColor(Qt::black);
-    // Pure blue is dark although one component is at its maximum.
-    QTest::newRow("blue") << QColor(0, 0, 255) << QColor(Qt::white);
-    QTest::newRow("yellow") << QColor(255, 255, 0) << QColor(Qt::black);
-}
-
-void TestAppearanceRules::readableText()
-{
-    QFETCH(QColor, background);
-    QFETCH(QColor, text);
-    QCOMPARE(readableTextColor(background), text);
-}
-
 void TestAppearanceRules::palette()
 {
     QPalette current(QColor(200, 200, 200));
@@ -154,6 +133,38 @@ void TestAppearanceRules::palette()
         QCOMPARE(p.color(g, QPalette::Highlight), QColor(1, 2, 3));
     }
     QCOMPARE(p.color(QPalette::Disabled, QPalette::Base), QColor(170, 212, 255));
+}
+
+void TestAppearanceRules::paletteReadsOnEveryPage()
+{
+    // Every page colour the settings page can take, in steps of 15 on each
+    // component (0, 15, ..., 255), with the contents colour derived from it:
+    // labels, button captions and text keep a contrast of 4.5.
+    const QPalette current;
+    QStringList faults;
+    for (int r = 0; r <= 255; r += 15) {
+        for (int g = 0; g <= 255; g += 15) {
+            for (int b = 0; b <= 255; b += 15) {
+                AppearanceSettings a;
+                a.backgroundColor = QColor(r, g, b);
+                a.contentsBackgroundColor = derivedContentsBackground(a.backgroundColor);
+                const QPalette p = appearancePalette(current, a);
+                for (const auto &[text, ground] :
+                     {std::pair(QPalette::WindowText, QPalette::Window),
+                      std::pair(QPalette::ButtonText, QPalette::Button),
+                      std::pair(QPalette::Text, QPalette::Base)}) {
+                    const double ratio = contrastRatio(p.color(text), p.color(ground));
+                    if (ratio < minimumTextContrast)
+                        faults << QStringLiteral("page %1, roles %2 on %3: %4")
+                                      .arg(a.backgroundColor.name())
+                                      .arg(int(text))
+                                      .arg(int(ground))
+                                      .arg(ratio);
+                }
+            }
+        }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 5).join(QStringLiteral("; "))));
 }
 
 QTEST_GUILESS_MAIN(TestAppearanceRules)

@@ -57,14 +57,6 @@ QColor hoverBackground(const QColor &c)
                   std::max(0, c.blue() - shade));
 }
 
-QColor readableTextColor(const QColor &background)
-{
-    // Perceived brightness (ITU-R BT.601 weights, in thousandths).
-    const int brightness =
-        (background.red() * 299 + background.green() * 587 + background.blue() * 114) / 1000;
-    return brightness >= 128 ? QColor(Qt::black) : QColor(Qt::white);
-}
-
 QPalette appearancePalette(const QPalette &current, const AppearanceSettings &a)
 {
     // Built from the button colour so the bevels and the text colours of

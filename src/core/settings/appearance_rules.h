@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/app_settings.h"
+#include "core/settings/text_contrast.h"
 
 #include <QColor>
 #include <QFont>
@@ -40,11 +41,9 @@ QString fontDescription(const QFont &font);
 // them: each component 15 darker, not below 0.
 QColor hoverBackground(const QColor &contentsBackground);
 
-// Black or white, whichever reads better on `background`.
-QColor readableTextColor(const QColor &background);
-
 // The application palette for an appearance: window and buttons in the page
 // background, text areas in the contents background, with the shades and
-// text colours made to go with them. Selection, link and tool-tip colours are
-// kept from `current`.
+// text colours made to go with them (readableTextColor, so every page and
+// contents colour keeps a contrast of 4.5 at least). Selection, link and
+// tool-tip colours are kept from `current`.
 QPalette appearancePalette(const QPalette &current, const AppearanceSettings &appearance);

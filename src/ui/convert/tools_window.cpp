@@ -307,8 +307,10 @@ void VForm_tools::forgetSearch()
 void VForm_tools::setSearchFound(bool found)
 {
     QPalette pal = lineEdit9->palette();
-    pal.setColor(QPalette::Base,
-                 found ? m_session.appearance.contentsBackgroundColor : notFoundColor());
+    const QColor base = found ? m_session.appearance.contentsBackgroundColor : notFoundColor();
+    pal.setColor(QPalette::Base, base);
+    // The alarm colour is fixed: the typed text keeps reading on it.
+    pal.setColor(QPalette::Text, readableTextColor(base));
     lineEdit9->setPalette(pal);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/dictionary/dictionary_table_view.h"
 
+#include "core/settings/text_contrast.h"
 #include "ui/dictionary/dictionary_table_model.h"
 
 #include <QHeaderView>
@@ -26,11 +27,14 @@ void DictionaryTableView::drawRow(QPainter *painter, const QStyleOptionViewItem 
     painter->drawLine(numberRect.bottomLeft(), numberRect.bottomRight());
     const int x = h->sectionViewportPosition(DictionaryTableModel::ForeignColumn);
     const QRect band(x, option.rect.top(), viewport()->width() - x, option.rect.height());
-    painter->fillRect(band, GroupHeaderDelegate::headerColor(kind));
+    const QColor bandColor = GroupHeaderDelegate::headerColor(kind);
+    painter->fillRect(band, bandColor);
     QFont f = index.data(Qt::FontRole).value<QFont>();
     f.setWeight(QFont::Bold);
     painter->setFont(f);
-    painter->setPen(palette().color(QPalette::Text));
+    // The band's colour is fixed, whatever the contents colour: the text is
+    // chosen against the band, not taken from the palette.
+    painter->setPen(readableTextColor(bandColor));
     painter->drawText(band.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                       index.sibling(index.row(), DictionaryTableModel::ForeignColumn)
                           .data(Qt::DisplayRole)

@@ -1,6 +1,7 @@
 #include "ui/editor/one_word_form_dialog.h"
 
 #include "core/settings/app_settings.h"
+#include "core/settings/text_contrast.h"
 #include "ui/common/interaction.h"
 #include "ui/editor/chast_rechi_select_dialog.h"
 #include "ui/editor/choose_category_dialog.h"
@@ -260,9 +261,14 @@ void _OneWord_Form::slot_cancel_clicked()
 
 void _OneWord_Form::slot_archive_clicked()
 {
+    // Blue marks an archived card; the colour is fixed, the page behind the
+    // label is not: a page on which blue does not read gets the nearest blue
+    // that does, and an ordinary card the page's own text colour.
     QPalette p = textLabel_Archive->palette();
-    p.setColor(QPalette::WindowText,
-               checkBox_Archive->isChecked() ? QColor(0, 0, 255) : QColor(0, 0, 0));
+    const QColor page = p.color(QPalette::Window);
+    p.setColor(QPalette::WindowText, checkBox_Archive->isChecked()
+                                         ? readableVariant(QColor(0, 0, 255), page)
+                                         : readableTextColor(page));
     textLabel_Archive->setPalette(p);
 }
 

@@ -1,9 +1,16 @@
 #include "ui/editor/v_button_symbol.h"
 
+#include "core/settings/text_contrast.h"
 #include "ui/editor/phonetic_font.h"
 
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace
+{
+constexpr int kSignAlignment = Qt::AlignHCenter | Qt::AlignVCenter;
+} // namespace
 
 VButtonSymbol::VButtonSymbol(QWidget *parent)
     : QWidget(parent), m_up(QStringLiteral("icons:Button30_30.png")),
@@ -26,19 +33,47 @@ QSize VButtonSymbol::sizeHint() const
     return QSize(30, 30);
 }
 
+const QPixmap &VButtonSymbol::face() const
+{
+    return (m_pressed && m_inside) ? m_down : m_up;
+}
+
+QRect VButtonSymbol::signRect() const
+{
+    QRect r = rect();
+    if (m_pressed)
+        r.translate(1, 1);
+    return r;
+}
+
+QColor VButtonSymbol::signColor() const
+{
+    // The face as it shows: the picture over the page colour that shines
+    // through its corners (or the page alone when the picture is missing).
+    QImage shown(size(), QImage::Format_RGB32);
+    shown.fill(palette().color(QPalette::Window));
+    const QPixmap &pix = face();
+    if (!pix.isNull()) {
+        QPainter p(&shown);
+        p.drawPixmap(rect(), pix);
+    }
+    // Judged on every pixel the character's line box covers.
+    const QRect box = fontMetrics()
+                          .boundingRect(signRect(), kSignAlignment, QString(m_symbol))
+                          .adjusted(-1, -1, 1, 1);
+    return readableTextColorOver(shown, box);
+}
+
 void VButtonSymbol::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    const QPixmap &pix = (m_pressed && m_inside) ? m_down : m_up;
+    const QPixmap &pix = face();
     if (!pix.isNull())
         p.drawPixmap(rect(), pix);
     if (!m_receiver)
         return;
-    QRect r = rect();
-    if (m_pressed)
-        r.translate(1, 1);
-    p.setPen(palette().color(QPalette::ButtonText));
-    p.drawText(r, Qt::AlignHCenter | Qt::AlignVCenter, QString(m_symbol));
+    p.setPen(signColor());
+    p.drawText(signRect(), kSignAlignment, QString(m_symbol));
 }
 
 void VButtonSymbol::mousePressEvent(QMouseEvent *)

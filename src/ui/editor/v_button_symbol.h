@@ -14,7 +14,10 @@ public:
 
 // One key of an on-screen keyboard: a picture with a character on it. A
 // click (press and release within the key) hands the character to the
-// receiver.
+// receiver. The character is drawn in black or white, whichever reads
+// better on the face it stands on (the raised or the pressed picture over
+// the page colour), never in the palette's button text colour, which is
+// made for the page and not for the key.
 class VButtonSymbol : public QWidget
 {
     Q_OBJECT
@@ -29,6 +32,8 @@ public:
     bool isInside() const { return m_inside; }
 
     QSize sizeHint() const override;
+    // The colour the character is drawn in now.
+    QColor signColor() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -37,6 +42,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    const QPixmap &face() const;
+    QRect signRect() const;
+
     QPixmap m_up;
     QPixmap m_down;
     QChar m_symbol;

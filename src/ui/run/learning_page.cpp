@@ -242,6 +242,8 @@ void LearningPage::paintOffButton(const QColor &color)
 {
     QPalette pal = pushButton1_off_word->palette();
     pal.setColor(QPalette::Button, color);
+    // The alert colour is fixed, so the caption is chosen against it.
+    pal.setColor(QPalette::ButtonText, readableTextColor(color));
     pushButton1_off_word->setPalette(pal);
 }
 
