@@ -56,7 +56,6 @@ public:
     const QString &lastLesson() const { return m_lastLesson; }
 
     static QString deleteQuestion();
-    static QString missingCardMessage(int id);
 
 private:
     // Runs the editor on `card`; true when it was applied.
