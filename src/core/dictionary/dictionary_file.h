@@ -11,6 +11,7 @@
 #include <QStringView>
 
 #include <atomic>
+#include <vector>
 
 // Reading and writing dictionary files (XML, UTF-16 with a byte-order mark).
 // Nothing here shows a message: the texts come back as data and the main
@@ -83,20 +84,35 @@ struct WriteOutcome {
     // The file was saved, but something went wrong beside it (a backup that
     // could not be kept): Russian, for showWarning.
     QStringList warnings;
+    // When ok: the positions of the written cards in the list given, in the
+    // order the file holds them (stably sorted by lesson).
+    std::vector<int> order;
 };
 
-// Saves `cards` to `path` through a temporary file renamed over the old one.
-// On success the cards are stably sorted by lesson and each card's filePath
-// is `path`; on failure the cards, and the file on disk, stay as they were.
-// Refuses the whole save, naming the card and the fault, when a card would
-// not read back exactly as it is (see cardFileProblem; categories are checked
-// against `categoryList`). Before the first overwrite of an existing file
-// whose path is not yet in `*backedUp`, its bytes are kept in "<path>.bak"
-// (writable by its owner, replacing an older copy even if that one is
-// read-only), and the path is added (a file created here is added too: it
-// has no older version to keep). The copy is made only once the new bytes
-// are safely beside the file; when it cannot be made the save still goes on
-// and `warnings` says so. `backedUp` may be null: no copies. Passing
-// Dictionary::cards needs a Dictionary::reindex() after success.
+// Saves cards[p] for each p in *positions (every card, in list order, when
+// `positions` is null) to `path` through a temporary file renamed over the
+// old one, stably sorted by lesson. Refuses the whole save, naming the card
+// and the fault, when a card would not read back exactly as it is (see
+// cardFileProblem; categories are checked against `categoryList`). Before
+// the first overwrite of an existing file whose path is not yet in
+// `*backedUp`, its bytes are kept in "<path>.bak" (writable by its owner,
+// replacing an older copy even if that one is read-only), and the path is
+// added (a file created here is added too: it has no older version to
+// keep). The copy is made only once the new bytes are safely beside the
+// file; when it cannot be made the save still goes on and `warnings` says
+// so. `backedUp` may be null: no copies.
+// The cards are only read, here and on the second thread a large save
+// builds half its text on: the list is never changed, detached or copied,
+// so it may be shared (implicitly) with the dictionary's own, which nobody
+// may change until this returns. Putting the cards in `order` and setting
+// their filePath is the caller's, after success.
+WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<int> *positions,
+                                  const QString &path, const StringSet &categoryList,
+                                  QSet<QString> *backedUp);
+
+// writeDictionaryCards over all of `cards`, which on success are then stably
+// sorted by lesson, each with filePath `path`; on failure the cards, and the
+// file on disk, stay as they were. Passing Dictionary::cards needs a
+// Dictionary::reindex() after success.
 WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
                                  const StringSet &categoryList, QSet<QString> *backedUp);
