@@ -37,8 +37,10 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // them to the same results. The fast one reads only plain, certainly
 // well-formed XML; on anything else it returns false and leaves *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
-// A text at least this long (in code units) is read in two parts at once,
-// split before a <lesson> near its middle, with the same result.
+// A text at least this long (in code units, 8 MB of file) is read in two
+// parts on two threads at once, this one and a second one, split before the
+// first <lesson> tag from its middle on, with the same result; when either
+// part is not plain to the fast reader, it is read whole on this thread.
 constexpr qsizetype kParallelReadFrom = qsizetype(4) << 20;
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
                              DictionaryReadResult *out, qsizetype parallelFrom = kParallelReadFrom);
@@ -50,11 +52,15 @@ DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QStri
 // valid; anything else as UTF-16 little-endian, which the parser then refuses.
 QString decodeDictionaryBytes(const QByteArray &bytes);
 
-// Call once at start, before any thread: the thread that opens files and
-// the second one that reads a large file with it each get a heap of their
-// own, as does the window's. Sharing one, two reading threads would wait on
-// each other's every allocation; a heap per thread without limit would only
-// waste memory.
+// Call once at start, before any other thread: caps the process at three
+// heaps (glibc's malloc arenas) for all its threads together. The first
+// thread keeps the main heap; every other takes a free heap at its first
+// allocation, or a new one while there are fewer than three, else shares
+// one. So the thread that opens a file and the second one that reads the
+// other part of a large file can each have one apart from the window's,
+// unless other threads took them first. Sharing a single heap, two reading
+// threads would wait on each other's every allocation; a heap per thread
+// without limit would only waste memory. Does nothing without glibc.
 void setUpReadingHeaps();
 
 struct ReadOutcome {
@@ -68,7 +74,8 @@ struct ReadOutcome {
 
 // Adds the accepted cards with Dictionary::addCard and the file's lessons to
 // dict.lessons, both only when at least one card is accepted. Never touches
-// openFiles: the caller adds the path when `added`.
+// openFiles: the caller adds the path when `added`. A file of 8 MB or more
+// is read in two parts on two threads (see kParallelReadFrom).
 // With `cancel`: once it turns true, the read stops within a card and adds
 // nothing (the outcome then says nothing was added, with no warnings).
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
