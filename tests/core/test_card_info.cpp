@@ -25,6 +25,7 @@ class TestCardInfo : public QObject
 private slots:
     void text_data();
     void text();
+    void missingCard_data();
     void missingCard();
 };
 
@@ -100,9 +101,23 @@ void TestCardInfo::text()
     QCOMPARE(cardInfoText(card, count), expected);
 }
 
+// One text for every place that meets an id without a card: no blank
+// after the line break, the number as it is, a sign included.
+void TestCardInfo::missingCard_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("17") << 17 << QStringLiteral("Ошибка программы\nНет карточки с id == 17");
+    QTest::newRow("large") << 2147483647
+                           << QStringLiteral("Ошибка программы\nНет карточки с id == 2147483647");
+    QTest::newRow("negative") << -3 << QStringLiteral("Ошибка программы\nНет карточки с id == -3");
+}
+
 void TestCardInfo::missingCard()
 {
-    QCOMPARE(missingCardText(17), QStringLiteral("Ошибка программы\n Нет карточки с id == 17"));
+    QFETCH(int, id);
+    QFETCH(QString, expected);
+    QCOMPARE(noCardMessage(id), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCardInfo)

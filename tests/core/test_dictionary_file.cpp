@@ -289,6 +289,8 @@ private slots:
     void readInTwoParts();
     void largeFileReadInPlace();
     void largeSaveBuiltInParts();
+    void savedCardsOnlyRead_data();
+    void savedCardsOnlyRead();
     void cancelledReadAddsNothing();
 };
 
@@ -337,6 +339,13 @@ void TestDictionaryFile::programErrors()
     QCOMPARE(
         w.message,
         QStringLiteral("Ошибка программы\nВ функцию сохранения передан пустой контейнер карточек"));
+    // No position chosen is no card to save either.
+    const std::vector<int> noPositions;
+    const WriteOutcome chosen = writeDictionaryCards(
+        cards, &noPositions, dir.filePath(QStringLiteral("b.xml")), categories(), nullptr);
+    QVERIFY(!chosen.ok);
+    QCOMPARE(chosen.message, w.message);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("b.xml"))));
 }
 
 void TestDictionaryFile::unreadableCardsRefused_data()
@@ -1418,6 +1427,86 @@ void TestDictionaryFile::largeSaveBuiltInParts()
         QCOMPARE(fileBytes(path), QByteArray("old"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
+}
+
+void TestDictionaryFile::savedCardsOnlyRead_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("every");
+    QTest::addColumn<QList<int>>("positions");
+    QTest::addColumn<int>("bad"); // a card the save must refuse; -1: none
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("every card, no positions") << 9 << true << QList<int>() << -1 << true;
+    QTest::newRow("some, out of list order")
+        << 9 << false << QList<int>{7, 2, 5, 0, 3} << -1 << true;
+    QTest::newRow("one") << 9 << false << QList<int>{4} << -1 << true;
+    QTest::newRow("a bad card left out") << 9 << false << QList<int>{0, 1, 2} << 5 << true;
+    QTest::newRow("a bad card written") << 9 << false << QList<int>{0, 5, 2} << 5 << false;
+    QTest::newRow("a bad card, no positions") << 9 << true << QList<int>() << 8 << false;
+    // At least as many as a save builds on two threads.
+    QList<int> most;
+    for (int i = 0; i < 30000; ++i)
+        if (i % 5 != 0)
+            most.append(i);
+    QTest::newRow("large, on two threads") << 30000 << false << most << -1 << true;
+    QTest::newRow("large, every card") << 30000 << true << QList<int>() << -1 << true;
+    QTest::newRow("large, a bad card late") << 30000 << false << most << 29999 << false;
+}
+
+// The save reads a list shared with the dictionary's own and leaves it
+// shared and untouched, whichever cards it writes and whether or not it
+// succeeds; the order it gives back is the file's, stable by lesson.
+void TestDictionaryFile::savedCardsOnlyRead()
+{
+    QFETCH(int, count);
+    QFETCH(bool, every);
+    QFETCH(QList<int>, positions);
+    QFETCH(int, bad);
+    QFETCH(bool, ok);
+    const QString lessons[] = {QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("AB"),
+                               QStringLiteral("C")};
+    QList<Card> dictionary;
+    for (int i = 0; i < count; ++i) {
+        Card c = card(lessons[i % 4], QStringLiteral("w%1").arg(i), QStringLiteral("Дом"));
+        c.filePath = QStringLiteral("/old.xml");
+        if (i == bad)
+            c.categories = {QStringLiteral("Кот")};
+        dictionary.append(c);
+    }
+    const QList<Card> before = dictionary;
+    const QList<Card> shared = dictionary;
+    if (every)
+        for (int i = 0; i < count; ++i)
+            positions.append(i);
+    const std::vector<int> chosen(positions.cbegin(), positions.cend());
+    // The file's order: the chosen cards of each lesson in turn, as chosen.
+    std::vector<int> expected;
+    for (const QString &lesson : {lessons[1], lessons[2], lessons[0], lessons[3]})
+        for (int p : chosen)
+            if (dictionary.at(p).lesson == lesson)
+                expected.push_back(p);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("part.xml"));
+    const WriteOutcome w =
+        writeDictionaryCards(shared, every ? nullptr : &chosen, path, categories(), nullptr);
+    QVERIFY(shared.isSharedWith(dictionary));
+    for (int i = 0; i < count; ++i) {
+        QVERIFY(shared[i].sameContent(before[i]));
+        QCOMPARE(shared[i].filePath, QStringLiteral("/old.xml"));
+    }
+    QCOMPARE(w.ok, ok);
+    if (!ok) {
+        QVERIFY2(w.message.contains(QStringLiteral("«w%1»").arg(bad)), qPrintable(w.message));
+        QVERIFY(w.order.empty());
+        QVERIFY(!QFile::exists(path));
+        return;
+    }
+    QVERIFY2(w.order == expected, "not the order of the file");
+    QList<Card> written;
+    for (int p : expected)
+        written.append(shared[p]);
+    QVERIFY(fileBytes(path) == dictionaryFileBytes(written));
 }
 
 // A cancel stops the read, whichever reader has the file, and nothing of it

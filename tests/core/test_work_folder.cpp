@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -139,6 +140,32 @@ private slots:
         QCOMPARE(look.font.family(), QStringLiteral("DejaVu Sans"));
         QCOMPARE(look.font.pointSize(), 14);
         QCOMPARE(look.backgroundColor, QColor(236, 236, 236));
+    }
+
+    // The first settings file byte for byte: its sections, key names and
+    // values in the order the store writes them, with and without the
+    // example dictionaries to start the open dialog in.
+    void firstSettingsBytes_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QByteArray>("paths");
+        QTest::newRow("with examples") << true << QByteArray("[PATHS]\ndict_dir=%1/examples\n\n");
+        QTest::newRow("without installed files") << false << QByteArray();
+    }
+
+    void firstSettingsBytes()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QByteArray, paths);
+        chooseWorkFolder(at("start"), user(), installed ? makeData() : QString());
+        const QByteArray expected =
+            "\n[WORDS_CATEGORY]\ncategs=" +
+            QStringEncoder("windows-1251").encode(defaultCategoriesText()) + "\n\n" +
+            paths.replace("%1", user().toLocal8Bit()) +
+            "[SETTINGS_FONT]\nbckg_b=236\nbckg_g=236\nbckg_r=236\nfont_b=127\nfont_g=0\n"
+            "font_r=0\nfont_italic=false\nfont_weight=50\nfont_size=14\n"
+            "font_family=DejaVu Sans\n";
+        QCOMPARE(bytes(user() + "/settings.ini"), expected);
     }
 
     void laterStartsKeepWhatTheUserChanged()

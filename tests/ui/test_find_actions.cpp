@@ -594,7 +594,7 @@ void TestFindActions::wordInfo()
     QVERIFY(h.ui.log().last().text.contains(QStringLiteral("Всего карточек в словаре: <b>2</b>")));
     h.ui.expect(SI::Critical);
     h.actions.wordInfo(99);
-    QCOMPARE(h.ui.log().last().text, QStringLiteral("Ошибка программы\n Нет карточки с id == 99"));
+    QCOMPARE(h.ui.log().last().text, QStringLiteral("Ошибка программы\nНет карточки с id == 99"));
     QVERIFY(h.ui.done());
 }
 

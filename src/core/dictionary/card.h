@@ -69,3 +69,11 @@ struct Card {
                rRE == o.rRE && aRE == o.aRE && nAr == o.nAr;
     }
 };
+
+// Shown when something names a card by an id the dictionary does not hold:
+// a fault of the program, not of the user, worded the same wherever it
+// comes up.
+inline QString noCardMessage(int id)
+{
+    return QStringLiteral("Ошибка программы\nНет карточки с id == ") + QString::number(id);
+}

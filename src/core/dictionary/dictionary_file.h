@@ -11,6 +11,7 @@
 #include <QStringView>
 
 #include <atomic>
+#include <vector>
 
 // Reading and writing dictionary files (XML, UTF-16 with a byte-order mark).
 // Nothing here shows a message: the texts come back as data and the main
@@ -36,8 +37,10 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // them to the same results. The fast one reads only plain, certainly
 // well-formed XML; on anything else it returns false and leaves *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
-// A text at least this long (in code units) is read in two parts at once,
-// split before a <lesson> near its middle, with the same result.
+// A text at least this long (in code units, 8 MB of file) is read in two
+// parts on two threads at once, this one and a second one, split before the
+// first <lesson> tag from its middle on, with the same result; when either
+// part is not plain to the fast reader, it is read whole on this thread.
 constexpr qsizetype kParallelReadFrom = qsizetype(4) << 20;
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
                              DictionaryReadResult *out, qsizetype parallelFrom = kParallelReadFrom);
@@ -49,11 +52,15 @@ DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QStri
 // valid; anything else as UTF-16 little-endian, which the parser then refuses.
 QString decodeDictionaryBytes(const QByteArray &bytes);
 
-// Call once at start, before any thread: the thread that opens files and
-// the second one that reads a large file with it each get a heap of their
-// own, as does the window's. Sharing one, two reading threads would wait on
-// each other's every allocation; a heap per thread without limit would only
-// waste memory.
+// Call once at start, before any other thread: caps the process at three
+// heaps (glibc's malloc arenas) for all its threads together. The first
+// thread keeps the main heap; every other takes a free heap at its first
+// allocation, or a new one while there are fewer than three, else shares
+// one. So the thread that opens a file and the second one that reads the
+// other part of a large file can each have one apart from the window's,
+// unless other threads took them first. Sharing a single heap, two reading
+// threads would wait on each other's every allocation; a heap per thread
+// without limit would only waste memory. Does nothing without glibc.
 void setUpReadingHeaps();
 
 // The largest dictionary file that is read: its text is held in memory
@@ -83,7 +90,8 @@ struct ReadOutcome {
 
 // Adds the accepted cards with Dictionary::addCard and the file's lessons to
 // dict.lessons, both only when at least one card is accepted. Never touches
-// openFiles: the caller adds the path when `added`.
+// openFiles: the caller adds the path when `added`. A file of 8 MB or more
+// is read in two parts on two threads (see kParallelReadFrom).
 // With `cancel`: once it turns true, the read stops within a card and adds
 // nothing (the outcome then says nothing was added, with no warnings).
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
@@ -99,20 +107,35 @@ struct WriteOutcome {
     // The file was saved, but something went wrong beside it (a backup that
     // could not be kept): Russian, for showWarning.
     QStringList warnings;
+    // When ok: the positions of the written cards in the list given, in the
+    // order the file holds them (stably sorted by lesson).
+    std::vector<int> order;
 };
 
-// Saves `cards` to `path` through a temporary file renamed over the old one.
-// On success the cards are stably sorted by lesson and each card's filePath
-// is `path`; on failure the cards, and the file on disk, stay as they were.
-// Refuses the whole save, naming the card and the fault, when a card would
-// not read back exactly as it is (see cardFileProblem; categories are checked
-// against `categoryList`). Before the first overwrite of an existing file
-// whose path is not yet in `*backedUp`, its bytes are kept in "<path>.bak"
-// (writable by its owner, replacing an older copy even if that one is
-// read-only), and the path is added (a file created here is added too: it
-// has no older version to keep). The copy is made only once the new bytes
-// are safely beside the file; when it cannot be made the save still goes on
-// and `warnings` says so. `backedUp` may be null: no copies. Passing
-// Dictionary::cards needs a Dictionary::reindex() after success.
+// Saves cards[p] for each p in *positions (every card, in list order, when
+// `positions` is null) to `path` through a temporary file renamed over the
+// old one, stably sorted by lesson. Refuses the whole save, naming the card
+// and the fault, when a card would not read back exactly as it is (see
+// cardFileProblem; categories are checked against `categoryList`). Before
+// the first overwrite of an existing file whose path is not yet in
+// `*backedUp`, its bytes are kept in "<path>.bak" (writable by its owner,
+// replacing an older copy even if that one is read-only), and the path is
+// added (a file created here is added too: it has no older version to
+// keep). The copy is made only once the new bytes are safely beside the
+// file; when it cannot be made the save still goes on and `warnings` says
+// so. `backedUp` may be null: no copies.
+// The cards are only read, here and on the second thread a large save
+// builds half its text on: the list is never changed, detached or copied,
+// so it may be shared (implicitly) with the dictionary's own, which nobody
+// may change until this returns. Putting the cards in `order` and setting
+// their filePath is the caller's, after success.
+WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<int> *positions,
+                                  const QString &path, const StringSet &categoryList,
+                                  QSet<QString> *backedUp);
+
+// writeDictionaryCards over all of `cards`, which on success are then stably
+// sorted by lesson, each with filePath `path`; on failure the cards, and the
+// file on disk, stay as they were. Passing Dictionary::cards needs a
+// Dictionary::reindex() after success.
 WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
                                  const StringSet &categoryList, QSet<QString> *backedUp);

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 // Writing dictionary files.
@@ -300,8 +301,9 @@ QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
     return bytes;
 }
 
-WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
-                                 const StringSet &categoryList, QSet<QString> *backedUp)
+WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<int> *positions,
+                                  const QString &path, const StringSet &categoryList,
+                                  QSet<QString> *backedUp)
 {
     WriteOutcome out;
     if (path.isEmpty()) {
@@ -309,27 +311,36 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
             QStringLiteral("Ошибка программы\nВ функцию сохранения передано пустое имя файла");
         return out;
     }
-    if (cards.isEmpty()) {
+    if (cards.isEmpty() || (positions && positions->empty())) {
         out.message = QStringLiteral(
             "Ошибка программы\nВ функцию сохранения передан пустой контейнер карточек");
         return out;
     }
 
-    // The order is applied to the cards only once the file is safely written.
-    std::vector<int> order(cards.size());
-    std::iota(order.begin(), order.end(), 0);
+    // Only the order is sorted; the cards are read, never written: the list
+    // may be shared with the dictionary, and a write would copy every card.
+    std::vector<int> order;
+    if (positions) {
+        order = *positions;
+    } else {
+        order.resize(size_t(cards.size()));
+        std::iota(order.begin(), order.end(), 0);
+    }
+    Q_ASSERT(std::all_of(order.cbegin(), order.cend(),
+                         [&](int p) { return p >= 0 && p < cards.size(); }));
     std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return cards[a].lesson < cards[b].lesson; });
+                     [&](int a, int b) { return cards.at(a).lesson < cards.at(b).lesson; });
 
     // Checking the cards and building the text are apart until the first
     // byte is written: a large save does them on two threads at once, the
     // text in two halves. Only sorted by lesson, the halves join exactly.
+    // Both threads only read `cards` and `order`.
     const size_t middle = order.size() >= kSaveInPartsFrom ? order.size() / 2 : order.size();
     QString tail;
     bool tailBuilt = true;
     std::thread worker;
     if (middle < order.size()) {
-        worker = std::thread([&] {
+        worker = std::thread([&cards, &order, middle, &tail, &tailBuilt] {
             try {
                 tail = TextWriter(qsizetype(order.size() - middle))
                            .build(cards, order, middle, order.size());
@@ -351,10 +362,11 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     // were whole: the user is told which one and why, and nothing is written.
     CardFileChecker checker(categoryList);
     for (int i : order) {
-        const QString problem = checker.problem(cards[i]);
+        const Card &card = cards.at(i);
+        const QString problem = checker.problem(card);
         if (!problem.isEmpty()) {
             out.message = QStringLiteral("Невозможно сохранить файл\n") + path + QLatin1Char('\n') +
-                          cardTitle(cards[i]) + QStringLiteral(":\n") + problem +
+                          cardTitle(card) + QStringLiteral(":\n") + problem +
                           QStringLiteral("\nИсправьте карточку и сохраните снова") + kNotChanged;
             return out;
         }
@@ -385,7 +397,7 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     SaveStep step = SaveStep::None;
     const bool saved =
         saveFileAtomically(path, {fileBytes(head), fileBytes(tail)}, &error, &step, options);
-    // The text is as large as the file: gone before the cards are moved.
+    // The text is as large as the file: gone before the caller moves the cards.
     head = QString();
     tail = QString();
     if (!saved) {
@@ -413,9 +425,21 @@ WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
     if (backedUp)
         backedUp->insert(key);
 
-    applyOrderInPlace(cards, order);
-    for (Card &c : cards)
-        c.filePath = path;
+    out.order = std::move(order);
     out.ok = true;
+    return out;
+}
+
+WriteOutcome writeDictionaryFile(QList<Card> &cards, const QString &path,
+                                 const StringSet &categoryList, QSet<QString> *backedUp)
+{
+    WriteOutcome out =
+        writeDictionaryCards(std::as_const(cards), nullptr, path, categoryList, backedUp);
+    if (out.ok) {
+        // Here, after the save, is where a list shared with another is copied.
+        applyOrderInPlace(cards, out.order);
+        for (Card &c : cards)
+            c.filePath = path;
+    }
     return out;
 }

@@ -55,8 +55,3 @@ QString cardInfoText(const Card &card, int cardCount)
             QStringLiteral("</b></QT>");
     return text;
 }
-
-QString missingCardText(int id)
-{
-    return QStringLiteral("Ошибка программы\n Нет карточки с id == ") + QString::number(id);
-}

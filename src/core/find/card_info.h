@@ -13,6 +13,3 @@ QString cardInfoText(const Card &card, int cardCount);
 // The state of one direction: base priority, current priority and the right
 // answers collected towards lowering it.
 QString repetitionStateText(int basePriority, int currentPriority, int rightAnswers);
-
-// Shown when the current row names a card that is not in the dictionary.
-QString missingCardText(int id);

@@ -2,6 +2,7 @@
 
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_reader.h"
+#include "core/settings/settings_keys.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,19 +81,19 @@ void provideIcons(const QString &target, const QString &source, QStringList &pro
 bool writeFirstSettings(const QString &file, const QString &examplesDir)
 {
     iniReader ini;
-    ini.writeEntry(QStringLiteral("WORDS_CATEGORY:categs"), defaultCategoriesText());
+    ini.writeEntry(SettingsKeys::categories, defaultCategoriesText());
     if (QFileInfo(examplesDir).isDir())
         writeDictDir(ini, examplesDir);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_family"), QStringLiteral("DejaVu Sans"));
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_size"), 14);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_weight"), 50);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_italic"), false);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_r"), 0);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_g"), 0);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:font_b"), 127);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:bckg_r"), 236);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:bckg_g"), 236);
-    ini.writeEntry(QStringLiteral("SETTINGS_FONT:bckg_b"), 236);
+    ini.writeEntry(SettingsKeys::fontFamily, QStringLiteral("DejaVu Sans"));
+    ini.writeEntry(SettingsKeys::fontSize, 14);
+    ini.writeEntry(SettingsKeys::fontWeight, 50);
+    ini.writeEntry(SettingsKeys::fontItalic, false);
+    ini.writeEntry(SettingsKeys::fontColor.red, 0);
+    ini.writeEntry(SettingsKeys::fontColor.green, 0);
+    ini.writeEntry(SettingsKeys::fontColor.blue, 127);
+    ini.writeEntry(SettingsKeys::backgroundColor.red, 236);
+    ini.writeEntry(SettingsKeys::backgroundColor.green, 236);
+    ini.writeEntry(SettingsKeys::backgroundColor.blue, 236);
     return ini.save(file);
 }
 

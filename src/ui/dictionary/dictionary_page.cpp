@@ -586,8 +586,7 @@ void DictionaryPage::playRowSound()
         return;
     const Card *card = m_session.dictionary.cardById(id);
     if (!card) {
-        m_session.ui().showCritical(QStringLiteral("Ошибка программы\nНет карточки с id == ") +
-                                    QString::number(id));
+        m_session.ui().showCritical(noCardMessage(id));
         return;
     }
     m_run.playCard(*card);

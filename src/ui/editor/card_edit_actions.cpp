@@ -16,18 +16,13 @@ QString CardEditActions::deleteQuestion()
     return QStringLiteral("Удалить выделенную карточку?");
 }
 
-QString CardEditActions::missingCardMessage(int id)
-{
-    return QStringLiteral("Ошибка программы\nНет карточки с id == ") + QString::number(id);
-}
-
 const Card *CardEditActions::currentCard(int id)
 {
     if (id <= 0)
         return nullptr;
     const Card *card = m_dict.cardById(id);
     if (!card)
-        m_ui.showCritical(missingCardMessage(id));
+        m_ui.showCritical(noCardMessage(id));
     return card;
 }
 

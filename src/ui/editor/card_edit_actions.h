@@ -46,7 +46,6 @@ public:
     const QString &lastLesson() const { return m_lastLesson; }
 
     static QString deleteQuestion();
-    static QString missingCardMessage(int id);
 
 private:
     // Runs the editor on `card`; true when it was applied.

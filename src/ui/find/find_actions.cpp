@@ -63,7 +63,7 @@ void FindActions::wordInfo(int id)
         return;
     const Card *card = m_dict.cardById(id);
     if (!card) {
-        m_ui.showCritical(missingCardText(id));
+        m_ui.showCritical(noCardMessage(id));
         return;
     }
     m_ui.showInformation(cardInfoText(*card, m_dict.cardCount()));
