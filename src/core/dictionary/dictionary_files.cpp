@@ -12,7 +12,6 @@
 #include <QFileInfo>
 
 #include <memory>
-#include <unordered_map>
 
 const QString &DictionaryFiles::newCardsChoice()
 {
@@ -157,36 +156,6 @@ bool DictionaryFiles::readFile(const QString &path, int done, int total, Diction
     });
 }
 
-namespace
-{
-
-// The cards at `positions` (all when null) written to `path` without
-// changing `cards`: the step's thread only reads them, and nothing else may
-// change the dictionary while a file job runs. `order` receives the written
-// positions in file order.
-WriteOutcome writeCardsAt(const QList<Card> &cards, const std::vector<int> *positions,
-                          const QString &path, const StringSet &categories, QSet<QString> *backedUp,
-                          std::vector<int> *order)
-{
-    QList<Card> copies;
-    std::unordered_map<int, int> positionOfId;
-    const int n = positions ? int(positions->size()) : int(cards.size());
-    copies.reserve(n);
-    for (int k = 0; k < n; ++k) {
-        const int p = positions ? (*positions)[size_t(k)] : k;
-        copies.append(cards.at(p));
-        positionOfId[cards.at(p).id] = p;
-    }
-    WriteOutcome out = writeDictionaryFile(copies, path, categories, backedUp);
-    order->clear();
-    if (out.ok)
-        for (const Card &c : std::as_const(copies))
-            order->push_back(positionOfId[c.id]);
-    return out;
-}
-
-} // namespace
-
 WriteOutcome DictionaryFiles::writeCards(const std::vector<int> *positions, const QString &path,
                                          int done, int total, std::vector<int> *order)
 {
@@ -196,11 +165,14 @@ WriteOutcome DictionaryFiles::writeCards(const std::vector<int> *positions, cons
     progress.path = path;
     progress.done = done;
     progress.total = total;
+    // The step's threads only read the dictionary's own list: no copy, and
+    // nothing may change it while the job runs.
     const QList<Card> &cards = m_dict.cards();
     const StringSet &categories = m_dict.categoryList();
     runStep(progress, [&](const std::atomic<bool> &) {
-        out = writeCardsAt(cards, positions, path, categories, &m_backedUp, order);
+        out = writeDictionaryCards(cards, positions, path, categories, &m_backedUp);
     });
+    *order = std::move(out.order);
     return out;
 }
 

@@ -7,7 +7,8 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
-namespace {
+namespace
+{
 
 // A progress window that only a cancellable step lets go: during a save,
 // Escape and the close button do nothing, so the window stays modal over

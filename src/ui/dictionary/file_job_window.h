@@ -29,7 +29,10 @@ public:
     void setDelay(int ms) { m_delay = ms; }
     // Called once the window of a step is shown, while the step still runs
     // (tests act on the window and the program from here).
-    void setShownHook(std::function<void(QProgressDialog *)> hook) { m_shownHook = std::move(hook); }
+    void setShownHook(std::function<void(QProgressDialog *)> hook)
+    {
+        m_shownHook = std::move(hook);
+    }
     // The shown window, or null between steps.
     QProgressDialog *dialog() const { return m_dialog; }
 
