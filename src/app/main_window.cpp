@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QStatusBar>
+#include <QTimer>
 
 Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), m_session(session)
 {
@@ -253,6 +254,25 @@ void Vmain_form::writeSettingsAtClose()
 
 void Vmain_form::closeEvent(QCloseEvent *event)
 {
+    // A file job's worker still reads or writes the dictionary: the window
+    // closes once the job is over (a request from the window manager or a
+    // signal must not free the cards under it).
+    if (m_session.dictionary.isBusy()) {
+        event->ignore();
+        if (!m_closeAfterJob) {
+            m_closeAfterJob = true;
+            connect(
+                &m_session.dictionary, &Dictionary::busyChanged, this,
+                [this](bool busy) {
+                    if (busy || !m_closeAfterJob)
+                        return;
+                    m_closeAfterJob = false;
+                    QTimer::singleShot(0, this, &QWidget::close);
+                },
+                Qt::SingleShotConnection);
+        }
+        return;
+    }
     if (m_session.run.running) {
         event->ignore();
         m_learning->slot_start();

@@ -65,4 +65,6 @@ private:
     std::unique_ptr<Interaction> m_helpInteraction;
     MainTab m_tab = MainTab::Learning;
     bool m_tearingDown = false;
+    // A close came during a file job: it is repeated when the job is over.
+    bool m_closeAfterJob = false;
 };

@@ -165,6 +165,7 @@ private slots:
         const QString a = writeFixtureFile(dir.path() + "/a.xml", cards);
         const QString b = writeFixtureFile(dir.path() + "/b.xml", cards.mid(0, 3));
         DictionaryPage *page = w.dictionaryPage();
+        w.show();
         page->openFiles({a});
         QCOMPARE(dict.cardCount(), 400);
 
@@ -185,6 +186,9 @@ private slots:
             page->openFiles({b});
             page->slot_word_add();
             page->slot_word_del();
+            // Closing the window (the window manager, a signal) waits for the job.
+            w.close();
+            QVERIFY(w.isVisible());
             QCOMPARE(dict.cardCount(), saving ? 400 : 400);
             QCOMPARE(dict.openFiles().size(), size_t(1));
             if (saving)
@@ -204,6 +208,8 @@ private slots:
         QCOMPARE(pokes, 1);
         QVERIFY(!dict.isBusy());
         QCOMPARE(dict.cardCount(), 400);
+        // The close asked for during the job comes once it is over.
+        QTRY_VERIFY(!w.isVisible());
         if (saving) {
             Dictionary back;
             back.setCategoryList(dict.categoryList());
