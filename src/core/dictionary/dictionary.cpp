@@ -148,6 +148,7 @@ QList<int> Dictionary::restoreCards(const std::vector<std::pair<int, Card>> &ent
     QList<int> ids;
     std::vector<const std::pair<int, Card> *> back;
     back.reserve(entries.size());
+    const QString *lastLesson = nullptr;
     for (const auto &e : entries) {
         const int id = e.second.id;
         if (id <= 0 || indexOfId(id) >= 0)
@@ -155,7 +156,10 @@ QList<int> Dictionary::restoreCards(const std::vector<std::pair<int, Card>> &ent
         back.push_back(&e);
         ids.append(id);
         m_idCounter = std::max(m_idCounter, id);
-        m_lessons.insert(e.second.lesson);
+        // Neighbours mostly share a lesson: one set lookup per run of them.
+        if (!lastLesson || *lastLesson != e.second.lesson)
+            m_lessons.insert(e.second.lesson);
+        lastLesson = &e.second.lesson;
     }
     if (back.empty())
         return ids;
