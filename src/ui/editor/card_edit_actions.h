@@ -14,7 +14,7 @@ struct Card;
 
 // The dictionary page's card operations: add, add a copy, edit, delete and
 // archive. Each takes the id of the card in the table's current row (0 for a
-// header row or none), does its work through the Dictionary's operations,
+// header row or none), does its work as one undoable command of the history,
 // whose signals bring the table up to date, and shows its messages through
 // `ui` (caption "Словарь"). The editor runs through
 // `ui.runDialog`, so a test can fill it in and press its buttons.
