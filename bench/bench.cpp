@@ -1,7 +1,8 @@
 // Benchmark program: prints timings of the table, the files, the runs and the search for
 // dictionaries of realistic shape. Not a test; figures are read as ratios
 // against the baselines printed in the same run.
-//   lexitor_bench [table] [files] [run] [search] [statistics] [convert] [--sizes 10000,100000]
+//   lexitor_bench [table] [files] [run] [search] [statistics] [convert] [history] [--sizes
+//   10000,100000]
 //                 [--no-dom | --dom]
 // Whole-process timing of one step (e.g. under /usr/bin/time):
 //   lexitor_bench --open-only FILE        read FILE and rebuild the table
@@ -31,7 +32,8 @@ int main(int argc, char *argv[])
     const bool all =
         !args.contains(QStringLiteral("table")) && !args.contains(QStringLiteral("files")) &&
         !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search")) &&
-        !args.contains(QStringLiteral("statistics")) && !args.contains(QStringLiteral("convert"));
+        !args.contains(QStringLiteral("statistics")) && !args.contains(QStringLiteral("convert")) &&
+        !args.contains(QStringLiteral("history"));
     // The files section re-runs this program to measure each step alone.
     const bool step = args.contains(QStringLiteral("--open-only")) ||
                       args.contains(QStringLiteral("--open-window")) ||
@@ -49,6 +51,8 @@ int main(int argc, char *argv[])
         benchSearch(sizes);
     if (all || args.contains(QStringLiteral("statistics")))
         benchStatistics(sizes);
+    if (all || args.contains(QStringLiteral("history")))
+        benchHistory(sizes);
     if (all || args.contains(QStringLiteral("convert")))
         benchConvert();
     return 0;

@@ -14,6 +14,8 @@ void benchRun(const QList<int> &sizes);
 void benchSearch(const QList<int> &sizes);
 void benchStatistics(const QList<int> &sizes);
 void benchConvert();
+// Memory of 1,000 edits on the undo stack; undo of a delete against the delete.
+void benchHistory(const QList<int> &sizes);
 
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)

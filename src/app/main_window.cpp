@@ -162,6 +162,15 @@ bool Vmain_form::handleGlobalKey(QObject *watched, QKeyEvent *e)
         m_dictionary->slot_word_info();
         return true;
     }
+    if (m_tab == MainTab::Dictionary) {
+        const HistoryKey key = historyKey(e->key(), e->modifiers());
+        if (key == HistoryKey::Undo)
+            m_dictionary->slot_undo();
+        else if (key == HistoryKey::Redo)
+            m_dictionary->slot_redo();
+        if (key != HistoryKey::None)
+            return true;
+    }
     return false;
 }
 
@@ -198,6 +207,7 @@ ActionStates Vmain_form::actionStates() const
     context.runHasSounds = m_learning->run().canPlayCurrentCard();
     context.speechOn = m_session.speechInUse();
     context.numRightLearn = m_session.appearance.numRightLearn;
+    context.history = &m_session.history;
     return computeActionStates(m_session.dictionary, m_session.run, m_session.work, context);
 }
 

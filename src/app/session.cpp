@@ -13,6 +13,7 @@ Session::Session(QString workDir, FrameColors *frameColors, Interaction *interac
 {
     // Pictures are named "icons:<file>" everywhere; this says where they are.
     QDir::setSearchPaths(QStringLiteral("icons"), {path(QStringLiteral("icons"))});
+    history.setRunningCheck([this] { return run.running; });
 }
 
 QString Session::path(const QString &relative) const

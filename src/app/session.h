@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/dictionary_history.h"
 #include "core/find/filter_settings.h"
 #include "core/run/run_clock.h"
 #include "core/run/run_state.h"
@@ -81,6 +82,8 @@ public:
     void setJournal(RunJournal *journal) { m_journal.reset(journal); }
 
     Dictionary dictionary;
+    // The undo history of the user's card changes (not the runs').
+    DictionaryHistory history{dictionary};
     iniReader settings;
     iniReader filterStore;
     FilterSettings filter;

@@ -225,15 +225,61 @@ private slots:
         std::unique_ptr<QMenu> menu(w->dictionaryPage()->buildContextMenu(currentRow(*w)));
         QStringList texts;
         for (QAction *a : menu->actions()) {
+            // Nothing was changed yet: only undo and redo have nothing to do.
             if (!a->isSeparator())
-                QVERIFY2(a->isEnabled(), qPrintable(a->text()));
+                QVERIFY2(a->isEnabled() != (texts.size() < 2), qPrintable(a->text()));
             texts << a->text();
         }
-        QCOMPARE(texts,
-                 (QStringList{"Редактировать (F2)", "Удалить (Del)", "Добавить", "Добавить (копия)",
-                              "", "Обновить (Ctrl+O)", "Инфо (F1)", "Статистика"}));
+        QCOMPARE(texts, (QStringList{"Отменить", "Повторить", "", "Редактировать (F2)",
+                                     "Удалить (Del)", "Добавить", "Добавить (копия)", "",
+                                     "Обновить (Ctrl+O)", "Инфо (F1)", "Статистика"}));
         m_ui->expect(SI::Information, QStringLiteral("Урок: <b>L1</b>"));
-        menu->actions().at(6)->trigger();
+        menu->actions().at(9)->trigger();
+        QVERIFY(m_ui->done());
+    }
+
+    // Ctrl+Z on the table brings a deleted card back, its row selected;
+    // Ctrl+Shift+Z deletes it again. The menu names the command.
+    void undoOfDeleteOnTheTable_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::newRow("first row") << "ant";
+        QTest::newRow("middle row") << "bee";
+        QTest::newRow("last row") << "cat";
+    }
+    void undoOfDeleteOnTheTable()
+    {
+        QFETCH(QString, word);
+        auto w = makeWindow();
+        fill(*w);
+        w->session().dictionary.setModified(false);
+        select(*w, word);
+        const int id = w->dictionaryPage()->currentCardId();
+        const int row = currentRow(*w);
+        m_ui->answerYesNo(Interaction::Yes, QStringLiteral("Удалить выделенную карточку?"));
+        QTest::keyClick(table(*w), Qt::Key_Delete);
+        QCOMPARE(w->session().dictionary.cardCount(), 2);
+        QVERIFY(w->session().dictionary.isModified());
+        {
+            std::unique_ptr<QMenu> menu(w->dictionaryPage()->buildContextMenu(0));
+            QCOMPARE(menu->actions().at(0)->text(),
+                     QStringLiteral("Отменить: удаление 1 карточки"));
+            QVERIFY(menu->actions().at(0)->isEnabled());
+            QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Повторить"));
+            QVERIFY(!menu->actions().at(1)->isEnabled());
+        }
+
+        QTest::keyClick(table(*w), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cardRows(*w), (QStringList{"ant", "bee", "cat"}));
+        QCOMPARE(currentRow(*w), row);
+        QCOMPARE(w->dictionaryPage()->currentCardId(), id);
+        QVERIFY(!w->session().dictionary.isModified());
+
+        QTest::keyClick(table(*w), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w->session().dictionary.cardCount(), 2);
+        QVERIFY(w->session().dictionary.cardById(id) == nullptr);
+        QTest::keyClick(table(*w), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->dictionaryPage()->currentCardId(), id);
         QVERIFY(m_ui->done());
     }
 

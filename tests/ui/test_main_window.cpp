@@ -264,16 +264,18 @@ private slots:
         auto w = makeWindow();
         std::unique_ptr<QMenu> empty(w->dictionaryPage()->buildContextMenu(-1));
         QCOMPARE(empty->objectName(), QStringLiteral("table3PopupM"));
-        QCOMPARE(menuTexts(empty.get()), (QStringList{"Открыть файл(ы)*", "Статистика"}));
+        QCOMPARE(menuTexts(empty.get()),
+                 (QStringList{"Отменить", "Повторить", "-", "Открыть файл(ы)*", "Статистика"}));
         fill(*w);
         std::unique_ptr<QMenu> onCard(
             w->dictionaryPage()->buildContextMenu(w->dictionaryPage()->rowOfCard(1)));
-        QCOMPARE(
-            menuTexts(onCard.get()),
-            (QStringList{"Редактировать (F2)*", "Удалить (Del)", "Добавить", "Добавить (копия)",
-                         "-", "Обновить (Ctrl+O)", "Инфо (F1)", "Статистика"}));
+        QCOMPARE(menuTexts(onCard.get()),
+                 (QStringList{"Отменить", "Повторить", "-", "Редактировать (F2)*", "Удалить (Del)",
+                              "Добавить", "Добавить (копия)", "-", "Обновить (Ctrl+O)", "Инфо (F1)",
+                              "Статистика"}));
         std::unique_ptr<QMenu> onHeader(w->dictionaryPage()->buildContextMenu(0));
-        QCOMPARE(menuTexts(onHeader.get()), (QStringList{"Обновить (Ctrl+O)", "Статистика"}));
+        QCOMPARE(menuTexts(onHeader.get()),
+                 (QStringList{"Отменить", "Повторить", "-", "Обновить (Ctrl+O)", "Статистика"}));
     }
 
     void filterHidesCardsInTable()

@@ -2,6 +2,7 @@
 
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_files.h"
+#include "core/dictionary/dictionary_history.h"
 #include "core/run/speech.h"
 #include "core/run/work_settings.h"
 
@@ -34,6 +35,9 @@ ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
     s.saveAs = hasCards && !busy;
     s.closeFiles = hasCards && !busy;
     s.tools = !busy;
+    // The run holds the card list, so nothing is undone while it goes.
+    s.undo = context.history && context.history->canUndo() && !running && !busy;
+    s.redo = context.history && context.history->canRedo() && !running && !busy;
 
     s.runSound = running && context.runHasSounds;
     s.previous = run.canGoBack();

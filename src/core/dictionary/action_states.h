@@ -3,6 +3,7 @@
 #include "core/run/run_state.h"
 
 class Dictionary;
+class DictionaryHistory;
 struct WorkSettings;
 
 // Whether each action of the window can act now. Buttons are never disabled:
@@ -26,6 +27,8 @@ struct ActionStates {
     bool saveAs = false;
     bool closeFiles = false;
     bool tools = true;
+    bool undo = false; // Ctrl+Z and the table's menu
+    bool redo = false;
     // Learning tab, during a run.
     bool runSound = false;
     bool previous = false;
@@ -40,6 +43,8 @@ struct ActionContext {
     bool runHasSounds = false; // the shown card of the run has sound files
     int numRightLearn = 3;     // right answers that learn a card in learning runs
     bool speechOn = false;     // cards without sound files are spoken
+    // The undo history of the card changes; none: nothing to undo.
+    const DictionaryHistory *history = nullptr;
 };
 
 ActionStates computeActionStates(const Dictionary &dict, const RunState &run,

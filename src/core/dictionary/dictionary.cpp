@@ -143,6 +143,46 @@ QList<int> Dictionary::removeCards(const QList<int> &ids)
     return removed;
 }
 
+QList<int> Dictionary::restoreCards(const std::vector<std::pair<int, Card>> &entries)
+{
+    QList<int> ids;
+    std::vector<const std::pair<int, Card> *> back;
+    back.reserve(entries.size());
+    const QString *lastLesson = nullptr;
+    for (const auto &e : entries) {
+        const int id = e.second.id;
+        if (id <= 0 || indexOfId(id) >= 0)
+            continue;
+        back.push_back(&e);
+        ids.append(id);
+        m_idCounter = std::max(m_idCounter, id);
+        // Neighbours mostly share a lesson: one set lookup per run of them.
+        if (!lastLesson || *lastLesson != e.second.lesson)
+            m_lessons.insert(e.second.lesson);
+        lastLesson = &e.second.lesson;
+    }
+    if (back.empty())
+        return ids;
+    Q_ASSERT(std::is_sorted(back.cbegin(), back.cend(),
+                            [](auto *a, auto *b) { return a->first < b->first; }));
+    // One merge of the kept and the returning cards: O(n) however many.
+    QList<Card> merged;
+    merged.reserve(m_cards.size() + qsizetype(back.size()));
+    size_t e = 0;
+    qsizetype k = 0;
+    while (e < back.size() || k < m_cards.size()) {
+        if (e < back.size() && (back[e]->first <= merged.size() || k == m_cards.size()))
+            merged.append(back[e++]->second);
+        else
+            merged.append(std::move(m_cards[k++]));
+    }
+    m_cards = std::move(merged);
+    reindex();
+    emit cardsAdded(ids);
+    setModified(true);
+    return ids;
+}
+
 void Dictionary::reorder(const std::vector<int> &order)
 {
     Q_ASSERT(order.size() == size_t(m_cards.size()));
@@ -218,6 +258,27 @@ void Dictionary::moveToFile(const QString &from, const QString &to)
     if (!moved.isEmpty())
         emit cardsChanged(moved);
     emit filesChanged();
+}
+
+void Dictionary::moveCardsToFile(const QList<int> &ids, const QString &to, const QString &closing)
+{
+    touch();
+    QList<int> moved;
+    for (int id : ids) {
+        const int i = indexOfId(id);
+        if (i < 0)
+            continue;
+        m_cards[i].filePath = to;
+        moved.append(id);
+    }
+    if (!closing.isEmpty())
+        m_openFiles.erase(closing);
+    if (!to.isEmpty())
+        m_openFiles.insert(to);
+    if (!moved.isEmpty())
+        emit cardsChanged(moved);
+    emit filesChanged();
+    setModified(true);
 }
 
 void Dictionary::savedAs(const std::vector<int> &order, const QString &path)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 using StringSet = std::set<QString>;
@@ -120,6 +121,12 @@ public:
     // Erases every card whose id is listed; returns the ids really erased.
     QList<int> removeCards(const QList<int> &ids);
     bool removeCard(int id) { return !removeCards({id}).isEmpty(); }
+    // Puts cards back with their own ids, each at its position in the
+    // vector as it will be afterwards (`entries` sorted by position; a
+    // position past the end appends). The undo of a delete and the redo of
+    // an add: ids are never renumbered, the vector is rebuilt once. Cards
+    // whose id is held already are skipped; returns the ids put back.
+    QList<int> restoreCards(const std::vector<std::pair<int, Card>> &entries);
     // Reorders the vector for the table: position i receives the card that
     // was at order[i]. `order` must be a permutation of 0..cardCount()-1.
     // Not a change of the user's.
@@ -138,6 +145,10 @@ public:
     // Gives the cards of `from` ("" = new cards) the path `to`, which becomes
     // an open file in place of `from`.
     void moveToFile(const QString &from, const QString &to);
+    // Gives the listed cards the path `to` ("" = new cards), which becomes
+    // an open file, and drops `closing` from the open files (none when
+    // empty): a join and its undo, which must move exactly these cards.
+    void moveCardsToFile(const QList<int> &ids, const QString &to, const QString &closing);
     // The cards at `positions` were saved to `path` in this order (a save
     // as of the whole dictionary): they take that order and path, and
     // `path` replaces the open files.

@@ -221,6 +221,8 @@ void RunSession::beginRun()
     if (!m_work.training)
         m_view.paintOffButton(m_appearance.backgroundColor);
     m_view.setAnswerInputEnabled(true);
+    if (m_runStartHook)
+        m_runStartHook();
     m_run.startRunning(m_dict);
     m_autocheckPossible = true;
     m_record = RunRecord();

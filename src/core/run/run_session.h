@@ -98,6 +98,8 @@ public:
     // dialog (the callback runs it modally and returns true when accepted)
     // and begins the run; then refreshes the controls.
     void startStop(bool learningTabCurrent, const std::function<bool()> &runStartDialog);
+    // Called just before a run begins (the undo history is emptied then).
+    void setRunStartHook(std::function<void()> hook) { m_runStartHook = std::move(hook); }
     // After the start dialog was accepted: the lesson and filter checks,
     // filling the lists, the question about few cards, run mode.
     void beginRun();
@@ -225,6 +227,7 @@ private:
 
     const SpeechSettings *m_speech = nullptr;
     std::function<Speaker &()> m_speaker;
+    std::function<void()> m_runStartHook;
     QStringList m_speechList;
 
     RunJournal *m_journal = nullptr;

@@ -351,14 +351,19 @@ int resetDictionaryState(Dictionary &dict)
     dict.updateAllCards([&](Card &c) {
         if (c.nPER < c.pER || c.nPRE < c.pRE)
             ++lowered;
-        c.pER = c.nPER;
-        c.rER = 0;
-        c.aER = 0;
-        c.pRE = c.nPRE;
-        c.rRE = 0;
-        c.aRE = 0;
+        resetCardLearningState(c);
     });
     return lowered;
+}
+
+void resetCardLearningState(Card &c)
+{
+    c.pER = c.nPER;
+    c.rER = 0;
+    c.aER = 0;
+    c.pRE = c.nPRE;
+    c.rRE = 0;
+    c.aRE = 0;
 }
 
 QString resetBlockedMessage(bool running, const Dictionary &dict)

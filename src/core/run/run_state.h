@@ -201,6 +201,8 @@ bool addToArchive(Dictionary &dict, int id);
 // resetBlockedMessage() and asks RunText::resetQuestion() first, then shows
 // resetDoneMessage(count); all with the caption RunText::toolsCaption().
 int resetDictionaryState(Dictionary &dict);
+// The part of the reset that changes one card.
+void resetCardLearningState(Card &card);
 // Why the reset cannot go on (a run is going, the dictionary is empty), or empty.
 QString resetBlockedMessage(bool running, const Dictionary &dict);
 QString resetDoneMessage(int loweredCount);

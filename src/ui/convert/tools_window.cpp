@@ -271,7 +271,7 @@ void VForm_tools::resetState()
     int lowered = 0;
     {
         WaitCursor wait;
-        lowered = resetDictionaryState(dict);
+        lowered = m_session.history.resetLearningState();
     }
     m_ui->showWarning(resetDoneMessage(lowered));
     emit dictionaryStateChanged();

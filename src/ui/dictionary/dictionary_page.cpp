@@ -2,6 +2,7 @@
 
 #include "app/session.h"
 #include "core/dictionary/dictionary_files.h"
+#include "core/dictionary/dictionary_history.h"
 #include "core/run/run_session.h"
 #include "ui/common/button_icons.h"
 #include "ui/common/interaction.h"
@@ -51,7 +52,7 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
     connect(toolButton_tools, &QToolButton::clicked, this, &DictionaryPage::slot_tools_clicked);
     connect(toolButton_statistics, &QToolButton::clicked, this, &DictionaryPage::slot_statistics);
 
-    m_cards = std::make_unique<CardEditActions>(m_session.dictionary, m_session.settings,
+    m_cards = std::make_unique<CardEditActions>(m_session.history, m_session.settings,
                                                 m_session.ui(), this);
     m_find = new FindActions(m_session.dictionary, m_session.filter, m_session.settings,
                              m_session.ui(), this);
@@ -149,6 +150,7 @@ ActionStates DictionaryPage::actionStates() const
     context.currentCardId = currentCardId();
     context.numRightLearn = m_session.appearance.numRightLearn;
     context.speechOn = m_session.speechInUse();
+    context.history = &m_session.history;
     return computeActionStates(m_session.dictionary, m_session.run, m_session.work, context);
 }
 
@@ -299,11 +301,39 @@ void DictionaryPage::slot_add_to_archive()
     emit actionStatesChanged();
 }
 
+void DictionaryPage::slot_undo()
+{
+    if (actionStates().undo)
+        showHistoryStep(m_session.history.undo());
+}
+
+void DictionaryPage::slot_redo()
+{
+    if (actionStates().redo)
+        showHistoryStep(m_session.history.redo());
+}
+
+void DictionaryPage::showHistoryStep(int focusId)
+{
+    const int row = table3->currentIndex().row();
+    // Cards that come back take their places in the sorted table; the
+    // model alone would append them at the end.
+    if (focusId >= 0 && m_session.history.lastStepChangedCardSet()) {
+        slot_refresh();
+        fitTableColumns();
+    }
+    if (focusId > 0)
+        showCardInTable(focusId);
+    else if (focusId == 0 && currentCardId() == 0 && row > 0)
+        selectTableRow(std::min(row - 1, int(m_model->rows().size()) - 1));
+    emit actionStatesChanged();
+}
+
 void DictionaryPage::addNewCards(const QList<Card> &cards)
 {
     if (!fileJobAllowed())
         return;
-    if (m_session.dictionary.addNewCards(cards).isEmpty())
+    if (m_session.history.addCards(cards, HistoryText::convertCards(int(cards.size()))).isEmpty())
         return;
     // The new lessons take their places among the others.
     slot_refresh();
@@ -375,6 +405,17 @@ QMenu *DictionaryPage::buildContextMenu(int row)
     menu->setObjectName(QStringLiteral("table3PopupM"));
     QFont bold = QApplication::font();
     bold.setWeight(QFont::Bold);
+    // Undo and redo stand first, with what they would take back or do again.
+    const ActionStates states = actionStates();
+    QAction *undo = menu->addAction(HistoryText::undoEntry(m_session.history.undoText()), this,
+                                    &DictionaryPage::slot_undo);
+    undo->setObjectName(QStringLiteral("undoAction"));
+    undo->setEnabled(states.undo);
+    QAction *redo = menu->addAction(HistoryText::redoEntry(m_session.history.redoText()), this,
+                                    &DictionaryPage::slot_redo);
+    redo->setObjectName(QStringLiteral("redoAction"));
+    redo->setEnabled(states.redo);
+    menu->addSeparator();
     if (id > 0) {
         QAction *edit = menu->addAction(QStringLiteral("Редактировать (F2)"), this,
                                         &DictionaryPage::slot_word_edit);
@@ -505,6 +546,16 @@ bool DictionaryPage::handleTableKey(QKeyEvent *e)
             (e->key() == Qt::Key_F || e->key() == Qt::Key_L || e->key() == Qt::Key_C))
             m_jumpKind.clear();
         return false;
+    }
+    switch (historyKey(e->key(), mods)) {
+    case HistoryKey::Undo:
+        slot_undo();
+        return true;
+    case HistoryKey::Redo:
+        slot_redo();
+        return true;
+    case HistoryKey::None:
+        break;
     }
     // The jump keys are consumed so the view's type-ahead search does not
     // move the selection under them.

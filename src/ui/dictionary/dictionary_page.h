@@ -85,6 +85,9 @@ public slots:
     void slot_word_add_copy();
     void slot_word_edit();
     void slot_word_del();
+    // Ctrl+Z, Ctrl+Shift+Z / Ctrl+Y and the table's menu.
+    void slot_undo();
+    void slot_redo();
 
     // Finding cards.
     void slot_call_filter();
@@ -135,6 +138,9 @@ private:
     bool fileJobAllowed();
     // Selects the row of a card just added (0: none was).
     void selectAddedCard(int id);
+    // After an undo or redo: the table rebuilt when cards came or went, and
+    // the row of the card it changed selected.
+    void showHistoryStep(int focusId);
     void setIcon(QAbstractButton *button, const QString &file);
 
     Session &m_session;

@@ -6,6 +6,7 @@
 
 #include "app/session.h"
 #include "core/dictionary/dictionary_files.h"
+#include "core/dictionary/dictionary_history.h"
 #include "ui/dictionary/file_job_window.h"
 #include "ui/dictionary/join_files_dialog.h"
 
@@ -142,9 +143,13 @@ void DictionaryPage::slot_join()
     }
     _join_files_Form dialog(m_session.dictionary.openFiles(), m_session.dictionary.hasNewCards(),
                             window());
-    if (m_session.ui().runDialog(&dialog) == QDialog::Accepted)
-        files().join(dialog.source(), dialog.target());
-    else
+    if (m_session.ui().runDialog(&dialog) == QDialog::Accepted) {
+        const QString source = dialog.source();
+        const QString target = dialog.target();
+        m_session.history.join(source, target, [&] { files().join(source, target); });
+    } else {
         files().joinCancelled();
+        m_session.history.markChanged();
+    }
     emit actionStatesChanged();
 }

@@ -1,15 +1,26 @@
 #include "ui/editor/card_edit_actions.h"
 
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/dictionary_history.h"
 #include "core/run/run_state.h"
 #include "ui/common/interaction.h"
 #include "ui/editor/one_word_form_dialog.h"
 
-CardEditActions::CardEditActions(Dictionary &dict, iniReader &settings, Interaction &ui,
+CardEditActions::CardEditActions(DictionaryHistory &history, iniReader &settings, Interaction &ui,
                                  QWidget *parentWindow)
-    : m_dict(dict), m_settings(settings), m_ui(ui), m_parent(parentWindow)
+    : m_history(history), m_dict(history.dictionary()), m_settings(settings), m_ui(ui),
+      m_parent(parentWindow)
 {
 }
+
+CardEditActions::CardEditActions(Dictionary &dict, iniReader &settings, Interaction &ui,
+                                 QWidget *parentWindow)
+    : m_ownHistory(std::make_unique<DictionaryHistory>(dict)), m_history(*m_ownHistory),
+      m_dict(dict), m_settings(settings), m_ui(ui), m_parent(parentWindow)
+{
+}
+
+CardEditActions::~CardEditActions() = default;
 
 QString CardEditActions::deleteQuestion()
 {
@@ -34,19 +45,19 @@ bool CardEditActions::runEditor(Card &card, const QString &caption)
     return m_ui.runDialog(&editor) == QDialog::Accepted;
 }
 
-int CardEditActions::addFrom(Card card)
+int CardEditActions::addFrom(Card card, const QString &text)
 {
     if (m_dict.isBusy() || !runEditor(card, CardEditorText::addCaption()))
         return 0;
     m_lastLesson = card.lesson;
-    return m_dict.addNewCards({card}).value(0);
+    return m_history.addCards({card}, text).value(0);
 }
 
 int CardEditActions::addWord(int)
 {
     Card card;
     card.lesson = m_lastLesson;
-    return addFrom(card);
+    return addFrom(card, HistoryText::addCard());
 }
 
 int CardEditActions::addCopy(int currentCardId)
@@ -54,7 +65,7 @@ int CardEditActions::addCopy(int currentCardId)
     const Card *source = currentCard(currentCardId);
     if (!source)
         return 0;
-    return addFrom(*source);
+    return addFrom(*source, HistoryText::addCopy());
 }
 
 bool CardEditActions::edit(int currentCardId)
@@ -66,7 +77,7 @@ bool CardEditActions::edit(int currentCardId)
     if (!runEditor(card, CardEditorText::editCaption()))
         return false;
     m_lastLesson = card.lesson;
-    return m_dict.setCard(card);
+    return m_history.editCard(card);
 }
 
 bool CardEditActions::remove(int currentCardId, bool runRunning)
@@ -78,10 +89,10 @@ bool CardEditActions::remove(int currentCardId, bool runRunning)
         return false;
     if (m_ui.askYesNo(deleteQuestion()) != Interaction::Yes)
         return false;
-    return m_dict.removeCard(currentCardId);
+    return !m_history.removeCards({currentCardId}).isEmpty();
 }
 
 bool CardEditActions::toArchive(int currentCardId)
 {
-    return !m_dict.isBusy() && addToArchive(m_dict, currentCardId);
+    return !m_dict.isBusy() && m_history.toArchive(currentCardId);
 }

@@ -3,7 +3,10 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class Dictionary;
+class DictionaryHistory;
 class Interaction;
 class QWidget;
 class iniReader;
@@ -11,7 +14,7 @@ struct Card;
 
 // The dictionary page's card operations: add, add a copy, edit, delete and
 // archive. Each takes the id of the card in the table's current row (0 for a
-// header row or none), does its work through the Dictionary's operations,
+// header row or none), does its work as one undoable command of the history,
 // whose signals bring the table up to date, and shows its messages through
 // `ui` (caption "Словарь"). The editor runs through
 // `ui.runDialog`, so a test can fill it in and press its buttons.
@@ -24,7 +27,12 @@ public:
     // The editor's priority spin boxes go up to this value.
     static constexpr int kHighestPriority = 5;
 
+    // Every change goes through `history`, one undoable command each.
+    CardEditActions(DictionaryHistory &history, iniReader &settings, Interaction &ui,
+                    QWidget *parentWindow);
+    // With a history of its own.
     CardEditActions(Dictionary &dict, iniReader &settings, Interaction &ui, QWidget *parentWindow);
+    ~CardEditActions();
 
     // A fresh card in the last lesson ("Добавление карточки"). Works without
     // a current card, so an empty dictionary can get its first card. Returns
@@ -51,8 +59,10 @@ private:
     // Runs the editor on `card`; true when it was applied.
     bool runEditor(Card &card, const QString &caption);
     const Card *currentCard(int id);
-    int addFrom(Card card);
+    int addFrom(Card card, const QString &text);
 
+    std::unique_ptr<DictionaryHistory> m_ownHistory;
+    DictionaryHistory &m_history;
     Dictionary &m_dict;
     iniReader &m_settings;
     Interaction &m_ui;

@@ -19,6 +19,9 @@ LearningPage::LearningPage(Session &session, QWidget *parent)
                                          m_session.appearance, *this, m_session.clock());
     m_run->setSpeech(&m_session.speech, [this]() -> Speaker & { return m_session.speaker(); });
     m_run->setJournal(&m_session.journal());
+    // The run holds the card list and changes counters: no older change may
+    // be undone over it.
+    m_run->setRunStartHook([this] { m_session.history.clear(); });
     connect(pushButton_previous, &QPushButton::clicked, this, &LearningPage::slot_previous_word);
     connect(pushButton_Mistake, &QPushButton::clicked, this, &LearningPage::slot_make_mistake);
     connect(toolButton_findInDict, &QToolButton::clicked, this, &LearningPage::slot_search_in_dict);
