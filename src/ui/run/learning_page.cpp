@@ -5,6 +5,7 @@
 #include "core/settings/appearance_rules.h"
 #include "ui/common/button_icons.h"
 #include "ui/common/interaction.h"
+#include "ui/common/key_events.h"
 #include "ui/run/settings_begin_work_dialog.h"
 
 #include <QApplication>
@@ -128,8 +129,8 @@ void LearningPage::slot_search_in_dict()
 bool LearningPage::handleRunKey(QObject *watched, QKeyEvent *e)
 {
     const RunKeyAction action =
-        runKeyAction(e->key(), e->modifiers() & ~Qt::KeypadModifier, m_session.run.running, m_tab,
-                     watched == textEdit3_type);
+        runKeyAction(latinKeyOf(e), e->modifiers() & ~Qt::KeypadModifier, m_session.run.running,
+                     m_tab, watched == textEdit3_type);
     switch (action) {
     case RunKeyAction::None:
         return false;
