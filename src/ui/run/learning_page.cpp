@@ -8,6 +8,7 @@
 #include "ui/common/key_events.h"
 #include "ui/run/settings_begin_work_dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -200,20 +201,37 @@ bool LearningPage::handlePaneEvent(QObject *watched, QEvent *event)
 
 // ---------------------------------------------------------------- RunView
 
+namespace
+{
+
+// A read-only pane does not tell assistive technology that its whole text
+// was replaced; without this a screen reader would not read the new card.
+void setPaneText(QTextEdit *pane, const QString &text)
+{
+    const QString old = pane->toPlainText();
+    pane->setPlainText(text);
+    if (old == text)
+        return;
+    QAccessibleTextUpdateEvent event(pane, 0, old, text);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
 void LearningPage::setQuestionText(const QString &text)
 {
-    textEdit1_question->setPlainText(text);
+    setPaneText(textEdit1_question, text);
 }
 
 void LearningPage::setAnswerText(const QString &text)
 {
-    textEdit2_answer->setPlainText(text);
+    setPaneText(textEdit2_answer, text);
 }
 
 void LearningPage::clearPanes()
 {
-    textEdit1_question->clear();
-    textEdit2_answer->clear();
+    setPaneText(textEdit1_question, QString());
+    setPaneText(textEdit2_answer, QString());
     textEdit3_type->clear();
 }
 
