@@ -9,6 +9,7 @@
 #include "ui/dictionary/dictionary_table_model.h"
 #include "ui/run/learning_page.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,14 +117,17 @@ private slots:
         QFETCH(QString, kind);
         auto *table = w->dictionaryPage()->table3;
         w->dictionaryPage()->selectTableRow(0);
-        QTest::keyPress(table, Qt::Key(key));
+        QTest::sendKeyEvent(QTest::Press, table, Qt::Key(key), QString(QChar(key).toLower()),
+                            Qt::NoModifier);
         QCOMPARE(w->dictionaryPage()->jumpKind(), kind);
         QTest::keyClick(table, Qt::Key_Down);
         QCOMPARE(kindAt(currentRow()), kind);
-        QTest::keyRelease(table, Qt::Key(key));
+        QTest::sendKeyEvent(QTest::Release, table, Qt::Key(key), QString(QChar(key).toLower()),
+                            Qt::NoModifier);
         QVERIFY(w->dictionaryPage()->jumpKind().isEmpty());
         // Other Cyrillic letters are no jump keys.
-        QTest::keyPress(table, Qt::Key(0x411));
+        QTest::sendKeyEvent(QTest::Press, table, Qt::Key(0x411), QStringLiteral("б"),
+                            Qt::NoModifier);
         QVERIFY(w->dictionaryPage()->jumpKind().isEmpty());
     }
 
@@ -134,7 +138,8 @@ private slots:
             title = d->windowTitle();
             return int(QDialog::Rejected);
         });
-        QTest::keyClick(w->dictionaryPage()->table3, Qt::Key(0x410), Qt::ControlModifier);
+        QTest::sendKeyEvent(QTest::Click, w->dictionaryPage()->table3, Qt::Key(0x410), QString(),
+                            Qt::ControlModifier);
         QCOMPARE(title, QStringLiteral("Поиск в словаре"));
     }
 
