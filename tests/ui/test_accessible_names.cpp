@@ -17,8 +17,10 @@
 #include "ui/editor/choose_category_dialog.h"
 #include "ui/editor/one_word_form_dialog.h"
 #include "ui/editor/symbols_selector.h"
+#include "ui/editor/v_button_symbol.h"
 #include "ui/find/filter_dialog.h"
 #include "ui/find/search_dialog.h"
+#include "ui/run/learning_page.h"
 #include "ui/run/settings_begin_work_dialog.h"
 #include "ui/statistics/statistics_window.h"
 
@@ -26,12 +28,14 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -56,7 +60,8 @@ bool isInteractive(const QWidget *w)
     return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QComboBox *>(w) ||
            qobject_cast<const QAbstractSpinBox *>(w) || qobject_cast<const QLineEdit *>(w) ||
            qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w) ||
-           qobject_cast<const QAbstractItemView *>(w) || qobject_cast<const QAbstractSlider *>(w);
+           qobject_cast<const QAbstractItemView *>(w) || qobject_cast<const QAbstractSlider *>(w) ||
+           qobject_cast<const VButtonSymbol *>(w);
 }
 
 // Parts Qt builds inside its own controls (the line edit of a spin box, the
@@ -104,6 +109,8 @@ class TestAccessibleNames : public QObject
 
 private slots:
     void pictureOnlyButtonIsFound();
+    void tabReachesEveryButton_data();
+    void tabReachesEveryButton();
     void everyControlIsNamed_data();
     void everyControlIsNamed();
 };
@@ -213,6 +220,53 @@ void TestAccessibleNames::everyControlIsNamed()
         QVERIFY(shown);
     }
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("\n"))));
+}
+
+void TestAccessibleNames::tabReachesEveryButton_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::newRow("learning") << int(MainTab::Learning);
+    QTest::newRow("dictionary") << int(MainTab::Dictionary);
+    QTest::newRow("settings") << int(MainTab::Settings);
+}
+
+// Keyboard only: Tab alone visits every shown button and field of the page
+// and of the top row, and no text field keeps the focus.
+void TestAccessibleNames::tabReachesEveryButton()
+{
+    QFETCH(int, tab);
+    const auto dir = makeWorkingDir();
+    writeMinimalSettings(dir->path());
+    FrameColors colors;
+    TestWindow w(dir->path(), &colors, new ScriptedInteraction);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.tabWidget2->setCurrentIndex(tab);
+    // The answer input as during a run, where typing starts.
+    LearningPage *learning = w.learningPage();
+    learning->textEdit3_type->setEnabled(true);
+    if (tab == int(MainTab::Learning))
+        learning->textEdit3_type->setFocus();
+    else
+        w.tabWidget2->tabBar()->setFocus();
+    QSet<QWidget *> visited;
+    for (int i = 0; i < 300; ++i) {
+        QWidget *f = QApplication::focusWidget();
+        QVERIFY(f);
+        visited.insert(f);
+        QTest::keyClick(f, Qt::Key_Tab);
+    }
+    QStringList missed;
+    for (QWidget *c : w.findChildren<QWidget *>()) {
+        const bool control = qobject_cast<QAbstractButton *>(c) || qobject_cast<QComboBox *>(c) ||
+                             qobject_cast<QAbstractSpinBox *>(c) || qobject_cast<QTextEdit *>(c) ||
+                             qobject_cast<QAbstractItemView *>(c);
+        if (control && c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus) &&
+            !isPartOfQtControl(c, &w) && !visited.contains(c))
+            missed << c->objectName();
+    }
+    QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1String(", "))));
 }
 
 QTEST_MAIN(TestAccessibleNames)
