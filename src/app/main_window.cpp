@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "core/run/run_session.h"
 #include "ui/common/button_icons.h"
+#include "ui/common/key_events.h"
 #include "ui/dictionary/dictionary_page.h"
 #include "ui/find/find_actions.h"
 #include "ui/help/help_page.h"
@@ -154,16 +155,17 @@ bool Vmain_form::handleGlobalKey(QObject *watched, QKeyEvent *e)
 {
     if (m_learning->handleRunKey(watched, e))
         return true;
-    if (m_tab == MainTab::Dictionary && e->key() == Qt::Key_F4) {
+    const int key = latinKeyOf(e);
+    if (m_tab == MainTab::Dictionary && key == Qt::Key_F4) {
         m_dictionary->playRowSound();
         return true;
     }
-    if (m_tab == MainTab::Dictionary && e->key() == Qt::Key_F1) {
+    if (m_tab == MainTab::Dictionary && key == Qt::Key_F1) {
         m_dictionary->slot_word_info();
         return true;
     }
     if (m_tab == MainTab::Dictionary) {
-        const HistoryKey key = historyKey(e->key(), e->modifiers());
+        const HistoryKey key = historyKey(latinKeyOf(e), e->modifiers());
         if (key == HistoryKey::Undo)
             m_dictionary->slot_undo();
         else if (key == HistoryKey::Redo)

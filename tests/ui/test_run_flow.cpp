@@ -710,6 +710,27 @@ private slots:
         QVERIFY(t.isActive());
     }
 
+    // Ctrl+Я is the key of Ctrl+Z in the Russian layout; Я typed alone is
+    // part of the answer.
+    void previousCardInRussianLayout()
+    {
+        auto w = makeWindow();
+        fillTen(*w);
+        start(*w, foreignToRussian());
+        LearningPage *page = w->learningPage();
+        page->slot_continue();
+        page->slot_continue();
+        page->slot_continue();
+        QCOMPARE(question(*w), QStringLiteral("bee\t[bee]\n"));
+        QTest::sendKeyEvent(QTest::Click, page->textEdit3_type, Qt::Key(0x42f), QStringLiteral("я"),
+                            Qt::NoModifier);
+        QCOMPARE(question(*w), QStringLiteral("bee\t[bee]\n"));
+        QCOMPARE(page->textEdit3_type->toPlainText(), QStringLiteral("я"));
+        QTest::sendKeyEvent(QTest::Click, page->textEdit3_type, Qt::Key(0x42f), QString(),
+                            Qt::ControlModifier);
+        QCOMPARE(question(*w), QStringLiteral("ant\t[ant]\n"));
+    }
+
     void previousCard()
     {
         auto w = makeWindow();

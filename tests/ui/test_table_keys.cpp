@@ -9,6 +9,7 @@
 #include "ui/dictionary/dictionary_table_model.h"
 #include "ui/run/learning_page.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,7 @@ class TestTableKeys : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     FrameColors m_colors;
     std::unique_ptr<Vmain_form> w;
+    ScriptedInteraction *m_ui = nullptr;
 
     int currentRow() const { return w->dictionaryPage()->table3->currentIndex().row(); }
     QString kindAt(int row) const
@@ -36,7 +38,8 @@ private slots:
     {
         m_dir = makeWorkingDir();
         writeMinimalSettings(m_dir->path());
-        w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, new ScriptedInteraction);
+        m_ui = new ScriptedInteraction;
+        w = std::make_unique<TestWindow>(m_dir->path(), &m_colors, m_ui);
         w->tabWidget2->setCurrentIndex(1);
         w->dictionaryPage()->checkBox1->setChecked(true);
         w->dictionaryPage()->checkBox2->setChecked(true);
@@ -96,6 +99,48 @@ private slots:
         QCOMPARE(w->dictionaryPage()->tableModel()->rows().at(currentRow()).label,
                  QStringLiteral("B"));
         QTest::keyRelease(w->dictionaryPage()->table3, Qt::Key_C);
+    }
+
+    // With the Russian layout active the keys give Cyrillic codes; the keys
+    // labelled F, L and C still jump.
+    void russianLayoutJumpKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("А on F") << 0x410 << QStringLiteral("file");
+        QTest::newRow("Д on L") << 0x414 << QStringLiteral("lesson");
+        QTest::newRow("С on C") << 0x421 << QStringLiteral("letter");
+    }
+    void russianLayoutJumpKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, kind);
+        auto *table = w->dictionaryPage()->table3;
+        w->dictionaryPage()->selectTableRow(0);
+        QTest::sendKeyEvent(QTest::Press, table, Qt::Key(key), QString(QChar(key).toLower()),
+                            Qt::NoModifier);
+        QCOMPARE(w->dictionaryPage()->jumpKind(), kind);
+        QTest::keyClick(table, Qt::Key_Down);
+        QCOMPARE(kindAt(currentRow()), kind);
+        QTest::sendKeyEvent(QTest::Release, table, Qt::Key(key), QString(QChar(key).toLower()),
+                            Qt::NoModifier);
+        QVERIFY(w->dictionaryPage()->jumpKind().isEmpty());
+        // Other Cyrillic letters are no jump keys.
+        QTest::sendKeyEvent(QTest::Press, table, Qt::Key(0x411), QStringLiteral("б"),
+                            Qt::NoModifier);
+        QVERIFY(w->dictionaryPage()->jumpKind().isEmpty());
+    }
+
+    void russianLayoutCtrlFOpensTheSearch()
+    {
+        QString title;
+        m_ui->answerDialog([&title](QDialog *d) {
+            title = d->windowTitle();
+            return int(QDialog::Rejected);
+        });
+        QTest::sendKeyEvent(QTest::Click, w->dictionaryPage()->table3, Qt::Key(0x410), QString(),
+                            Qt::ControlModifier);
+        QCOMPARE(title, QStringLiteral("Поиск в словаре"));
     }
 
     void ctrlORefreshes()

@@ -1,5 +1,7 @@
 #include "core/dictionary/dictionary_history.h"
 
+#include "core/common/latin_key.h"
+
 #include "core/dictionary/dictionary.h"
 #include "core/run/run_state.h"
 
@@ -68,9 +70,10 @@ QString HistoryText::redoEntry(const QString &text)
 HistoryKey historyKey(int key, Qt::KeyboardModifiers modifiers)
 {
     const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-    // With the Russian layout the same keys give Я and Н.
-    const bool z = key == Qt::Key_Z || key == 0x042F;
-    const bool y = key == Qt::Key_Y || key == 0x041D;
+    // The physical key, whatever the layout (Я and Н in the Russian one).
+    const int latin = latinKeyFor(key, 0, 0, modifiers);
+    const bool z = latin == Qt::Key_Z;
+    const bool y = latin == Qt::Key_Y;
     if (z && mods == Qt::ControlModifier)
         return HistoryKey::Undo;
     if ((z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||

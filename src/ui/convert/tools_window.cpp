@@ -1,6 +1,7 @@
 #include "ui/convert/tools_window.h"
 
 #include "core/dictionary/card_check.h"
+#include "ui/common/key_events.h"
 
 #include "app/session.h"
 #include "core/convert/text_conversion.h"
@@ -95,7 +96,7 @@ bool VForm_tools::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && (watched == lineEdit9 || watched == textEdit7 ||
                                               watched == frame_keyboard || watched == this)) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_F3 && key->modifiers() == Qt::NoModifier) {
+        if (latinKeyOf(key) == Qt::Key_F3 && key->modifiers() == Qt::NoModifier) {
             slot_next();
             return true;
         }

@@ -6,6 +6,7 @@
 #include "core/run/run_session.h"
 #include "ui/common/button_icons.h"
 #include "ui/common/interaction.h"
+#include "ui/common/key_events.h"
 #include "ui/convert/tools_window.h"
 #include "ui/dictionary/dictionary_table_model.h"
 #include "ui/dictionary/file_job_window.h"
@@ -541,13 +542,13 @@ void DictionaryPage::jumpTo(bool up)
 bool DictionaryPage::handleTableKey(QKeyEvent *e)
 {
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const int key = latinKeyOf(e);
     if (e->type() == QEvent::KeyRelease) {
-        if (!e->isAutoRepeat() &&
-            (e->key() == Qt::Key_F || e->key() == Qt::Key_L || e->key() == Qt::Key_C))
+        if (!e->isAutoRepeat() && (key == Qt::Key_F || key == Qt::Key_L || key == Qt::Key_C))
             m_jumpKind.clear();
         return false;
     }
-    switch (historyKey(e->key(), mods)) {
+    switch (historyKey(key, mods)) {
     case HistoryKey::Undo:
         slot_undo();
         return true;
@@ -559,7 +560,7 @@ bool DictionaryPage::handleTableKey(QKeyEvent *e)
     }
     // The jump keys are consumed so the view's type-ahead search does not
     // move the selection under them.
-    switch (e->key()) {
+    switch (key) {
     case Qt::Key_F:
         if (mods == Qt::ControlModifier) {
             slot_find_in_dict();
@@ -588,7 +589,7 @@ bool DictionaryPage::handleTableKey(QKeyEvent *e)
     case Qt::Key_Down:
         if (m_jumpKind.isEmpty())
             return false;
-        jumpTo(e->key() == Qt::Key_Up);
+        jumpTo(key == Qt::Key_Up);
         return true;
     case Qt::Key_O:
         if (mods == Qt::ControlModifier)

@@ -2,6 +2,7 @@
 
 #include "core/markup/markup.h"
 #include "core/settings/app_settings.h"
+#include "ui/common/key_events.h"
 
 #include <QIcon>
 #include <QKeyEvent>
@@ -69,7 +70,7 @@ void _chastRechiSelectForm::reject()
 bool _chastRechiSelectForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == listBox1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int key = latinKeyOf(static_cast<QKeyEvent *>(event));
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             slot_listBox1_clicked(listBox1->currentItem());
             return true;

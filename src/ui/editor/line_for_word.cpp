@@ -1,5 +1,7 @@
 #include "ui/editor/line_for_word.h"
 
+#include "ui/common/key_events.h"
+
 #include <QKeyEvent>
 
 _line_ForWordForm::_line_ForWordForm(QWidget *parent) : line_ForWordForm(parent)
@@ -67,7 +69,7 @@ bool _line_ForWordForm::eventFilter(QObject *watched, QEvent *event)
     auto *field = static_cast<QLineEdit *>(watched);
     const bool word = field == lineEdit1;
     const int pos = field->cursorPosition();
-    switch (static_cast<QKeyEvent *>(event)->key()) {
+    switch (latinKeyOf(static_cast<QKeyEvent *>(event))) {
     case Qt::Key_Left:
         if (pos != 0)
             return false;

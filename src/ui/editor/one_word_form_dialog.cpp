@@ -3,6 +3,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/text_contrast.h"
 #include "ui/common/interaction.h"
+#include "ui/common/key_events.h"
 #include "ui/editor/chast_rechi_select_dialog.h"
 #include "ui/editor/choose_category_dialog.h"
 #include "ui/editor/line_for_word.h"
@@ -300,12 +301,12 @@ bool _OneWord_Form::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && (watched == this || watched == textEdit2)) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->modifiers() == Qt::ControlModifier) {
-            if (key->key() == Qt::Key_S) {
+            if (latinKeyOf(key) == Qt::Key_S) {
                 if (!lineEdit1->hasFocus() && !spinBox3->hasFocus() && !spinBox4->hasFocus())
                     slot_insertSymbol_clicked();
                 return true;
             }
-            if (key->key() == Qt::Key_A && watched == textEdit2) {
+            if (latinKeyOf(key) == Qt::Key_A && watched == textEdit2) {
                 slot_insertCategory_clicked();
                 return true;
             }

@@ -25,6 +25,8 @@ void VButtonSymbol::setSymbol(QChar symbol, SymbolReceiver *receiver)
 {
     m_symbol = symbol;
     m_receiver = receiver;
+    // A screen reader cannot read the character off the picture.
+    setAccessibleName(QStringLiteral("Символ %1").arg(symbol));
     update();
 }
 

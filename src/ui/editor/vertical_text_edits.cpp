@@ -33,6 +33,7 @@ void verticalTextEdits::addCells(const QStringList &texts, const QFont *font)
         cell->viewport()->setCursor(Qt::PointingHandCursor);
         cell->viewport()->installEventFilter(this);
         cell->setFocusPolicy(Qt::NoFocus);
+        cell->setAccessibleName(QStringLiteral("Символ %1").arg(t));
         cell->show();
         m_cells.append(cell);
         m_cellSize = std::max({m_cellSize, fm.horizontalAdvance(t) + 4, fm.lineSpacing() + 4});

@@ -5,8 +5,10 @@
 #include "core/settings/appearance_rules.h"
 #include "ui/common/button_icons.h"
 #include "ui/common/interaction.h"
+#include "ui/common/key_events.h"
 #include "ui/run/settings_begin_work_dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -131,8 +133,8 @@ void LearningPage::slot_search_in_dict()
 bool LearningPage::handleRunKey(QObject *watched, QKeyEvent *e)
 {
     const RunKeyAction action =
-        runKeyAction(e->key(), e->modifiers() & ~Qt::KeypadModifier, m_session.run.running, m_tab,
-                     watched == textEdit3_type);
+        runKeyAction(latinKeyOf(e), e->modifiers() & ~Qt::KeypadModifier, m_session.run.running,
+                     m_tab, watched == textEdit3_type);
     switch (action) {
     case RunKeyAction::None:
         return false;
@@ -202,20 +204,37 @@ bool LearningPage::handlePaneEvent(QObject *watched, QEvent *event)
 
 // ---------------------------------------------------------------- RunView
 
+namespace
+{
+
+// A read-only pane does not tell assistive technology that its whole text
+// was replaced; without this a screen reader would not read the new card.
+void setPaneText(QTextEdit *pane, const QString &text)
+{
+    const QString old = pane->toPlainText();
+    pane->setPlainText(text);
+    if (old == text)
+        return;
+    QAccessibleTextUpdateEvent event(pane, 0, old, text);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
 void LearningPage::setQuestionText(const QString &text)
 {
-    textEdit1_question->setPlainText(text);
+    setPaneText(textEdit1_question, text);
 }
 
 void LearningPage::setAnswerText(const QString &text)
 {
-    textEdit2_answer->setPlainText(text);
+    setPaneText(textEdit2_answer, text);
 }
 
 void LearningPage::clearPanes()
 {
-    textEdit1_question->clear();
-    textEdit2_answer->clear();
+    setPaneText(textEdit1_question, QString());
+    setPaneText(textEdit2_answer, QString());
     textEdit3_type->clear();
 }
 

@@ -23,9 +23,11 @@ SpeechSettingsBox::SpeechSettingsBox(SpeechSettings &applied, std::function<Spea
     auto *form = new QFormLayout;
     m_locale = new QComboBox;
     m_locale->setObjectName(QStringLiteral("comboBox_speechLocale"));
+    m_locale->setAccessibleName(QStringLiteral("Язык иностранных слов"));
     form->addRow(QStringLiteral("Язык иностранных слов:"), m_locale);
     m_rate = new QSlider(Qt::Horizontal);
     m_rate->setObjectName(QStringLiteral("slider_speechRate"));
+    m_rate->setAccessibleName(QStringLiteral("Скорость речи"));
     m_rate->setRange(int(SpeechSettings::minRate * rateSteps),
                      int(SpeechSettings::maxRate * rateSteps));
     form->addRow(QStringLiteral("Скорость речи:"), m_rate);

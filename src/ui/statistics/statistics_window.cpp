@@ -127,6 +127,13 @@ StatisticsWindow::StatisticsWindow(const Dictionary &dict, bool filterActive,
     dc->addStretch();
     m_tabs->addTab(makePage(AnswersPage, dayControls), QStringLiteral("Ответы по дням"));
 
+    // Screen readers name controls by these; nothing else labels them.
+    m_direction->setAccessibleName(QStringLiteral("Направление"));
+    m_period->setAccessibleName(QStringLiteral("Период"));
+    m_lessonScroll->setAccessibleName(QStringLiteral("Прокрутка уроков"));
+    for (int page = 0; page < m_tabs->count(); ++page)
+        m_tables[page]->setAccessibleName(QStringLiteral("Таблица: %1").arg(m_tabs->tabText(page)));
+
     auto *buttons = new QHBoxLayout;
     auto *copy = new QPushButton(QStringLiteral("Копировать таблицу"));
     copy->setObjectName(QStringLiteral("pushButton_statCopy"));
