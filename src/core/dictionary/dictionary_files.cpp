@@ -7,8 +7,6 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_reader.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 
 #include <memory>
