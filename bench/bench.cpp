@@ -9,6 +9,7 @@
 //   lexitor_bench --open-window FILE      the same on a worker, as the window does
 //   lexitor_bench --save-only FILE --sizes N   generate N cards, save them to FILE
 //   lexitor_bench --fast-only|--qt-only|--dom-only FILE   one parser alone
+//   lexitor_bench --heap-only FILE        heap bytes and blocks per card, time to free them
 #include "bench.h"
 #include "core/dictionary/dictionary_file.h"
 
@@ -40,7 +41,8 @@ int main(int argc, char *argv[])
                       args.contains(QStringLiteral("--save-only")) ||
                       args.contains(QStringLiteral("--fast-only")) ||
                       args.contains(QStringLiteral("--qt-only")) ||
-                      args.contains(QStringLiteral("--dom-only"));
+                      args.contains(QStringLiteral("--dom-only")) ||
+                      args.contains(QStringLiteral("--heap-only"));
     if (all || step || args.contains(QStringLiteral("files")))
         benchFiles(sizes, args);
     if (all || args.contains(QStringLiteral("table")))

@@ -1,11 +1,13 @@
 #include "bench.h"
 #include "card_generator.h"
+#include "heap_count.h"
 #include "core/dictionary/card_table.h"
 #include "core/dictionary/dictionary_file.h"
 #include "core/dictionary/dictionary_files.h"
 #include "core/dictionary/prompts.h"
 #include "core/find/filter_settings.h"
 #include "core/settings/ini_reader.h"
+#include "ui/dictionary/dictionary_table_model.h"
 #include "ui/dictionary/file_job_window.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 
 #include <sys/resource.h>
 
@@ -36,6 +40,7 @@ const QString kSaveOnly = QStringLiteral("--save-only");     // generate, then t
 const QString kFastOnly = QStringLiteral("--fast-only");     // the fast reader's parse
 const QString kQtOnly = QStringLiteral("--qt-only");         // QXmlStreamReader's parse
 const QString kDomOnly = QStringLiteral("--dom-only");       // QDomDocument's parse
+const QString kHeapOnly = QStringLiteral("--heap-only");     // the cards' heap, and freeing it
 // Above this many cards the DOM comparison runs only on request ("--dom"):
 // at 300,000 cards it took 16 GB.
 constexpr int kDomLimit = 100000;
@@ -73,6 +78,7 @@ struct Measure {
     double seconds = 0;
     long peakKb = 0;
     long startKb = 0;
+    double gapMs = -1;
 };
 
 // The decoded text of a file, or a null string.
@@ -81,6 +87,9 @@ QString decodedText(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? decodeDictionaryBytes(f.readAll()) : QString();
 }
+
+// Of the last window step: the longest time the window's thread was away.
+double g_longestGapMs = -1;
 
 // Times one step; stopped before the step's data is freed, which the
 // program never does right after an open or a save.
@@ -109,8 +118,10 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         return t.stop(read && !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty());
     }
     if (mode == kOpenWindow) {
-        // Reading on the worker while this thread reports progress, then
-        // the table rebuild.
+        // As the window opens: reading on the worker behind the progress
+        // window, then the table filled and painted. A timer on this thread
+        // ticks every 2 ms; the longest time between two ticks is the
+        // longest the window could not repaint.
         Dictionary dict;
         dict.setCategoryList(benchCategories());
         iniReader settings;
@@ -118,14 +129,40 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         FilterSettings filter;
         SilentInteraction prompts;
         DictionaryFiles files(dict, settings, filterStore, filter, prompts);
-        // The window's runner, whose window never shows within the step.
         FileJobWindow runner(nullptr);
-        runner.setDelay(24 * 3600 * 1000);
         files.setJobRunner(&runner);
+        DictionaryTableModel model(&dict);
+        QTreeView view;
+        view.setModel(&model);
+        view.setItemDelegate(new GroupHeaderDelegate(&view));
+        view.setRootIsDecorated(false);
+        view.setUniformRowHeights(false);
+        view.resize(800, 600);
+        view.show();
+        QCoreApplication::processEvents();
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 longest = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        tick.start(2);
         t.start();
+        clock.start();
         files.openPaths({path});
-        return t.stop(dict.cardCount() > 0 &&
-                      !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty());
+        filter.applyTo(dict);
+        model.setRows(sortAndBuildTableRows(dict, TableSortOptions()));
+        view.viewport()->repaint();
+        const bool ok = t.stop(dict.cardCount() > 0 && !model.rows().isEmpty());
+        // The gap that ends with the painted rows counts too.
+        QCoreApplication::processEvents();
+        longest = std::max(longest, clock.nsecsElapsed() - last);
+        g_longestGapMs = double(longest) / 1e6;
+        return ok;
     }
     if (mode == kSaveOnly) {
         QList<Card> generated = generateCards(cards, 1);
@@ -155,9 +192,64 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     long startKb = 0;
     const bool ok = runStep(mode, path, cards, t, &startKb);
     const double s = t.seconds;
-    std::printf("%.3f %ld %ld\n", s, peakKb(), startKb);
+    std::printf("%.3f %ld %ld %.1f\n", s, peakKb(), startKb, g_longestGapMs);
     std::fflush(stdout);
     std::exit(ok ? 0 : 1);
+}
+
+// Child side of the heap row: "<bytes per card> <blocks per card> <ms to
+// free>" of the cards of `path` as the document holds them.
+[[noreturn]] void heapStep(const QString &path)
+{
+    auto *dict = new Dictionary;
+    dict->setCategoryList(benchCategories());
+    const HeapCount before = liveHeap();
+    const bool ok = readDictionaryFile(*dict, path).added;
+    const HeapCount after = liveHeap();
+    const int n = std::max(dict->cardCount(), 1);
+    QElapsedTimer t;
+    t.start();
+    delete dict;
+    const double freeMs = msSince(t);
+    std::printf("%.1f %.2f %.1f\n", double(after.bytes - before.bytes) / n,
+                double(after.blocks - before.blocks) / n, freeMs);
+    std::fflush(stdout);
+    std::exit(ok ? 0 : 1);
+}
+
+QList<double> heapInChild(const QString &path)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), {kHeapOnly, path});
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    QList<double> out;
+    for (const QString &f : QString::fromLatin1(p.readAllStandardOutput())
+                                .trimmed()
+                                .split(QLatin1Char('\n'))
+                                .last()
+                                .split(QLatin1Char(' ')))
+        out << f.toDouble();
+    return out.size() == 3 ? out : QList<double>();
+}
+
+// The floor of an open: the file's bytes read into memory and nothing else
+// (best of three, the file in the page cache).
+double bareRead(const QString &path)
+{
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        QFile f(path);
+        QElapsedTimer t;
+        t.start();
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray bytes = f.readAll();
+        best = std::min(best, seconds(t));
+        if (bytes.isEmpty())
+            return 0;
+    }
+    return best;
 }
 
 Measure inChild(const QString &mode, const QString &path, int cards)
@@ -173,8 +265,9 @@ Measure inChild(const QString &mode, const QString &path, int cards)
                               .split(QLatin1Char('\n'))
                               .last()
                               .split(QLatin1Char(' '));
-    if (f.size() != 3)
+    if (f.size() != 4)
         return m;
+    m.gapMs = f[3].toDouble();
     m.seconds = f[0].toDouble(&m.ok);
     m.peakKb = f[1].toLong();
     m.startKb = f[2].toLong();
@@ -213,6 +306,8 @@ void benchFiles(const QList<int> &sizes, const QStringList &args)
         if (at >= 0 && at + 1 < args.size())
             childStep(mode, args[at + 1], sizes.value(0));
     }
+    if (const int at = int(args.indexOf(kHeapOnly)); at >= 0 && at + 1 < args.size())
+        heapStep(args[at + 1]);
 
     QTemporaryDir dir;
     for (int n : sizes) {
@@ -269,6 +364,20 @@ void benchFiles(const QList<int> &sizes, const QStringList &args)
                         .arg(peakText(dom));
         }
         std::printf("%s\n", qPrintable(line));
+        const double bare = bareRead(path);
+        QElapsedTimer decodeTimer;
+        decodeTimer.start();
+        const bool decoded = !decodedText(path).isNull();
+        const double decode = decoded ? seconds(decodeTimer) : 0;
+        const QList<double> heap = heapInChild(path);
+        std::printf("floors N=%d: bare read %.3f s, read and decode %.3f s; open x%.1f the bare "
+                    "read, x%.1f read and decode; window: longest pause %.0f ms\n",
+                    n, bare, decode, bare > 0 ? open.seconds / bare : 0,
+                    decode > 0 ? open.seconds / decode : 0, window.gapMs);
+        if (heap.size() == 3)
+            std::printf("heap N=%d: %.0f bytes and %.1f blocks per card; freeing the cards "
+                        "%.1f ms\n",
+                        n, heap[0], heap[1], heap[2]);
         std::fflush(stdout);
     }
 }
