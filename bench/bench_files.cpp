@@ -1,12 +1,12 @@
 #include "bench.h"
 #include "card_generator.h"
-#include "heap_count.h"
 #include "core/dictionary/card_table.h"
 #include "core/dictionary/dictionary_file.h"
 #include "core/dictionary/dictionary_files.h"
 #include "core/dictionary/prompts.h"
 #include "core/find/filter_settings.h"
 #include "core/settings/ini_reader.h"
+#include "heap_count.h"
 #include "ui/dictionary/dictionary_table_model.h"
 #include "ui/dictionary/file_job_window.h"
 
@@ -153,9 +153,23 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         tick.start(2);
         t.start();
         clock.start();
+        // What the dictionary page does: the filter and the order on the
+        // open's worker, the rows set once the cards are in.
+        TableSortCache cache;
+        PreparedTableRows prepared;
+        files.setOpenPreparer([&](Dictionary &staged) {
+            filter.applyTo(staged);
+            prepared.rows = sortAndBuildTableRows(staged, TableSortOptions(), &cache);
+            prepared.revision = staged.revision();
+            prepared.valid = true;
+        });
         files.openPaths({path});
-        filter.applyTo(dict);
-        model.setRows(sortAndBuildTableRows(dict, TableSortOptions()));
+        if (prepared.validFor(dict)) {
+            model.setRows(std::move(prepared.rows));
+        } else {
+            filter.applyTo(dict);
+            model.setRows(sortAndBuildTableRows(dict, TableSortOptions(), &cache));
+        }
         view.viewport()->repaint();
         const bool ok = t.stop(dict.cardCount() > 0 && !model.rows().isEmpty());
         // The gap that ends with the painted rows counts too.

@@ -189,6 +189,46 @@ private slots:
         QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
     }
 
+    // A copy changed elsewhere comes in whole: cards with their ids, order
+    // and marks, files, lessons and the revision; the category list and the
+    // modified flag stay; the copy keeps the old cards under a revision of
+    // its own.
+    void takeOverSwapsInTheStagedCopy()
+    {
+        Dictionary d;
+        d.setCategoryList({"Дом"});
+        d.addCard(makeCard("a", {}, "L1", "/a.xml"));
+        d.addLesson("L1");
+        d.addOpenFile("/a.xml");
+        Dictionary staged;
+        staged.assign(d);
+        Dictionary file;
+        file.addCard(makeCard("b", {}, "L2", "/b.xml"));
+        file.addLesson("L2");
+        staged.adoptFile("/b.xml", file);
+        staged.reorder({1, 0});
+        staged.updateMarks([](Card &c) { c.inFilter = c.id == 2; });
+        const quint64 revision = staged.revision();
+        QSignalSpy reset(&d, &Dictionary::cardsReset);
+        QSignalSpy files(&d, &Dictionary::filesChanged);
+        d.takeOver(staged);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(files.count(), 1);
+        QCOMPARE(d.revision(), revision);
+        QVERIFY(staged.revision() != revision);
+        QCOMPARE(d.cardCount(), 2);
+        QCOMPARE(d.cardAt(0).id, 2);
+        QCOMPARE(d.indexOfId(1), 1);
+        QVERIFY(d.cardById(2)->inFilter && !d.cardById(1)->inFilter);
+        QCOMPARE(d.openFiles(), (StringSet{"/a.xml", "/b.xml"}));
+        QCOMPARE(d.lessons(), (StringSet{"L1", "L2"}));
+        QCOMPARE(d.categoryList(), StringSet{"Дом"});
+        QVERIFY(!d.isModified());
+        QCOMPARE(d.addCard(makeCard("c")), 3);
+        QCOMPARE(staged.cardCount(), 1);
+        QCOMPARE(staged.cardAt(0).id, 1);
+    }
+
     void idsStartOverAfterLastCardLeaves()
     {
         Dictionary d;

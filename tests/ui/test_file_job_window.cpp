@@ -4,6 +4,7 @@
 #include "test_cards.h"
 #include "test_window.h"
 #include "ui/dictionary/dictionary_page.h"
+#include "ui/dictionary/dictionary_table_model.h"
 #include "ui/dictionary/file_job_window.h"
 
 #include <QFile>
@@ -216,6 +217,60 @@ private slots:
             QVERIFY(readDictionaryFile(back, a).added);
             QCOMPARE(back.cardCount(), 400);
         }
+    }
+
+    // The table after an open shows the rows its worker made, which are
+    // what a refresh makes; a refresh asked for during the open (here with
+    // other options) waits for its end and wins.
+    void openShowsTheRowsOfItsWorker_data()
+    {
+        QTest::addColumn<bool>("regrouped");
+        QTest::newRow("options kept") << false;
+        QTest::newRow("grouped by lessons during the open") << true;
+    }
+    void openShowsTheRowsOfItsWorker()
+    {
+        QFETCH(bool, regrouped);
+        auto workDir = makeWorkingDir();
+        QTemporaryDir &dir = *workDir;
+        writeMinimalSettings(dir.path());
+        FrameColors colors;
+        TestWindow w(dir.path(), &colors, new SI);
+        Dictionary &dict = w.session().dictionary;
+        QList<Card> cards;
+        for (int i = 0; i < 300; ++i)
+            cards << makeCard(QStringLiteral("w%1").arg((i * 7919) % 300),
+                              {QStringLiteral("слово")}, QStringLiteral("L%1").arg(i % 5));
+        const QString a = writeFixtureFile(dir.path() + "/a.xml", cards);
+        DictionaryPage *page = w.dictionaryPage();
+        w.show();
+        page->checkBox2->setChecked(false);
+        FileJobWindow &jobs = page->jobWindow();
+        jobs.setDelay(0);
+        jobs.setShownHook([&](QProgressDialog *) {
+            if (!regrouped)
+                return;
+            page->checkBox2->setChecked(true);
+            page->slot_refresh();
+            QCOMPARE(dict.cardCount(), 0);
+        });
+        page->openFiles({a});
+        QCOMPARE(dict.cardCount(), 300);
+        TableSortOptions options;
+        options.byFiles = page->checkBox1->isChecked();
+        options.byLessons = regrouped;
+        options.byForeign = page->radioButton1->isChecked();
+        Dictionary copy;
+        copy.assign(dict);
+        const QList<TableRow> expected = sortAndBuildTableRows(copy, options);
+        const QList<TableRow> &shown =
+            static_cast<const DictionaryTableModel *>(page->table3->model())->rows();
+        QCOMPARE(shown.size(), expected.size());
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QCOMPARE(shown[i].kindText(), expected[i].kindText());
+            QCOMPARE(shown[i].label, expected[i].label);
+        }
+        QCOMPARE(shown.first().kind == TableRow::LessonHeader, regrouped);
     }
 };
 

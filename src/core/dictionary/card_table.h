@@ -84,6 +84,16 @@ bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt);
 // outside the filter. Adds every shown card's lesson to the lesson set.
 QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt);
 
+// Rows computed ahead of a rebuild (by an open, on its worker): valid for
+// the dictionary whose revision they were made at.
+struct PreparedTableRows {
+    QList<TableRow> rows;
+    quint64 revision = 0;
+    bool valid = false;
+
+    bool validFor(const Dictionary &dict) const { return valid && revision == dict.revision(); }
+};
+
 // Both steps with the keys computed once: what the window's refresh uses.
 // With a cache the words' keys are kept for the next refresh.
 QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt,

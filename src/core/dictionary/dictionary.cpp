@@ -367,6 +367,21 @@ void Dictionary::assign(const Dictionary &other)
     setModified(other.m_modified);
 }
 
+void Dictionary::takeOver(Dictionary &staged)
+{
+    m_cards.swap(staged.m_cards);
+    m_index.swap(staged.m_index);
+    m_openFiles.swap(staged.m_openFiles);
+    m_lessons.swap(staged.m_lessons);
+    std::swap(m_idCounter, staged.m_idCounter);
+    // The revision goes with the cards; the staged copy gets a new one, so
+    // the two never share one.
+    m_revision = staged.m_revision;
+    staged.touch();
+    emit cardsReset();
+    emit filesChanged();
+}
+
 void Dictionary::clear()
 {
     m_cards.clear();

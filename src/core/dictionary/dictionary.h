@@ -162,6 +162,12 @@ public:
     void assign(const Dictionary &other);
     // Empties everything but the category list.
     void clear();
+    // Takes the cards, files and lessons of `staged`, a copy of this
+    // dictionary that an open changed on a worker thread, as they are
+    // (ids, order, marks and revision: what was computed of them there
+    // stays valid); `staged` gets the old ones. The open's last step, done
+    // on the window's thread in constant time.
+    void takeOver(Dictionary &staged);
 
     // Hands the cards over (with their ids) and leaves none, for moving the
     // cards of a dictionary read elsewhere into another one without copies.

@@ -8,6 +8,9 @@
 #include "core/settings/ini_reader.h"
 
 #include <QFileInfo>
+#include <QThreadPool>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -138,7 +141,7 @@ bool DictionaryFiles::runStep(const FileProgress &progress, const FileJobRunner:
 }
 
 bool DictionaryFiles::readFile(const QString &path, int done, int total, Dictionary &loaded,
-                               ReadOutcome *read)
+                               ReadOutcome *read, const FileJobRunner::Work &then)
 {
     // The step reads into a dictionary of its own; its cards enter this one
     // on this thread, and only when the open was not cancelled.
@@ -151,6 +154,8 @@ bool DictionaryFiles::readFile(const QString &path, int done, int total, Diction
     progress.cancellable = true;
     return runStep(progress, [&](const std::atomic<bool> &cancel) {
         *read = readDictionaryFile(loaded, path, &cancel);
+        if (then)
+            then(cancel);
     });
 }
 
@@ -201,8 +206,36 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
     BusyScope busy(*this);
     QString last;
     // Each file is read into a dictionary of its own, and all of them enter
-    // only at the end: a cancel leaves nothing to take back.
+    // only at the end: a cancel leaves nothing to take back. They enter a
+    // copy of the dictionary on the worker of the last step, where the
+    // views also prepare what they show of them; this thread only swaps
+    // the copy in, so the window never waits on the cards.
     std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> loadedFiles;
+    auto staged = std::make_unique<Dictionary>();
+    bool stagedReady = false;
+    auto stage = [&](const std::atomic<bool> &cancel) {
+        if (loadedFiles.empty() || cancel)
+            return;
+        staged->assign(m_dict);
+        for (auto &file : loadedFiles)
+            staged->adoptFile(file.first, *file.second);
+        if (m_prepare)
+            m_prepare(*staged);
+        stagedReady = !cancel;
+        if (!stagedReady)
+            staged->clear(); // freed here rather than on the window's thread
+    };
+    // The filter's saved lesson choice may name lessons of the new files,
+    // and the views apply the filter on the worker: it is read before the
+    // last step, and put back when nothing opens after all.
+    const StringSet filterLessons = m_filter.filterLessons;
+    bool lessonsRead = false;
+    auto giveUp = [&] {
+        if (lessonsRead)
+            m_filter.filterLessons = filterLessons;
+        freeLater(std::move(loadedFiles), std::move(staged));
+        return false;
+    };
     std::set<QString> opening;
     int done = -1;
     for (const QString &path : paths) {
@@ -221,34 +254,78 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
                  problem);
             continue;
         }
+        const bool lastStep = done + 1 == paths.size();
+        if (lastStep && !lessonsRead) {
+            m_filter.readLessons(m_filterStore);
+            lessonsRead = true;
+        }
         // A readable file counts as opened for the table and the folder even
         // when it gives no card.
         auto loaded = std::make_unique<Dictionary>();
         ReadOutcome read;
-        if (!readFile(path, done, int(paths.size()), *loaded, &read))
-            return false;
+        if (!readFile(path, done, int(paths.size()), *loaded, &read,
+                      [&](const std::atomic<bool> &cancel) {
+                          if (!read.added)
+                              return;
+                          loadedFiles.emplace_back(path, std::move(loaded));
+                          if (lastStep)
+                              stage(cancel);
+                      }))
+            return giveUp();
         last = path;
         for (const QString &w : read.warnings)
             warn(w);
         if (!read.opened && !read.openError.isEmpty())
             warn(QStringLiteral("Файл ") + path + QStringLiteral("\nНе может быть открыт\n") +
                  read.openError);
-        if (read.added) {
+        if (read.added)
             opening.insert(path);
-            loadedFiles.emplace_back(path, std::move(loaded));
-        }
     }
     if (last.isEmpty())
-        return false;
-
-    // The filter's saved lesson choice may name lessons of the new files.
-    m_filter.readLessons(m_filterStore);
-    for (auto &file : loadedFiles)
-        m_dict.adoptFile(file.first, *file.second);
+        return giveUp();
+    if (!lessonsRead) {
+        m_filter.readLessons(m_filterStore);
+        lessonsRead = true;
+    }
+    if (!loadedFiles.empty()) {
+        // The last file was refused before it was read: the cards enter in
+        // a step of their own.
+        if (!stagedReady) {
+            FileProgress progress;
+            progress.stage = FileProgress::Opening;
+            progress.path = loadedFiles.back().first;
+            progress.done = int(paths.size()) - 1;
+            progress.total = int(paths.size());
+            progress.cancellable = true;
+            if (!runStep(progress, stage) || !stagedReady)
+                return giveUp();
+        }
+        m_dict.takeOver(*staged);
+    }
+    freeLater(std::move(loadedFiles), std::move(staged));
     const qsizetype slash = last.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0)
         writeDictDir(m_settings, last.left(slash));
     return true;
+}
+
+void DictionaryFiles::freeLater(std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> files,
+                                std::unique_ptr<Dictionary> staged)
+{
+    // A cancelled open's cards, or the cards the dictionary had before its
+    // copy came in, can be many: freeing them would hold this thread up
+    // for a while, so a pool thread does it. Nothing else refers to them.
+    const bool any = (staged && staged->cardCount() > 0) ||
+                     std::any_of(files.cbegin(), files.cend(),
+                                 [](const auto &f) { return f.second->cardCount() > 0; });
+    if (!any)
+        return;
+    QList<QList<Card>> cards;
+    if (staged)
+        cards.append(staged->takeCards());
+    for (auto &f : files)
+        cards.append(f.second->takeCards());
+    QThreadPool::globalInstance()->start([cards = std::move(cards)]() mutable { cards.clear(); });
 }
 
 // ---------------------------------------------------------------- save all

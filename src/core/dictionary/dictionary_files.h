@@ -8,6 +8,9 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 class FilterSettings;
 class Prompts;
@@ -75,6 +78,15 @@ public:
     // Where reading and writing run; not owned, may be null (the calling
     // thread). A cancelled open adds nothing and skips the rest of its files.
     void setJobRunner(FileJobRunner *runner) { m_runner = runner; }
+    // Runs on the open's worker thread, over a copy of the dictionary as it
+    // will be once the opened cards are in, before it replaces the
+    // dictionary: the views compute there what they show of it (the
+    // filter's marks, the table's order), off the window's thread. Nothing
+    // else sees the copy until then. None: nothing runs.
+    void setOpenPreparer(std::function<void(Dictionary &staged)> prepare)
+    {
+        m_prepare = std::move(prepare);
+    }
 
     // Asks for files and opens each one that passes the checks.
     void open();
@@ -127,8 +139,13 @@ private:
     bool askYes(const QString &text);
     QString chooseItem(const QString &label, const QStringList &items, bool *ok);
     bool runStep(const FileProgress &progress, const FileJobRunner::Work &work);
-    // Reads one file into `loaded`; false when the user cancelled.
-    bool readFile(const QString &path, int done, int total, Dictionary &loaded, ReadOutcome *read);
+    // Reads one file into `loaded`, then runs `then` on the same worker;
+    // false when the user cancelled.
+    bool readFile(const QString &path, int done, int total, Dictionary &loaded, ReadOutcome *read,
+                  const FileJobRunner::Work &then);
+    // Frees the cards of an open's dictionaries on a pool thread.
+    static void freeLater(std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> files,
+                          std::unique_ptr<Dictionary> staged);
     // Writes the cards at `positions` (all when null) to `path`; `order`
     // receives the written positions in file order.
     WriteOutcome writeCards(const std::vector<int> *positions, const QString &path, int done,
@@ -140,6 +157,7 @@ private:
     FilterSettings &m_filter;
     Prompts &m_prompts;
     std::function<void(bool)> m_busyHook;
+    std::function<void(Dictionary &)> m_prepare;
     FileJobRunner *m_runner = nullptr;
     bool m_busy = false;
     QSet<QString> m_backedUp;

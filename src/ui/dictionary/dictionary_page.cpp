@@ -174,12 +174,26 @@ void DictionaryPage::showActionStates(const ActionStates &s)
 
 void DictionaryPage::slot_refresh()
 {
-    WaitCursor wait;
     Dictionary &dict = m_session.dictionary;
+    if (dict.isBusy()) {
+        // A file job's worker may be reading the cards: the table is rebuilt
+        // once the job is over, with the options and filter of then.
+        m_resetPending = true;
+        m_preparedStale = true;
+        return;
+    }
+    WaitCursor wait;
     table3->setUpdatesEnabled(false);
     m_session.run.clearRecentCards();
-    m_session.filter.applyTo(dict);
-    m_model->setRows(sortAndBuildTableRows(dict, sortOptions(), &m_sortCache));
+    if (!m_preparedStale && m_prepared.validFor(dict)) {
+        // An open filtered and sorted the cards already.
+        m_model->setRows(std::move(m_prepared.rows));
+    } else {
+        m_session.filter.applyTo(dict);
+        m_model->setRows(sortAndBuildTableRows(dict, sortOptions(), &m_sortCache));
+    }
+    m_prepared = PreparedTableRows();
+    m_preparedStale = false;
     const QList<TableRow> &shown = m_model->rows();
     const int digits = QString::number(shown.isEmpty() ? 0 : dict.cardCount()).size();
     table3->header()->resizeSection(

@@ -149,6 +149,12 @@ private:
     DictionaryTableModel *m_model = nullptr;
     // Word keys of the table order, kept from one refresh to the next.
     TableSortCache m_sortCache;
+    // Rows an open computed on its worker for the dictionary it made, used
+    // by the rebuild that follows while the dictionary is still that one.
+    PreparedTableRows m_prepared;
+    // A refresh was asked for during the open: the options or the filter
+    // may differ from what the rows were made with.
+    bool m_preparedStale = false;
     QFrame *m_cornerFrame = nullptr;
     MainTab m_tab = MainTab::Learning;
     std::unique_ptr<FileJobWindow> m_jobWindow;

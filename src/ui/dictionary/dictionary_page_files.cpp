@@ -98,9 +98,24 @@ void DictionaryPage::openFiles(const QStringList &paths)
     if (paths.isEmpty() || !actionStates().openFiles)
         return;
     m_rebuilt = false;
+    // The rebuild after the open finds the filter applied and the rows made
+    // on the open's worker: the window never waits on the cards.
+    const TableSortOptions options = sortOptions();
+    m_preparedStale = false;
+    files().setOpenPreparer([this, options](Dictionary &staged) {
+        m_session.filter.applyTo(staged);
+        PreparedTableRows prepared;
+        prepared.rows = sortAndBuildTableRows(staged, options, &m_sortCache);
+        prepared.revision = staged.revision();
+        prepared.valid = true;
+        m_prepared = std::move(prepared);
+    });
     // A file that was read but gave no card still rebuilds the table, as
     // the filter has read its saved lessons again.
-    if (files().openPaths(paths) && !m_rebuilt)
+    const bool opened = files().openPaths(paths);
+    files().setOpenPreparer(nullptr);
+    m_prepared = PreparedTableRows();
+    if (opened && !m_rebuilt)
         rebuildAfterReset();
     emit actionStatesChanged();
 }
