@@ -114,6 +114,12 @@ void Vmain_form::readSettingsAtStart()
                                        m_session.userOptionsFile());
         updateActionStates();
     });
+    m_settingsPage->addAnswerOptions(m_session.answerOptions);
+    connect(m_settingsPage, &SettingsPage::answerOptionsApplied, this, [this] {
+        if (!m_session.saveAnswerOptions())
+            m_session.ui().showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") +
+                                       m_session.userOptionsFile());
+    });
     m_helpPage = new HelpPage(readHelpPage(m_session.settings),
                               m_helpInteraction ? *m_helpInteraction : m_session.ui(), tabHelp);
     tabHelp->layout()->addWidget(m_helpPage);

@@ -44,6 +44,7 @@ void Session::loadSettings()
     settings.load(settingsFile());
     filterStore.load(filterFile());
     loadSpeechSettings();
+    loadAnswerOptions();
 }
 
 QStringList Session::saveSettings()
@@ -118,6 +119,20 @@ bool Session::saveSpeechSettings()
 {
     QSettings options(userOptionsFile(), QSettings::IniFormat);
     speech.write(options);
+    options.sync();
+    return options.status() == QSettings::NoError;
+}
+
+void Session::loadAnswerOptions()
+{
+    QSettings options(userOptionsFile(), QSettings::IniFormat);
+    answerOptions.read(options);
+}
+
+bool Session::saveAnswerOptions()
+{
+    QSettings options(userOptionsFile(), QSettings::IniFormat);
+    answerOptions.write(options);
     options.sync();
     return options.status() == QSettings::NoError;
 }

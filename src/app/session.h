@@ -3,6 +3,7 @@
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_history.h"
 #include "core/find/filter_settings.h"
+#include "core/run/answer_options.h"
 #include "core/run/run_clock.h"
 #include "core/run/run_state.h"
 #include "core/run/speech.h"
@@ -67,6 +68,10 @@ public:
     QString userOptionsFile() const;
     QString dataDir() const;
     QString journalFile() const;
+    // Loads `answerOptions`; a missing option gives the default.
+    void loadAnswerOptions();
+    // False when the options file could not be written.
+    bool saveAnswerOptions();
     // Loads `speech`; missing options give the defaults.
     void loadSpeechSettings();
     // False when the options file could not be written.
@@ -91,6 +96,7 @@ public:
     WorkSettings work;
     RunState run;
     SpeechSettings speech;
+    AnswerOptions answerOptions;
 
 private:
     QString m_workDir;

@@ -580,7 +580,8 @@ private slots:
         w->learningPage()->textEdit3_type->setPlainText("bees");
         w->learningPage()->slot_continue();
         QVERIFY(w->session().run.mistakeMade);
-        QCOMPARE(answer(*w), QStringLiteral("bee\t[bee]\n"));
+        // Explained under the answer.
+        QCOMPARE(answer(*w), QStringLiteral("bee\t[bee]\nbees\nОпечатка: лишняя буква"));
         w->learningPage()->slot_continue();
         const Card &bee = card(*w, "bee");
         QCOMPARE(bee.pRE, 2);
