@@ -11,6 +11,8 @@
 void benchTable(const QList<int> &sizes);
 void benchFiles(const QList<int> &sizes, const QStringList &args);
 void benchRun(const QList<int> &sizes);
+// Explaining a typed answer against the plain check of the same answer.
+void benchAnswerReview();
 void benchSearch(const QList<int> &sizes);
 void benchStatistics(const QList<int> &sizes);
 void benchConvert();

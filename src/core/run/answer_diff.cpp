@@ -75,6 +75,13 @@ struct TypedText {
     {
         return QStringView(folded).mid(tokens[t].start, tokens[t].end - tokens[t].start);
     }
+    bool isFree(int start, int end) const
+    {
+        for (int pos = start; pos < end; ++pos)
+            if (blocked(pos))
+                return false;
+        return true;
+    }
     void useSpan(int start, int end)
     {
         for (int pos = start; pos < end; ++pos)
@@ -436,8 +443,10 @@ AnswerReview reviewAnswer(const QStringList &items, const QString &typed, bool a
     // Items typed exactly take their words first, so a near one cannot take
     // the words of another item typed right.
     std::vector<ItemFit> fits(size_t(items.size()));
+    std::vector<Span> firstSpans(size_t(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i) {
         const Span span = closestSpan(folded.at(i), t);
+        firstSpans[size_t(i)] = span;
         if (span.distance == 0) {
             fits[size_t(i)].fit = Fit::Exact;
             t.useSpan(span.start, span.end);
@@ -448,7 +457,12 @@ AnswerReview reviewAnswer(const QStringList &items, const QString &typed, bool a
         ItemFit &fit = fits[size_t(i)];
         if (fit.fit == Fit::Exact)
             continue;
-        const Span span = closestSpan(folded.at(i), t);
+        // Taking words away only removes choices: a closest span whose words
+        // are all still free is still the closest.
+        const Span first = firstSpans[size_t(i)];
+        const Span span = first.distance < kInf && t.isFree(first.start, first.end)
+                              ? first
+                              : closestSpan(folded.at(i), t);
         if (span.distance == 1) {
             const std::vector<AlignStep> steps = alignSpan(folded.at(i), items.at(i), t, span);
             fit.fit = Fit::Typo;
