@@ -150,6 +150,10 @@ private slots:
         QCOMPARE(check->text(), QStringLiteral("Считать опечатку в одну букву верным ответом"));
         QVERIFY(!check->accessibleName().isEmpty());
         QVERIFY(!check->isChecked());
+        // One more group on the settings page; the window still fits 1024x768.
+        const QSize least = w->minimumSizeHint();
+        QVERIFY2(least.width() <= 1024 && least.height() <= 768,
+                 qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
         check->setChecked(true);
         QVERIFY(!w->session().answerOptions.acceptOneLetterTypos);
         w->settingsPage()->slot_ApplySettings();
