@@ -9,24 +9,30 @@
 namespace
 {
 
+// The marks bring their own light background and dark text, so they read
+// the same on whatever contents colour the learner chose.
 QTextCharFormat markFormat(const QTextCharFormat &base, DiffMark mark)
 {
     QTextCharFormat f = base;
+    const auto paint = [&f](const QColor &background, const QColor &text) {
+        f.setBackground(background);
+        f.setForeground(text);
+    };
     switch (mark) {
     case DiffMark::Same:
         break;
     case DiffMark::Wrong:
-        f.setForeground(QColor(200, 0, 0));
+        paint(QColor(255, 200, 200), QColor(150, 0, 0));
         f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        f.setUnderlineColor(QColor(200, 0, 0));
+        f.setUnderlineColor(QColor(150, 0, 0));
         break;
     case DiffMark::Missing:
-        f.setForeground(QColor(0, 120, 0));
+        paint(QColor(200, 240, 200), QColor(0, 90, 0));
         f.setFontWeight(QFont::Bold);
         f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
         break;
     case DiffMark::Extra:
-        f.setForeground(QColor(120, 120, 120));
+        paint(QColor(225, 225, 225), QColor(70, 70, 70));
         f.setFontStrikeOut(true);
         break;
     }
