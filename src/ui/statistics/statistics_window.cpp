@@ -1,4 +1,5 @@
 #include "ui/statistics/statistics_window.h"
+#include "ui/common/window_placement.h"
 
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/safe_save.h"
@@ -74,6 +75,7 @@ StatisticsWindow::StatisticsWindow(const Dictionary &dict, bool filterActive,
     setObjectName(QStringLiteral("statisticsWindow"));
     setWindowTitle(QStringLiteral("Статистика"));
     resize(860, 620);
+    keepOnScreen(this);
 
     const JournalContents journal = readRunJournal(journalPath);
     m_records = journal.records;
