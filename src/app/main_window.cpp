@@ -310,8 +310,9 @@ void Vmain_form::closeEvent(QCloseEvent *event)
         return;
     }
     if (m_session.dictionary.isModified() && m_session.dictionary.cardCount() > 0 &&
-        m_session.ui().askYesNo(QStringLiteral("<nobr><b>Вы сохранили словарь?</b></nobr>")) !=
-            Interaction::Yes) {
+        // "Да" closes without saving, so Enter must not answer it.
+        m_session.ui().askYesNo(QStringLiteral("<nobr><b>Вы сохранили словарь?</b></nobr>"),
+                                Interaction::No) != Interaction::Yes) {
         event->ignore();
         return;
     }

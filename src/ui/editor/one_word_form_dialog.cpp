@@ -109,6 +109,16 @@ void _OneWord_Form::createLines(int count)
         connect(line, &_line_ForWordForm::signal_splitterResize, this,
                 &_OneWord_Form::slot_one_splitter_resize);
     }
+    // Tab goes from the lesson through the lines, word and transcription,
+    // then on to the categories, as the form reads from top to bottom.
+    QWidget *before = toolButton4;
+    for (_line_ForWordForm *line : std::as_const(m_lines)) {
+        setTabOrder(before, line->lineEdit1);
+        setTabOrder(line->lineEdit1, line->lineEdit2);
+        setTabOrder(line->lineEdit2, line->checkBox1);
+        before = line->checkBox1;
+    }
+    setTabOrder(before, toolButton1);
     // The lines form a ring: the last one is followed by the first.
     for (int i = 0; i < count; ++i) {
         _line_ForWordForm *line = m_lines[i];
