@@ -42,8 +42,8 @@ Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), 
         m_session.ui().showWarning(missingCategoriesWarning());
 
     m_geometry = readMainFormGeometry(m_session.settings);
-    restoreWindowGeometry(this, WindowGeometry{m_geometry.topX, m_geometry.topY,
-                                               m_geometry.width, m_geometry.height});
+    restoreWindowGeometry(this, WindowGeometry{m_geometry.topX, m_geometry.topY, m_geometry.width,
+                                               m_geometry.height});
     if (m_geometry.currentTab >= 0 && m_geometry.currentTab < tabWidget2->count())
         tabWidget2->setCurrentIndex(m_geometry.currentTab);
     m_tab = MainTab(tabWidget2->currentIndex());

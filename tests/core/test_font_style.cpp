@@ -27,7 +27,8 @@ private slots:
         QTest::addColumn<QList<FontStyleInfo>>("styles");
         QTest::addColumn<QString>("style");
         const auto dejaVu = dejaVuSans();
-        QTest::newRow("plain: Book, not Oblique") << int(QFont::Normal) << false << dejaVu << "Book";
+        QTest::newRow("plain: Book, not Oblique")
+            << int(QFont::Normal) << false << dejaVu << "Book";
         QTest::newRow("italic") << int(QFont::Normal) << true << dejaVu << "Oblique";
         QTest::newRow("bold") << int(QFont::Bold) << false << dejaVu << "Bold";
         QTest::newRow("bold italic") << int(QFont::Bold) << true << dejaVu << "Bold Oblique";
@@ -37,8 +38,8 @@ private slots:
             << int(QFont::Normal) << true
             << QList<FontStyleInfo>{{"Regular", QFont::Normal, false}, {"Bold", QFont::Bold, false}}
             << "Regular";
-        QTest::newRow("no styles") << int(QFont::Normal) << false << QList<FontStyleInfo>()
-                                   << QString();
+        QTest::newRow("no styles")
+            << int(QFont::Normal) << false << QList<FontStyleInfo>() << QString();
     }
     void matchingStyle()
     {

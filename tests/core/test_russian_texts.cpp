@@ -16,11 +16,11 @@ private slots:
         QTest::addColumn<qint64>("n");
         QTest::addColumn<QString>("text");
         const QList<QPair<qint64, const char *>> rows = {
-            {0, "0 карточек"},       {1, "1 карточка"},       {2, "2 карточки"},
-            {4, "4 карточки"},       {5, "5 карточек"},       {7, "7 карточек"},
-            {11, "11 карточек"},     {12, "12 карточек"},     {14, "14 карточек"},
-            {21, "21 карточка"},     {22, "22 карточки"},     {25, "25 карточек"},
-            {101, "101 карточка"},   {111, "111 карточек"},   {112, "112 карточек"},
+            {0, "0 карточек"},       {1, "1 карточка"},          {2, "2 карточки"},
+            {4, "4 карточки"},       {5, "5 карточек"},          {7, "7 карточек"},
+            {11, "11 карточек"},     {12, "12 карточек"},        {14, "14 карточек"},
+            {21, "21 карточка"},     {22, "22 карточки"},        {25, "25 карточек"},
+            {101, "101 карточка"},   {111, "111 карточек"},      {112, "112 карточек"},
             {1001, "1001 карточка"}, {100000, "100000 карточек"}};
         for (const auto &r : rows)
             QTest::newRow(r.second) << r.first << QString::fromUtf8(r.second);
@@ -44,13 +44,20 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("label");
-        QTest::newRow("English") << "en_US" << "Английский (en_US)";
-        QTest::newRow("German, no country") << "de" << "Немецкий (de)";
-        QTest::newRow("Brazilian") << "pt_BR" << "Португальский (pt_BR)";
-        QTest::newRow("Hindi: no Devanagari") << "hi_IN" << "Хинди (hi_IN)";
-        QTest::newRow("Chinese: no Han") << "zh_CN" << "Китайский (zh_CN)";
-        QTest::newRow("no Russian name: Qt's English one") << "haw_US" << "Hawaiian (haw_US)";
-        QTest::newRow("unknown code") << "xx_YY" << "xx_YY (xx_YY)";
+        QTest::newRow("English") << "en_US"
+                                 << "Английский (en_US)";
+        QTest::newRow("German, no country") << "de"
+                                            << "Немецкий (de)";
+        QTest::newRow("Brazilian") << "pt_BR"
+                                   << "Португальский (pt_BR)";
+        QTest::newRow("Hindi: no Devanagari") << "hi_IN"
+                                              << "Хинди (hi_IN)";
+        QTest::newRow("Chinese: no Han") << "zh_CN"
+                                         << "Китайский (zh_CN)";
+        QTest::newRow("no Russian name: Qt's English one") << "haw_US"
+                                                           << "Hawaiian (haw_US)";
+        QTest::newRow("unknown code") << "xx_YY"
+                                      << "xx_YY (xx_YY)";
     }
     void languageNames()
     {

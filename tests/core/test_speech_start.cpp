@@ -61,8 +61,8 @@ private slots:
         QTest::newRow("ready without voices")
             << true << false << int(BackgroundSpeaker::State::Ready) << false
             << "Не установлен синтезатор речи";
-        QTest::newRow("hangs") << false << true << int(BackgroundSpeaker::State::TimedOut)
-                               << false << BackgroundSpeaker::timedOutReason();
+        QTest::newRow("hangs") << false << true << int(BackgroundSpeaker::State::TimedOut) << false
+                               << BackgroundSpeaker::timedOutReason();
     }
     void engineStates()
     {

@@ -1,7 +1,6 @@
 #include "core/common/russian_plural.h"
 
-const QString &russianPlural(qint64 n, const QString &one, const QString &few,
-                             const QString &many)
+const QString &russianPlural(qint64 n, const QString &one, const QString &few, const QString &many)
 {
     const qint64 abs = n < 0 ? -n : n;
     const qint64 lastTwo = abs % 100;

@@ -47,8 +47,7 @@ QStringList textEncodingNames()
 
 QStringList textEncodingLabels()
 {
-    return {QStringLiteral("Системная (UTF-8)"), QStringLiteral("UTF-16"),
-            QStringLiteral("UTF-8")};
+    return {QStringLiteral("Системная (UTF-8)"), QStringLiteral("UTF-16"), QStringLiteral("UTF-8")};
 }
 
 QString decodeTextFile(const QByteArray &bytes, TextEncoding encoding)

@@ -36,7 +36,6 @@ QString readErrorText(const QFileDevice &file)
     return QStringLiteral("Не удалось прочитать файл");
 }
 
-
 DictionaryReadResult refusedResult(const QString &message)
 {
     DictionaryReadResult r;

@@ -463,9 +463,9 @@ void DictionaryFiles::close()
     BusyScope busy(*this);
     if (choice == deleteNewChoice()) {
         if (!askYes(QStringLiteral(
-                "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
-                "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>"),
-                Prompts::No))
+                        "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
+                        "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>"),
+                    Prompts::No))
             return;
         m_dict.removeNewCards();
     } else if (choice == closeAllChoice()) {

@@ -426,8 +426,7 @@ QString runStatusLine(const RunState &run, const WorkSettings &settings, bool di
     if (!settings.training) {
         if (run.offCards().isEmpty())
             s += QStringLiteral(" (Все карточки урока включены)");
-        else
-        {
+        else {
             const qsizetype off = run.offCards().size();
             s += QStringLiteral(" (") +
                  russianPlural(off, QStringLiteral("Выключена"), QStringLiteral("Выключено"),

@@ -65,8 +65,7 @@ public:
     static constexpr int defaultWaitMs = 2000;
 
     // `make` runs on another thread; whatever it builds is used on this one.
-    explicit BackgroundSpeaker(Factory make, int waitMs = defaultWaitMs,
-                               QObject *parent = nullptr);
+    explicit BackgroundSpeaker(Factory make, int waitMs = defaultWaitMs, QObject *parent = nullptr);
     ~BackgroundSpeaker() override;
 
     // Starts building the engine; later calls do nothing.

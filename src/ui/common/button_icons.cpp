@@ -16,7 +16,7 @@ void setButtonIcon(QAbstractButton *button, const QString &iconsDir, const QStri
     button->setProperty(kIconProperty, file);
     // "icons:" names the search path of the program's pictures.
     button->setIcon(QIcon(iconsDir.endsWith(QLatin1Char(':')) ? iconsDir + file
-                                                             : QDir(iconsDir).filePath(file)));
+                                                              : QDir(iconsDir).filePath(file)));
 }
 
 QString iconFileOf(const QAbstractButton *button)

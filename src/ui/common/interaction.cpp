@@ -120,8 +120,8 @@ QFont QtInteraction::getFont(const QFont &initial, bool *ok)
     QList<FontStyleInfo> styles;
     const QString family = initial.family();
     for (const QString &style : QFontDatabase::styles(family))
-        styles.append({style, QFontDatabase::weight(family, style),
-                       QFontDatabase::italic(family, style)});
+        styles.append(
+            {style, QFontDatabase::weight(family, style), QFontDatabase::italic(family, style)});
     const QString style =
         matchingStyle(initial.weight(), initial.style() != QFont::StyleNormal, styles);
     if (!style.isEmpty())

@@ -308,8 +308,8 @@ QString StatisticsWindow::lessonTip(int index) const
     if (index < 0 || index >= int(m_stats.lessons.size()))
         return QString();
     const LessonCounts &l = m_stats.lessons[index];
-    return (l.lesson.isEmpty() ? QStringLiteral("(без урока)") : l.lesson) +
-           QStringLiteral(": ") + cardCount(l.total());
+    return (l.lesson.isEmpty() ? QStringLiteral("(без урока)") : l.lesson) + QStringLiteral(": ") +
+           cardCount(l.total());
 }
 
 void StatisticsWindow::showPriorities()
