@@ -13,9 +13,9 @@
 
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -82,10 +82,9 @@ private slots:
         QCOMPARE(w->dictionaryPage()->toolButton9_editWord->toolTip(),
                  QStringLiteral("Редактировать карточку (F2)"));
         // (40, 40), moved only as far as the test screen needs.
-        QCOMPARE(w->pos(),
-                 fitIntoArea(QRect(QPoint(40, 40), w->frameGeometry().size()),
-                             QGuiApplication::primaryScreen()->availableGeometry())
-                     .topLeft());
+        QCOMPARE(w->pos(), fitIntoArea(QRect(QPoint(40, 40), w->frameGeometry().size()),
+                                       QGuiApplication::primaryScreen()->availableGeometry())
+                               .topLeft());
         QVERIFY(w->dictionaryPage()->groupBox1->isHidden());
         QVERIFY(w->learningPage()->progressBar1->isHidden());
         QVERIFY(w->dictionaryPage()->radioButton1->isChecked());
