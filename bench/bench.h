@@ -36,7 +36,7 @@ public:
     void showInformation(const QString &) override {}
     void showWarning(const QString &) override {}
     void showCritical(const QString &) override {}
-    int askYesNo(const QString &) override { return m_answer; }
+    int askYesNo(const QString &, Answer) override { return m_answer; }
     QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
     {
         return {};

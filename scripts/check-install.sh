@@ -31,6 +31,7 @@ app_id="$(sed -n 's/^LEXITOR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt")"
   echo "bin/lexitor"
   echo "share/applications/$app_id.desktop"
   echo "share/metainfo/$app_id.metainfo.xml"
+  echo "share/mime/packages/$app_id.xml"
   echo "share/icons/hicolor/scalable/apps/lexitor.svg"
   for size in 16 24 32 48 64 128 256; do
     echo "share/icons/hicolor/${size}x${size}/apps/lexitor.png"
@@ -52,6 +53,21 @@ desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.txt" ||
   { cat "$work/appstream.txt"; fail "appstreamcli validate failed"; }
 grep -qx 'Icon=lexitor' "$prefix/share/applications/$app_id.desktop" || fail "the menu entry names another icon"
+# The menu entry opens the program's own file type, not every XML file, and
+# the MIME file declares it: *.xml files whose root element is "words".
+mime="$prefix/share/mime/packages/$app_id.xml"
+grep -qx 'MimeType=application/x-lexitor-dictionary;' "$prefix/share/applications/$app_id.desktop" ||
+  fail "the menu entry does not open application/x-lexitor-dictionary"
+grep -q '<mime-type type="application/x-lexitor-dictionary">' "$mime" || fail "no MIME type in $mime"
+grep -q '<glob pattern="\*.xml"/>' "$mime" || fail "the MIME type has no *.xml glob"
+grep -q '<root-XML namespaceURI="" localName="words"/>' "$mime" || fail "the MIME type has no root element words"
+if command -v xmllint >/dev/null; then xmllint --noout "$mime" || fail "$mime is not well-formed"; fi
+if command -v update-mime-database >/dev/null; then
+  mkdir -p "$work/mime/packages"
+  cp "$mime" "$work/mime/packages/"
+  update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database refuses $mime"
+  grep -q 'application/x-lexitor-dictionary' "$work/mime/types" || fail "the MIME database lacks the type"
+fi
 
 # --version needs no screen, and the AppStream release is this version.
 version_text="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C.UTF-8 LANG=C.UTF-8 \
@@ -87,7 +103,10 @@ pid=""
 [ "$rc" -eq 0 ] || { cat "$work/run.txt"; fail "the program ended with code $rc"; }
 grep -q '^\[MAIN_FORM\]' "$folder/settings.ini" || fail "the window did not write its settings at close"
 [ -f "$folder/settings_filter.ini" ] || fail "no settings_filter.ini after close"
-[ -s "$folder/icons/Caption_icon.png" ] || fail "no button pictures in $folder/icons"
+# Nothing in the user's folder points into the installed files, which go
+# when the package is removed: the pictures are found where they are installed.
+links="$(find "$folder" -type l)"
+[ -z "$links" ] || fail "links into the installed files in $folder: $links"
 [ -d "$folder/sounds" ] || fail "no sounds folder"
 for f in "$root"/examples/*.xml; do
   [ -s "$folder/examples/$(basename "$f")" ] || fail "example $(basename "$f") not offered"

@@ -34,7 +34,11 @@ public:
 
     // A file or folder of the working folder ("settings.ini", "icons/x.png").
     QString path(const QString &relative) const;
+    // A picture by file name, looked up in the working folder's icons/ and
+    // then in the folders added below.
     QString iconPath(const QString &file) const;
+    // Where pictures the working folder lacks are found (the installed ones).
+    void addIconFolder(const QString &dir);
     const QString &workDir() const { return m_workDir; }
 
     Interaction &ui() { return *m_interaction; }
@@ -77,11 +81,21 @@ public:
     // False when the options file could not be written.
     bool saveSpeechSettings();
     // The speech engine; Qt TextToSpeech unless a test set a recording one.
-    // Built on first use, so nothing is started while speech is off.
+    // Its start begins on first use, on a thread of its own, so nothing is
+    // started while speech is off and nothing waits for the engine.
     Speaker &speaker();
-    void setSpeaker(Speaker *speaker) { m_speaker.reset(speaker); }
-    // Speech is on and the engine can speak.
-    bool speechInUse();
+    void setSpeaker(Speaker *speaker);
+    // What builds the engine in the background, and how long it may take;
+    // tests put a slow one here. Set before the first use.
+    void setSpeakerFactory(BackgroundSpeaker::Factory make,
+                           int waitMs = BackgroundSpeaker::defaultWaitMs);
+    // The background start of the engine, to be told when it is over; null
+    // when a test set a speaker of its own.
+    BackgroundSpeaker *speechStarter();
+    // Speech is on and the engine can speak; never starts or waits for it.
+    bool speechInUse() const;
+    // The engine is still being built (the program must not wait for it).
+    bool speechStillStarting() const { return m_starter && m_starter->stillStarting(); }
     // Where finished runs are written; the journal file unless a test set one.
     RunJournal &journal();
     void setJournal(RunJournal *journal) { m_journal.reset(journal); }
@@ -107,5 +121,8 @@ private:
     QString m_optionsFile;
     QString m_dataDir;
     std::unique_ptr<Speaker> m_speaker;
+    BackgroundSpeaker *m_starter = nullptr;
+    BackgroundSpeaker::Factory m_speakerFactory;
+    int m_speechWaitMs = BackgroundSpeaker::defaultWaitMs;
     std::unique_ptr<RunJournal> m_journal;
 };

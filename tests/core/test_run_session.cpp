@@ -1093,7 +1093,7 @@ private slots:
         int changes = h.view.controlsChanges;
         h.session.turnOffCard();
         QVERIFY(h.view.controlsChanges > changes);
-        QCOMPARE(h.status(), head + "(Выключено 1 карточек урока) Приоритет: 1/1");
+        QCOMPARE(h.status(), head + "(Выключена 1 карточка урока) Приоритет: 1/1");
         QCOMPARE(h.session.controls().findInDict, false);
         QCOMPARE(h.view.question, QStringLiteral("киви\n")); // stays until next
         h.session.next();
@@ -1127,7 +1127,7 @@ private slots:
         QCOMPARE(h.view.prompts, QStringList{"warning: Все карточки выключены"});
         QVERIFY(h.run.answerShown);
         QVERIFY(h.view.question.isEmpty());
-        QVERIFY(h.status().contains("(Выключено 3 карточек урока)"));
+        QVERIFY(h.status().contains("(Выключено 3 карточки урока)"));
         QVERIFY(!h.session.controls().findInDict);
     }
 

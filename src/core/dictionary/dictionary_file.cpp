@@ -26,6 +26,16 @@
 namespace
 {
 
+// Qt's own text of a failed read is English; the reason in Russian.
+QString readErrorText(const QFileDevice &file)
+{
+    if (file.error() == QFileDevice::ReadError)
+        return QStringLiteral("Ошибка чтения файла");
+    if (file.error() == QFileDevice::ResourceError)
+        return QStringLiteral("Не хватает памяти или других ресурсов системы для чтения файла");
+    return QStringLiteral("Не удалось прочитать файл");
+}
+
 DictionaryReadResult refusedResult(const QString &message)
 {
     DictionaryReadResult r;
@@ -185,11 +195,11 @@ public:
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            *error = file.errorString();
+            *error = readErrorText(file);
             return false;
         }
         if (!decodeAll(file, QByteArray())) {
-            *error = file.errorString();
+            *error = readErrorText(file);
             return false;
         }
         *text = std::move(m_decoded);
@@ -824,11 +834,11 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            out.openError = file.errorString();
+            out.openError = readErrorText(file);
             return out;
         }
         if (!text.read(file)) {
-            out.openError = file.errorString();
+            out.openError = readErrorText(file);
             return out;
         }
     }

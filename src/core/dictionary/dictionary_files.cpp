@@ -99,11 +99,11 @@ void DictionaryFiles::critical(const QString &text)
     setBusy(was);
 }
 
-bool DictionaryFiles::askYes(const QString &text)
+bool DictionaryFiles::askYes(const QString &text, Prompts::Answer defaultAnswer)
 {
     const bool was = m_busy;
     setBusy(false);
-    const bool yes = m_prompts.askYesNo(text) == Prompts::Yes;
+    const bool yes = m_prompts.askYesNo(text, defaultAnswer) == Prompts::Yes;
     setBusy(was);
     return yes;
 }
@@ -453,7 +453,8 @@ void DictionaryFiles::close()
     if (choice != deleteNewChoice() && m_dict.isModified() &&
         !askYes(QStringLiteral("<nobr>В словаре есть несохраненные изменения</nobr><br>"
                                "<nobr>Изменения в закрываемых файлах будут потеряны</nobr><br>"
-                               "Закрыть без сохранения?")))
+                               "Закрыть без сохранения?"),
+                Prompts::No))
         return;
 
     // The lesson choice is kept in the store, so lessons that vanish with the
@@ -462,8 +463,9 @@ void DictionaryFiles::close()
     BusyScope busy(*this);
     if (choice == deleteNewChoice()) {
         if (!askYes(QStringLiteral(
-                "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
-                "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>")))
+                        "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
+                        "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>"),
+                    Prompts::No))
             return;
         m_dict.removeNewCards();
     } else if (choice == closeAllChoice()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/prompts.h"
 
 #include <QSet>
 #include <QString>
@@ -10,7 +11,6 @@
 #include <functional>
 
 class FilterSettings;
-class Prompts;
 class iniReader;
 struct ReadOutcome;
 struct WriteOutcome;
@@ -124,7 +124,8 @@ private:
     void inform(const QString &text);
     void warn(const QString &text);
     void critical(const QString &text);
-    bool askYes(const QString &text);
+    // `defaultAnswer` is Prompts::No where "Да" throws unsaved cards away.
+    bool askYes(const QString &text, Prompts::Answer defaultAnswer = Prompts::Yes);
     QString chooseItem(const QString &label, const QStringList &items, bool *ok);
     bool runStep(const FileProgress &progress, const FileJobRunner::Work &work);
     // Reads one file into `loaded`; false when the user cancelled.

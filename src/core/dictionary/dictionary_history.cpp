@@ -1,6 +1,7 @@
 #include "core/dictionary/dictionary_history.h"
 
 #include "core/common/latin_key.h"
+#include "core/common/russian_plural.h"
 
 #include "core/dictionary/dictionary.h"
 #include "core/run/run_state.h"
@@ -13,8 +14,9 @@
 
 QString HistoryText::cardsGenitive(int n)
 {
-    const bool one = n % 10 == 1 && n % 100 != 11;
-    return QString::number(n) + (one ? QStringLiteral(" карточки") : QStringLiteral(" карточек"));
+    return QString::number(n) + QLatin1Char(' ') +
+           russianPlural(n, QStringLiteral("карточки"), QStringLiteral("карточек"),
+                         QStringLiteral("карточек"));
 }
 
 QString HistoryText::addCard()

@@ -19,8 +19,10 @@ public:
     virtual void showInformation(const QString &text) = 0;
     virtual void showWarning(const QString &text) = 0;
     virtual void showCritical(const QString &text) = 0;
-    // 0 (Yes) for "Да", 1 (No) for "Нет".
-    virtual int askYesNo(const QString &text) = 0;
+    // 0 (Yes) for "Да", 1 (No) for "Нет". `defaultAnswer` is the button
+    // Enter presses: "Нет" wherever "Да" would throw unsaved cards away.
+    virtual int askYesNo(const QString &text, Answer defaultAnswer) = 0;
+    int askYesNo(const QString &text) { return askYesNo(text, Yes); }
 
     // Empty list on cancel.
     virtual QStringList getOpenFileNames(const QString &title, const QString &dir,

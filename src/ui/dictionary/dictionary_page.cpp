@@ -75,7 +75,7 @@ DictionaryPage::~DictionaryPage() = default;
 
 void DictionaryPage::setIcon(QAbstractButton *button, const QString &file)
 {
-    setButtonIcon(button, m_session.path(QStringLiteral("icons")), file);
+    setButtonIcon(button, QStringLiteral("icons:"), file);
 }
 
 void DictionaryPage::setupTable()

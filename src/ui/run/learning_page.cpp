@@ -50,7 +50,7 @@ LearningPage::~LearningPage() = default;
 
 void LearningPage::setIcon(QAbstractButton *button, const QString &file)
 {
-    setButtonIcon(button, m_session.path(QStringLiteral("icons")), file);
+    setButtonIcon(button, QStringLiteral("icons:"), file);
 }
 
 void LearningPage::setCurrentTab(MainTab tab)
