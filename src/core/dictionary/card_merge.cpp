@@ -9,80 +9,109 @@
 namespace
 {
 
-// Separators no card text holds (the reader and the card check refuse
-// control characters), so two different cards never share a key.
-constexpr QChar kField(0x1F);
-constexpr QChar kItem(0x1E);
+// The two identities, as a hash to look up and an equality to confirm it.
+// No key text is built, and the hash is FNV-1a over the code units: the
+// texts are short, and building keys or hashing them with qHash took most
+// of a merge of 100,000 cards.
+constexpr quint64 kPrime = 0x100000001b3ULL;
 
-QString wordsKey(const Card &c)
+size_t combine(size_t h, const QString &s)
 {
-    QString key = c.lesson;
-    key += kField;
-    for (const ForeignWord &w : c.foreignWords) {
-        key += w.word;
-        key += kItem;
+    for (const QChar c : s) {
+        h ^= c.unicode();
+        h *= kPrime;
     }
-    return key;
+    // The end of a text, so "ab" + "c" and "a" + "bc" differ.
+    h ^= 0x1F;
+    h *= kPrime;
+    return h;
 }
 
-// Null for a card without translations: such cards are told apart by their
-// words only.
-QString translationsKey(const Card &c)
-{
-    if (c.translations.isEmpty())
-        return QString();
-    QString key = c.lesson;
-    key += kField;
-    for (const TranslationSection &s : c.translations) {
-        key += s.code;
-        for (const TranslationGroup &g : s.groups) {
-            key += kField;
-            for (const TranslationVariant &v : g) {
-                key += v.word;
-                key += kItem;
-                key += v.info;
-                key += kItem;
+constexpr size_t kHashStart = size_t(0xcbf29ce484222325ULL);
+
+struct WordsIdentity {
+    // Every card has one (an empty list of words is a key too).
+    static bool has(const Card &) { return true; }
+    static size_t hash(const Card &c)
+    {
+        size_t h = combine(kHashStart, c.lesson);
+        for (const ForeignWord &w : c.foreignWords)
+            h = combine(h, w.word);
+        return h;
+    }
+    static bool equal(const Card &a, const Card &b)
+    {
+        if (a.lesson != b.lesson || a.foreignWords.size() != b.foreignWords.size())
+            return false;
+        for (qsizetype i = 0; i < a.foreignWords.size(); ++i) {
+            if (a.foreignWords[i].word != b.foreignWords[i].word)
+                return false;
+        }
+        return true;
+    }
+};
+
+// Cards without translations are told apart by their words only.
+struct TranslationsIdentity {
+    static bool has(const Card &c) { return !c.translations.isEmpty(); }
+    static size_t hash(const Card &c)
+    {
+        size_t h = combine(kHashStart, c.lesson);
+        for (const TranslationSection &s : c.translations) {
+            h = combine(h, s.code);
+            for (const TranslationGroup &g : s.groups) {
+                h = combine(h, QString());
+                for (const TranslationVariant &v : g)
+                    h = combine(combine(h, v.word), v.info);
             }
         }
-        key += kField;
+        return h;
     }
-    return key;
-}
+    static bool equal(const Card &a, const Card &b)
+    {
+        return a.lesson == b.lesson && a.translations == b.translations;
+    }
+};
 
-// Matches cards of `to` to unmatched cards of `from` with the same key, the
-// n-th of `to` with the n-th of `from` among equal keys. `fromUsed` and
+// Matches cards of `to` to unmatched cards of `from` with the same identity,
+// the n-th of `to` with the n-th of `from` among equal ones. `fromUsed` and
 // `match` (one entry per card of `to`, -1 for none) carry the state of
 // earlier passes; only entries allowed by `fromOk` and `toOk` take part.
-template <class Key, class FromOk, class ToOk>
+// Cards of `from` with one hash form a chain in their order; taking a card
+// unlinks it, so equal cards are found at the chain's head and the pass
+// stays linear however many cards are alike.
+template <class Identity, class FromOk, class ToOk>
 void matchPass(const QList<const Card *> &from, std::vector<char> &fromUsed,
-               const QList<const Card *> &to, std::vector<int> &match, Key key, FromOk fromOk,
-               ToOk toOk)
+               const QList<const Card *> &to, std::vector<int> &match, FromOk fromOk, ToOk toOk)
 {
-    QHash<QString, std::vector<int>> byKey;
-    byKey.reserve(from.size());
-    for (int i = 0; i < from.size(); ++i) {
-        if (fromUsed[i] || !fromOk(i))
+    QHash<size_t, int> head;
+    std::vector<int> next(from.size(), -1);
+    for (int i = int(from.size()) - 1; i >= 0; --i) {
+        if (fromUsed[i] || !fromOk(i) || !Identity::has(*from[i]))
             continue;
-        QString k = key(*from[i]);
-        if (!k.isNull())
-            byKey[k].push_back(i);
+        int &h = head[Identity::hash(*from[i])];
+        next[i] = h - 1;
+        h = i + 1; // 0 stands for an empty chain
     }
-    if (byKey.isEmpty())
+    if (head.isEmpty())
         return;
-    QHash<QString, size_t> next;
     for (int j = 0; j < to.size(); ++j) {
-        if (match[j] >= 0 || !toOk(j))
+        if (match[j] >= 0 || !toOk(j) || !Identity::has(*to[j]))
             continue;
-        const QString k = key(*to[j]);
-        if (k.isNull())
+        const auto it = head.find(Identity::hash(*to[j]));
+        if (it == head.end() || it.value() == 0)
             continue;
-        const auto it = byKey.constFind(k);
-        if (it == byKey.cend())
-            continue;
-        size_t &n = next[k];
-        if (n < it->size()) {
-            match[j] = (*it)[n++];
-            fromUsed[match[j]] = true;
+        int prev = -1;
+        for (int i = it.value() - 1; i >= 0; prev = i, i = next[i]) {
+            if (!Identity::equal(*from[i], *to[j]))
+                continue; // another card with the same hash
+            if (prev < 0)
+                it.value() = next[i] + 1;
+            else
+                next[prev] = next[i];
+            match[j] = i;
+            fromUsed[i] = true;
+            break;
         }
     }
 }
@@ -93,8 +122,8 @@ std::vector<int> matchByIdentity(const QList<const Card *> &from, const QList<co
 {
     std::vector<char> used(from.size(), 0);
     std::vector<int> match(to.size(), -1);
-    matchPass(from, used, to, match, wordsKey, fromOk, toOk);
-    matchPass(from, used, to, match, translationsKey, fromOk, toOk);
+    matchPass<WordsIdentity>(from, used, to, match, fromOk, toOk);
+    matchPass<TranslationsIdentity>(from, used, to, match, fromOk, toOk);
     return match;
 }
 
@@ -145,28 +174,49 @@ bool furtherThan(const Card &x, const Card &y, const Direction &d)
            std::make_tuple(y.*d.r, y.*d.p, y.*d.a, y.*d.n);
 }
 
-// Merges o and t over b (null: no base). False when the words were changed
-// differently; *out then is undefined.
-bool mergeCard(const Card *b, const Card &o, const Card &t, Card *out)
+enum class Merged { Ours, Changed, Conflict };
+
+// Merges o and t over b (null: no base) into *out: Ours when o stays as it
+// is (*out untouched), Changed when *out differs from o, Conflict when the
+// words were changed differently. Theirs is compared with the base once;
+// ours shares its texts with the base unless it was edited, so comparing
+// those two costs next to nothing.
+Merged mergeCard(const Card *b, const Card &o, const Card &t, Card *out)
 {
-    *out = o;
-    if (!sameWords(o, t)) {
-        if (b && sameWords(o, *b))
-            takeWords(*out, t);
-        else if (!b || !sameWords(t, *b))
-            return false;
+    bool takeTheirWords = false;
+    if (b) {
+        if (!sameWords(t, *b)) {
+            if (sameWords(o, *b))
+                takeTheirWords = true;
+            else if (!sameWords(o, t))
+                return Merged::Conflict;
+        }
+    } else if (!sameWords(o, t)) {
+        return Merged::Conflict;
     }
+    bool takeCounts[2] = {false, false};
+    int k = 0;
     for (const Direction &d : {kER, kRE}) {
+        const int dir = k++;
         if (sameCounters(o, t, d))
             continue;
         if (b && sameCounters(o, *b, d))
-            takeCounters(*out, t, d);
+            takeCounts[dir] = true;
         else if (b && sameCounters(t, *b, d))
             continue;
-        else if (furtherThan(t, o, d))
-            takeCounters(*out, t, d);
+        else
+            takeCounts[dir] = furtherThan(t, o, d);
     }
-    return true;
+    if (!takeTheirWords && !takeCounts[0] && !takeCounts[1])
+        return Merged::Ours;
+    *out = o;
+    if (takeTheirWords)
+        takeWords(*out, t);
+    if (takeCounts[0])
+        takeCounters(*out, t, kER);
+    if (takeCounts[1])
+        takeCounters(*out, t, kRE);
+    return Merged::Changed;
 }
 
 QString titleList(const QStringList &titles)
@@ -222,13 +272,14 @@ MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
     auto merge = [&](int j, int oi, const Card *b) {
         const Card &o = *ours[oi];
         Card merged;
-        if (!mergeCard(b, o, theirs[j], &merged)) {
+        const Merged m = mergeCard(b, o, theirs[j], &merged);
+        if (m == Merged::Conflict) {
             r.bothVersions.append(cardTitle(o));
             addTheirs(j);
             return;
         }
         r.theirsSource[j] = {MergeSource::Ours, oi};
-        if (!merged.sameContent(o)) {
+        if (m == Merged::Changed) {
             r.changed.append(merged);
             ++r.takenChanges;
         }

@@ -65,6 +65,12 @@ bool FileWatch::changedOnDisk(const QString &path, FileStamp *now)
     const FileStamp look = lookAtFile(path);
     if (!look.exists() || look.sameLook(r.stamp))
         return false;
+    if (look.size != r.stamp.size) {
+        // Other bytes for certain: no need to read them here.
+        if (now)
+            *now = look;
+        return true;
+    }
     const FileStamp disk = stampOfFile(path);
     if (!disk.exists())
         return false;
@@ -90,7 +96,7 @@ bool FileWatch::wasDeclined(const QString &path, const FileStamp &now) const
 {
     const auto it = m_records.find(path);
     return it != m_records.end() && it->second.declined.exists() &&
-           it->second.declined.sameBytes(now);
+           it->second.declined.sameLook(now);
 }
 
 bool FileWatch::hasUnsavedChanges(const QString &path) const

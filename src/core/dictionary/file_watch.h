@@ -44,10 +44,11 @@ public:
     // The bytes on disk are no longer those last read or written. Only size
     // and time are looked at unless they differ; a missing file is no
     // change (a synchronisation tool may be replacing it). `now` receives
-    // the stamp on disk when it was read.
+    // the stamp on disk (without its hash when the size alone tells).
     bool changedOnDisk(const QString &path, FileStamp *now = nullptr);
-    // The user kept the own cards over the version `now` on disk: the
-    // watcher does not ask about that version again (a save still does).
+    // The user kept the own cards over the version `now` on disk (known by
+    // its size and time): the watcher does not ask about that version
+    // again (a save still does).
     void decline(const QString &path, const FileStamp &now);
     bool wasDeclined(const QString &path, const FileStamp &now) const;
 
