@@ -18,6 +18,8 @@ void benchStatistics(const QList<int> &sizes);
 void benchConvert();
 // Memory of 1,000 edits on the undo stack; undo of a delete against the delete.
 void benchHistory(const QList<int> &sizes);
+// Merging a dictionary with its file changed on disk, against opening it.
+void benchMerge(const QList<int> &sizes);
 
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)

@@ -2,6 +2,7 @@
 
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_history.h"
+#include "core/dictionary/file_watch.h"
 #include "core/find/filter_settings.h"
 #include "core/run/answer_options.h"
 #include "core/run/run_clock.h"
@@ -103,6 +104,9 @@ public:
     Dictionary dictionary;
     // The undo history of the user's card changes (not the runs').
     DictionaryHistory history{dictionary};
+    // Locks, stamps and merge bases of the open files, and the watcher that
+    // reports changes on disk.
+    FileWatch fileWatch{dictionary};
     iniReader settings;
     iniReader filterStore;
     FilterSettings filter;

@@ -2,6 +2,8 @@
 
 #include "core/dictionary/card_check.h"
 #include "core/dictionary/dictionary_file.h"
+#include "core/dictionary/dictionary_files_scopes.h"
+#include "core/dictionary/file_watch.h"
 #include "core/dictionary/prompts.h"
 #include "core/find/filter_settings.h"
 #include "core/settings/app_settings.h"
@@ -28,36 +30,6 @@ const QString &DictionaryFiles::deleteNewChoice()
     static const QString s = QStringLiteral("Удалить новые слова");
     return s;
 }
-
-// The dictionary's file job for as long as it lives.
-class DictionaryFiles::JobScope
-{
-public:
-    JobScope(Dictionary &dict, Dictionary::Job job) : m_dict(dict) { m_dict.setJob(job); }
-    ~JobScope() { m_dict.setJob(Dictionary::Job::None); }
-    JobScope(const JobScope &) = delete;
-    JobScope &operator=(const JobScope &) = delete;
-
-private:
-    Dictionary &m_dict;
-};
-
-// Busy for as long as it lives; nested scopes keep the outer state.
-class DictionaryFiles::BusyScope
-{
-public:
-    explicit BusyScope(DictionaryFiles &files) : m_files(files), m_was(files.m_busy)
-    {
-        m_files.setBusy(true);
-    }
-    ~BusyScope() { m_files.setBusy(m_was); }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
-
-private:
-    DictionaryFiles &m_files;
-    bool m_was;
-};
 
 DictionaryFiles::DictionaryFiles(Dictionary &dict, iniReader &settings, iniReader &filterStore,
                                  FilterSettings &filter, Prompts &prompts)
@@ -203,7 +175,22 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
     // Each file is read into a dictionary of its own, and all of them enter
     // only at the end: a cancel leaves nothing to take back.
     std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> loadedFiles;
+    std::vector<FileStamp> stamps;
     std::set<QString> opening;
+    // Locks taken here and not handed to an opened file are given back.
+    QStringList locked;
+    struct Unlock {
+        FileWatch *watch;
+        QStringList &paths;
+        ~Unlock()
+        {
+            for (const QString &p : paths)
+                watch->locks().release(p);
+        }
+    };
+    std::unique_ptr<Unlock> unlock;
+    if (m_watch)
+        unlock.reset(new Unlock{m_watch, locked});
     int done = -1;
     for (const QString &path : paths) {
         ++done;
@@ -221,6 +208,15 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
                  problem);
             continue;
         }
+        if (m_watch && !m_watch->locks().holds(path)) {
+            DictionaryLocks::Holder holder;
+            const auto outcome = m_watch->locks().lock(path, &holder);
+            if (outcome == DictionaryLocks::Outcome::HeldByOther &&
+                !askYes(lockedFileQuestion(path, holder)))
+                continue;
+            if (outcome == DictionaryLocks::Outcome::Taken)
+                locked << path;
+        }
         // A readable file counts as opened for the table and the folder even
         // when it gives no card.
         auto loaded = std::make_unique<Dictionary>();
@@ -236,6 +232,7 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
         if (read.added) {
             opening.insert(path);
             loadedFiles.emplace_back(path, std::move(loaded));
+            stamps.push_back(read.stamp);
         }
     }
     if (last.isEmpty())
@@ -243,11 +240,20 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
 
     // The filter's saved lesson choice may name lessons of the new files.
     m_filter.readLessons(m_filterStore);
-    for (auto &file : loadedFiles)
-        m_dict.adoptFile(file.first, *file.second);
+    QStringList adopted;
+    for (size_t i = 0; i < loadedFiles.size(); ++i) {
+        const QString &path = loadedFiles[i].first;
+        const QList<int> ids = m_dict.adoptFile(path, *loadedFiles[i].second);
+        if (m_watch) {
+            locked.removeOne(path);
+            m_watch->remember(path, stamps[i], ids);
+        }
+        adopted << path;
+    }
     const qsizetype slash = last.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0)
         writeDictDir(m_settings, last.left(slash));
+    offerSyncCopies(adopted);
     return true;
 }
 
@@ -273,6 +279,29 @@ void DictionaryFiles::saveAll()
         // loop must not depend on that.
         const StringSet paths = m_dict.openFiles();
         for (const QString &path : paths) {
+            // Never over a file another program changed since it was read,
+            // without asking.
+            FileStamp now;
+            if (m_watch && m_watch->changedOnDisk(path, &now)) {
+                const DiskChoice choice = askAboutDiskChange(path, true);
+                if (choice == DiskChoice::Cancel) {
+                    m_watch->decline(path, now);
+                    allSaved = false;
+                    continue;
+                }
+                if (choice == DiskChoice::SaveAs) {
+                    const QString name = saveOneAs(path);
+                    if (name.isEmpty())
+                        allSaved = false;
+                    else
+                        written << name;
+                    continue;
+                }
+                if (choice == DiskChoice::Merge && !mergeFromDisk(path, path, true)) {
+                    allSaved = false;
+                    continue;
+                }
+            }
             const std::vector<int> positions = m_dict.positionsOfFile(path);
             if (positions.empty()) {
                 // Every card of this file was deleted: an empty dictionary
@@ -291,6 +320,7 @@ void DictionaryFiles::saveAll()
                 warn(w);
             if (out.ok) {
                 written << path;
+                rememberWritten(path, idsAt(order));
             } else {
                 allSaved = false;
                 critical(out.message);
@@ -373,6 +403,14 @@ void DictionaryFiles::saveAs()
         }
         m_dict.savedAs(order, name);
         m_dict.setModified(false);
+        if (m_watch) {
+            m_watch->locks().lock(name);
+            QList<int> ids;
+            ids.reserve(m_dict.cardCount());
+            for (const Card &c : m_dict.cards())
+                ids.append(c.id);
+            rememberWritten(name, ids);
+        }
         return;
     }
 
@@ -412,7 +450,12 @@ void DictionaryFiles::saveAs()
             critical(out.message);
             continue;
         }
+        const QList<int> ids = idsAt(order);
         m_dict.moveToFile(path, name);
+        if (m_watch) {
+            m_watch->locks().lock(name);
+            rememberWritten(name, ids);
+        }
         choices.removeOne(choice);
     }
 }

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 
+class FileWatch;
 class FilterSettings;
 class iniReader;
 struct ReadOutcome;
@@ -75,6 +76,23 @@ public:
     // Where reading and writing run; not owned, may be null (the calling
     // thread). A cancelled open adds nothing and skips the rest of its files.
     void setJobRunner(FileJobRunner *runner) { m_runner = runner; }
+    // The locks, stamps and bases of the open files (not owned; null: files
+    // are neither locked nor checked for changes on disk).
+    void setFileWatch(FileWatch *watch) { m_watch = watch; }
+
+    // Texts of the question about a file changed on disk.
+    static const QString &mergeChoice();   // "Объединить"
+    static const QString &replaceChoice(); // "Сохранить поверх"
+    static const QString &saveAsChoice();  // "Сохранить как…"
+    static const QString &cancelChoice();  // "Отмена"
+
+    // `path` may have changed on disk: with no unsaved change in it, offers
+    // to read it again; with unsaved changes, to merge, to save over it, to
+    // save under another name, or to leave it. Asks once per version on
+    // disk, and nothing when the file is unchanged.
+    void checkOutsideChange(const QString &path);
+    // The same for every open file.
+    void checkOutsideChanges();
 
     // Asks for files and opens each one that passes the checks.
     void open();
@@ -117,6 +135,23 @@ public:
     const QSet<QString> &backedUp() const { return m_backedUp; }
 
 private:
+    enum class DiskChoice { Merge, Replace, SaveAs, Cancel };
+    DiskChoice askAboutDiskChange(const QString &path, bool atSave);
+    // Reads `source` (the file itself, or a sync copy of it without a base)
+    // and merges it into the cards of `path`; false when it could not be
+    // read, after saying why.
+    bool mergeFromDisk(const QString &path, const QString &source, bool report);
+    // Writes the cards of `path` over it; false when not written.
+    bool writeOne(const QString &path);
+    // Saves the cards of `path` under a new name, which takes its place;
+    // the new name, or empty when nothing was written.
+    QString saveOneAs(const QString &path);
+    // The file was just written with the cards `ids` (file order).
+    void rememberWritten(const QString &path, const QList<int> &ids);
+    QList<int> idsAt(const std::vector<int> &positions) const;
+    // Sync copies beside the opened files, with an offer to merge them.
+    void offerSyncCopies(const QStringList &paths);
+
     class BusyScope;
     class JobScope;
     void setBusy(bool busy);
@@ -142,6 +177,8 @@ private:
     Prompts &m_prompts;
     std::function<void(bool)> m_busyHook;
     FileJobRunner *m_runner = nullptr;
+    FileWatch *m_watch = nullptr;
+    bool m_checking = false;
     bool m_busy = false;
     QSet<QString> m_backedUp;
 };

@@ -37,6 +37,14 @@ public:
                                     const QString &filter) = 0;
     // Empty result and *ok false on cancel.
     virtual QString getItem(const QString &label, const QStringList &items, bool *ok) = 0;
+    // A question with buttons of its own: the index of the one pressed, or
+    // -1 when the box was closed. Scripts answer it as an item choice.
+    virtual int askChoice(const QString &text, const QStringList &buttons)
+    {
+        bool ok = false;
+        const QString choice = getItem(text, buttons, &ok);
+        return ok ? int(buttons.indexOf(choice)) : -1;
+    }
 
 protected:
     QString m_caption;

@@ -76,6 +76,22 @@ int QtInteraction::askYesNo(const QString &text, Answer defaultAnswer)
     return box(QMessageBox::Question, text, true, defaultAnswer);
 }
 
+int QtInteraction::askChoice(const QString &text, const QStringList &buttons)
+{
+    CursorPause pause;
+    QMessageBox mb(QMessageBox::Question, m_caption, text, QMessageBox::NoButton, m_parent);
+    QList<QPushButton *> pushButtons;
+    for (const QString &b : buttons)
+        pushButtons.append(mb.addButton(b, QMessageBox::ActionRole));
+    // The last button is the one that changes nothing; Escape presses it.
+    if (!pushButtons.isEmpty()) {
+        mb.setDefaultButton(pushButtons.first());
+        mb.setEscapeButton(pushButtons.last());
+    }
+    mb.exec();
+    return int(pushButtons.indexOf(static_cast<QPushButton *>(mb.clickedButton())));
+}
+
 QStringList QtInteraction::getOpenFileNames(const QString &title, const QString &dir,
                                             const QString &filter)
 {

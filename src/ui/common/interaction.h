@@ -46,6 +46,7 @@ public:
     QString getSaveFileName(const QString &title, const QString &dir,
                             const QString &filter) override;
     QString getItem(const QString &label, const QStringList &items, bool *ok) override;
+    int askChoice(const QString &text, const QStringList &buttons) override;
     QColor getColor(const QColor &initial) override;
     QFont getFont(const QFont &initial, bool *ok) override;
     int runDialog(QDialog *dialog) override;
