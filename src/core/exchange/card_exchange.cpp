@@ -1,0 +1,695 @@
+#include "core/exchange/card_exchange.h"
+
+#include "core/convert/text_conversion.h"
+#include "core/dictionary/card_check.h"
+#include "core/dictionary/dictionary_history.h"
+#include "core/markup/markup.h"
+
+#include <QHash>
+
+namespace
+{
+
+bool isEscaped(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\\':
+    case u',':
+    case u';':
+    case u'[':
+    case u']':
+    case u'(':
+    case u')':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reads one item at p up to an unescaped character of `stops` (not
+// consumed). Unescaped blanks at either end are the list's, not the item's.
+QString readItem(const QString &text, qsizetype &p, const char16_t *stops)
+{
+    const qsizetype end = text.size();
+    while (p < end && text.at(p) == QLatin1Char(' '))
+        ++p;
+    QString item;
+    qsizetype keep = 0; // length up to the last character that is not a structural blank
+    while (p < end) {
+        const QChar c = text.at(p);
+        if (c == QLatin1Char('\\') && p + 1 < end) {
+            item += text.at(p + 1);
+            keep = item.size();
+            p += 2;
+            continue;
+        }
+        bool stop = false;
+        for (const char16_t *s = stops; *s; ++s)
+            if (c.unicode() == *s)
+                stop = true;
+        if (stop)
+            break;
+        item += c;
+        if (c != QLatin1Char(' '))
+            keep = item.size();
+        ++p;
+    }
+    item.truncate(keep);
+    return item;
+}
+
+QString numberText(int n)
+{
+    return QString::number(n);
+}
+
+bool readNumber(const QString &text, int *out)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (ok)
+        *out = n;
+    return ok;
+}
+
+bool archivedText(const QString &text)
+{
+    const QString t = text.trimmed().toLower();
+    return t == QLatin1String("да") || t == QLatin1String("yes") || t == QLatin1String("1") ||
+           t == QLatin1String("true") || t == QLatin1String("+") || t == QLatin1String("x");
+}
+
+QString duplicateKey(const Card &c)
+{
+    return (c.foreignWords.isEmpty() ? QString() : c.foreignWords.first().word) + QChar(0x1F) +
+           c.lesson;
+}
+
+} // namespace
+
+QString exchangeColumnName(ExchangeColumn column)
+{
+    switch (column) {
+    case ExchangeColumn::None:
+        return QStringLiteral("Не импортировать");
+    case ExchangeColumn::Foreign:
+        return QStringLiteral("Иностранное слово");
+    case ExchangeColumn::Transcription:
+        return QStringLiteral("Транскрипция");
+    case ExchangeColumn::Translation:
+        return QStringLiteral("Перевод");
+    case ExchangeColumn::Markup:
+        return QStringLiteral("Перевод (разметка)");
+    case ExchangeColumn::Lesson:
+        return QStringLiteral("Урок");
+    case ExchangeColumn::Categories:
+        return QStringLiteral("Категории");
+    case ExchangeColumn::PriorityER:
+        return QStringLiteral("Приоритет ин-ру");
+    case ExchangeColumn::PriorityRE:
+        return QStringLiteral("Приоритет ру-ин");
+    case ExchangeColumn::Archive:
+        return QStringLiteral("Архив");
+    case ExchangeColumn::Sound:
+        return QStringLiteral("Звук");
+    case ExchangeColumn::AutoCheck:
+        return QStringLiteral("Проверка ответа");
+    case ExchangeColumn::State:
+        return QStringLiteral("Состояние повторения");
+    }
+    return QString();
+}
+
+ExchangeColumn columnForHeader(const QString &header)
+{
+    const QString h = header.trimmed().toLower();
+    if (h.isEmpty())
+        return ExchangeColumn::None;
+    for (int i = 1; i < kExchangeColumnCount; ++i) {
+        const auto column = ExchangeColumn(i);
+        if (h == exchangeColumnName(column).toLower())
+            return column;
+    }
+    static const QHash<QString, ExchangeColumn> english = {
+        {QStringLiteral("front"), ExchangeColumn::Foreign},
+        {QStringLiteral("word"), ExchangeColumn::Foreign},
+        {QStringLiteral("foreign"), ExchangeColumn::Foreign},
+        {QStringLiteral("term"), ExchangeColumn::Foreign},
+        {QStringLiteral("question"), ExchangeColumn::Foreign},
+        {QStringLiteral("back"), ExchangeColumn::Translation},
+        {QStringLiteral("translation"), ExchangeColumn::Translation},
+        {QStringLiteral("meaning"), ExchangeColumn::Translation},
+        {QStringLiteral("definition"), ExchangeColumn::Translation},
+        {QStringLiteral("answer"), ExchangeColumn::Translation},
+        {QStringLiteral("transcription"), ExchangeColumn::Transcription},
+        {QStringLiteral("pronunciation"), ExchangeColumn::Transcription},
+        {QStringLiteral("lesson"), ExchangeColumn::Lesson},
+        {QStringLiteral("deck"), ExchangeColumn::Lesson},
+        {QStringLiteral("category"), ExchangeColumn::Categories},
+        {QStringLiteral("categories"), ExchangeColumn::Categories},
+        {QStringLiteral("sound"), ExchangeColumn::Sound},
+        {QStringLiteral("audio"), ExchangeColumn::Sound},
+        {QStringLiteral("слово"), ExchangeColumn::Foreign},
+        {QStringLiteral("категория"), ExchangeColumn::Categories},
+    };
+    return english.value(h, ExchangeColumn::None);
+}
+
+QList<ExchangeColumn> exportColumns(bool exact)
+{
+    QList<ExchangeColumn> columns = {
+        ExchangeColumn::Foreign,    ExchangeColumn::Transcription, ExchangeColumn::Translation,
+        ExchangeColumn::Lesson,     ExchangeColumn::Categories,    ExchangeColumn::PriorityER,
+        ExchangeColumn::PriorityRE, ExchangeColumn::Archive,       ExchangeColumn::Sound};
+    if (exact) {
+        columns.insert(3, ExchangeColumn::Markup);
+        columns << ExchangeColumn::AutoCheck << ExchangeColumn::State;
+    }
+    return columns;
+}
+
+// ---------------------------------------------------------------- lists
+
+QString escapeExchangeItem(const QString &item)
+{
+    QString out;
+    out.reserve(item.size() + 4);
+    const qsizetype last = item.size() - 1;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const QChar c = item.at(i);
+        if (isEscaped(c) || (c == QLatin1Char(' ') && (i == 0 || i == last)))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+QString joinExchangeList(const QStringList &items)
+{
+    QString out;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += QLatin1String(", ");
+        out += escapeExchangeItem(items[i]);
+    }
+    return out;
+}
+
+QStringList splitExchangeList(const QString &text)
+{
+    QStringList items;
+    qsizetype p = 0;
+    const qsizetype end = text.size();
+    bool any = false;
+    for (qsizetype i = 0; i < end && !any; ++i)
+        any = text.at(i) != QLatin1Char(' ');
+    if (!any)
+        return items;
+    static const char16_t stops[] = {u',', 0};
+    for (;;) {
+        items.append(readItem(text, p, stops));
+        if (p < end && text.at(p) == QLatin1Char(',')) {
+            ++p;
+            continue;
+        }
+        break;
+    }
+    return items;
+}
+
+QString translationMarkup(const QList<TranslationSection> &sections)
+{
+    QString out;
+    for (const TranslationSection &s : sections) {
+        if (!out.isEmpty())
+            out += QLatin1Char(' ');
+        out += QLatin1Char('[') + escapeExchangeItem(s.code) + QLatin1Char(']');
+        for (qsizetype g = 0; g < s.groups.size(); ++g) {
+            out += g == 0 ? QLatin1String(" ") : QLatin1String("; ");
+            const TranslationGroup &group = s.groups[g];
+            for (qsizetype v = 0; v < group.size(); ++v) {
+                if (v > 0)
+                    out += QLatin1String(", ");
+                out += escapeExchangeItem(group[v].word);
+                if (!group[v].info.isEmpty())
+                    out +=
+                        QLatin1String(" (") + escapeExchangeItem(group[v].info) + QLatin1Char(')');
+            }
+        }
+    }
+    return out;
+}
+
+bool parseTranslationMarkup(const QString &text, QList<TranslationSection> *sections,
+                            QString *error)
+{
+    sections->clear();
+    const qsizetype end = text.size();
+    qsizetype p = 0;
+    auto skipBlanks = [&] {
+        while (p < end && text.at(p).isSpace())
+            ++p;
+    };
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    static const char16_t codeStops[] = {u']', 0};
+    static const char16_t wordStops[] = {u',', u';', u'(', u'[', u')', u']', 0};
+    static const char16_t infoStops[] = {u')', 0};
+    skipBlanks();
+    while (p < end) {
+        if (text.at(p) != QLatin1Char('['))
+            return fail(QStringLiteral("в разметке перевода нет кода раздела в скобках «[…]»"));
+        ++p;
+        TranslationSection section;
+        section.code = readItem(text, p, codeStops);
+        if (p >= end)
+            return fail(QStringLiteral("в разметке перевода не закрыта скобка «]»"));
+        ++p;
+        skipBlanks();
+        while (p < end && text.at(p) != QLatin1Char('[')) {
+            TranslationGroup group;
+            for (;;) {
+                TranslationVariant v;
+                v.word = readItem(text, p, wordStops);
+                if (p < end && text.at(p) == QLatin1Char('(')) {
+                    ++p;
+                    v.info = readItem(text, p, infoStops);
+                    if (p >= end)
+                        return fail(QStringLiteral("в разметке перевода не закрыта скобка «)»"));
+                    ++p;
+                    while (p < end && text.at(p) == QLatin1Char(' '))
+                        ++p;
+                }
+                group.append(v);
+                if (p < end && text.at(p) == QLatin1Char(',')) {
+                    ++p;
+                    continue;
+                }
+                break;
+            }
+            section.groups.append(group);
+            if (p < end && text.at(p) == QLatin1Char(';')) {
+                ++p;
+                continue;
+            }
+            if (p < end && text.at(p) != QLatin1Char('['))
+                return fail(QStringLiteral("в разметке перевода лишний знак «%1»").arg(text.at(p)));
+        }
+        sections->append(section);
+    }
+    return true;
+}
+
+QString readableTranslation(const Card &card)
+{
+    TranslationDisplay display;
+    display.showSpeechParts = true;
+    display.showPartsNums = true;
+    QString text = translationText(card, display, true).text;
+    while (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    text.replace(QLatin1Char('\n'), QLatin1String("; "));
+    return text;
+}
+
+QList<TranslationSection> translationsFromText(const QString &text)
+{
+    QString line = text.simplified();
+    if (line.isEmpty())
+        return {};
+    QList<Card> cards;
+    const QString source = QStringLiteral("x = ") + line;
+    int pos = 0;
+    parseLineNormal(QStringLiteral("x"), cards, source, pos, int(source.size()));
+    if (!cards.isEmpty() && !cards.first().translations.isEmpty())
+        return cards.first().translations;
+    TranslationSection whole;
+    whole.code = line.contains(QLatin1Char(' ')) ? QStringLiteral("SS") : QStringLiteral("*");
+    whole.groups.append({TranslationVariant{line, QString()}});
+    return {whole};
+}
+
+// ---------------------------------------------------------------- export
+
+QStringList cardFields(const Card &card, const QList<ExchangeColumn> &columns)
+{
+    QStringList fields;
+    fields.reserve(columns.size());
+    for (ExchangeColumn column : columns) {
+        switch (column) {
+        case ExchangeColumn::None:
+            fields << QString();
+            break;
+        case ExchangeColumn::Foreign: {
+            QStringList words;
+            for (const ForeignWord &w : card.foreignWords)
+                words << w.word;
+            fields << joinExchangeList(words);
+            break;
+        }
+        case ExchangeColumn::Transcription: {
+            QStringList words;
+            bool any = false;
+            for (const ForeignWord &w : card.foreignWords) {
+                words << w.transcription;
+                any = any || !w.transcription.isEmpty();
+            }
+            fields << (any ? joinExchangeList(words) : QString());
+            break;
+        }
+        case ExchangeColumn::Translation:
+            fields << readableTranslation(card);
+            break;
+        case ExchangeColumn::Markup:
+            fields << translationMarkup(card.translations);
+            break;
+        case ExchangeColumn::Lesson:
+            fields << card.lesson;
+            break;
+        case ExchangeColumn::Categories:
+            fields << joinExchangeList(card.categories);
+            break;
+        case ExchangeColumn::PriorityER:
+            fields << numberText(card.nPER);
+            break;
+        case ExchangeColumn::PriorityRE:
+            fields << numberText(card.nPRE);
+            break;
+        case ExchangeColumn::Archive:
+            fields << (card.nAr ? QString() : QStringLiteral("да"));
+            break;
+        case ExchangeColumn::Sound:
+            fields << card.soundPath;
+            break;
+        case ExchangeColumn::AutoCheck: {
+            QString marks;
+            for (const ForeignWord &w : card.foreignWords)
+                marks += w.autoCheck ? QLatin1Char('+') : QLatin1Char('-');
+            fields << marks;
+            break;
+        }
+        case ExchangeColumn::State:
+            fields << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                          .arg(card.pER)
+                          .arg(card.rER)
+                          .arg(card.aER)
+                          .arg(card.pRE)
+                          .arg(card.rRE)
+                          .arg(card.aRE);
+            break;
+        }
+    }
+    return fields;
+}
+
+QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact,
+                           const std::atomic<bool> *cancel)
+{
+    const QList<ExchangeColumn> columns = exportColumns(exact);
+    QString out;
+    out.reserve(qsizetype(cards.size()) * 120 + 200);
+    QStringList header;
+    for (ExchangeColumn c : columns)
+        header << exchangeColumnName(c);
+    appendRecord(out, header, separator);
+    for (qsizetype i = 0; i < cards.size(); ++i) {
+        if (cancel && (i & 1023) == 0 && cancel->load())
+            break;
+        appendRecord(out, cardFields(cards[i], columns), separator);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- import
+
+QList<ExchangeColumn> suggestColumns(const QStringList &names, int columnCount, bool *isHeader)
+{
+    QList<ExchangeColumn> columns;
+    bool known = false;
+    for (int i = 0; i < columnCount; ++i) {
+        ExchangeColumn c = i < names.size() ? columnForHeader(names[i]) : ExchangeColumn::None;
+        if (c != ExchangeColumn::None && columns.contains(c))
+            c = ExchangeColumn::None;
+        known = known || c != ExchangeColumn::None;
+        columns << c;
+    }
+    if (isHeader)
+        *isHeader = known;
+    if (!known) {
+        for (int i = 0; i < columnCount; ++i)
+            columns[i] = i == 0   ? ExchangeColumn::Foreign
+                         : i == 1 ? ExchangeColumn::Translation
+                                  : ExchangeColumn::None;
+    }
+    return columns;
+}
+
+ImportSource cardsFromRecords(const QList<DelimitedRecord> &records,
+                              const QList<ExchangeColumn> &columns, const ImportDefaults &defaults,
+                              bool html, const std::atomic<bool> *cancel)
+{
+    ImportSource source;
+    int colOf[kExchangeColumnCount];
+    std::fill(std::begin(colOf), std::end(colOf), -1);
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i] != ExchangeColumn::None && colOf[int(columns[i])] < 0)
+            colOf[int(columns[i])] = i;
+    auto has = [&](ExchangeColumn c) { return colOf[int(c)] >= 0; };
+    const std::pair<ExchangeColumn, unsigned> supplied[] = {
+        {ExchangeColumn::Foreign, FieldForeign},
+        {ExchangeColumn::Transcription, FieldTranscription},
+        {ExchangeColumn::Translation, FieldTranslations},
+        {ExchangeColumn::Markup, FieldTranslations},
+        {ExchangeColumn::Lesson, FieldLesson},
+        {ExchangeColumn::Categories, FieldCategories},
+        {ExchangeColumn::PriorityER, FieldPriorities},
+        {ExchangeColumn::PriorityRE, FieldPriorities},
+        {ExchangeColumn::Archive, FieldArchive},
+        {ExchangeColumn::Sound, FieldSound},
+        {ExchangeColumn::AutoCheck, FieldAutoCheck},
+        {ExchangeColumn::State, FieldState}};
+    for (const auto &s : supplied)
+        if (has(s.first))
+            source.fields |= s.second;
+    source.cards.reserve(records.size());
+
+    for (qsizetype r = 0; r < records.size(); ++r) {
+        if (cancel && (r & 1023) == 0 && cancel->load())
+            break;
+        const DelimitedRecord &record = records[r];
+        bool empty = true;
+        auto field = [&](ExchangeColumn c) -> QString {
+            const int i = colOf[int(c)];
+            if (i < 0 || i >= record.fields.size())
+                return QString();
+            return html ? htmlFieldToText(record.fields[i]) : record.fields[i];
+        };
+        for (int i = 0; i < columns.size() && empty; ++i)
+            if (columns[i] != ExchangeColumn::None && i < record.fields.size() &&
+                !record.fields[i].trimmed().isEmpty())
+                empty = false;
+        if (empty)
+            continue;
+
+        ImportedCard item;
+        item.line = record.line;
+        Card &card = item.card;
+        QStringList problems;
+        for (const QString &w : splitExchangeList(field(ExchangeColumn::Foreign)))
+            card.foreignWords.append({w, QString(), false});
+        const QStringList transcriptions = splitExchangeList(field(ExchangeColumn::Transcription));
+        for (qsizetype i = 0; i < transcriptions.size(); ++i) {
+            if (i < card.foreignWords.size())
+                card.foreignWords[i].transcription = transcriptions[i];
+            else if (!transcriptions[i].isEmpty())
+                problems << QStringLiteral("транскрипций больше, чем иностранных слов");
+        }
+        const QString checks = field(ExchangeColumn::AutoCheck).trimmed();
+        for (qsizetype i = 0; i < checks.size() && i < card.foreignWords.size(); ++i)
+            card.foreignWords[i].autoCheck = checks.at(i) == QLatin1Char('+');
+        if (has(ExchangeColumn::Markup) && !field(ExchangeColumn::Markup).trimmed().isEmpty()) {
+            QString error;
+            if (!parseTranslationMarkup(field(ExchangeColumn::Markup), &card.translations, &error))
+                problems << error;
+        } else {
+            card.translations = translationsFromText(field(ExchangeColumn::Translation));
+        }
+        card.lesson = field(ExchangeColumn::Lesson);
+        if (card.lesson.trimmed().isEmpty())
+            card.lesson = defaults.lesson;
+        card.categories = splitExchangeList(field(ExchangeColumn::Categories));
+        if (card.categories.isEmpty() && !defaults.category.isEmpty())
+            card.categories = {defaults.category};
+        auto number = [&](ExchangeColumn c, int *out) {
+            const QString t = field(c);
+            if (t.trimmed().isEmpty())
+                return;
+            if (!readNumber(t, out))
+                problems
+                    << QStringLiteral("«%1» в столбце «%2» не число").arg(t, exchangeColumnName(c));
+        };
+        number(ExchangeColumn::PriorityER, &card.nPER);
+        number(ExchangeColumn::PriorityRE, &card.nPRE);
+        card.pER = card.nPER;
+        card.pRE = card.nPRE;
+        const QString state = field(ExchangeColumn::State).simplified();
+        if (!state.isEmpty()) {
+            const QStringList parts = state.split(QLatin1Char(' '));
+            int values[6];
+            bool ok = parts.size() == 6;
+            for (int i = 0; ok && i < 6; ++i)
+                ok = readNumber(parts[i], &values[i]);
+            if (ok) {
+                card.pER = values[0], card.rER = values[1], card.aER = values[2];
+                card.pRE = values[3], card.rRE = values[4], card.aRE = values[5];
+            } else {
+                problems << QStringLiteral("«%1» в столбце «%2» не шесть чисел")
+                                .arg(state, exchangeColumnName(ExchangeColumn::State));
+            }
+        }
+        card.nAr = !archivedText(field(ExchangeColumn::Archive));
+        card.soundPath = field(ExchangeColumn::Sound);
+        item.problem = problems.join(QStringLiteral("; "));
+        source.cards.append(std::move(item));
+    }
+    return source;
+}
+
+ImportPlan planImport(const ImportSource &source, const Dictionary &dict,
+                      const ImportOptions &options)
+{
+    ImportPlan plan;
+    // Cards of the target, and of this import, by first word and lesson:
+    // an index into updated (>= 0) or added (encoded as -1 - i).
+    QHash<QString, int> existing;
+    QHash<int, int> updatedAt; // dictionary id -> index in plan.updated
+    const QList<Card> &cards = dict.cards();
+    if (options.duplicates != DuplicatePolicy::Add) {
+        existing.reserve(cards.size());
+        for (int i = 0; i < cards.size(); ++i)
+            if (cards[i].filePath == options.targetFile)
+                existing.insert(duplicateKey(cards[i]), i);
+    }
+    QHash<QString, int> importedAt; // key -> index in plan.added
+    CardFileChecker checker(dict.categoryList());
+    for (const ImportedCard &item : source.cards) {
+        Card card = item.card;
+        normalizeCardForFile(card);
+        QString problem = item.problem;
+        if (problem.isEmpty())
+            problem = checker.problem(card);
+        if (!problem.isEmpty()) {
+            plan.refused << ExchangeText::lineLabel(item.line) + QStringLiteral(": ") +
+                                cardTitle(card) + QStringLiteral(": ") + problem;
+            continue;
+        }
+        card.filePath = options.targetFile;
+        if (options.duplicates == DuplicatePolicy::Add) {
+            plan.added.append(std::move(card));
+            continue;
+        }
+        const QString key = duplicateKey(card);
+        const auto old = existing.constFind(key);
+        const auto mine = importedAt.constFind(key);
+        if (old == existing.cend() && mine == importedAt.cend()) {
+            importedAt.insert(key, int(plan.added.size()));
+            plan.added.append(std::move(card));
+            continue;
+        }
+        if (options.duplicates == DuplicatePolicy::Skip) {
+            ++plan.skipped;
+            continue;
+        }
+        // Update: the fields the source gave replace those of the card.
+        Card *target = nullptr;
+        if (mine != importedAt.cend()) {
+            target = &plan.added[*mine];
+        } else {
+            const Card &held = cards[*old];
+            auto at = updatedAt.constFind(held.id);
+            if (at == updatedAt.cend()) {
+                at = updatedAt.insert(held.id, int(plan.updated.size()));
+                plan.updated.append(held);
+            }
+            target = &plan.updated[*at];
+        }
+        Card merged = *target;
+        const unsigned f = source.fields;
+        if (f & (FieldForeign | FieldTranscription | FieldAutoCheck))
+            merged.foreignWords = card.foreignWords;
+        if (f & FieldTranslations)
+            merged.translations = card.translations;
+        if (f & FieldCategories)
+            merged.categories = card.categories;
+        if (f & FieldPriorities) {
+            merged.nPER = card.nPER, merged.nPRE = card.nPRE;
+            merged.pER = card.pER, merged.pRE = card.pRE;
+        }
+        if (f & FieldState) {
+            merged.pER = card.pER, merged.rER = card.rER, merged.aER = card.aER;
+            merged.pRE = card.pRE, merged.rRE = card.rRE, merged.aRE = card.aRE;
+        }
+        if (f & FieldArchive)
+            merged.nAr = card.nAr;
+        if (f & FieldSound)
+            merged.soundPath = card.soundPath;
+        // The merge of two good cards is good, but the check is cheap.
+        const QString mergedProblem = checker.problem(merged);
+        if (!mergedProblem.isEmpty()) {
+            plan.refused << ExchangeText::lineLabel(item.line) + QStringLiteral(": ") +
+                                cardTitle(merged) + QStringLiteral(": ") + mergedProblem;
+            continue;
+        }
+        *target = std::move(merged);
+    }
+    return plan;
+}
+
+namespace ExchangeText
+{
+
+QString lineLabel(int line)
+{
+    return QStringLiteral("строка ") + QString::number(line);
+}
+
+QString refusedCards(const QStringList &refused)
+{
+    constexpr int kNamed = 50;
+    QString text = QStringLiteral("Эти карточки не добавлены: файл словаря не смог бы "
+                                  "вернуть их такими, как они есть (%1):\n")
+                       .arg(refused.size());
+    for (int i = 0; i < refused.size() && i < kNamed; ++i)
+        text += refused[i] + QLatin1Char('\n');
+    if (refused.size() > kNamed)
+        text += QStringLiteral("… и ещё %1\n").arg(refused.size() - kNamed);
+    text.chop(1);
+    return text;
+}
+
+QString importDone(const ImportPlan &plan)
+{
+    QString text = QStringLiteral("Добавлено карточек: %1").arg(plan.added.size());
+    if (!plan.updated.isEmpty())
+        text += QStringLiteral("; обновлено: %1").arg(plan.updated.size());
+    if (plan.skipped > 0)
+        text += QStringLiteral("; пропущено повторов: %1").arg(plan.skipped);
+    if (!plan.refused.isEmpty())
+        text += QStringLiteral("; не добавлено: %1").arg(plan.refused.size());
+    return text + QLatin1Char('.');
+}
+
+QString nothingToImport()
+{
+    return QStringLiteral("В файле не найдено ни одной карточки для импорта");
+}
+
+QString historyText(int count)
+{
+    return QStringLiteral("импорт ") + HistoryText::cardsGenitive(count);
+}
+
+} // namespace ExchangeText
