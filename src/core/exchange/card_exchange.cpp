@@ -75,7 +75,7 @@ bool readNumber(const QString &text, int *out)
 bool archivedText(const QString &text)
 {
     const QString t = text.trimmed().toLower();
-    return t == QLatin1String("да") || t == QLatin1String("yes") || t == QLatin1String("1") ||
+    return t == QStringLiteral("да") || t == QLatin1String("yes") || t == QLatin1String("1") ||
            t == QLatin1String("true") || t == QLatin1String("+") || t == QLatin1String("x");
 }
 
