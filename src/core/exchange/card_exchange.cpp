@@ -246,8 +246,9 @@ bool parseTranslationMarkup(const QString &text, QList<TranslationSection> *sect
     sections->clear();
     const qsizetype end = text.size();
     qsizetype p = 0;
+    // Only blanks are the form's own: a line break belongs to the item.
     auto skipBlanks = [&] {
-        while (p < end && text.at(p).isSpace())
+        while (p < end && text.at(p) == QLatin1Char(' '))
             ++p;
     };
     auto fail = [&](const QString &why) {
