@@ -139,6 +139,9 @@ void VForm_tools::slot_apply_clicked()
     case ResetState:
         resetState();
         break;
+    case Import:
+        emit importRequested();
+        break;
     default:
         break;
     }
