@@ -16,6 +16,8 @@ void benchStatistics(const QList<int> &sizes);
 void benchConvert();
 // Memory of 1,000 edits on the undo stack; undo of a delete against the delete.
 void benchHistory(const QList<int> &sizes);
+// TSV export and import of N cards against writing and reading the same bytes.
+void benchExchange(const QList<int> &sizes);
 
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)

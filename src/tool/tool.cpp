@@ -439,8 +439,7 @@ int commandImport(const Console &c, const QCommandLineParser &p, const Options &
             c.error(c.t("Неизвестный разделитель: ", "Unknown separator: ") + p.value(o.separator));
             return 2;
         }
-        const DelimitedImport records = delimitedRecords(file, separator);
-        source = cardsFromRecords(records.records, records.columns, defaults, file.layout.html);
+        source = importDelimitedCards(file, separator, -1, nullptr, defaults);
     }
     if (source.cards.isEmpty()) {
         c.error(ExchangeText::nothingToImport());

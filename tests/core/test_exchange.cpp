@@ -54,10 +54,9 @@ ImportPlan importInto(Dictionary &dict, const QByteArray &bytes, DuplicatePolicy
                       const QString &target = QString())
 {
     const ImportFile file = fileOf(bytes);
-    const DelimitedImport records = delimitedRecords(file, file.layout.separator);
     ImportDefaults defaults{QStringLiteral("Импорт"), QStringLiteral("Прочие")};
     const ImportSource source =
-        cardsFromRecords(records.records, records.columns, defaults, file.layout.html);
+        importDelimitedCards(file, file.layout.separator, -1, nullptr, defaults);
     return planImport(source, dict, {target, policy});
 }
 

@@ -26,44 +26,46 @@ bool isEscaped(QChar c)
     }
 }
 
+bool isStop(char16_t c, const char16_t *stops)
+{
+    for (const char16_t *s = stops; *s; ++s)
+        if (c == *s)
+            return true;
+    return false;
+}
+
 // Reads one item at p up to an unescaped character of `stops` (not
 // consumed). Unescaped blanks at either end are the list's, not the item's.
-QString readItem(const QString &text, qsizetype &p, const char16_t *stops)
+QString readItem(QStringView text, qsizetype &p, const char16_t *stops)
 {
     const qsizetype end = text.size();
-    while (p < end && text.at(p) == QLatin1Char(' '))
+    while (p < end && text[p] == u' ')
         ++p;
     QString item;
     qsizetype keep = 0; // length up to the last character that is not a structural blank
+    qsizetype run = p;  // start of the plain characters not yet appended
     while (p < end) {
-        const QChar c = text.at(p);
-        if (c == QLatin1Char('\\') && p + 1 < end) {
-            item += text.at(p + 1);
+        const char16_t c = text[p].unicode();
+        if (c == u'\\' && p + 1 < end) {
+            item.append(text.mid(run, p - run));
+            item += text[p + 1];
             keep = item.size();
             p += 2;
+            run = p;
             continue;
         }
-        bool stop = false;
-        for (const char16_t *s = stops; *s; ++s)
-            if (c.unicode() == *s)
-                stop = true;
-        if (stop)
+        if (isStop(c, stops))
             break;
-        item += c;
-        if (c != QLatin1Char(' '))
-            keep = item.size();
         ++p;
+        if (c != u' ')
+            keep = item.size() + (p - run);
     }
+    item.append(text.mid(run, p - run));
     item.truncate(keep);
     return item;
 }
 
-QString numberText(int n)
-{
-    return QString::number(n);
-}
-
-bool readNumber(const QString &text, int *out)
+bool readNumber(QStringView text, int *out)
 {
     bool ok = false;
     const int n = text.trimmed().toInt(&ok);
@@ -72,9 +74,11 @@ bool readNumber(const QString &text, int *out)
     return ok;
 }
 
-bool archivedText(const QString &text)
+bool archivedText(QStringView text)
 {
-    const QString t = text.trimmed().toLower();
+    if (text.isEmpty())
+        return false;
+    const QString t = text.trimmed().toString().toLower();
     return t == QStringLiteral("да") || t == QLatin1String("yes") || t == QLatin1String("1") ||
            t == QLatin1String("true") || t == QLatin1String("+") || t == QLatin1String("x");
 }
@@ -195,7 +199,7 @@ QString joinExchangeList(const QStringList &items)
     return out;
 }
 
-QStringList splitExchangeList(const QString &text)
+QStringList splitExchangeList(QStringView text)
 {
     QStringList items;
     qsizetype p = 0;
@@ -240,8 +244,7 @@ QString translationMarkup(const QList<TranslationSection> &sections)
     return out;
 }
 
-bool parseTranslationMarkup(const QString &text, QList<TranslationSection> *sections,
-                            QString *error)
+bool parseTranslationMarkup(QStringView text, QList<TranslationSection> *sections, QString *error)
 {
     sections->clear();
     const qsizetype end = text.size();
@@ -335,91 +338,157 @@ QList<TranslationSection> translationsFromText(const QString &text)
 
 // ---------------------------------------------------------------- export
 
-QStringList cardFields(const Card &card, const QList<ExchangeColumn> &columns)
+namespace
 {
-    QStringList fields;
-    fields.reserve(columns.size());
-    for (ExchangeColumn column : columns) {
-        switch (column) {
-        case ExchangeColumn::None:
-            fields << QString();
-            break;
-        case ExchangeColumn::Foreign: {
-            QStringList words;
-            for (const ForeignWord &w : card.foreignWords)
-                words << w.word;
-            fields << joinExchangeList(words);
-            break;
-        }
-        case ExchangeColumn::Transcription: {
-            QStringList words;
-            bool any = false;
-            for (const ForeignWord &w : card.foreignWords) {
-                words << w.transcription;
-                any = any || !w.transcription.isEmpty();
-            }
-            fields << (any ? joinExchangeList(words) : QString());
-            break;
-        }
-        case ExchangeColumn::Translation:
-            fields << readableTranslation(card);
-            break;
-        case ExchangeColumn::Markup:
-            fields << translationMarkup(card.translations);
-            break;
-        case ExchangeColumn::Lesson:
-            fields << card.lesson;
-            break;
-        case ExchangeColumn::Categories:
-            fields << joinExchangeList(card.categories);
-            break;
-        case ExchangeColumn::PriorityER:
-            fields << numberText(card.nPER);
-            break;
-        case ExchangeColumn::PriorityRE:
-            fields << numberText(card.nPRE);
-            break;
-        case ExchangeColumn::Archive:
-            fields << (card.nAr ? QString() : QStringLiteral("да"));
-            break;
-        case ExchangeColumn::Sound:
-            fields << card.soundPath;
-            break;
-        case ExchangeColumn::AutoCheck: {
-            QString marks;
-            for (const ForeignWord &w : card.foreignWords)
-                marks += w.autoCheck ? QLatin1Char('+') : QLatin1Char('-');
-            fields << marks;
-            break;
-        }
-        case ExchangeColumn::State:
-            fields << QStringLiteral("%1 %2 %3 %4 %5 %6")
-                          .arg(card.pER)
-                          .arg(card.rER)
-                          .arg(card.aER)
-                          .arg(card.pRE)
-                          .arg(card.rRE)
-                          .arg(card.aRE);
+
+// One field, quoted when it must be, appended to `out`.
+void appendField(QString &out, QStringView field, QChar separator)
+{
+    bool quote = field.startsWith(u'#');
+    for (const QChar c : field) {
+        if (c == separator || c == u'"' || c == u'\n' || c == u'\r') {
+            quote = true;
             break;
         }
     }
-    return fields;
+    if (!quote) {
+        out.append(field);
+        return;
+    }
+    out += QLatin1Char('"');
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == u'"') {
+            out.append(field.mid(run, i + 1 - run));
+            out += QLatin1Char('"');
+            run = i + 1;
+        }
+    }
+    out.append(field.mid(run));
+    out += QLatin1Char('"');
 }
+
+void appendEscaped(QString &out, const QString &item)
+{
+    const qsizetype last = item.size() - 1;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const QChar c = item.at(i);
+        if (isEscaped(c) || (c == u' ' && (i == 0 || i == last))) {
+            out.append(QStringView(item).mid(run, i - run));
+            out += QLatin1Char('\\');
+            run = i;
+        }
+    }
+    out.append(QStringView(item).mid(run));
+}
+
+} // namespace
 
 QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact,
                            const std::atomic<bool> *cancel)
 {
     const QList<ExchangeColumn> columns = exportColumns(exact);
     QString out;
-    out.reserve(qsizetype(cards.size()) * 120 + 200);
+    out.reserve(qsizetype(cards.size()) * 200 + 200);
     QStringList header;
     for (ExchangeColumn c : columns)
         header << exchangeColumnName(c);
     appendRecord(out, header, separator);
+    QString field;
     for (qsizetype i = 0; i < cards.size(); ++i) {
         if (cancel && (i & 1023) == 0 && cancel->load())
             break;
-        appendRecord(out, cardFields(cards[i], columns), separator);
+        const Card &card = cards[i];
+        for (qsizetype k = 0; k < columns.size(); ++k) {
+            if (k > 0)
+                out += separator;
+            field.clear();
+            switch (columns[k]) {
+            case ExchangeColumn::Foreign:
+                for (qsizetype w = 0; w < card.foreignWords.size(); ++w) {
+                    if (w > 0)
+                        field += QLatin1String(", ");
+                    appendEscaped(field, card.foreignWords[w].word);
+                }
+                break;
+            case ExchangeColumn::Transcription: {
+                bool any = false;
+                for (const ForeignWord &w : card.foreignWords)
+                    any = any || !w.transcription.isEmpty();
+                for (qsizetype w = 0; any && w < card.foreignWords.size(); ++w) {
+                    if (w > 0)
+                        field += QLatin1String(", ");
+                    appendEscaped(field, card.foreignWords[w].transcription);
+                }
+                break;
+            }
+            case ExchangeColumn::Translation:
+                field = readableTranslation(card);
+                break;
+            case ExchangeColumn::Markup:
+                for (const TranslationSection &s : card.translations) {
+                    if (!field.isEmpty())
+                        field += QLatin1Char(' ');
+                    field += QLatin1Char('[');
+                    appendEscaped(field, s.code);
+                    field += QLatin1Char(']');
+                    for (qsizetype g = 0; g < s.groups.size(); ++g) {
+                        field += g == 0 ? QLatin1String(" ") : QLatin1String("; ");
+                        const TranslationGroup &group = s.groups[g];
+                        for (qsizetype v = 0; v < group.size(); ++v) {
+                            if (v > 0)
+                                field += QLatin1String(", ");
+                            appendEscaped(field, group[v].word);
+                            if (!group[v].info.isEmpty()) {
+                                field += QLatin1String(" (");
+                                appendEscaped(field, group[v].info);
+                                field += QLatin1Char(')');
+                            }
+                        }
+                    }
+                }
+                break;
+            case ExchangeColumn::Lesson:
+                appendField(out, card.lesson, separator);
+                continue;
+            case ExchangeColumn::Categories:
+                for (qsizetype c = 0; c < card.categories.size(); ++c) {
+                    if (c > 0)
+                        field += QLatin1String(", ");
+                    appendEscaped(field, card.categories[c]);
+                }
+                break;
+            case ExchangeColumn::PriorityER:
+                out += QString::number(card.nPER);
+                continue;
+            case ExchangeColumn::PriorityRE:
+                out += QString::number(card.nPRE);
+                continue;
+            case ExchangeColumn::Archive:
+                if (!card.nAr)
+                    out += QStringLiteral("да");
+                continue;
+            case ExchangeColumn::Sound:
+                appendField(out, card.soundPath, separator);
+                continue;
+            case ExchangeColumn::AutoCheck:
+                for (const ForeignWord &w : card.foreignWords)
+                    out += w.autoCheck ? QLatin1Char('+') : QLatin1Char('-');
+                continue;
+            case ExchangeColumn::State:
+                for (int n : {card.pER, card.rER, card.aER, card.pRE, card.rRE, card.aRE}) {
+                    out += QString::number(n);
+                    out += QLatin1Char(' ');
+                }
+                out.chop(1);
+                continue;
+            case ExchangeColumn::None:
+                continue;
+            }
+            appendField(out, field, separator);
+        }
+        out += QLatin1String("\r\n");
     }
     return out;
 }
@@ -448,59 +517,73 @@ QList<ExchangeColumn> suggestColumns(const QStringList &names, int columnCount, 
     return columns;
 }
 
-ImportSource cardsFromRecords(const QList<DelimitedRecord> &records,
-                              const QList<ExchangeColumn> &columns, const ImportDefaults &defaults,
-                              bool html, const std::atomic<bool> *cancel)
+namespace
 {
-    ImportSource source;
+
+// What a mapping says, looked up once for all rows.
+struct Mapping {
     int colOf[kExchangeColumnCount];
-    std::fill(std::begin(colOf), std::end(colOf), -1);
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns[i] != ExchangeColumn::None && colOf[int(columns[i])] < 0)
-            colOf[int(columns[i])] = i;
-    auto has = [&](ExchangeColumn c) { return colOf[int(c)] >= 0; };
-    const std::pair<ExchangeColumn, unsigned> supplied[] = {
-        {ExchangeColumn::Foreign, FieldForeign},
-        {ExchangeColumn::Transcription, FieldTranscription},
-        {ExchangeColumn::Translation, FieldTranslations},
-        {ExchangeColumn::Markup, FieldTranslations},
-        {ExchangeColumn::Lesson, FieldLesson},
-        {ExchangeColumn::Categories, FieldCategories},
-        {ExchangeColumn::PriorityER, FieldPriorities},
-        {ExchangeColumn::PriorityRE, FieldPriorities},
-        {ExchangeColumn::Archive, FieldArchive},
-        {ExchangeColumn::Sound, FieldSound},
-        {ExchangeColumn::AutoCheck, FieldAutoCheck},
-        {ExchangeColumn::State, FieldState}};
-    for (const auto &s : supplied)
-        if (has(s.first))
-            source.fields |= s.second;
-    source.cards.reserve(records.size());
+    unsigned fields = 0;
+    int mapped = 0; // columns that are imported
 
-    for (qsizetype r = 0; r < records.size(); ++r) {
-        if (cancel && (r & 1023) == 0 && cancel->load())
-            break;
-        const DelimitedRecord &record = records[r];
-        bool empty = true;
-        auto field = [&](ExchangeColumn c) -> QString {
-            const int i = colOf[int(c)];
-            if (i < 0 || i >= record.fields.size())
-                return QString();
-            return html ? htmlFieldToText(record.fields[i]) : record.fields[i];
-        };
-        for (int i = 0; i < columns.size() && empty; ++i)
-            if (columns[i] != ExchangeColumn::None && i < record.fields.size() &&
-                !record.fields[i].trimmed().isEmpty())
-                empty = false;
-        if (empty)
-            continue;
+    explicit Mapping(const QList<ExchangeColumn> &columns)
+    {
+        std::fill(std::begin(colOf), std::end(colOf), -1);
+        for (int i = 0; i < columns.size(); ++i)
+            if (columns[i] != ExchangeColumn::None && colOf[int(columns[i])] < 0) {
+                colOf[int(columns[i])] = i;
+                ++mapped;
+            }
+        const std::pair<ExchangeColumn, unsigned> supplied[] = {
+            {ExchangeColumn::Foreign, FieldForeign},
+            {ExchangeColumn::Transcription, FieldTranscription},
+            {ExchangeColumn::Translation, FieldTranslations},
+            {ExchangeColumn::Markup, FieldTranslations},
+            {ExchangeColumn::Lesson, FieldLesson},
+            {ExchangeColumn::Categories, FieldCategories},
+            {ExchangeColumn::PriorityER, FieldPriorities},
+            {ExchangeColumn::PriorityRE, FieldPriorities},
+            {ExchangeColumn::Archive, FieldArchive},
+            {ExchangeColumn::Sound, FieldSound},
+            {ExchangeColumn::AutoCheck, FieldAutoCheck},
+            {ExchangeColumn::State, FieldState}};
+        for (const auto &s : supplied)
+            if (has(s.first))
+                fields |= s.second;
+    }
+    bool has(ExchangeColumn c) const { return colOf[int(c)] >= 0; }
+};
 
-        ImportedCard item;
-        item.line = record.line;
-        Card &card = item.card;
-        QStringList problems;
-        for (const QString &w : splitExchangeList(field(ExchangeColumn::Foreign)))
-            card.foreignWords.append({w, QString(), false});
+// The card of one row; false when the row's imported fields are all empty.
+bool cardFromFields(const QList<QStringView> &row, int line, const Mapping &m,
+                    const ImportDefaults &defaults, bool html, ImportedCard *item)
+{
+    bool empty = true;
+    for (int c = 1; c < kExchangeColumnCount && empty; ++c) {
+        const int i = m.colOf[c];
+        if (i >= 0 && i < row.size() && !row[i].trimmed().isEmpty())
+            empty = false;
+    }
+    if (empty)
+        return false;
+    // Anki's HTML, as text; the texts live as long as this row.
+    QString htmlText[kExchangeColumnCount];
+    auto field = [&](ExchangeColumn c) -> QStringView {
+        const int i = m.colOf[int(c)];
+        if (i < 0 || i >= row.size())
+            return QStringView();
+        if (!html)
+            return row[i];
+        htmlText[int(c)] = htmlFieldToText(row[i].toString());
+        return htmlText[int(c)];
+    };
+
+    item->line = line;
+    Card &card = item->card;
+    QStringList problems;
+    for (const QString &w : splitExchangeList(field(ExchangeColumn::Foreign)))
+        card.foreignWords.append({w, QString(), false});
+    if (m.has(ExchangeColumn::Transcription)) {
         const QStringList transcriptions = splitExchangeList(field(ExchangeColumn::Transcription));
         for (qsizetype i = 0; i < transcriptions.size(); ++i) {
             if (i < card.foreignWords.size())
@@ -508,54 +591,109 @@ ImportSource cardsFromRecords(const QList<DelimitedRecord> &records,
             else if (!transcriptions[i].isEmpty())
                 problems << QStringLiteral("транскрипций больше, чем иностранных слов");
         }
-        const QString checks = field(ExchangeColumn::AutoCheck).trimmed();
-        for (qsizetype i = 0; i < checks.size() && i < card.foreignWords.size(); ++i)
-            card.foreignWords[i].autoCheck = checks.at(i) == QLatin1Char('+');
-        if (has(ExchangeColumn::Markup) && !field(ExchangeColumn::Markup).trimmed().isEmpty()) {
-            QString error;
-            if (!parseTranslationMarkup(field(ExchangeColumn::Markup), &card.translations, &error))
-                problems << error;
-        } else {
-            card.translations = translationsFromText(field(ExchangeColumn::Translation));
-        }
-        card.lesson = field(ExchangeColumn::Lesson);
-        if (card.lesson.trimmed().isEmpty())
-            card.lesson = defaults.lesson;
-        card.categories = splitExchangeList(field(ExchangeColumn::Categories));
-        if (card.categories.isEmpty() && !defaults.category.isEmpty())
-            card.categories = {defaults.category};
-        auto number = [&](ExchangeColumn c, int *out) {
-            const QString t = field(c);
-            if (t.trimmed().isEmpty())
-                return;
-            if (!readNumber(t, out))
-                problems
-                    << QStringLiteral("«%1» в столбце «%2» не число").arg(t, exchangeColumnName(c));
-        };
-        number(ExchangeColumn::PriorityER, &card.nPER);
-        number(ExchangeColumn::PriorityRE, &card.nPRE);
-        card.pER = card.nPER;
-        card.pRE = card.nPRE;
-        const QString state = field(ExchangeColumn::State).simplified();
-        if (!state.isEmpty()) {
-            const QStringList parts = state.split(QLatin1Char(' '));
-            int values[6];
-            bool ok = parts.size() == 6;
-            for (int i = 0; ok && i < 6; ++i)
-                ok = readNumber(parts[i], &values[i]);
-            if (ok) {
-                card.pER = values[0], card.rER = values[1], card.aER = values[2];
-                card.pRE = values[3], card.rRE = values[4], card.aRE = values[5];
-            } else {
-                problems << QStringLiteral("«%1» в столбце «%2» не шесть чисел")
-                                .arg(state, exchangeColumnName(ExchangeColumn::State));
-            }
-        }
-        card.nAr = !archivedText(field(ExchangeColumn::Archive));
-        card.soundPath = field(ExchangeColumn::Sound);
-        item.problem = problems.join(QStringLiteral("; "));
-        source.cards.append(std::move(item));
     }
+    const QStringView checks = field(ExchangeColumn::AutoCheck).trimmed();
+    for (qsizetype i = 0; i < checks.size() && i < card.foreignWords.size(); ++i)
+        card.foreignWords[i].autoCheck = checks[i] == u'+';
+    const QStringView markup = field(ExchangeColumn::Markup);
+    if (!markup.trimmed().isEmpty()) {
+        QString error;
+        if (!parseTranslationMarkup(markup, &card.translations, &error))
+            problems << error;
+    } else if (m.has(ExchangeColumn::Translation)) {
+        card.translations = translationsFromText(field(ExchangeColumn::Translation).toString());
+    }
+    const QStringView lesson = field(ExchangeColumn::Lesson);
+    card.lesson = lesson.trimmed().isEmpty() ? defaults.lesson : lesson.toString();
+    if (m.has(ExchangeColumn::Categories))
+        card.categories = splitExchangeList(field(ExchangeColumn::Categories));
+    if (card.categories.isEmpty() && !defaults.category.isEmpty())
+        card.categories = {defaults.category};
+    auto number = [&](ExchangeColumn c, int *out) {
+        const QStringView t = field(c);
+        if (t.trimmed().isEmpty())
+            return;
+        if (!readNumber(t, out))
+            problems << QStringLiteral("«%1» в столбце «%2» не число")
+                            .arg(t.toString(), exchangeColumnName(c));
+    };
+    number(ExchangeColumn::PriorityER, &card.nPER);
+    number(ExchangeColumn::PriorityRE, &card.nPRE);
+    card.pER = card.nPER;
+    card.pRE = card.nPRE;
+    const QStringView state = field(ExchangeColumn::State).trimmed();
+    if (!state.isEmpty()) {
+        int values[6];
+        int n = 0;
+        bool ok = true;
+        for (QStringView part : state.tokenize(u' ', Qt::SkipEmptyParts)) {
+            if (n >= 6 || !readNumber(part, &values[n])) {
+                ok = false;
+                break;
+            }
+            ++n;
+        }
+        if (ok && n == 6) {
+            card.pER = values[0], card.rER = values[1], card.aER = values[2];
+            card.pRE = values[3], card.rRE = values[4], card.aRE = values[5];
+        } else {
+            problems << QStringLiteral("«%1» в столбце «%2» не шесть чисел")
+                            .arg(state.toString(), exchangeColumnName(ExchangeColumn::State));
+        }
+    }
+    card.nAr = !archivedText(field(ExchangeColumn::Archive));
+    card.soundPath = field(ExchangeColumn::Sound).toString();
+    item->problem = problems.join(QStringLiteral("; "));
+    return true;
+}
+
+} // namespace
+
+ImportSource cardsFromRecords(const QList<DelimitedRecord> &records,
+                              const QList<ExchangeColumn> &columns, const ImportDefaults &defaults,
+                              bool html, const std::atomic<bool> *cancel)
+{
+    const Mapping mapping(columns);
+    ImportSource source;
+    source.fields = mapping.fields;
+    source.cards.reserve(records.size());
+    QList<QStringView> row;
+    for (qsizetype r = 0; r < records.size(); ++r) {
+        if (cancel && (r & 1023) == 0 && cancel->load())
+            break;
+        row.clear();
+        for (const QString &f : records[r].fields)
+            row.append(f);
+        ImportedCard item;
+        if (cardFromFields(row, records[r].line, mapping, defaults, html, &item))
+            source.cards.append(std::move(item));
+    }
+    return source;
+}
+
+ImportSource cardsFromDelimitedText(const QString &text, QChar separator, int from, int firstLine,
+                                    bool skipFirst, const QList<ExchangeColumn> &columns,
+                                    const ImportDefaults &defaults, bool html,
+                                    const std::atomic<bool> *cancel)
+{
+    const Mapping mapping(columns);
+    ImportSource source;
+    source.fields = mapping.fields;
+    // About one card per 200 characters: few reallocations of the list.
+    source.cards.reserve((text.size() - from) / 200 + 1);
+    bool first = true;
+    qsizetype n = 0;
+    forEachDelimitedRecord(text, separator, from, firstLine,
+                           [&](const QList<QStringView> &row, int line) {
+                               if (std::exchange(first, false) && skipFirst)
+                                   return true;
+                               if (cancel && (++n & 1023) == 0 && cancel->load())
+                                   return false;
+                               ImportedCard item;
+                               if (cardFromFields(row, line, mapping, defaults, html, &item))
+                                   source.cards.append(std::move(item));
+                               return true;
+                           });
     return source;
 }
 

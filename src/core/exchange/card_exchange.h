@@ -54,7 +54,7 @@ QList<ExchangeColumn> exportColumns(bool exact);
 QString escapeExchangeItem(const QString &item);
 QString joinExchangeList(const QStringList &items);
 // The items of a written list; an empty text has none.
-QStringList splitExchangeList(const QString &text);
+QStringList splitExchangeList(QStringView text);
 
 // The Russian side exactly: "[N] дом (устар.), здание; жилище [V] есть".
 // Each section is its code in brackets; its groups follow, separated by
@@ -64,8 +64,7 @@ QStringList splitExchangeList(const QString &text);
 QString translationMarkup(const QList<TranslationSection> &sections);
 // Reads it back; false with the reason in `*error` when the text is not of
 // that form.
-bool parseTranslationMarkup(const QString &text, QList<TranslationSection> *sections,
-                            QString *error);
+bool parseTranslationMarkup(QStringView text, QList<TranslationSection> *sections, QString *error);
 // The Russian side for a reader: sections with their codes, groups on one
 // line each, joined by "; ".
 QString readableTranslation(const Card &card);
@@ -74,8 +73,6 @@ QString readableTranslation(const Card &card);
 // makes nothing of becomes one whole-text section.
 QList<TranslationSection> translationsFromText(const QString &text);
 
-// One card as the fields of `columns`.
-QStringList cardFields(const Card &card, const QList<ExchangeColumn> &columns);
 // The whole delimited file: a header row, then a row per card. `cancel`
 // stops it (the result is then incomplete and must not be used).
 QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact,
@@ -123,6 +120,13 @@ struct ImportSource {
 ImportSource cardsFromRecords(const QList<DelimitedRecord> &records,
                               const QList<ExchangeColumn> &columns, const ImportDefaults &defaults,
                               bool html = false, const std::atomic<bool> *cancel = nullptr);
+// The same straight from the text of a delimited file (see
+// forEachDelimitedRecord), without holding its records: the first record is
+// left out when `skipFirst` (a header row).
+ImportSource cardsFromDelimitedText(const QString &text, QChar separator, int from, int firstLine,
+                                    bool skipFirst, const QList<ExchangeColumn> &columns,
+                                    const ImportDefaults &defaults, bool html = false,
+                                    const std::atomic<bool> *cancel = nullptr);
 // The mapping the header row suggests (None where it names nothing known);
 // with no known name at all, the first column is the foreign word and the
 // second the translation. `names` are the header's fields, or Anki's

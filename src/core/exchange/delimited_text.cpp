@@ -156,47 +156,60 @@ void appendRecord(QString &out, const QStringList &fields, QChar separator)
     out += QLatin1String("\r\n");
 }
 
-QList<DelimitedRecord> parseDelimited(const QString &text, QChar separator, int from, int firstLine,
-                                      int limit, const std::atomic<bool> *cancel)
+void forEachDelimitedRecord(const QString &text, QChar separator, int from, int firstLine,
+                            const std::function<bool(const QList<QStringView> &, int)> &visit)
 {
-    QList<DelimitedRecord> records;
     const QChar *const data = text.constData();
     const qsizetype end = text.size();
     const char16_t sep = separator.unicode();
     qsizetype p = from;
     int line = firstLine;
-    QString field;
-    QStringList fields;
+    QList<QStringView> fields;
+    // Fields that are no plain piece of the text (a doubled quote inside,
+    // or text after the closing quote) are put together here, one slot per
+    // field of the record, reused from record to record.
+    std::vector<QString> built;
     while (p < end) {
-        if (cancel && (records.size() & 1023) == 0 && cancel->load())
-            break;
-        // One record.
         const int recordLine = line;
         fields.clear();
         bool blank = true;
         for (;;) {
-            field.clear();
+            const int index = int(fields.size());
+            QStringView field;
+            bool own = false;
             if (p < end && data[p].unicode() == u'"') {
                 blank = false;
                 ++p;
+                const qsizetype start = p;
                 for (;;) {
                     if (p >= end)
                         break;
                     const char16_t c = data[p].unicode();
                     if (c == u'"') {
                         if (p + 1 < end && data[p + 1].unicode() == u'"') {
-                            field += QLatin1Char('"');
+                            if (!own) {
+                                if (built.size() <= size_t(index))
+                                    built.resize(size_t(index) + 1);
+                                built[index].clear();
+                                built[index].append(data + start, p - start);
+                                own = true;
+                            }
+                            built[index] += QLatin1Char('"');
                             p += 2;
                             continue;
                         }
-                        ++p;
                         break;
                     }
                     if (c == u'\n' || (c == u'\r' && !(p + 1 < end && data[p + 1] == u'\n')))
                         ++line;
-                    field += data[p];
+                    if (own)
+                        built[index] += data[p];
                     ++p;
                 }
+                if (!own)
+                    field = QStringView(data + start, p - start);
+                if (p < end)
+                    ++p; // the closing quote
             }
             // The unquoted rest (or the whole field).
             const qsizetype start = p;
@@ -208,9 +221,19 @@ QList<DelimitedRecord> parseDelimited(const QString &text, QChar separator, int 
             }
             if (p > start) {
                 blank = false;
-                field.append(data + start, p - start);
+                if (field.isNull() && !own) {
+                    field = QStringView(data + start, p - start);
+                } else {
+                    if (!own) {
+                        if (built.size() <= size_t(index))
+                            built.resize(size_t(index) + 1);
+                        built[index] = field.toString();
+                        own = true;
+                    }
+                    built[index].append(data + start, p - start);
+                }
             }
-            fields.append(field);
+            fields.append(own ? QStringView(built[index]) : field);
             if (p < end && data[p].unicode() == sep) {
                 blank = false;
                 ++p;
@@ -225,12 +248,27 @@ QList<DelimitedRecord> parseDelimited(const QString &text, QChar separator, int 
             }
             break;
         }
-        if (!blank) {
-            records.append({fields, recordLine});
-            if (limit > 0 && records.size() >= limit)
-                break;
-        }
+        if (!blank && !visit(fields, recordLine))
+            break;
     }
+}
+
+QList<DelimitedRecord> parseDelimited(const QString &text, QChar separator, int from, int firstLine,
+                                      int limit, const std::atomic<bool> *cancel)
+{
+    QList<DelimitedRecord> records;
+    forEachDelimitedRecord(text, separator, from, firstLine,
+                           [&](const QList<QStringView> &fields, int line) {
+                               DelimitedRecord r;
+                               r.line = line;
+                               r.fields.reserve(fields.size());
+                               for (QStringView f : fields)
+                                   r.fields.append(f.toString());
+                               records.append(std::move(r));
+                               if (limit > 0 && records.size() >= limit)
+                                   return false;
+                               return !(cancel && (records.size() & 1023) == 0 && cancel->load());
+                           });
     return records;
 }
 

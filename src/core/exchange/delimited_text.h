@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 
 // Delimited text as spreadsheets and other trainers write it: fields
 // quoted as RFC 4180 says (a field holding the separator, a quote or a line
@@ -58,6 +59,12 @@ struct DelimitedRecord {
 QList<DelimitedRecord> parseDelimited(const QString &text, QChar separator, int from = 0,
                                       int firstLine = 1, int limit = 0,
                                       const std::atomic<bool> *cancel = nullptr);
+// The same reading, one record at a time without copies: `visit` gets the
+// record's fields (views into `text`, or into storage of this reading that
+// is reused for the next record) and its first line; returning false
+// stops the reading.
+void forEachDelimitedRecord(const QString &text, QChar separator, int from, int firstLine,
+                            const std::function<bool(const QList<QStringView> &, int)> &visit);
 
 // The separator among tab, ";" and "," that splits the first records of
 // `text` (from `from`) into the same number of fields most often, with the

@@ -115,18 +115,20 @@ void redecodeImportFile(ImportFile &file, ExchangeEncoding encoding)
         file.layout.separator = separator;
 }
 
-DelimitedImport delimitedRecords(const ImportFile &file, QChar separator, int headerChoice,
-                                 const std::atomic<bool> *cancel)
+namespace
 {
-    DelimitedImport out;
-    out.records = parseDelimited(file.text, separator, file.layout.bodyStart, file.layout.bodyLine,
-                                 0, cancel);
-    for (const DelimitedRecord &r : out.records)
+
+// The mapping and header the first records suggest (Anki's header lines
+// first); `out.records` is left as given.
+void suggestMapping(const ImportFile &file, const QList<DelimitedRecord> &first,
+                    DelimitedImport &out, int headerChoice)
+{
+    for (const DelimitedRecord &r : first)
         out.columnCount = std::max(out.columnCount, int(r.fields.size()));
     bool header = false;
     QStringList names = file.layout.columnNames;
-    if (names.isEmpty() && !out.records.isEmpty())
-        names = out.records.first().fields;
+    if (names.isEmpty() && !first.isEmpty())
+        names = first.first().fields;
     out.columns = suggestColumns(names, out.columnCount, &header);
     if (!file.layout.columnNames.isEmpty())
         header = false; // Anki names its columns in the header line, not in a row
@@ -137,9 +139,43 @@ DelimitedImport delimitedRecords(const ImportFile &file, QChar separator, int he
         if (c >= 0 && c < out.columnCount)
             out.columns[c] = ExchangeColumn::None;
     out.header = headerChoice < 0 ? header : headerChoice == 1;
+}
+
+} // namespace
+
+DelimitedImport delimitedRecords(const ImportFile &file, QChar separator, int headerChoice,
+                                 const std::atomic<bool> *cancel)
+{
+    DelimitedImport out;
+    out.records = parseDelimited(file.text, separator, file.layout.bodyStart, file.layout.bodyLine,
+                                 0, cancel);
+    suggestMapping(file, out.records, out, headerChoice);
     if (out.header && !out.records.isEmpty())
         out.records.removeFirst();
     return out;
+}
+
+DelimitedImport previewRecords(const ImportFile &file, QChar separator, int rows, int headerChoice)
+{
+    DelimitedImport out;
+    out.records =
+        parseDelimited(file.text, separator, file.layout.bodyStart, file.layout.bodyLine, rows + 1);
+    suggestMapping(file, out.records, out, headerChoice);
+    if (out.header && !out.records.isEmpty())
+        out.records.removeFirst();
+    else if (out.records.size() > rows)
+        out.records.removeLast();
+    return out;
+}
+
+ImportSource importDelimitedCards(const ImportFile &file, QChar separator, int headerChoice,
+                                  const QList<ExchangeColumn> *columns,
+                                  const ImportDefaults &defaults, const std::atomic<bool> *cancel)
+{
+    const DelimitedImport first = previewRecords(file, separator, 20, headerChoice);
+    return cardsFromDelimitedText(file.text, separator, file.layout.bodyStart, file.layout.bodyLine,
+                                  first.header, columns ? *columns : first.columns, defaults,
+                                  file.layout.html, cancel);
 }
 
 namespace ExchangeText

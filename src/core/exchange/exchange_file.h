@@ -73,6 +73,18 @@ struct DelimitedImport {
 DelimitedImport delimitedRecords(const ImportFile &file, QChar separator, int headerChoice = -1,
                                  const std::atomic<bool> *cancel = nullptr);
 
+// The first `rows` records after the header, with the suggested mapping
+// (for the preview of the import dialog).
+DelimitedImport previewRecords(const ImportFile &file, QChar separator, int rows,
+                               int headerChoice = -1);
+// Every card of a delimited file, read straight from its text: the header
+// row decided as delimitedRecords does, the columns mapped by `columns`
+// (null: the suggested mapping).
+ImportSource importDelimitedCards(const ImportFile &file, QChar separator, int headerChoice,
+                                  const QList<ExchangeColumn> *columns,
+                                  const ImportDefaults &defaults,
+                                  const std::atomic<bool> *cancel = nullptr);
+
 namespace ExchangeText
 {
 QString unknownExportFormat(const QString &path);

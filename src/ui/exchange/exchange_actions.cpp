@@ -186,9 +186,7 @@ void ExchangeActions::importCards(const QString &path)
         if (file.format == ExchangeFormat::Kvtml) {
             source = cardsFromKvtml(file.kvtml, foreignId, russianId, defaults);
         } else {
-            DelimitedImport records = delimitedRecords(file, separator, header, &cancel);
-            source =
-                cardsFromRecords(records.records, columns, defaults, file.layout.html, &cancel);
+            source = importDelimitedCards(file, separator, header, &columns, defaults, &cancel);
         }
         if (cancel)
             return;

@@ -182,42 +182,36 @@ void ImportDialog::slot_encoding_changed()
 
 void ImportDialog::fillPreview()
 {
-    const QList<DelimitedRecord> rows =
-        parseDelimited(m_file.text, separator(), m_file.layout.bodyStart, m_file.layout.bodyLine,
-                       kPreviewRows + 1);
-    int count = 0;
-    for (const DelimitedRecord &r : rows)
-        count = std::max(count, int(r.fields.size()));
-    bool header = false;
-    QStringList names = m_file.layout.columnNames;
-    if (names.isEmpty() && !rows.isEmpty())
-        names = rows.first().fields;
-    QList<ExchangeColumn> suggested = suggestColumns(names, count, &header);
-    if (!m_file.layout.columnNames.isEmpty())
-        header = false;
-    if (m_file.layout.deckColumn >= 0 && m_file.layout.deckColumn < count &&
-        !suggested.contains(ExchangeColumn::Lesson))
-        suggested[m_file.layout.deckColumn] = ExchangeColumn::Lesson;
     // A change of separator or encoding suggests again; the check box is
     // the user's once the file is shown.
-    if (sender() != checkBox_header) {
+    const bool fromBox = sender() == checkBox_header;
+    const DelimitedImport preview =
+        previewRecords(m_file, separator(), kPreviewRows, fromBox ? int(headerRow()) : -1);
+    if (!fromBox) {
         m_filling = true;
-        checkBox_header->setChecked(header);
+        checkBox_header->setChecked(preview.header);
         m_filling = false;
     }
-    const bool skipFirst = checkBox_header->isChecked();
+    const int count = preview.columnCount;
+    const QList<ExchangeColumn> &suggested = preview.columns;
+    const QList<DelimitedRecord> &rows = preview.records;
+    QStringList names = m_file.layout.columnNames;
+    if (names.isEmpty() && preview.header)
+        names = parseDelimited(m_file.text, separator(), m_file.layout.bodyStart,
+                               m_file.layout.bodyLine, 1)
+                    .value(0)
+                    .fields;
 
     QList<ExchangeColumn> kept;
     if (m_columnBoxes.size() == count)
         kept = columns();
     tableWidget_preview->clear();
     tableWidget_preview->setColumnCount(count);
-    const int shown = int(rows.size()) - (skipFirst && !rows.isEmpty() ? 1 : 0);
-    tableWidget_preview->setRowCount(1 + std::min(shown, kPreviewRows));
+    tableWidget_preview->setRowCount(1 + int(rows.size()));
     m_columnBoxes.clear();
     QStringList headers;
     for (int c = 0; c < count; ++c) {
-        headers << (skipFirst && c < names.size() ? names[c] : QStringLiteral("%1").arg(c + 1));
+        headers << (c < names.size() ? names[c] : QString::number(c + 1));
         auto *box = new QComboBox(tableWidget_preview);
         box->setObjectName(QStringLiteral("columnRole%1").arg(c + 1));
         box->setAccessibleName(QStringLiteral("Что в столбце %1").arg(c + 1));
@@ -230,7 +224,7 @@ void ImportDialog::fillPreview()
     }
     tableWidget_preview->setHorizontalHeaderLabels(headers);
     for (int r = 0; r + 1 < tableWidget_preview->rowCount(); ++r) {
-        const DelimitedRecord &record = rows[r + (skipFirst ? 1 : 0)];
+        const DelimitedRecord &record = rows[r];
         for (int c = 0; c < record.fields.size() && c < count; ++c) {
             QString text = record.fields[c];
             if (m_file.layout.html)
