@@ -457,7 +457,7 @@ int commandImport(const Console &c, const QCommandLineParser &p, const Options &
     ImportOptions options;
     options.targetFile = target;
     options.duplicates = policy;
-    const ImportPlan plan = planImport(source, dict, options);
+    const ImportPlan plan = planImport(std::move(source), dict, options);
     if (!plan.refused.isEmpty()) {
         c.error(ExchangeText::refusedCards(plan.refused));
         code = 1;

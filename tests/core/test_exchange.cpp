@@ -55,9 +55,8 @@ ImportPlan importInto(Dictionary &dict, const QByteArray &bytes, DuplicatePolicy
 {
     const ImportFile file = fileOf(bytes);
     ImportDefaults defaults{QStringLiteral("Импорт"), QStringLiteral("Прочие")};
-    const ImportSource source =
-        importDelimitedCards(file, file.layout.separator, -1, nullptr, defaults);
-    return planImport(source, dict, {target, policy});
+    ImportSource source = importDelimitedCards(file, file.layout.separator, -1, nullptr, defaults);
+    return planImport(std::move(source), dict, {target, policy});
 }
 
 } // namespace

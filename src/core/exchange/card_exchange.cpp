@@ -307,15 +307,49 @@ bool parseTranslationMarkup(QStringView text, QList<TranslationSection> *section
     return true;
 }
 
+namespace
+{
+
+// The readable form, appended: "[N] дом, здание (устар.); [V] 1. есть; 2. кушать".
+void appendReadable(QString &out, const Card &card)
+{
+    bool first = true;
+    for (const TranslationSection &s : card.translations) {
+        const bool numbered = !isWholeTextCode(s.code) && s.groups.size() > 1;
+        for (qsizetype g = 0; g < s.groups.size(); ++g) {
+            if (!first)
+                out += QLatin1String("; ");
+            first = false;
+            if (g == 0) {
+                out += QLatin1Char('[');
+                out += s.code;
+                out += QLatin1String("] ");
+            }
+            if (numbered) {
+                out += QString::number(g + 1);
+                out += QLatin1String(". ");
+            }
+            const TranslationGroup &group = s.groups[g];
+            for (qsizetype v = 0; v < group.size(); ++v) {
+                if (v > 0)
+                    out += QLatin1String(", ");
+                out += group[v].word;
+                if (!group[v].info.isEmpty()) {
+                    out += QLatin1String(" (");
+                    out += group[v].info;
+                    out += QLatin1Char(')');
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
 QString readableTranslation(const Card &card)
 {
-    TranslationDisplay display;
-    display.showSpeechParts = true;
-    display.showPartsNums = true;
-    QString text = translationText(card, display, true).text;
-    while (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    text.replace(QLatin1Char('\n'), QLatin1String("; "));
+    QString text;
+    appendReadable(text, card);
     return text;
 }
 
@@ -368,6 +402,21 @@ void appendField(QString &out, QStringView field, QChar separator)
     out += QLatin1Char('"');
 }
 
+// A decimal number without a string of its own.
+void appendNumber(QString &out, int n)
+{
+    char16_t digits[12];
+    int i = 12;
+    unsigned u = n < 0 ? 0u - unsigned(n) : unsigned(n);
+    do {
+        digits[--i] = char16_t(u'0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (n < 0)
+        digits[--i] = u'-';
+    out.append(reinterpret_cast<const QChar *>(digits + i), 12 - i);
+}
+
 void appendEscaped(QString &out, const QString &item)
 {
     const qsizetype last = item.size() - 1;
@@ -390,7 +439,7 @@ QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact
 {
     const QList<ExchangeColumn> columns = exportColumns(exact);
     QString out;
-    out.reserve(qsizetype(cards.size()) * 200 + 200);
+    out.reserve(qsizetype(cards.size()) * 256 + 256);
     QStringList header;
     for (ExchangeColumn c : columns)
         header << exchangeColumnName(c);
@@ -424,7 +473,7 @@ QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact
                 break;
             }
             case ExchangeColumn::Translation:
-                field = readableTranslation(card);
+                appendReadable(field, card);
                 break;
             case ExchangeColumn::Markup:
                 for (const TranslationSection &s : card.translations) {
@@ -460,10 +509,10 @@ QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact
                 }
                 break;
             case ExchangeColumn::PriorityER:
-                out += QString::number(card.nPER);
+                appendNumber(out, card.nPER);
                 continue;
             case ExchangeColumn::PriorityRE:
-                out += QString::number(card.nPRE);
+                appendNumber(out, card.nPRE);
                 continue;
             case ExchangeColumn::Archive:
                 if (!card.nAr)
@@ -478,7 +527,7 @@ QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact
                 continue;
             case ExchangeColumn::State:
                 for (int n : {card.pER, card.rER, card.aER, card.pRE, card.rRE, card.aRE}) {
-                    out += QString::number(n);
+                    appendNumber(out, n);
                     out += QLatin1Char(' ');
                 }
                 out.chop(1);
@@ -697,8 +746,7 @@ ImportSource cardsFromDelimitedText(const QString &text, QChar separator, int fr
     return source;
 }
 
-ImportPlan planImport(const ImportSource &source, const Dictionary &dict,
-                      const ImportOptions &options)
+ImportPlan planImport(ImportSource source, const Dictionary &dict, const ImportOptions &options)
 {
     ImportPlan plan;
     // Cards of the target, and of this import, by first word and lesson:
@@ -714,8 +762,8 @@ ImportPlan planImport(const ImportSource &source, const Dictionary &dict,
     }
     QHash<QString, int> importedAt; // key -> index in plan.added
     CardFileChecker checker(dict.categoryList());
-    for (const ImportedCard &item : source.cards) {
-        Card card = item.card;
+    for (ImportedCard &item : source.cards) {
+        Card card = std::move(item.card);
         normalizeCardForFile(card);
         QString problem = item.problem;
         if (problem.isEmpty())

@@ -65,8 +65,9 @@ QString translationMarkup(const QList<TranslationSection> &sections);
 // Reads it back; false with the reason in `*error` when the text is not of
 // that form.
 bool parseTranslationMarkup(QStringView text, QList<TranslationSection> *sections, QString *error);
-// The Russian side for a reader: sections with their codes, groups on one
-// line each, joined by "; ".
+// The Russian side for a reader: "[N] дом, здание (устар.); [V] 1. есть;
+// 2. кушать": sections with their codes, groups numbered when a section has
+// several, joined by "; ".
 QString readableTranslation(const Card &card);
 // Readable text taken apart as a word list's right side is (the
 // conversion's reading: "[N] слово (помета), синоним [V] делать"); a text it
@@ -154,8 +155,8 @@ struct ImportPlan {
 // refused when a dictionary file could not give it back) and sorts the good
 // ones into new and updated cards by the duplicate policy. Duplicates are
 // looked up among the target file's cards and the cards of this import.
-ImportPlan planImport(const ImportSource &source, const Dictionary &dict,
-                      const ImportOptions &options);
+// The source's cards are moved into the plan.
+ImportPlan planImport(ImportSource source, const Dictionary &dict, const ImportOptions &options);
 
 namespace ExchangeText
 {

@@ -191,7 +191,7 @@ void ExchangeActions::importCards(const QString &path)
         if (cancel)
             return;
         found = int(source.cards.size());
-        plan = planImport(source, dict, options);
+        plan = planImport(std::move(source), dict, options);
     });
     if (!done)
         return;
