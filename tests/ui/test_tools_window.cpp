@@ -124,7 +124,7 @@ private slots:
         QVERIFY(!t.w.isVisible());
         QCOMPARE(t.w.windowTitle(), QString("Инструменты"));
         QCOMPARE(t.text(), QString("\nЛучше день потерять, потом за пять минут долететь!"));
-        QCOMPARE(t.w.comboBox_selectWork->count(), 6);
+        QCOMPARE(t.w.comboBox_selectWork->count(), 7);
         QCOMPARE(t.w.comboBox_selectWork->itemText(VForm_tools::ResetState),
                  QString("Сброс состояния словаря"));
         QCOMPARE(t.w.comboBox_encoding->currentText(), QString("Unicode"));

@@ -443,8 +443,6 @@ QMenu *DictionaryPage::buildContextMenu(int row)
     }
     if (id > 0)
         menu->addAction(QStringLiteral("Инфо (F1)"), this, &DictionaryPage::slot_word_info);
-    menu->addAction(QStringLiteral("Статистика"), this, &DictionaryPage::slot_statistics);
-    menu->addSeparator();
     QAction *exportCards = menu->addAction(QStringLiteral("Экспорт карточек..."), m_exchange,
                                            [this] { m_exchange->exportCards(); });
     exportCards->setObjectName(QStringLiteral("exportAction"));
@@ -452,6 +450,7 @@ QMenu *DictionaryPage::buildContextMenu(int row)
     QAction *importCards = menu->addAction(QStringLiteral("Импорт карточек..."), m_exchange,
                                            [this] { m_exchange->importCards(); });
     importCards->setObjectName(QStringLiteral("importAction"));
+    menu->addAction(QStringLiteral("Статистика"), this, &DictionaryPage::slot_statistics);
     return menu;
 }
 

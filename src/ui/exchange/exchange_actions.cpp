@@ -161,7 +161,9 @@ void ExchangeActions::importCards(const QString &path)
         dialog.loadFile(path);
     if (ui.runDialog(&dialog) != QDialog::Accepted)
         return;
-    if (!allowed(true))
+    // The dialog closes with a readable file only; anything else is no import.
+    if (!allowed(true) || dialog.lineEdit_file->text().isEmpty() ||
+        !dialog.importFile().error.isEmpty())
         return;
 
     const ImportFile &file = dialog.importFile();
