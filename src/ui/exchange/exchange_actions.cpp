@@ -181,8 +181,10 @@ void ExchangeActions::importCards(const QString &path)
     progress.path = QFileInfo(dialog.lineEdit_file->text()).fileName();
     progress.total = 1;
     progress.cancellable = true;
-    // The cards are read and checked on the worker; nothing enters the
-    // dictionary until that is over, so a cancel leaves nothing behind.
+    // The cards are read and checked on the worker against the dictionary,
+    // which stays as it is meanwhile (a job refuses every other change);
+    // nothing enters it until that is over, so a cancel leaves nothing.
+    dict.setJob(Dictionary::Job::Convert);
     const bool done = m_page.jobWindow().run(progress, [&](const std::atomic<bool> &cancel) {
         ImportSource source;
         if (file.format == ExchangeFormat::Kvtml) {
@@ -195,6 +197,7 @@ void ExchangeActions::importCards(const QString &path)
         found = int(source.cards.size());
         plan = planImport(std::move(source), dict, options);
     });
+    dict.setJob(Dictionary::Job::None);
     if (!done)
         return;
     if (found == 0) {
