@@ -2,7 +2,7 @@
 // dictionaries of realistic shape. Not a test; figures are read as ratios
 // against the baselines printed in the same run.
 //   lexitor_bench [table] [files] [run] [search] [statistics] [convert] [history] [merge]
-//   [--sizes
+//                 [exchange] [--sizes
 //   10000,100000]
 //                 [--no-dom | --dom]
 // Whole-process timing of one step (e.g. under /usr/bin/time):
@@ -34,7 +34,8 @@ int main(int argc, char *argv[])
         !args.contains(QStringLiteral("table")) && !args.contains(QStringLiteral("files")) &&
         !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search")) &&
         !args.contains(QStringLiteral("statistics")) && !args.contains(QStringLiteral("convert")) &&
-        !args.contains(QStringLiteral("history")) && !args.contains(QStringLiteral("merge"));
+        !args.contains(QStringLiteral("history")) && !args.contains(QStringLiteral("merge")) &&
+        !args.contains(QStringLiteral("exchange"));
     // The files section re-runs this program to measure each step alone.
     const bool step = args.contains(QStringLiteral("--open-only")) ||
                       args.contains(QStringLiteral("--open-window")) ||
@@ -58,5 +59,7 @@ int main(int argc, char *argv[])
         benchMerge(sizes);
     if (all || args.contains(QStringLiteral("convert")))
         benchConvert();
+    if (all || args.contains(QStringLiteral("exchange")))
+        benchExchange(sizes);
     return 0;
 }

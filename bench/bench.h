@@ -20,6 +20,8 @@ void benchConvert();
 void benchHistory(const QList<int> &sizes);
 // Merging a dictionary with its file changed on disk, against opening it.
 void benchMerge(const QList<int> &sizes);
+// TSV export and import of N cards against writing and reading the same bytes.
+void benchExchange(const QList<int> &sizes);
 
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the built program into a temporary prefix and checks what a learner
 # gets: the installed files, the menu entry, the AppStream file, --version on
-# a console without a screen, and a first start of the installed program in an
-# empty home folder (it must create its working folder, reach its main window
-# and end cleanly when closed).
+# a console without a screen, lexitor-tool --help, and a first start of the
+# installed program in an empty home folder (it must create its working
+# folder, reach its main window and end cleanly when closed).
 # Usage: check-install.sh [build folder]   (run by CTest as test_install)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,6 +29,7 @@ app_id="$(sed -n 's/^LEXITOR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt")"
 # icon and the AppStream file; no library, header or test.
 {
   echo "bin/lexitor"
+  echo "bin/lexitor-tool"
   echo "share/applications/$app_id.desktop"
   echo "share/metainfo/$app_id.metainfo.xml"
   echo "share/mime/packages/$app_id.xml"
@@ -48,6 +49,12 @@ for svg in "$root"/icons/*.svg; do
   [ -s "$prefix/share/lexitor/icons/$name.png" ] || fail "no installed picture $name.png"
 done
 [ -x "$prefix/bin/lexitor" ] || fail "bin/lexitor is not executable"
+# The command-line tool runs without a screen and documents its commands.
+tool_help="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C.UTF-8 LANG=C.UTF-8 \
+  "$prefix/bin/lexitor-tool" --help)" || fail "lexitor-tool --help failed"
+for command in check export import stats; do
+  printf '%s\n' "$tool_help" | grep -q "^  $command " || fail "lexitor-tool --help lacks $command"
+done
 
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.txt" ||

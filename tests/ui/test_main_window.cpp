@@ -272,17 +272,19 @@ private slots:
         std::unique_ptr<QMenu> empty(w->dictionaryPage()->buildContextMenu(-1));
         QCOMPARE(empty->objectName(), QStringLiteral("table3PopupM"));
         QCOMPARE(menuTexts(empty.get()),
-                 (QStringList{"Отменить", "Повторить", "-", "Открыть файл(ы)*", "Статистика"}));
+                 (QStringList{"Отменить", "Повторить", "-", "Открыть файл(ы)*",
+                              "Экспорт карточек...", "Импорт карточек...", "Статистика"}));
         fill(*w);
         std::unique_ptr<QMenu> onCard(
             w->dictionaryPage()->buildContextMenu(w->dictionaryPage()->rowOfCard(1)));
         QCOMPARE(menuTexts(onCard.get()),
                  (QStringList{"Отменить", "Повторить", "-", "Редактировать (F2)*", "Удалить (Del)",
                               "Добавить", "Добавить (копия)", "-", "Обновить (Ctrl+O)", "Инфо (F1)",
-                              "Статистика"}));
+                              "Экспорт карточек...", "Импорт карточек...", "Статистика"}));
         std::unique_ptr<QMenu> onHeader(w->dictionaryPage()->buildContextMenu(0));
         QCOMPARE(menuTexts(onHeader.get()),
-                 (QStringList{"Отменить", "Повторить", "-", "Обновить (Ctrl+O)", "Статистика"}));
+                 (QStringList{"Отменить", "Повторить", "-", "Обновить (Ctrl+O)",
+                              "Экспорт карточек...", "Импорт карточек...", "Статистика"}));
     }
 
     void filterHidesCardsInTable()

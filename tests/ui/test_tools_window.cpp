@@ -124,7 +124,7 @@ private slots:
         QVERIFY(!t.w.isVisible());
         QCOMPARE(t.w.windowTitle(), QString("Инструменты"));
         QCOMPARE(t.text(), QString("\nЛучше день потерять, потом за пять минут долететь!"));
-        QCOMPARE(t.w.comboBox_selectWork->count(), 6);
+        QCOMPARE(t.w.comboBox_selectWork->count(), 7);
         QCOMPARE(t.w.comboBox_selectWork->itemText(VForm_tools::ResetState),
                  QString("Сброс состояния словаря"));
         // The described names stay the values, each with a readable label.

@@ -148,6 +148,9 @@ void VForm_tools::slot_apply_clicked()
     case ResetState:
         resetState();
         break;
+    case Import:
+        emit importRequested();
+        break;
     default:
         break;
     }
