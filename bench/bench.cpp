@@ -1,7 +1,8 @@
 // Benchmark program: prints timings of the table, the files, the runs and the search for
 // dictionaries of realistic shape. Not a test; figures are read as ratios
 // against the baselines printed in the same run.
-//   lexitor_bench [table] [files] [run] [search] [statistics] [convert] [history] [--sizes
+//   lexitor_bench [table] [files] [run] [search] [statistics] [convert] [history] [merge]
+//                 [exchange] [--sizes
 //   10000,100000]
 //                 [--no-dom | --dom]
 // Whole-process timing of one step (e.g. under /usr/bin/time):
@@ -34,7 +35,8 @@ int main(int argc, char *argv[])
         !args.contains(QStringLiteral("table")) && !args.contains(QStringLiteral("files")) &&
         !args.contains(QStringLiteral("run")) && !args.contains(QStringLiteral("search")) &&
         !args.contains(QStringLiteral("statistics")) && !args.contains(QStringLiteral("convert")) &&
-        !args.contains(QStringLiteral("history"));
+        !args.contains(QStringLiteral("history")) && !args.contains(QStringLiteral("merge")) &&
+        !args.contains(QStringLiteral("exchange"));
     // The files section re-runs this program to measure each step alone.
     const bool step = args.contains(QStringLiteral("--open-only")) ||
                       args.contains(QStringLiteral("--open-window")) ||
@@ -55,7 +57,11 @@ int main(int argc, char *argv[])
         benchStatistics(sizes);
     if (all || args.contains(QStringLiteral("history")))
         benchHistory(sizes);
+    if (all || args.contains(QStringLiteral("merge")))
+        benchMerge(sizes);
     if (all || args.contains(QStringLiteral("convert")))
         benchConvert();
+    if (all || args.contains(QStringLiteral("exchange")))
+        benchExchange(sizes);
     return 0;
 }

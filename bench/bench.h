@@ -11,11 +11,17 @@
 void benchTable(const QList<int> &sizes);
 void benchFiles(const QList<int> &sizes, const QStringList &args);
 void benchRun(const QList<int> &sizes);
+// Explaining a typed answer against the plain check of the same answer.
+void benchAnswerReview();
 void benchSearch(const QList<int> &sizes);
 void benchStatistics(const QList<int> &sizes);
 void benchConvert();
 // Memory of 1,000 edits on the undo stack; undo of a delete against the delete.
 void benchHistory(const QList<int> &sizes);
+// Merging a dictionary with its file changed on disk, against opening it.
+void benchMerge(const QList<int> &sizes);
+// TSV export and import of N cards against writing and reading the same bytes.
+void benchExchange(const QList<int> &sizes);
 
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)
@@ -34,7 +40,7 @@ public:
     void showInformation(const QString &) override {}
     void showWarning(const QString &) override {}
     void showCritical(const QString &) override {}
-    int askYesNo(const QString &) override { return m_answer; }
+    int askYesNo(const QString &, Answer) override { return m_answer; }
     QStringList getOpenFileNames(const QString &, const QString &, const QString &) override
     {
         return {};

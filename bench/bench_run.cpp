@@ -89,6 +89,7 @@ void benchAnswerCheck()
 void benchRun(const QList<int> &sizes)
 {
     benchAnswerCheck();
+    benchAnswerReview();
     for (int n : sizes) {
         Dictionary dict;
         for (const Card &c : generateCards(n, 10))

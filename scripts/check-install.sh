@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the built program into a temporary prefix and checks what a learner
 # gets: the installed files, the menu entry, the AppStream file, --version on
-# a console without a screen, and a first start of the installed program in an
-# empty home folder (it must create its working folder, reach its main window
-# and end cleanly when closed).
+# a console without a screen, lexitor-tool --help, and a first start of the
+# installed program in an empty home folder (it must create its working
+# folder, reach its main window and end cleanly when closed).
 # Usage: check-install.sh [build folder]   (run by CTest as test_install)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,8 +29,10 @@ app_id="$(sed -n 's/^LEXITOR_APP_ID:[A-Z]*=//p' "$build/CMakeCache.txt")"
 # icon and the AppStream file; no library, header or test.
 {
   echo "bin/lexitor"
+  echo "bin/lexitor-tool"
   echo "share/applications/$app_id.desktop"
   echo "share/metainfo/$app_id.metainfo.xml"
+  echo "share/mime/packages/$app_id.xml"
   echo "share/icons/hicolor/scalable/apps/lexitor.svg"
   for size in 16 24 32 48 64 128 256; do
     echo "share/icons/hicolor/${size}x${size}/apps/lexitor.png"
@@ -47,11 +49,32 @@ for svg in "$root"/icons/*.svg; do
   [ -s "$prefix/share/lexitor/icons/$name.png" ] || fail "no installed picture $name.png"
 done
 [ -x "$prefix/bin/lexitor" ] || fail "bin/lexitor is not executable"
+# The command-line tool runs without a screen and documents its commands.
+tool_help="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C.UTF-8 LANG=C.UTF-8 \
+  "$prefix/bin/lexitor-tool" --help)" || fail "lexitor-tool --help failed"
+for command in check export import stats; do
+  printf '%s\n' "$tool_help" | grep -q "^  $command " || fail "lexitor-tool --help lacks $command"
+done
 
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.txt" ||
   { cat "$work/appstream.txt"; fail "appstreamcli validate failed"; }
 grep -qx 'Icon=lexitor' "$prefix/share/applications/$app_id.desktop" || fail "the menu entry names another icon"
+# The menu entry opens the program's own file type, not every XML file, and
+# the MIME file declares it: *.xml files whose root element is "words".
+mime="$prefix/share/mime/packages/$app_id.xml"
+grep -qx 'MimeType=application/x-lexitor-dictionary;' "$prefix/share/applications/$app_id.desktop" ||
+  fail "the menu entry does not open application/x-lexitor-dictionary"
+grep -q '<mime-type type="application/x-lexitor-dictionary">' "$mime" || fail "no MIME type in $mime"
+grep -q '<glob pattern="\*.xml"/>' "$mime" || fail "the MIME type has no *.xml glob"
+grep -q '<root-XML namespaceURI="" localName="words"/>' "$mime" || fail "the MIME type has no root element words"
+if command -v xmllint >/dev/null; then xmllint --noout "$mime" || fail "$mime is not well-formed"; fi
+if command -v update-mime-database >/dev/null; then
+  mkdir -p "$work/mime/packages"
+  cp "$mime" "$work/mime/packages/"
+  update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database refuses $mime"
+  grep -q 'application/x-lexitor-dictionary' "$work/mime/types" || fail "the MIME database lacks the type"
+fi
 
 # --version needs no screen, and the AppStream release is this version.
 version_text="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C.UTF-8 LANG=C.UTF-8 \
@@ -87,7 +110,10 @@ pid=""
 [ "$rc" -eq 0 ] || { cat "$work/run.txt"; fail "the program ended with code $rc"; }
 grep -q '^\[MAIN_FORM\]' "$folder/settings.ini" || fail "the window did not write its settings at close"
 [ -f "$folder/settings_filter.ini" ] || fail "no settings_filter.ini after close"
-[ -s "$folder/icons/Caption_icon.png" ] || fail "no button pictures in $folder/icons"
+# Nothing in the user's folder points into the installed files, which go
+# when the package is removed: the pictures are found where they are installed.
+links="$(find "$folder" -type l)"
+[ -z "$links" ] || fail "links into the installed files in $folder: $links"
 [ -d "$folder/sounds" ] || fail "no sounds folder"
 for f in "$root"/examples/*.xml; do
   [ -s "$folder/examples/$(basename "$f")" ] || fail "example $(basename "$f") not offered"

@@ -6,7 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # dpkg-shlibdeps computes the dependencies; CPack finds the programs with file.
 bash "$root/scripts/install-deps.sh" dpkg-dev file
-bash "$root/scripts/build.sh" lexitor icons app_icon
+bash "$root/scripts/build.sh" lexitor lexitor-tool icons app_icon
 cd "$root/build"
 cpack -G DEB
 ls "$root"/build/lexitor_*.deb

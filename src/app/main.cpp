@@ -16,6 +16,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
@@ -77,12 +78,17 @@ int main(int argc, char *argv[])
     if (loadRussianQtTexts(qtTranslator))
         QApplication::installTranslator(&qtTranslator);
 
+    const QString dataFolder =
+        findDataFolder(installedDataFolders(QCoreApplication::applicationDirPath()));
     const WorkFolder folder = chooseWorkFolder(
         QDir::currentPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-        findDataFolder(installedDataFolders(QCoreApplication::applicationDirPath())));
+        dataFolder);
     for (const QString &problem : folder.problems)
         print(stderr, QStringLiteral("lexitor: ") + problem + QLatin1Char('\n'));
     Session session(folder.path, &frameColors);
+    // The user folder has no pictures of its own: the installed ones serve.
+    if (folder.userFolder && !dataFolder.isEmpty())
+        session.addIconFolder(QDir(dataFolder).filePath(QStringLiteral("icons")));
     Vmain_form window(session);
     window.show();
     closer.setWindow(&window);
@@ -91,5 +97,13 @@ int main(int argc, char *argv[])
         DictionaryPage *page = window.dictionaryPage();
         QTimer::singleShot(0, page, [page, files = commandLine.files] { page->openFiles(files); });
     }
-    return app.exec();
+    const int result = app.exec();
+    // A speech service that hangs must not keep the program from ending: the
+    // settings are written, and the thread still waiting for it goes with
+    // the process.
+    if (session.speechStillStarting()) {
+        std::fflush(nullptr);
+        std::_Exit(result);
+    }
+    return result;
 }

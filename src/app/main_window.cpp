@@ -4,12 +4,14 @@
 #include "core/run/run_session.h"
 #include "ui/common/button_icons.h"
 #include "ui/common/key_events.h"
+#include "ui/common/window_placement.h"
 #include "ui/dictionary/dictionary_page.h"
 #include "ui/find/find_actions.h"
 #include "ui/help/help_page.h"
 #include "ui/run/learning_page.h"
 #include "ui/settings/appearance_apply.h"
 #include "ui/settings/settings_page.h"
+#include "ui/settings/speech_settings_box.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,9 +42,8 @@ Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), 
         m_session.ui().showWarning(missingCategoriesWarning());
 
     m_geometry = readMainFormGeometry(m_session.settings);
-    move(m_geometry.topX, m_geometry.topY);
-    if (m_geometry.width > 0 && m_geometry.height > 0)
-        resize(m_geometry.width, m_geometry.height);
+    restoreWindowGeometry(this, WindowGeometry{m_geometry.topX, m_geometry.topY, m_geometry.width,
+                                               m_geometry.height});
     if (m_geometry.currentTab >= 0 && m_geometry.currentTab < tabWidget2->count())
         tabWidget2->setCurrentIndex(m_geometry.currentTab);
     m_tab = MainTab(tabWidget2->currentIndex());
@@ -54,6 +55,14 @@ Vmain_form::Vmain_form(Session &session, QWidget *parent) : main_Form1(parent), 
     setWindowIcon(QIcon(m_session.iconPath(QStringLiteral("Caption_icon.png"))));
 
     readSettingsAtStart();
+    // The speech engine comes later and on its own thread; when its start is
+    // over, the buttons and the settings page learn whether it can speak.
+    if (BackgroundSpeaker *starter = m_session.speechStarter())
+        connect(starter, &BackgroundSpeaker::stateChanged, this, [this] {
+            updateActionStates();
+            if (SpeechSettingsBox *box = m_settingsPage->speechBox())
+                box->refreshAvailability();
+        });
     setWindowTitle(QStringLiteral("Изучение слов"));
     updateActionStates();
 }
@@ -113,6 +122,12 @@ void Vmain_form::readSettingsAtStart()
             m_session.ui().showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") +
                                        m_session.userOptionsFile());
         updateActionStates();
+    });
+    m_settingsPage->addAnswerOptions(m_session.answerOptions);
+    connect(m_settingsPage, &SettingsPage::answerOptionsApplied, this, [this] {
+        if (!m_session.saveAnswerOptions())
+            m_session.ui().showWarning(QStringLiteral("Невозможно сохранить файл настроек\n") +
+                                       m_session.userOptionsFile());
     });
     m_helpPage = new HelpPage(readHelpPage(m_session.settings),
                               m_helpInteraction ? *m_helpInteraction : m_session.ui(), tabHelp);
@@ -198,7 +213,7 @@ bool Vmain_form::eventFilter(QObject *watched, QEvent *event)
 
 void Vmain_form::setIcon(QAbstractButton *button, const QString &file)
 {
-    setButtonIcon(button, m_session.path(QStringLiteral("icons")), file);
+    setButtonIcon(button, QStringLiteral("icons:"), file);
 }
 
 ActionStates Vmain_form::actionStates() const
@@ -264,6 +279,16 @@ void Vmain_form::writeSettingsAtClose()
         m_session.ui().showWarning(message);
 }
 
+void Vmain_form::showEvent(QShowEvent *event)
+{
+    main_Form1::showEvent(event);
+    if (m_startedSpeech || !m_session.speech.enabled)
+        return;
+    m_startedSpeech = true;
+    // After the window is on the screen: the engine never delays it.
+    QTimer::singleShot(0, this, [this] { m_session.speaker(); });
+}
+
 void Vmain_form::closeEvent(QCloseEvent *event)
 {
     // A file job's worker still reads or writes the dictionary: the window
@@ -291,8 +316,9 @@ void Vmain_form::closeEvent(QCloseEvent *event)
         return;
     }
     if (m_session.dictionary.isModified() && m_session.dictionary.cardCount() > 0 &&
-        m_session.ui().askYesNo(QStringLiteral("<nobr><b>Вы сохранили словарь?</b></nobr>")) !=
-            Interaction::Yes) {
+        // "Да" closes without saving, so Enter must not answer it.
+        m_session.ui().askYesNo(QStringLiteral("<nobr><b>Вы сохранили словарь?</b></nobr>"),
+                                Interaction::No) != Interaction::Yes) {
         event->ignore();
         return;
     }

@@ -42,6 +42,7 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void connectPages();
@@ -67,4 +68,5 @@ private:
     bool m_tearingDown = false;
     // A close came during a file job: it is repeated when the job is over.
     bool m_closeAfterJob = false;
+    bool m_startedSpeech = false;
 };

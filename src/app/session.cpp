@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 
 Session::Session(QString workDir, FrameColors *frameColors, Interaction *interaction)
     : m_workDir(QDir(workDir).absolutePath()), m_frameColors(frameColors),
@@ -26,7 +27,12 @@ QString Session::path(const QString &relative) const
 
 QString Session::iconPath(const QString &file) const
 {
-    return path(QStringLiteral("icons/") + file);
+    return QStringLiteral("icons:") + file;
+}
+
+void Session::addIconFolder(const QString &dir)
+{
+    QDir::addSearchPath(QStringLiteral("icons"), dir);
 }
 
 QString Session::settingsFile() const
@@ -44,6 +50,7 @@ void Session::loadSettings()
     settings.load(settingsFile());
     filterStore.load(filterFile());
     loadSpeechSettings();
+    loadAnswerOptions();
 }
 
 QStringList Session::saveSettings()
@@ -122,16 +129,55 @@ bool Session::saveSpeechSettings()
     return options.status() == QSettings::NoError;
 }
 
+void Session::loadAnswerOptions()
+{
+    QSettings options(userOptionsFile(), QSettings::IniFormat);
+    answerOptions.read(options);
+}
+
+bool Session::saveAnswerOptions()
+{
+    QSettings options(userOptionsFile(), QSettings::IniFormat);
+    answerOptions.write(options);
+    options.sync();
+    return options.status() == QSettings::NoError;
+}
+
+void Session::setSpeaker(Speaker *speaker)
+{
+    m_starter = nullptr;
+    m_speaker.reset(speaker);
+}
+
+void Session::setSpeakerFactory(BackgroundSpeaker::Factory make, int waitMs)
+{
+    m_speakerFactory = std::move(make);
+    m_speechWaitMs = waitMs;
+}
+
+BackgroundSpeaker *Session::speechStarter()
+{
+    if (!m_speaker) {
+        BackgroundSpeaker::Factory make = m_speakerFactory;
+        if (!make)
+            make = [home = QThread::currentThread()] { return createTextSpeaker(home); };
+        auto starter = std::make_unique<BackgroundSpeaker>(std::move(make), m_speechWaitMs);
+        m_starter = starter.get();
+        m_speaker = std::move(starter);
+    }
+    return m_starter;
+}
+
 Speaker &Session::speaker()
 {
-    if (!m_speaker)
-        m_speaker = createTextSpeaker();
+    if (BackgroundSpeaker *starter = speechStarter())
+        starter->start();
     return *m_speaker;
 }
 
-bool Session::speechInUse()
+bool Session::speechInUse() const
 {
-    return speech.enabled && speaker().isAvailable();
+    return speech.enabled && m_speaker && m_speaker->isAvailable();
 }
 
 RunJournal &Session::journal()

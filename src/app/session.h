@@ -2,7 +2,9 @@
 
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_history.h"
+#include "core/dictionary/file_watch.h"
 #include "core/find/filter_settings.h"
+#include "core/run/answer_options.h"
 #include "core/run/run_clock.h"
 #include "core/run/run_state.h"
 #include "core/run/speech.h"
@@ -33,7 +35,11 @@ public:
 
     // A file or folder of the working folder ("settings.ini", "icons/x.png").
     QString path(const QString &relative) const;
+    // A picture by file name, looked up in the working folder's icons/ and
+    // then in the folders added below.
     QString iconPath(const QString &file) const;
+    // Where pictures the working folder lacks are found (the installed ones).
+    void addIconFolder(const QString &dir);
     const QString &workDir() const { return m_workDir; }
 
     Interaction &ui() { return *m_interaction; }
@@ -67,16 +73,30 @@ public:
     QString userOptionsFile() const;
     QString dataDir() const;
     QString journalFile() const;
+    // Loads `answerOptions`; a missing option gives the default.
+    void loadAnswerOptions();
+    // False when the options file could not be written.
+    bool saveAnswerOptions();
     // Loads `speech`; missing options give the defaults.
     void loadSpeechSettings();
     // False when the options file could not be written.
     bool saveSpeechSettings();
     // The speech engine; Qt TextToSpeech unless a test set a recording one.
-    // Built on first use, so nothing is started while speech is off.
+    // Its start begins on first use, on a thread of its own, so nothing is
+    // started while speech is off and nothing waits for the engine.
     Speaker &speaker();
-    void setSpeaker(Speaker *speaker) { m_speaker.reset(speaker); }
-    // Speech is on and the engine can speak.
-    bool speechInUse();
+    void setSpeaker(Speaker *speaker);
+    // What builds the engine in the background, and how long it may take;
+    // tests put a slow one here. Set before the first use.
+    void setSpeakerFactory(BackgroundSpeaker::Factory make,
+                           int waitMs = BackgroundSpeaker::defaultWaitMs);
+    // The background start of the engine, to be told when it is over; null
+    // when a test set a speaker of its own.
+    BackgroundSpeaker *speechStarter();
+    // Speech is on and the engine can speak; never starts or waits for it.
+    bool speechInUse() const;
+    // The engine is still being built (the program must not wait for it).
+    bool speechStillStarting() const { return m_starter && m_starter->stillStarting(); }
     // Where finished runs are written; the journal file unless a test set one.
     RunJournal &journal();
     void setJournal(RunJournal *journal) { m_journal.reset(journal); }
@@ -84,6 +104,9 @@ public:
     Dictionary dictionary;
     // The undo history of the user's card changes (not the runs').
     DictionaryHistory history{dictionary};
+    // Locks, stamps and merge bases of the open files, and the watcher that
+    // reports changes on disk.
+    FileWatch fileWatch{dictionary};
     iniReader settings;
     iniReader filterStore;
     FilterSettings filter;
@@ -91,6 +114,7 @@ public:
     WorkSettings work;
     RunState run;
     SpeechSettings speech;
+    AnswerOptions answerOptions;
 
 private:
     QString m_workDir;
@@ -101,5 +125,8 @@ private:
     QString m_optionsFile;
     QString m_dataDir;
     std::unique_ptr<Speaker> m_speaker;
+    BackgroundSpeaker *m_starter = nullptr;
+    BackgroundSpeaker::Factory m_speakerFactory;
+    int m_speechWaitMs = BackgroundSpeaker::defaultWaitMs;
     std::unique_ptr<RunJournal> m_journal;
 };

@@ -907,6 +907,42 @@ private slots:
         QVERIFY(dict().isModified());
     }
 
+    // Enter answers a question with its default button: "Нет" wherever
+    // "Да" throws unsaved cards away.
+    void questionDefaults_data()
+    {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("save") << "Сохранить изменения?" << int(SP::Yes);
+        QTest::newRow("close the file") << "Закрыть файл\n" << int(SP::Yes);
+        QTest::newRow("close without saving") << "Закрыть без сохранения?" << int(SP::No);
+        QTest::newRow("delete the new cards") << "Новые слова не были сохранены" << int(SP::No);
+    }
+    void questionDefaults()
+    {
+        QFETCH(QString, question);
+        QFETCH(int, expected);
+        if (question.startsWith("Новые")) {
+            dict().addNewCards({makeCard("new", {"новый"}, "L5")});
+            ui().answerYesNo(SP::No, question);
+            files().close();
+        } else {
+            open({path("a.xml")});
+            dict().setModified(true);
+            if (question.startsWith("Сохранить")) {
+                ui().answerYesNo(SP::No, question);
+                files().saveAll();
+            } else {
+                ui().answerYesNo(question.endsWith('\n') ? SP::No : SP::Yes, "Закрыть файл\n");
+                if (!question.endsWith('\n'))
+                    ui().answerYesNo(SP::No, question);
+                files().close();
+            }
+        }
+        QVERIFY(!ui().defaultAnswers.isEmpty());
+        QCOMPARE(ui().lastDefaultAnswer, expected);
+    }
+
     void deleteNewWordsAsksAgain()
     {
         dict().addNewCards({makeCard("new", {"новый"}, "L5")});

@@ -1,5 +1,7 @@
 #include "core/dictionary/dictionary.h"
 #include "core/run/answer_check.h"
+#include "core/run/answer_diff.h"
+#include "core/run/answer_options.h"
 #include "core/run/run_clock.h"
 #include "core/run/run_session.h"
 #include "core/run/run_view.h"
@@ -28,6 +30,7 @@ class RecordingView : public RunView
 public:
     QString question;
     QString answer;
+    QString difference; // the mistake line shown under the answer
     QString typed;
     QColor frame = white;
     QColor offButton;
@@ -47,10 +50,12 @@ public:
 
     void setQuestionText(const QString &text) override { question = text; }
     void setAnswerText(const QString &text) override { answer = text; }
+    void showAnswerDifference(const AnswerDifference &d) override { difference = d.line(); }
     void clearPanes() override
     {
         question.clear();
         answer.clear();
+        difference.clear();
         typed.clear();
     }
     QString typedAnswer() const override { return typed; }
@@ -567,6 +572,80 @@ private slots:
         }
     }
 
+    // The learner's typo option decides the frame, the scheduler's verdict
+    // and the journal's count; the mistake is explained either way.
+    void typoOption_data()
+    {
+        QTest::addColumn<bool>("acceptTypos");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("mistake");
+        QTest::addColumn<QColor>("frame");
+        QTest::addColumn<QString>("line");
+        const QColor green = acceptedColor();
+        const QColor amber = typoAcceptedColor();
+        QTest::newRow("off: typo is wrong")
+            << false << "hoose" << true << white << "Опечатка: одна буква неверна";
+        QTest::newRow("on: typo is right")
+            << true << "hoose" << false << amber << "Опечатка: одна буква неверна (засчитано)";
+        QTest::newRow("on: right stays green") << true << "house" << false << green << "";
+        QTest::newRow("on: two letters still wrong")
+            << true << "haose" << true << white << "Похоже, но ошибка больше чем в одной букве";
+        QTest::newRow("off: right") << false << "house" << false << green << "";
+    }
+
+    void typoOption()
+    {
+        QFETCH(bool, acceptTypos);
+        QFETCH(QString, typed);
+        QFETCH(bool, mistake);
+        QFETCH(QColor, frame);
+        QFETCH(QString, line);
+        Harness h;
+        AnswerOptions options;
+        options.acceptOneLetterTypos = acceptTypos;
+        h.session.setAnswerOptions(&options);
+        MemoryJournal journal;
+        h.session.setJournal(&journal);
+        h.add("house", "дом");
+        h.start({true}); // few cards: "Да"
+        h.session.next();
+        h.next(typed);
+        QCOMPARE(h.run.mistakeMade, mistake);
+        QCOMPARE(h.view.frame, frame);
+        QCOMPARE(h.view.answer, QStringLiteral("house\t[house]\n"));
+        QCOMPARE(h.view.difference, line);
+        h.session.next();
+        QCOMPARE(h.card("house").pRE, mistake ? 2 : 1);
+        h.view.replies = {true};
+        h.session.requestStop();
+        QCOMPARE(journal.records.size(), 1);
+        QCOMPARE(journal.records[0].right, mistake ? 0 : 1);
+        QCOMPARE(journal.records[0].wrong, mistake ? 1 : 0);
+    }
+
+    // A timed question moves on by itself only for an answer right as typed
+    // (a word being typed is often one letter short); when the time is up, a
+    // forgiven typo is not counted as forgotten.
+    void timedTypo()
+    {
+        Harness h;
+        AnswerOptions options;
+        options.acceptOneLetterTypos = true;
+        h.session.setAnswerOptions(&options);
+        h.work.by_time = true;
+        h.add("house", "дом");
+        h.start({true});
+        h.session.next();
+        h.view.typed = "hous";
+        QVERIFY(h.clock.fire(RunTimer::Run));
+        QVERIFY(!h.run.answerShown);
+        while (h.clock.isActive(RunTimer::Run))
+            h.clock.fire(RunTimer::Run);
+        QVERIFY(h.run.answerShown);
+        QVERIFY(!h.run.mistakeMade);
+        QCOMPARE(h.view.frame, typoAcceptedColor());
+    }
+
     void speechPartsShownBySettings()
     {
         Harness h;
@@ -1014,7 +1093,7 @@ private slots:
         int changes = h.view.controlsChanges;
         h.session.turnOffCard();
         QVERIFY(h.view.controlsChanges > changes);
-        QCOMPARE(h.status(), head + "(Выключено 1 карточек урока) Приоритет: 1/1");
+        QCOMPARE(h.status(), head + "(Выключена 1 карточка урока) Приоритет: 1/1");
         QCOMPARE(h.session.controls().findInDict, false);
         QCOMPARE(h.view.question, QStringLiteral("киви\n")); // stays until next
         h.session.next();
@@ -1048,7 +1127,7 @@ private slots:
         QCOMPARE(h.view.prompts, QStringList{"warning: Все карточки выключены"});
         QVERIFY(h.run.answerShown);
         QVERIFY(h.view.question.isEmpty());
-        QVERIFY(h.status().contains("(Выключено 3 карточек урока)"));
+        QVERIFY(h.status().contains("(Выключено 3 карточки урока)"));
         QVERIFY(!h.session.controls().findInDict);
     }
 

@@ -453,8 +453,8 @@ void TestRunState::statusLine()
     l.run.turnOffCurrentCard();
     l.ws.en_ru = true;
     QCOMPARE(runStatusLine(l.run, l.ws, false, MainTab::Learning, false, label),
-             QStringLiteral("Изучение слов урока \"L1\", с иностранного на русский. (Выключено 1 "
-                            "карточек урока) Приоритет: 1/2"));
+             QStringLiteral("Изучение слов урока \"L1\", с иностранного на русский. (Выключена 1 "
+                            "карточка урока) Приоритет: 1/2"));
 }
 
 QTEST_GUILESS_MAIN(TestRunState)

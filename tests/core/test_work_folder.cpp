@@ -118,11 +118,11 @@ private slots:
         QVERIFY(folder.userFolder);
         QVERIFY2(folder.problems.isEmpty(), qPrintable(folder.problems.join('\n')));
 
-        // The pictures are the installed ones, so an update brings new ones.
+        // The pictures are used where they are installed: nothing in the
+        // folder points into files a removed package takes away.
         const QFileInfo icons(user() + "/icons");
-        QVERIFY(icons.isSymLink());
-        QCOMPARE(icons.symLinkTarget(), data + "/icons");
-        QCOMPARE(bytes(user() + "/icons/Caption_icon.png"), QByteArray("caption"));
+        QVERIFY(!icons.exists());
+        QVERIFY(!icons.isSymLink());
 
         QCOMPARE(bytes(user() + "/sounds/cat.wav"), QByteArray("miaow"));
         QCOMPARE(QDir(user() + "/examples").entryList(QDir::Files),
@@ -187,24 +187,37 @@ private slots:
     void missingPicturesAreFilledIn_data()
     {
         QTest::addColumn<bool>("danglingLink");
-        QTest::newRow("own pictures folder lacking one") << false;
-        QTest::newRow("link to a removed installation") << true;
+        QTest::addColumn<bool>("liveLink");
+        QTest::newRow("own pictures folder lacking one") << false << false;
+        QTest::newRow("link to a removed installation") << true << false;
+        QTest::newRow("link to the installed pictures") << false << true;
     }
 
     void missingPicturesAreFilledIn()
     {
         QFETCH(bool, danglingLink);
+        QFETCH(bool, liveLink);
         const QString data = makeData();
         QVERIFY(QDir().mkpath(user()));
         if (danglingLink)
             QVERIFY(QFile::link(at("gone/icons"), user() + "/icons"));
+        else if (liveLink)
+            QVERIFY(QFile::link(data + "/icons", user() + "/icons"));
         else
             touch("home/lexitor/icons/Caption_icon.png", "mine");
 
         const QStringList problems = prepareUserFolder(user(), data);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-        QCOMPARE(bytes(user() + "/icons/Caption_icon.png"),
-                 danglingLink ? QByteArray("caption") : QByteArray("mine"));
+        // A link an earlier version made is gone; the installed pictures
+        // are found where they are.
+        const QFileInfo icons(user() + "/icons");
+        QVERIFY(!icons.isSymLink());
+        if (danglingLink || liveLink) {
+            QVERIFY(!icons.exists());
+            QCOMPARE(bytes(data + "/icons/Caption_icon.png"), QByteArray("caption"));
+            return;
+        }
+        QCOMPARE(bytes(user() + "/icons/Caption_icon.png"), QByteArray("mine"));
         QCOMPARE(bytes(user() + "/icons/Open_files.png"), QByteArray("open"));
     }
 

@@ -122,7 +122,17 @@ public:
     void showInformation(const QString &text) override { take(Information, text); }
     void showWarning(const QString &text) override { take(Warning, text); }
     void showCritical(const QString &text) override { take(Critical, text); }
-    int askYesNo(const QString &text) override { return take(Question, text).yesNo; }
+    using Base::askYesNo;
+    int askYesNo(const QString &text, typename Base::Answer defaultAnswer) override
+    {
+        const int answer = take(Question, text).yesNo;
+        lastDefaultAnswer = defaultAnswer;
+        defaultAnswers.append(defaultAnswer);
+        return answer;
+    }
+    // The default button of every question asked, in order.
+    QList<int> defaultAnswers;
+    int lastDefaultAnswer = -1;
     QStringList getOpenFileNames(const QString &title, const QString &dir,
                                  const QString &filter) override
     {

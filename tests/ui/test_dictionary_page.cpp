@@ -230,9 +230,10 @@ private slots:
                 QVERIFY2(a->isEnabled() != (texts.size() < 2), qPrintable(a->text()));
             texts << a->text();
         }
-        QCOMPARE(texts, (QStringList{"Отменить", "Повторить", "", "Редактировать (F2)",
-                                     "Удалить (Del)", "Добавить", "Добавить (копия)", "",
-                                     "Обновить (Ctrl+O)", "Инфо (F1)", "Статистика"}));
+        QCOMPARE(texts,
+                 (QStringList{"Отменить", "Повторить", "", "Редактировать (F2)", "Удалить (Del)",
+                              "Добавить", "Добавить (копия)", "", "Обновить (Ctrl+O)", "Инфо (F1)",
+                              "Экспорт карточек...", "Импорт карточек...", "Статистика"}));
         m_ui->expect(SI::Information, QStringLiteral("Урок: <b>L1</b>"));
         menu->actions().at(9)->trigger();
         QVERIFY(m_ui->done());

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -26,6 +27,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <QThread>
+
+#include <atomic>
 #include <memory>
 
 // Speech options on the settings page, speaking from the dictionary tab, and
@@ -114,6 +118,52 @@ private slots:
                 QVERIFY(!f.readAll().contains("[speech]"));
         }
         m_ui->verifyAllUsed();
+    }
+
+    // An engine that hangs at its start: the window opens at once, the
+    // settings page says what is going on, and after the bounded wait speech
+    // is off for this run, with the reason.
+    void slowSpeechEngineNeverHoldsTheWindow()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        writeMinimalSettings(m_dir->path());
+        {
+            QSettings options(m_dir->filePath("user/options.ini"), QSettings::IniFormat);
+            options.setValue("speech/enabled", true);
+        }
+        auto gate = std::make_shared<std::atomic<bool>>(false);
+        auto session = std::make_unique<Session>(m_dir->path(), &m_colors, new ScriptedInteraction);
+        session->setUserFolders(m_dir->filePath("user/options.ini"), m_dir->filePath("user/data"));
+        auto built = std::make_shared<std::atomic<int>>(0);
+        session->setSpeakerFactory(
+            [gate, built]() -> std::unique_ptr<Speaker> {
+                ++*built;
+                while (!*gate)
+                    QThread::msleep(5);
+                return std::make_unique<RecordingSpeaker>();
+            },
+            200);
+        {
+            Vmain_form w(*session);
+            QVERIFY(w.session().speech.enabled);
+            // Nothing is started before the window is on the screen.
+            QVERIFY(!session->speechStillStarting());
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTRY_VERIFY(session->speechStillStarting());
+            QVERIFY(!session->speechInUse());
+            auto *box = w.findChild<SpeechSettingsBox *>(QStringLiteral("groupBox_speech"));
+            box->refreshAvailability();
+            QCOMPARE(box->reasonLabel()->text(), QStringLiteral("Озвучивание недоступно: ") +
+                                                     BackgroundSpeaker::startingReason());
+            QTRY_COMPARE(box->reasonLabel()->text(), QStringLiteral("Озвучивание недоступно: ") +
+                                                         BackgroundSpeaker::timedOutReason());
+            QVERIFY(!session->speechStillStarting());
+            QVERIFY(!w.actionStates().rowSound);
+            w.close();
+        }
+        *gate = true;
+        QCOMPARE(built->load(), 1);
     }
 
     void speechOptionsWithoutEngine()
@@ -246,6 +296,19 @@ private slots:
         QCOMPARE(s.days().last().answers, 4);
         QCOMPARE(s.table(StatisticsWindow::AnswersPage)->item(29, 3)->text(),
                  QStringLiteral("75.0"));
+        // One day with answers: its share is drawn as a point.
+        auto *share = qobject_cast<QLineSeries *>(
+            s.chartView(StatisticsWindow::AnswersPage)->chart()->series().value(1));
+        QVERIFY(share);
+        QCOMPARE(share->count(), 1);
+        QVERIFY(share->pointsVisible());
+        // Lesson names are never cut short: whole on the axis and in the tooltip.
+        const auto lessonAxes =
+            s.chartView(StatisticsWindow::LessonsPage)->chart()->axes(Qt::Horizontal);
+        QCOMPARE(lessonAxes.size(), 1);
+        QVERIFY(!lessonAxes.first()->truncateLabels());
+        QCOMPARE(s.lessonTip(0), QStringLiteral("L1: 2 карточки"));
+        QCOMPARE(s.lessonTip(1), QStringLiteral("L2: 1 карточка"));
         auto *period = s.findChild<QComboBox *>(QStringLiteral("comboBox_statPeriod"));
         period->setCurrentIndex(1);
         QCOMPARE(s.days().size(), 90);

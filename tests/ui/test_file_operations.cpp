@@ -104,6 +104,23 @@ private slots:
         QCOMPARE(ui->lastLabel.section('|', 1, 1), m_dir->path());
     }
 
+    // The watcher's report reaches the file operations, but not during a run.
+    void changeOnDiskAskedByTheWindow()
+    {
+        open({path("a.xml")});
+        makeFile("a.xml", {makeCard("apple", {"яблоко"}, "L1"), makeCard("ant", {"муравей"}, "L2"),
+                           makeCard("axe", {"топор"}, "L1")});
+        w->session().run.running = true;
+        emit w->session().fileWatch.fileChanged(path("a.xml"));
+        w->session().run.running = false;
+        QCOMPARE(dict().cardCount(), 2);
+        ui->answerYesNo(SI::Yes, " изменён другой программой. Открыть заново?");
+        emit w->session().fileWatch.fileChanged(path("a.xml"));
+        QCOMPARE(dict().cardCount(), 3);
+        QCOMPARE(w->dictionaryPage()->cardRowCount(), 3);
+        QVERIFY(!dict().isModified());
+    }
+
     void filesNamedAtStartOpenLikeChosenOnes()
     {
         ui->expect(SI::Warning, "missing.xml\nНе может быть открыт\n");

@@ -580,7 +580,8 @@ private slots:
         w->learningPage()->textEdit3_type->setPlainText("bees");
         w->learningPage()->slot_continue();
         QVERIFY(w->session().run.mistakeMade);
-        QCOMPARE(answer(*w), QStringLiteral("bee\t[bee]\n"));
+        // Explained under the answer.
+        QCOMPARE(answer(*w), QStringLiteral("bee\t[bee]\nbees\nОпечатка: лишняя буква"));
         w->learningPage()->slot_continue();
         const Card &bee = card(*w, "bee");
         QCOMPARE(bee.pRE, 2);
@@ -1047,7 +1048,7 @@ private slots:
         w->learningPage()->slot_turn_off_word();
         QCOMPARE(status(*w),
                  QStringLiteral("Изучение слов урока \"L2\", с русского на иностранный. "
-                                "(Выключено 1 карточек урока) Приоритет: 1/1"));
+                                "(Выключена 1 карточка урока) Приоритет: 1/1"));
         QCOMPARE(icon(w->learningPage()->toolButton_findInDict),
                  QStringLiteral("Go_to_dict_disabled.png"));
         QCOMPARE(question(*w), QStringLiteral("киви\n")); // stays until next
@@ -1080,7 +1081,7 @@ private slots:
         w->learningPage()->slot_continue();
         QVERIFY(w->session().run.answerShown);
         QVERIFY(question(*w).isEmpty());
-        QVERIFY(status(*w).contains("(Выключено 3 карточек урока)"));
+        QVERIFY(status(*w).contains("(Выключено 3 карточки урока)"));
     }
 
     void learningRunWithoutForgetting()

@@ -124,10 +124,14 @@ private slots:
         QVERIFY(!t.w.isVisible());
         QCOMPARE(t.w.windowTitle(), QString("Инструменты"));
         QCOMPARE(t.text(), QString("\nЛучше день потерять, потом за пять минут долететь!"));
-        QCOMPARE(t.w.comboBox_selectWork->count(), 6);
+        QCOMPARE(t.w.comboBox_selectWork->count(), 7);
         QCOMPARE(t.w.comboBox_selectWork->itemText(VForm_tools::ResetState),
                  QString("Сброс состояния словаря"));
-        QCOMPARE(t.w.comboBox_encoding->currentText(), QString("Unicode"));
+        // The described names stay the values, each with a readable label.
+        QCOMPARE(t.w.comboBox_encoding->currentData().toString(), QString("Unicode"));
+        QCOMPARE(t.w.comboBox_encoding->itemText(0), QString("Locale — Системная (UTF-8)"));
+        QCOMPARE(t.w.comboBox_encoding->itemText(1), QString("Unicode — UTF-16"));
+        QCOMPARE(t.w.comboBox_encoding->itemText(2), QString("UnicodeUTF8 — UTF-8"));
         QCOMPARE(t.w.encoding(), TextEncoding::Unicode);
         QVERIFY(t.w.frame_keyboard->isHidden());
         QString keys;
@@ -406,8 +410,8 @@ private slots:
         t.w.textEdit7->setPlainText("cat = кот\nno card\ndog = собака");
         t.ui->answerDialog(acceptConversion("Тема ", 10))
             .expect(
-                SI::Warning,
-                "<nobr>Добавлено 2 карточек</nobr><br><nobr>Не забудьте сохранить в файл</nobr>");
+                SI::Information,
+                "<nobr>Добавлено 2 карточки</nobr><br><nobr>Не забудьте сохранить в файл</nobr>");
         t.run(VForm_tools::Convert);
         QCOMPARE(converted.size(), 1);
         const auto cards = converted.at(0).at(0).value<QList<Card>>();
@@ -499,7 +503,7 @@ private slots:
         QCOMPARE(dict.cardAt(0).pER, 4);
         QVERIFY(!dict.isModified());
 
-        t.ui->answerYesNo(SI::Yes).expect(SI::Warning, "<nobr>У 2 карточек снижен приоритет");
+        t.ui->answerYesNo(SI::Yes).expect(SI::Information, "<nobr>У 2 карточек снижен приоритет");
         t.run(VForm_tools::ResetState);
         QVERIFY(dict.isModified());
         QCOMPARE(changed.size(), 1);
@@ -540,7 +544,7 @@ private slots:
 
         tools->textEdit7->setPlainText("cat = кот\ndog [dɒg] = [N] собака, пёс\n");
         tools->comboBox_selectWork->setCurrentIndex(VForm_tools::Convert);
-        ui->answerDialog(acceptConversion()).expect(SI::Warning, "Добавлено 2 карточек");
+        ui->answerDialog(acceptConversion()).expect(SI::Information, "Добавлено 2 карточки");
         tools->pushButton_apply->click();
 
         QCOMPARE(page->cardRowCount(), 2);

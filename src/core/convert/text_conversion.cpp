@@ -1,5 +1,7 @@
 #include "core/convert/text_conversion.h"
 
+#include "core/common/russian_plural.h"
+
 #include <QStringList>
 
 #include "core/markup/markup.h"
@@ -437,8 +439,10 @@ QString categoryName()
 
 QString cardsAdded(int count)
 {
-    return QStringLiteral("<nobr>Добавлено ") + QString::number(count) +
-           QStringLiteral(" карточек</nobr><br><nobr>Не забудьте сохранить в файл</nobr>");
+    const QString added = russianPlural(count, QStringLiteral("Добавлена"),
+                                        QStringLiteral("Добавлено"), QStringLiteral("Добавлено"));
+    return QStringLiteral("<nobr>") + added + QLatin1Char(' ') + cardCount(count) +
+           QStringLiteral("</nobr><br><nobr>Не забудьте сохранить в файл</nobr>");
 }
 
 QString noCardsAdded()

@@ -45,6 +45,11 @@ QStringList textEncodingNames()
     return {QStringLiteral("Locale"), QStringLiteral("Unicode"), QStringLiteral("UnicodeUTF8")};
 }
 
+QStringList textEncodingLabels()
+{
+    return {QStringLiteral("Системная (UTF-8)"), QStringLiteral("UTF-16"), QStringLiteral("UTF-8")};
+}
+
 QString decodeTextFile(const QByteArray &bytes, TextEncoding encoding)
 {
     const std::optional<QStringConverter::Encoding> marked =

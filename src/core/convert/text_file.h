@@ -14,6 +14,10 @@ enum class TextEncoding { Locale = 0, Unicode = 1, UnicodeUTF8 = 2, Latin1 = 3 }
 TextEncoding textEncodingForIndex(int index);
 // "Locale", "Unicode", "UnicodeUTF8".
 QStringList textEncodingNames();
+// What each of those names means, in words a learner reads: "Системная
+// (UTF-8)", "UTF-16", "UTF-8". (Qt 6 takes the system's 8-bit encoding on
+// Linux to be UTF-8.)
+QStringList textEncodingLabels();
 
 // The file's bytes as text. A byte-order mark wins over the chosen encoding
 // and is not part of the text. CR LF and lone CR become LF, so the editor

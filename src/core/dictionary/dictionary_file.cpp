@@ -26,6 +26,16 @@
 namespace
 {
 
+// Qt's own text of a failed read is English; the reason in Russian.
+QString readErrorText(const QFileDevice &file)
+{
+    if (file.error() == QFileDevice::ReadError)
+        return QStringLiteral("Ошибка чтения файла");
+    if (file.error() == QFileDevice::ResourceError)
+        return QStringLiteral("Не хватает памяти или других ресурсов системы для чтения файла");
+    return QStringLiteral("Не удалось прочитать файл");
+}
+
 DictionaryReadResult refusedResult(const QString &message)
 {
     DictionaryReadResult r;
@@ -126,8 +136,11 @@ public:
         const qint64 got = file.read(reinterpret_cast<char *>(m_pages), size);
         if (got < 0)
             return false;
-        if (got == size && file.atEnd())
+        if (got == size && file.atEnd()) {
+            m_hash = hashFileBytes(reinterpret_cast<const char *>(m_pages), size);
+            m_size = size;
             return true;
+        }
         // The file grew or shrank while being read: decode whatever came.
         QByteArray first(reinterpret_cast<const char *>(m_pages), got);
         ::munmap(m_pages, m_bytes);
@@ -160,6 +173,9 @@ public:
         }
     }
     bool anyReleased() const { return m_anyReleased; }
+    // Of the bytes as read, before any decoding.
+    quint64 hash() const { return m_hash; }
+    qint64 size() const { return m_size; }
 
     // The text as a string for QXmlStreamReader, which keeps its own copy;
     // this one is freed. Pages already given back are read from the file
@@ -185,11 +201,11 @@ public:
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            *error = file.errorString();
+            *error = readErrorText(file);
             return false;
         }
         if (!decodeAll(file, QByteArray())) {
-            *error = file.errorString();
+            *error = readErrorText(file);
             return false;
         }
         *text = std::move(m_decoded);
@@ -210,6 +226,8 @@ private:
         first += file.readAll();
         if (file.error() != QFileDevice::NoError)
             return false;
+        m_hash = hashFileBytes(first.constData(), first.size());
+        m_size = first.size();
         m_decoded = decodeDictionaryBytes(first);
         return true;
     }
@@ -218,6 +236,8 @@ private:
     size_t m_bytes = 0;
     std::atomic<bool> m_anyReleased{false};
     QString m_decoded;
+    quint64 m_hash = 0;
+    qint64 m_size = -1;
 };
 
 // The fast reader behind the same calls. When it gives up, the result is
@@ -824,13 +844,17 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            out.openError = file.errorString();
+            out.openError = readErrorText(file);
             return out;
         }
+        const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
         if (!text.read(file)) {
-            out.openError = file.errorString();
+            out.openError = readErrorText(file);
             return out;
         }
+        out.stamp.size = text.size();
+        out.stamp.modified = modified;
+        out.stamp.hash = text.hash();
     }
     DictionaryReadResult r;
     auto cancelled = [cancel] { return cancel && cancel->load(); };

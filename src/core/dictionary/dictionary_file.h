@@ -2,6 +2,7 @@
 
 #include "core/dictionary/card.h"
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/file_stamp.h"
 
 #include <QByteArray>
 #include <QList>
@@ -86,6 +87,9 @@ struct ReadOutcome {
     // Every warning in order, ending with "Из файла\n…\nНе было добавлено ни
     // одной карточки" when a readable file gave no card.
     QStringList warnings;
+    // The bytes read (whenever the file could be read), to notice later
+    // changes on disk.
+    FileStamp stamp;
 };
 
 // Adds the accepted cards with Dictionary::addCard and the file's lessons to

@@ -2,6 +2,8 @@
 
 #include "core/dictionary/card_check.h"
 #include "core/dictionary/dictionary_file.h"
+#include "core/dictionary/dictionary_files_scopes.h"
+#include "core/dictionary/file_watch.h"
 #include "core/dictionary/prompts.h"
 #include "core/find/filter_settings.h"
 #include "core/settings/app_settings.h"
@@ -31,36 +33,6 @@ const QString &DictionaryFiles::deleteNewChoice()
     static const QString s = QStringLiteral("Удалить новые слова");
     return s;
 }
-
-// The dictionary's file job for as long as it lives.
-class DictionaryFiles::JobScope
-{
-public:
-    JobScope(Dictionary &dict, Dictionary::Job job) : m_dict(dict) { m_dict.setJob(job); }
-    ~JobScope() { m_dict.setJob(Dictionary::Job::None); }
-    JobScope(const JobScope &) = delete;
-    JobScope &operator=(const JobScope &) = delete;
-
-private:
-    Dictionary &m_dict;
-};
-
-// Busy for as long as it lives; nested scopes keep the outer state.
-class DictionaryFiles::BusyScope
-{
-public:
-    explicit BusyScope(DictionaryFiles &files) : m_files(files), m_was(files.m_busy)
-    {
-        m_files.setBusy(true);
-    }
-    ~BusyScope() { m_files.setBusy(m_was); }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
-
-private:
-    DictionaryFiles &m_files;
-    bool m_was;
-};
 
 DictionaryFiles::DictionaryFiles(Dictionary &dict, iniReader &settings, iniReader &filterStore,
                                  FilterSettings &filter, Prompts &prompts)
@@ -102,11 +74,11 @@ void DictionaryFiles::critical(const QString &text)
     setBusy(was);
 }
 
-bool DictionaryFiles::askYes(const QString &text)
+bool DictionaryFiles::askYes(const QString &text, Prompts::Answer defaultAnswer)
 {
     const bool was = m_busy;
     setBusy(false);
-    const bool yes = m_prompts.askYesNo(text) == Prompts::Yes;
+    const bool yes = m_prompts.askYesNo(text, defaultAnswer) == Prompts::Yes;
     setBusy(was);
     return yes;
 }
@@ -211,14 +183,17 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
     // views also prepare what they show of them; this thread only swaps
     // the copy in, so the window never waits on the cards.
     std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> loadedFiles;
+    std::vector<FileStamp> stamps;
     auto staged = std::make_unique<Dictionary>();
+    // The ids each file's cards take in the copy, which they keep.
+    std::vector<QList<int>> adoptedIds;
     bool stagedReady = false;
     auto stage = [&](const std::atomic<bool> &cancel) {
         if (loadedFiles.empty() || cancel)
             return;
         staged->assign(m_dict);
         for (auto &file : loadedFiles)
-            staged->adoptFile(file.first, *file.second);
+            adoptedIds.push_back(staged->adoptFile(file.first, *file.second));
         if (m_prepare)
             m_prepare(*staged);
         stagedReady = !cancel;
@@ -237,6 +212,20 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
         return false;
     };
     std::set<QString> opening;
+    // Locks taken here and not handed to an opened file are given back.
+    QStringList locked;
+    struct Unlock {
+        FileWatch *watch;
+        QStringList &paths;
+        ~Unlock()
+        {
+            for (const QString &p : paths)
+                watch->locks().release(p);
+        }
+    };
+    std::unique_ptr<Unlock> unlock;
+    if (m_watch)
+        unlock.reset(new Unlock{m_watch, locked});
     int done = -1;
     for (const QString &path : paths) {
         ++done;
@@ -254,6 +243,15 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
                  problem);
             continue;
         }
+        if (m_watch && !m_watch->locks().holds(path)) {
+            DictionaryLocks::Holder holder;
+            const auto outcome = m_watch->locks().lock(path, &holder);
+            if (outcome == DictionaryLocks::Outcome::HeldByOther &&
+                !askYes(lockedFileQuestion(path, holder)))
+                continue;
+            if (outcome == DictionaryLocks::Outcome::Taken)
+                locked << path;
+        }
         const bool lastStep = done + 1 == paths.size();
         if (lastStep && !lessonsRead) {
             m_filter.readLessons(m_filterStore);
@@ -268,6 +266,7 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
                           if (!read.added)
                               return;
                           loadedFiles.emplace_back(path, std::move(loaded));
+                          stamps.push_back(read.stamp);
                           if (lastStep)
                               stage(cancel);
                       }))
@@ -302,10 +301,20 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
         }
         m_dict.takeOver(*staged);
     }
+    QStringList adopted;
+    for (size_t i = 0; i < loadedFiles.size(); ++i) {
+        const QString &path = loadedFiles[i].first;
+        if (m_watch) {
+            locked.removeOne(path);
+            m_watch->remember(path, stamps[i], adoptedIds[i]);
+        }
+        adopted << path;
+    }
     freeLater(std::move(loadedFiles), std::move(staged));
     const qsizetype slash = last.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0)
         writeDictDir(m_settings, last.left(slash));
+    offerSyncCopies(adopted);
     return true;
 }
 
@@ -350,6 +359,29 @@ void DictionaryFiles::saveAll()
         // loop must not depend on that.
         const StringSet paths = m_dict.openFiles();
         for (const QString &path : paths) {
+            // Never over a file another program changed since it was read,
+            // without asking.
+            FileStamp now;
+            if (m_watch && m_watch->changedOnDisk(path, &now)) {
+                const DiskChoice choice = askAboutDiskChange(path, true);
+                if (choice == DiskChoice::Cancel) {
+                    m_watch->decline(path, now);
+                    allSaved = false;
+                    continue;
+                }
+                if (choice == DiskChoice::SaveAs) {
+                    const QString name = saveOneAs(path);
+                    if (name.isEmpty())
+                        allSaved = false;
+                    else
+                        written << name;
+                    continue;
+                }
+                if (choice == DiskChoice::Merge && !mergeFromDisk(path, path, true)) {
+                    allSaved = false;
+                    continue;
+                }
+            }
             const std::vector<int> positions = m_dict.positionsOfFile(path);
             if (positions.empty()) {
                 // Every card of this file was deleted: an empty dictionary
@@ -368,6 +400,7 @@ void DictionaryFiles::saveAll()
                 warn(w);
             if (out.ok) {
                 written << path;
+                rememberWritten(path, idsAt(order));
             } else {
                 allSaved = false;
                 critical(out.message);
@@ -450,6 +483,14 @@ void DictionaryFiles::saveAs()
         }
         m_dict.savedAs(order, name);
         m_dict.setModified(false);
+        if (m_watch) {
+            m_watch->locks().lock(name);
+            QList<int> ids;
+            ids.reserve(m_dict.cardCount());
+            for (const Card &c : m_dict.cards())
+                ids.append(c.id);
+            rememberWritten(name, ids);
+        }
         return;
     }
 
@@ -489,7 +530,12 @@ void DictionaryFiles::saveAs()
             critical(out.message);
             continue;
         }
+        const QList<int> ids = idsAt(order);
         m_dict.moveToFile(path, name);
+        if (m_watch) {
+            m_watch->locks().lock(name);
+            rememberWritten(name, ids);
+        }
         choices.removeOne(choice);
     }
 }
@@ -530,7 +576,8 @@ void DictionaryFiles::close()
     if (choice != deleteNewChoice() && m_dict.isModified() &&
         !askYes(QStringLiteral("<nobr>В словаре есть несохраненные изменения</nobr><br>"
                                "<nobr>Изменения в закрываемых файлах будут потеряны</nobr><br>"
-                               "Закрыть без сохранения?")))
+                               "Закрыть без сохранения?"),
+                Prompts::No))
         return;
 
     // The lesson choice is kept in the store, so lessons that vanish with the
@@ -539,8 +586,9 @@ void DictionaryFiles::close()
     BusyScope busy(*this);
     if (choice == deleteNewChoice()) {
         if (!askYes(QStringLiteral(
-                "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
-                "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>")))
+                        "<nobr><font color=blue>Новые слова не были сохранены</font></nobr><br>"
+                        "<nobr>Действительно хотите удалить новые слова из словаря?</nobr>"),
+                    Prompts::No))
             return;
         m_dict.removeNewCards();
     } else if (choice == closeAllChoice()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/prompts.h"
 
 #include <QSet>
 #include <QString>
@@ -12,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+class FileWatch;
 class FilterSettings;
-class Prompts;
 class iniReader;
 struct ReadOutcome;
 struct WriteOutcome;
@@ -87,6 +88,23 @@ public:
     {
         m_prepare = std::move(prepare);
     }
+    // The locks, stamps and bases of the open files (not owned; null: files
+    // are neither locked nor checked for changes on disk).
+    void setFileWatch(FileWatch *watch) { m_watch = watch; }
+
+    // Texts of the question about a file changed on disk.
+    static const QString &mergeChoice();   // "Объединить"
+    static const QString &replaceChoice(); // "Сохранить поверх"
+    static const QString &saveAsChoice();  // "Сохранить как…"
+    static const QString &cancelChoice();  // "Отмена"
+
+    // `path` may have changed on disk: with no unsaved change in it, offers
+    // to read it again; with unsaved changes, to merge, to save over it, to
+    // save under another name, or to leave it. Asks once per version on
+    // disk, and nothing when the file is unchanged.
+    void checkOutsideChange(const QString &path);
+    // The same for every open file.
+    void checkOutsideChanges();
 
     // Asks for files and opens each one that passes the checks.
     void open();
@@ -129,6 +147,23 @@ public:
     const QSet<QString> &backedUp() const { return m_backedUp; }
 
 private:
+    enum class DiskChoice { Merge, Replace, SaveAs, Cancel };
+    DiskChoice askAboutDiskChange(const QString &path, bool atSave);
+    // Reads `source` (the file itself, or a sync copy of it without a base)
+    // and merges it into the cards of `path`; false when it could not be
+    // read, after saying why.
+    bool mergeFromDisk(const QString &path, const QString &source, bool report);
+    // Writes the cards of `path` over it; false when not written.
+    bool writeOne(const QString &path);
+    // Saves the cards of `path` under a new name, which takes its place;
+    // the new name, or empty when nothing was written.
+    QString saveOneAs(const QString &path);
+    // The file was just written with the cards `ids` (file order).
+    void rememberWritten(const QString &path, const QList<int> &ids);
+    QList<int> idsAt(const std::vector<int> &positions) const;
+    // Sync copies beside the opened files, with an offer to merge them.
+    void offerSyncCopies(const QStringList &paths);
+
     class BusyScope;
     class JobScope;
     void setBusy(bool busy);
@@ -136,13 +171,14 @@ private:
     void inform(const QString &text);
     void warn(const QString &text);
     void critical(const QString &text);
-    bool askYes(const QString &text);
+    // `defaultAnswer` is Prompts::No where "Да" throws unsaved cards away.
+    bool askYes(const QString &text, Prompts::Answer defaultAnswer = Prompts::Yes);
     QString chooseItem(const QString &label, const QStringList &items, bool *ok);
     bool runStep(const FileProgress &progress, const FileJobRunner::Work &work);
     // Reads one file into `loaded`, then runs `then` on the same worker;
     // false when the user cancelled.
     bool readFile(const QString &path, int done, int total, Dictionary &loaded, ReadOutcome *read,
-                  const FileJobRunner::Work &then);
+                  const FileJobRunner::Work &then = nullptr);
     // Frees the cards of an open's dictionaries on a pool thread.
     static void freeLater(std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> files,
                           std::unique_ptr<Dictionary> staged);
@@ -159,6 +195,8 @@ private:
     std::function<void(bool)> m_busyHook;
     std::function<void(Dictionary &)> m_prepare;
     FileJobRunner *m_runner = nullptr;
+    FileWatch *m_watch = nullptr;
+    bool m_checking = false;
     bool m_busy = false;
     QSet<QString> m_backedUp;
 };

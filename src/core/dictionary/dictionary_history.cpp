@@ -1,9 +1,12 @@
 #include "core/dictionary/dictionary_history.h"
 
 #include "core/common/latin_key.h"
+#include "core/common/russian_plural.h"
 
 #include "core/dictionary/dictionary.h"
 #include "core/run/run_state.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <utility>
@@ -13,8 +16,9 @@
 
 QString HistoryText::cardsGenitive(int n)
 {
-    const bool one = n % 10 == 1 && n % 100 != 11;
-    return QString::number(n) + (one ? QStringLiteral(" карточки") : QStringLiteral(" карточек"));
+    return QString::number(n) + QLatin1Char(' ') +
+           russianPlural(n, QStringLiteral("карточки"), QStringLiteral("карточек"),
+                         QStringLiteral("карточек"));
 }
 
 QString HistoryText::addCard()
@@ -170,10 +174,11 @@ class AddCommand : public DictionaryHistory::Command
 {
 public:
     AddCommand(DictionaryHistory &h, const QList<Card> &cards, const QString &text)
-        : Command(h, text), m_new(cards)
+        : Command(h, text), m_new(cards), m_count(int(cards.size()))
     {
     }
     bool changesCardSet() const override { return true; }
+    int addedCount() const { return m_count; }
 
 protected:
     int doRedo() override
@@ -195,6 +200,7 @@ protected:
 
 private:
     QList<Card> m_new;
+    int m_count;
     QList<int> m_ids;
     Placed m_placed;
 };
@@ -326,6 +332,74 @@ private:
     QString m_source;
     QString m_target;
     bool m_done = true;
+};
+
+// Cards changed and cards added by one import, taken back together.
+class ImportCommand : public DictionaryHistory::Command
+{
+public:
+    ImportCommand(DictionaryHistory &h, const QList<Card> &added, QList<Card> before,
+                  QList<Card> after, const QString &text)
+        : Command(h, text), m_add(h, added, text), m_before(std::move(before)),
+          m_after(std::move(after))
+    {
+    }
+    bool changesCardSet() const override { return true; }
+
+protected:
+    int doRedo() override
+    {
+        putAll(m_after);
+        const int first = m_add.addedCount() ? m_add.redoNow() : 0;
+        return first ? first : (m_after.isEmpty() ? 0 : m_after.first().id);
+    }
+    int doUndo() override
+    {
+        if (m_add.addedCount())
+            m_add.undoNow();
+        putAll(m_before);
+        return m_before.isEmpty() ? 0 : m_before.first().id;
+    }
+
+private:
+    // The add part, run inside this command's guard.
+    class Adder : public AddCommand
+    {
+    public:
+        using AddCommand::AddCommand;
+        int redoNow() { return doRedo(); }
+        void undoNow() { doUndo(); }
+    };
+    void putAll(const QList<Card> &cards)
+    {
+        if (cards.isEmpty())
+            return;
+        QHash<int, const Card *> byId;
+        byId.reserve(cards.size());
+        QList<int> ids;
+        ids.reserve(cards.size());
+        for (const Card &c : cards) {
+            byId.insert(c.id, &c);
+            ids.append(c.id);
+        }
+        // One signal for all: the marks of the view and the run stay.
+        dict().updateCards(ids, [&byId](Card &c) {
+            const Card *put = byId.value(c.id);
+            if (!put)
+                return;
+            const bool inFilter = c.inFilter;
+            const int runMark = c.runMark;
+            c = *put;
+            c.inFilter = inFilter;
+            c.runMark = runMark;
+        });
+        for (const Card &c : cards)
+            dict().addLesson(c.lesson);
+    }
+
+    Adder m_add;
+    QList<Card> m_before;
+    QList<Card> m_after;
 };
 
 } // namespace
@@ -510,6 +584,31 @@ int DictionaryHistory::resetLearningState()
     std::sort(old.begin(), old.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     push(new ResetCommand(*this, std::move(old)));
     return lowered;
+}
+
+QList<int> DictionaryHistory::importCards(const QList<Card> &added, const QList<Card> &updated,
+                                          const QString &text)
+{
+    QList<Card> before;
+    QList<Card> after;
+    before.reserve(updated.size());
+    after.reserve(updated.size());
+    for (const Card &c : updated) {
+        const Card *held = m_dict.cardById(c.id);
+        if (!held)
+            continue;
+        before.append(*held);
+        after.append(c);
+    }
+    if (added.isEmpty() && after.isEmpty())
+        return {};
+    const int first = m_dict.idCounter() + 1;
+    push(new ImportCommand(*this, added, std::move(before), std::move(after), text));
+    QList<int> ids;
+    ids.reserve(added.size());
+    for (int id = first; id <= m_dict.idCounter(); ++id)
+        ids.append(id);
+    return ids;
 }
 
 void DictionaryHistory::join(const QString &source, const QString &target,

@@ -94,6 +94,10 @@ public:
     // Sets the learning state of every card back (resetDictionaryState);
     // returns the number of cards whose priority was lowered.
     int resetLearningState();
+    // An import: `updated` (cards of the dictionary, by id) replace theirs
+    // and `added` join as new cards, as one command; returns the new ids.
+    QList<int> importCards(const QList<Card> &added, const QList<Card> &updated,
+                           const QString &text);
     // Runs the join (`doJoin`, which moves the cards of `source` to
     // `target` or refuses) and records what it moved.
     void join(const QString &source, const QString &target, const std::function<void()> &doJoin);

@@ -19,8 +19,10 @@ public:
     virtual void showInformation(const QString &text) = 0;
     virtual void showWarning(const QString &text) = 0;
     virtual void showCritical(const QString &text) = 0;
-    // 0 (Yes) for "Да", 1 (No) for "Нет".
-    virtual int askYesNo(const QString &text) = 0;
+    // 0 (Yes) for "Да", 1 (No) for "Нет". `defaultAnswer` is the button
+    // Enter presses: "Нет" wherever "Да" would throw unsaved cards away.
+    virtual int askYesNo(const QString &text, Answer defaultAnswer) = 0;
+    int askYesNo(const QString &text) { return askYesNo(text, Yes); }
 
     // Empty list on cancel.
     virtual QStringList getOpenFileNames(const QString &title, const QString &dir,
@@ -35,6 +37,14 @@ public:
                                     const QString &filter) = 0;
     // Empty result and *ok false on cancel.
     virtual QString getItem(const QString &label, const QStringList &items, bool *ok) = 0;
+    // A question with buttons of its own: the index of the one pressed, or
+    // -1 when the box was closed. Scripts answer it as an item choice.
+    virtual int askChoice(const QString &text, const QStringList &buttons)
+    {
+        bool ok = false;
+        const QString choice = getItem(text, buttons, &ok);
+        return ok ? int(buttons.indexOf(choice)) : -1;
+    }
 
 protected:
     QString m_caption;

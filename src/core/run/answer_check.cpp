@@ -189,6 +189,11 @@ QString emptyWordMessage()
     return QStringLiteral("Почему то \"слово\" пустое");
 }
 
+bool isAnswerWordBoundary(QChar c)
+{
+    return isWordBoundary(c);
+}
+
 bool isSentenceCard(const Card &card)
 {
     for (const TranslationSection &s : card.translations)

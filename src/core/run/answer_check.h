@@ -51,6 +51,9 @@ struct AutocheckResult {
     bool accepted() const { return checkable && !wrong; }
 };
 
+// The characters that end a word of a typed answer: blank, tab and
+// , . : ; ! ? " ) (.
+bool isAnswerWordBoundary(QChar c);
 // A card with a phrase section (S or SS): its checked forms are taken whole.
 bool isSentenceCard(const Card &card);
 // Some foreign form is marked for autocheck (the window's autocheckPossible).

@@ -4,6 +4,8 @@
 
 #include "core/dictionary/dictionary.h"
 #include "core/run/answer_check.h"
+#include "core/run/answer_diff.h"
+#include "core/run/answer_options.h"
 #include "core/run/run_clock.h"
 #include "core/run/run_view.h"
 #include "core/run/sound_queue.h"
@@ -336,14 +338,18 @@ void RunSession::showAnswer()
     const Card *card = m_run.currentCard(m_dict);
     if (!card)
         return;
+    AnswerReview review;
     if (checksTypedAnswer() && !m_run.mistakeMade) {
-        const AutocheckResult check = checkAnswer(*card, m_view.typedAnswer());
-        if (check.checkable && check.wrong) {
+        review = reviewAnswer(autocheckItems(*card), m_view.typedAnswer(), acceptsTypos());
+        if (review.verdict == AnswerVerdict::Wrong) {
             m_typedWrong = true;
             forgot();
             m_typedWrong = false;
-        } else if (check.accepted())
-            m_view.setPaneFrameColor(acceptedColor());
+        } else if (review.accepted()) {
+            m_view.setPaneFrameColor(review.verdict == AnswerVerdict::AcceptedWithTypo
+                                         ? typoAcceptedColor()
+                                         : acceptedColor());
+        }
     }
     // The question is off the screen now, so its time is over whether or
     // not the answer can be shown.
@@ -354,9 +360,11 @@ void RunSession::showAnswer()
     m_cardAnswerSeen = true;
     const TranslationDisplay display{m_appearance.showSpeechParts, m_appearance.showPartsNums};
     const RenderedText answer = runAnswerText(*card, m_work.en_ru, display);
-    if (canShowAnswer(answer))
+    if (canShowAnswer(answer)) {
         m_view.setAnswerText(answer.text);
-    else
+        if (review.showsDifference())
+            m_view.showAnswerDifference(review.difference);
+    } else
         m_view.showWarning(emptyWordMessage());
 }
 
@@ -408,7 +416,13 @@ void RunSession::timerTick()
         }
     }
     if (m_cardProgress >= m_cardSteps) {
-        forgot();
+        // The move-on above takes only an answer right as typed: a word being
+        // typed is often one letter short. When the time is up, a forgiven
+        // typo counts as it would when the learner moved on.
+        const Card *card = m_run.currentCard(m_dict);
+        if (!(card && checksTypedAnswer() && acceptsTypos() &&
+              reviewAnswer(autocheckItems(*card), m_view.typedAnswer(), true).accepted()))
+            forgot();
         next();
     }
 }
@@ -591,6 +605,11 @@ void RunSession::settleCurrentCard()
         ++m_record.right;
     m_cardAnswerSeen = false;
     m_cardMistake = false;
+}
+
+bool RunSession::acceptsTypos() const
+{
+    return m_answerOptions && m_answerOptions->acceptOneLetterTypos;
 }
 
 void RunSession::countMistake(bool wrongAnswer)

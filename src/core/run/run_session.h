@@ -12,6 +12,7 @@
 #include <functional>
 
 class Dictionary;
+struct AnswerOptions;
 class RunClock;
 class RunJournal;
 class RunView;
@@ -142,6 +143,9 @@ public:
     // only when something is to be said, so an engine is never started while
     // speech is off.
     void setSpeech(const SpeechSettings *settings, std::function<Speaker &()> speaker);
+    // The learner's answer options (owned by the host, read at every
+    // check); null: a typed answer is judged as typed.
+    void setAnswerOptions(const AnswerOptions *options) { m_answerOptions = options; }
     // Every run that was going when it ended is appended here; null: none.
     void setJournal(RunJournal *journal) { m_journal = journal; }
     // The dictionary tab's sound button and F4: speaks `card` when speech
@@ -207,6 +211,7 @@ private:
     // without a mistake.
     void settleCurrentCard();
     void countMistake(bool wrongAnswer);
+    bool acceptsTypos() const;
 
     Dictionary &m_dict;
     RunState &m_run;
@@ -225,6 +230,7 @@ private:
     int m_cardSteps = 0;
     int m_cardProgress = 0;
 
+    const AnswerOptions *m_answerOptions = nullptr;
     const SpeechSettings *m_speech = nullptr;
     std::function<Speaker &()> m_speaker;
     std::function<void()> m_runStartHook;

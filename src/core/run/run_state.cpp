@@ -1,5 +1,7 @@
 #include "core/run/run_state.h"
 
+#include "core/common/russian_plural.h"
+
 #include "core/dictionary/dictionary.h"
 
 #include <algorithm>
@@ -378,8 +380,10 @@ QString resetBlockedMessage(bool running, const Dictionary &dict)
 QString resetDoneMessage(int loweredCount)
 {
     return QStringLiteral("<nobr>Карточки приведены в исходное состояние</nobr><br><nobr>У ") +
-           QString::number(loweredCount) +
-           QStringLiteral(" карточек снижен приоритет второго уровня</nobr><br><br>") +
+           QString::number(loweredCount) + QLatin1Char(' ') +
+           russianPlural(loweredCount, QStringLiteral("карточки"), QStringLiteral("карточек"),
+                         QStringLiteral("карточек")) +
+           QStringLiteral(" снижен приоритет второго уровня</nobr><br><br>") +
            QStringLiteral("<nobr>Не забудьте сохранить словарь</nobr>");
 }
 
@@ -422,9 +426,13 @@ QString runStatusLine(const RunState &run, const WorkSettings &settings, bool di
     if (!settings.training) {
         if (run.offCards().isEmpty())
             s += QStringLiteral(" (Все карточки урока включены)");
-        else
-            s += QStringLiteral(" (Выключено ") + QString::number(run.offCards().size()) +
-                 QStringLiteral(" карточек урока)");
+        else {
+            const qsizetype off = run.offCards().size();
+            s += QStringLiteral(" (") +
+                 russianPlural(off, QStringLiteral("Выключена"), QStringLiteral("Выключено"),
+                               QStringLiteral("Выключено")) +
+                 QLatin1Char(' ') + cardCount(off) + QStringLiteral(" урока)");
+        }
     }
     s += QLatin1Char(' ') + priorityLabel;
     return s;

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QString>
 
+struct AnswerDifference;
+
 // What a run needs from the learning page. RunSession decides every step of a
 // run and only tells the page what to show through these calls; the page
 // holds no run logic of its own.
@@ -17,6 +19,9 @@ public:
     // ---- the three panes: question, answer and the typed answer
     virtual void setQuestionText(const QString &text) = 0;
     virtual void setAnswerText(const QString &text) = 0;
+    // Below the answer text: the typed answer marked against the expected
+    // items, the items not found and the line naming the mistake.
+    virtual void showAnswerDifference(const AnswerDifference &difference) = 0;
     // Empties all three panes.
     virtual void clearPanes() = 0;
     virtual QString typedAnswer() const = 0;

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
 
 class QSettings;
 struct Card;
@@ -41,6 +47,58 @@ public:
     // Cancels whatever is being said and says `texts` one after another.
     virtual void say(const QStringList &texts, const QString &locale, double rate) = 0;
     virtual void stop() = 0;
+};
+
+// The program's speaker while the platform's engine starts. Connecting to
+// the speech service can take seconds, or hang when the service is going
+// down, so the engine is built on a thread of its own and the window never
+// waits for it: until it is ready, or for good when it is not ready within
+// `waitMs` of start(), speech is unavailable, with the reason. Destroying
+// this object never waits either; an engine that comes too late is left
+// alone, as the service may still hold it.
+class BackgroundSpeaker final : public QObject, public Speaker
+{
+    Q_OBJECT
+public:
+    using Factory = std::function<std::unique_ptr<Speaker>()>;
+    enum class State { NotStarted, Starting, Ready, TimedOut };
+    static constexpr int defaultWaitMs = 2000;
+
+    // `make` runs on another thread; whatever it builds is used on this one.
+    explicit BackgroundSpeaker(Factory make, int waitMs = defaultWaitMs, QObject *parent = nullptr);
+    ~BackgroundSpeaker() override;
+
+    // Starts building the engine; later calls do nothing.
+    void start();
+    State state() const { return m_state; }
+    // The engine is still being built: a program ending now must not wait
+    // for it.
+    bool stillStarting() const { return m_state == State::Starting; }
+
+    bool isAvailable() const override;
+    QString unavailableReason() const override;
+    QStringList locales() const override;
+    void say(const QStringList &texts, const QString &locale, double rate) override;
+    void stop() override;
+
+    static QString startingReason();
+    static QString timedOutReason();
+
+signals:
+    // Left Starting: the engine is ready (or not) or did not answer in time.
+    void stateChanged();
+
+private:
+    struct Shared;
+    void poll();
+
+    Factory m_make;
+    int m_waitMs;
+    State m_state = State::NotStarted;
+    std::shared_ptr<Shared> m_shared;
+    std::unique_ptr<Speaker> m_engine;
+    QTimer m_poll;
+    QElapsedTimer m_since;
 };
 
 // The words a card is spoken as: its foreign forms in card order, blank

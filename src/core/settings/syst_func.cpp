@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -15,6 +16,11 @@ namespace
 {
 
 const char *const codePage = "windows-1251";
+
+// The file traces are for whoever debugs the program
+// (QT_LOGGING_RULES="lexitor.files.debug=true"); a learner's terminal stays
+// quiet.
+Q_LOGGING_CATEGORY(fileTraces, "lexitor.files", QtInfoMsg)
 
 void fillFacts(const QString &fileName, QStringList *facts)
 {
@@ -162,10 +168,16 @@ bool SYST_FUNC::openTxtFile(const QString &fileName, QString &text, QStringList 
                             TextEncoding *detected)
 {
     Q_UNUSED(quiet); // no notice can be shown without widgets
-    qDebug("SYST_FUNC::openTxtFile() %s", fileName.toLocal8Bit().constData());
+    qCDebug(fileTraces, "SYST_FUNC::openTxtFile() %s", fileName.toLocal8Bit().constData());
     fillFacts(fileName, facts);
 
     QFile file(fileName);
+    // A settings file that does not exist yet is no mistake: the store
+    // starts empty and the file is written at exit.
+    if (!QFileInfo::exists(fileName)) {
+        text.clear();
+        return false;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         reportMistake("openTxtFile", "fopen", file.errorString());
         text.clear();
@@ -197,7 +209,7 @@ bool SYST_FUNC::saveTxtFile(const QString &fileName, const QString &text, QStrin
                             bool quiet, QString *error, TextEncoding encoding)
 {
     Q_UNUSED(quiet);
-    qDebug("SYST_FUNC::saveTxtFile() %s", fileName.toLocal8Bit().constData());
+    qCDebug(fileTraces, "SYST_FUNC::saveTxtFile() %s", fileName.toLocal8Bit().constData());
     fillFacts(fileName, facts);
 
     QByteArray bytes;

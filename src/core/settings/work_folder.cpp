@@ -57,21 +57,14 @@ void provideIcons(const QString &target, const QString &source, QStringList &pro
         problems << QStringLiteral("Нет папки с картинками кнопок %1").arg(source);
         return;
     }
-    const QFileInfo info(target);
-    // A link left behind by a moved or removed installation.
-    if (info.isSymLink() && !info.exists())
+    // Earlier versions linked the folder to the installed pictures; such a
+    // link points into the package's files and dangles once it is removed.
+    // The installed pictures are found through the search path instead.
+    if (QFileInfo(target).isSymLink())
         QFile::remove(target);
-    if (!QFileInfo::exists(target)) {
-        // A link follows the installed pictures when the program is updated.
-        if (QFile::link(source, target))
-            return;
-        if (!QDir().mkpath(target)) {
-            problems << QStringLiteral("Не удалось создать папку %1").arg(target);
-            return;
-        }
-    }
+    // The user's own pictures folder gets the ones it lacks, as copies.
     const QFileInfo now(target);
-    if (now.isDir() && !now.isSymLink())
+    if (now.isDir())
         copyMissing(source, target, QStringLiteral("*.png"), problems);
 }
 

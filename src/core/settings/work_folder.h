@@ -45,9 +45,10 @@ WorkFolder chooseWorkFolder(const QString &currentDir, const QString &userDir,
                             const std::function<bool(const QString &)> &writable = canWriteIn);
 
 // Creates the per-user folder and fills in what is missing: the button
-// pictures (a link to the installed ones, or copies where links fail),
-// sounds/ with the example sound and examples/ with the example dictionaries
-// (each copied only when its folder is new, so nothing the user deleted
-// comes back), and a first settings.ini whose open dialog starts in
-// examples/. Existing files are never touched. Returns the problems.
+// pictures stay in the installed folder (found through the search path; a
+// link to them left by an earlier version is removed, and a pictures folder
+// of the user's own gets copies of the ones it lacks), sounds/ with the example sound and examples/
+// with the example dictionaries (each copied only when its folder is new, so nothing the user
+// deleted comes back), and a first settings.ini whose open dialog starts in examples/. Existing
+// files are never touched. Returns the problems.
 QStringList prepareUserFolder(const QString &userDir, const QString &dataFolder);

@@ -14,7 +14,9 @@ void setButtonIcon(QAbstractButton *button, const QString &iconsDir, const QStri
     if (button->property(kIconProperty).toString() == file)
         return;
     button->setProperty(kIconProperty, file);
-    button->setIcon(QIcon(QDir(iconsDir).filePath(file)));
+    // "icons:" names the search path of the program's pictures.
+    button->setIcon(QIcon(iconsDir.endsWith(QLatin1Char(':')) ? iconsDir + file
+                                                              : QDir(iconsDir).filePath(file)));
 }
 
 QString iconFileOf(const QAbstractButton *button)

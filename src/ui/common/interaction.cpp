@@ -1,9 +1,12 @@
 #include "ui/common/interaction.h"
 
+#include "core/settings/font_style.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -38,7 +41,7 @@ QtInteraction::QtInteraction(QWidget *parent, QString caption)
 {
 }
 
-int QtInteraction::box(int icon, const QString &text, bool question)
+int QtInteraction::box(int icon, const QString &text, bool question, Answer defaultAnswer)
 {
     CursorPause pause;
     QMessageBox mb(QMessageBox::Icon(icon), m_caption, text, QMessageBox::NoButton, m_parent);
@@ -46,7 +49,7 @@ int QtInteraction::box(int icon, const QString &text, bool question)
     QPushButton *no = nullptr;
     if (question)
         no = mb.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    mb.setDefaultButton(yes);
+    mb.setDefaultButton(no && defaultAnswer == No ? no : yes);
     if (no)
         mb.setEscapeButton(no);
     mb.exec();
@@ -68,9 +71,25 @@ void QtInteraction::showCritical(const QString &text)
     box(QMessageBox::Critical, text, false);
 }
 
-int QtInteraction::askYesNo(const QString &text)
+int QtInteraction::askYesNo(const QString &text, Answer defaultAnswer)
 {
-    return box(QMessageBox::Question, text, true);
+    return box(QMessageBox::Question, text, true, defaultAnswer);
+}
+
+int QtInteraction::askChoice(const QString &text, const QStringList &buttons)
+{
+    CursorPause pause;
+    QMessageBox mb(QMessageBox::Question, m_caption, text, QMessageBox::NoButton, m_parent);
+    QList<QPushButton *> pushButtons;
+    for (const QString &b : buttons)
+        pushButtons.append(mb.addButton(b, QMessageBox::ActionRole));
+    // The last button is the one that changes nothing; Escape presses it.
+    if (!pushButtons.isEmpty()) {
+        mb.setDefaultButton(pushButtons.first());
+        mb.setEscapeButton(pushButtons.last());
+    }
+    mb.exec();
+    return int(pushButtons.indexOf(static_cast<QPushButton *>(mb.clickedButton())));
 }
 
 QStringList QtInteraction::getOpenFileNames(const QString &title, const QString &dir,
@@ -111,8 +130,24 @@ QColor QtInteraction::getColor(const QColor &initial)
 QFont QtInteraction::getFont(const QFont &initial, bool *ok)
 {
     CursorPause pause;
-    // The program's only font chooser is the settings page's.
-    return QFontDialog::getFont(ok, initial, m_parent, QStringLiteral("Выбор шрифта"));
+    // The program's only font chooser is the settings page's. It opens on
+    // the font's own style, so OK without a change changes nothing.
+    QFont shown(initial);
+    QList<FontStyleInfo> styles;
+    const QString family = initial.family();
+    for (const QString &style : QFontDatabase::styles(family))
+        styles.append(
+            {style, QFontDatabase::weight(family, style), QFontDatabase::italic(family, style)});
+    const QString style =
+        matchingStyle(initial.weight(), initial.style() != QFont::StyleNormal, styles);
+    if (!style.isEmpty())
+        shown.setStyleName(style);
+    bool accepted = false;
+    const QFont chosen =
+        QFontDialog::getFont(&accepted, shown, m_parent, QStringLiteral("Выбор шрифта"));
+    if (ok)
+        *ok = accepted;
+    return accepted ? chosenFont(initial, style, chosen) : initial;
 }
 
 int QtInteraction::runDialog(QDialog *dialog)

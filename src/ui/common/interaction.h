@@ -37,7 +37,8 @@ public:
     void showInformation(const QString &text) override;
     void showWarning(const QString &text) override;
     void showCritical(const QString &text) override;
-    int askYesNo(const QString &text) override;
+    using Interaction::askYesNo;
+    int askYesNo(const QString &text, Answer defaultAnswer) override;
     QStringList getOpenFileNames(const QString &title, const QString &dir,
                                  const QString &filter) override;
     QString getOpenFileName(const QString &title, const QString &dir,
@@ -45,13 +46,14 @@ public:
     QString getSaveFileName(const QString &title, const QString &dir,
                             const QString &filter) override;
     QString getItem(const QString &label, const QStringList &items, bool *ok) override;
+    int askChoice(const QString &text, const QStringList &buttons) override;
     QColor getColor(const QColor &initial) override;
     QFont getFont(const QFont &initial, bool *ok) override;
     int runDialog(QDialog *dialog) override;
     void showAboutQt(const QString &title) override;
 
 private:
-    int box(int icon, const QString &text, bool question);
+    int box(int icon, const QString &text, bool question, Answer defaultAnswer = Yes);
     QWidget *m_parent;
 };
 

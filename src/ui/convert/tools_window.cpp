@@ -1,4 +1,5 @@
 #include "ui/convert/tools_window.h"
+#include "ui/common/window_placement.h"
 
 #include "core/dictionary/card_check.h"
 #include "ui/common/key_events.h"
@@ -41,6 +42,14 @@ VForm_tools::VForm_tools(Session &session, Interaction *ui, QWidget *parent)
     m_ui = ui;
     setWindowTitle(RunText::toolsCaption());
     setWindowIcon(QIcon(m_session.iconPath(QStringLiteral("Caption_icon.png"))));
+    keepOnScreen(this);
+    // The stored names stay the items' values; the label says what they mean.
+    const QStringList names = textEncodingNames();
+    const QStringList labels = textEncodingLabels();
+    for (int i = 0; i < comboBox_encoding->count() && i < names.size(); ++i) {
+        comboBox_encoding->setItemText(i, names[i] + QStringLiteral(" — ") + labels[i]);
+        comboBox_encoding->setItemData(i, names[i]);
+    }
 
     textEdit7->setPlainText(ToolsText::initialText());
     for (int i = 0; keySymbols[i]; ++i) {
@@ -138,6 +147,9 @@ void VForm_tools::slot_apply_clicked()
         break;
     case ResetState:
         resetState();
+        break;
+    case Import:
+        emit importRequested();
         break;
     default:
         break;
@@ -253,8 +265,10 @@ void VForm_tools::convertText()
         if (added > 0)
             emit cardsConverted(cards);
     }
-    m_ui->showWarning(added > 0 ? ConversionText::cardsAdded(added)
-                                : ConversionText::noCardsAdded());
+    if (added > 0)
+        m_ui->showInformation(ConversionText::cardsAdded(added));
+    else
+        m_ui->showWarning(ConversionText::noCardsAdded());
     if (!refused.isEmpty())
         m_ui->showWarning(ConversionText::cardsRefused(refused));
 }
@@ -274,7 +288,7 @@ void VForm_tools::resetState()
         WaitCursor wait;
         lowered = m_session.history.resetLearningState();
     }
-    m_ui->showWarning(resetDoneMessage(lowered));
+    m_ui->showInformation(resetDoneMessage(lowered));
     emit dictionaryStateChanged();
 }
 

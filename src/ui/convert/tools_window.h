@@ -28,7 +28,7 @@ class VForm_tools : public Form_tools, private SymbolReceiver
     Q_OBJECT
 public:
     // The actions of comboBox_selectWork, by index.
-    enum Action { Open = 0, Save, SaveAs, Clear, Convert, ResetState };
+    enum Action { Open = 0, Save, SaveAs, Clear, Convert, ResetState, Import };
 
     // `ui` null: the window asks through boxes of its own, captioned
     // "Инструменты".
@@ -48,6 +48,8 @@ public:
     const QList<VButtonSymbol *> &symbolKeys() const { return m_keys; }
 
 signals:
+    // "Импорт карточек": the dictionary page's import dialog.
+    void importRequested();
     // Cards made from the editor's text, to be added to the dictionary.
     void cardsConverted(const QList<Card> &cards);
     // The learning state of the cards was reset: the dictionary changed.

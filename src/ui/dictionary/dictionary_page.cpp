@@ -11,6 +11,7 @@
 #include "ui/dictionary/dictionary_table_model.h"
 #include "ui/dictionary/file_job_window.h"
 #include "ui/editor/card_edit_actions.h"
+#include "ui/exchange/exchange_actions.h"
 #include "ui/find/find_actions.h"
 #include "ui/statistics/statistics_window.h"
 
@@ -62,6 +63,9 @@ DictionaryPage::DictionaryPage(Session &session, RunSession &run, QWidget *paren
         emit dictionaryTabRequested();
         showCardInTable(id);
     });
+    m_exchange = new ExchangeActions(m_session, *this);
+    dictButtonsLayout->insertWidget(dictButtonsLayout->indexOf(toolButton_tools) + 1,
+                                    m_exchange->makeButton(this));
 
     radioButton1->setChecked(true);
     groupBox1->hide();
@@ -75,7 +79,7 @@ DictionaryPage::~DictionaryPage() = default;
 
 void DictionaryPage::setIcon(QAbstractButton *button, const QString &file)
 {
-    setButtonIcon(button, m_session.path(QStringLiteral("icons")), file);
+    setButtonIcon(button, QStringLiteral("icons:"), file);
 }
 
 void DictionaryPage::setupTable()
@@ -367,6 +371,8 @@ VForm_tools *DictionaryPage::toolsWindow()
             dynamic_cast<QtInteraction *>(&m_session.ui()) ? nullptr : &m_session.ui();
         m_tools = new VForm_tools(m_session, ui, this);
         connect(m_tools, &VForm_tools::cardsConverted, this, &DictionaryPage::addNewCards);
+        connect(m_tools, &VForm_tools::importRequested, m_exchange,
+                [this] { m_exchange->importCards(); });
         connect(m_tools, &VForm_tools::dictionaryStateChanged, this,
                 &DictionaryPage::actionStatesChanged);
         connect(m_tools, &VForm_tools::visibilityChanged, this,
@@ -451,6 +457,13 @@ QMenu *DictionaryPage::buildContextMenu(int row)
     }
     if (id > 0)
         menu->addAction(QStringLiteral("Инфо (F1)"), this, &DictionaryPage::slot_word_info);
+    QAction *exportCards = menu->addAction(QStringLiteral("Экспорт карточек..."), m_exchange,
+                                           [this] { m_exchange->exportCards(); });
+    exportCards->setObjectName(QStringLiteral("exportAction"));
+    exportCards->setEnabled(m_session.dictionary.cardCount() > 0);
+    QAction *importCards = menu->addAction(QStringLiteral("Импорт карточек..."), m_exchange,
+                                           [this] { m_exchange->importCards(); });
+    importCards->setObjectName(QStringLiteral("importAction"));
     menu->addAction(QStringLiteral("Статистика"), this, &DictionaryPage::slot_statistics);
     return menu;
 }

@@ -14,6 +14,7 @@ class DictionaryFiles;
 class FileJobWindow;
 class FindActions;
 class DictionaryTableModel;
+class ExchangeActions;
 class QFrame;
 class QKeyEvent;
 class QMenu;
@@ -55,6 +56,8 @@ public:
     QMenu *buildContextMenu(int row);
     QString jumpKind() const { return m_jumpKind; }
     FindActions &findActions() { return *m_find; }
+    // Export and import of cards (the "Обмен" button and the table's menu).
+    ExchangeActions &exchangeActions() { return *m_exchange; }
     // Where the long steps of file jobs run.
     FileJobWindow &jobWindow();
     // The tools window, made on first use and kept, hidden, from then on.
@@ -161,6 +164,7 @@ private:
     std::unique_ptr<DictionaryFiles> m_files;
     std::unique_ptr<CardEditActions> m_cards;
     FindActions *m_find = nullptr;
+    ExchangeActions *m_exchange = nullptr;
     VForm_tools *m_tools = nullptr;
     bool m_firstShow = true;
     bool m_fitting = false;

@@ -11,6 +11,7 @@
 #include "ui/dictionary/join_files_dialog.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
@@ -29,6 +30,7 @@ DictionaryFiles &DictionaryPage::files()
         // Long opens and saves run on a worker behind a progress window
         // instead of freezing the window.
         m_files->setJobRunner(&jobWindow());
+        m_files->setFileWatch(&m_session.fileWatch);
     }
     return *m_files;
 }
@@ -69,6 +71,20 @@ void DictionaryPage::connectDictionary()
         emit actionStatesChanged();
     });
     connect(&dict, &Dictionary::modifiedChanged, this, &DictionaryPage::actionStatesChanged);
+    // A file changed by another program is asked about at once, but never
+    // in the middle of a run or a file job: a save checks again anyway,
+    // and the end of a job looks at every file once more.
+    connect(&m_session.fileWatch, &FileWatch::fileChanged, this, [this](const QString &path) {
+        if (fileJobAllowed() && !m_session.run.running)
+            files().checkOutsideChange(path);
+    });
+    connect(&dict, &Dictionary::busyChanged, this, [this](bool busy) {
+        if (!busy && !m_session.run.running)
+            QTimer::singleShot(0, this, [this] {
+                if (fileJobAllowed() && !m_session.run.running)
+                    files().checkOutsideChanges();
+            });
+    });
 }
 
 void DictionaryPage::rebuildAfterReset()

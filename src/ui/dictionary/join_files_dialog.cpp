@@ -1,4 +1,5 @@
 #include "ui/dictionary/join_files_dialog.h"
+#include "ui/common/window_placement.h"
 
 #include <QIcon>
 
@@ -6,6 +7,7 @@ _join_files_Form::_join_files_Form(const StringSet &openFiles, bool withNew, QWi
     : join_files_Form(parent)
 {
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    keepOnScreen(this);
     if (withNew)
         comboBox1->addItem(newWordsText());
     if (openFiles.size() == 1) {

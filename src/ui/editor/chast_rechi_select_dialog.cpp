@@ -1,5 +1,7 @@
 #include "ui/editor/chast_rechi_select_dialog.h"
 
+#include "ui/common/window_placement.h"
+
 #include "core/markup/markup.h"
 #include "core/settings/app_settings.h"
 #include "ui/common/key_events.h"
@@ -24,9 +26,7 @@ _chastRechiSelectForm::_chastRechiSelectForm(QWidget *parent, QString &result, i
     const QSize designed = size();
     resize(designed.width(), int(designed.height() * 2.1));
     const WindowGeometry g = readWindowGeometry(m_settings, SettingsKeys::speechPartForm);
-    move(g.topX, g.topY);
-    if (g.width > 0 && g.height > 0)
-        resize(g.width, g.height);
+    restoreWindowGeometry(this, g);
 
     connect(pushButton1, &QPushButton::clicked, this,
             &_chastRechiSelectForm::slot_pushButton1_clicked);

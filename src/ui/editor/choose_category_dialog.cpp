@@ -1,4 +1,5 @@
 #include "ui/editor/choose_category_dialog.h"
+#include "ui/common/window_placement.h"
 
 #include "core/editor/card_apply.h"
 #include "core/editor/picker_geometry.h"
@@ -10,6 +11,7 @@ _choose_aCategoryForm::_choose_aCategoryForm(QWidget *editor, const StringSet &c
     : choose_aCategoryForm(editor), m_editor(editor)
 {
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    keepOnScreen(this);
     pushButton1->setIcon(QIcon(QStringLiteral("icons:arrow_right.png")));
     pushButton2->setIcon(QIcon(QStringLiteral("icons:cancel.png")));
     dDListBox1->setSide(0);

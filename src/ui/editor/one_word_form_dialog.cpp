@@ -1,9 +1,11 @@
 #include "ui/editor/one_word_form_dialog.h"
 
+#include "core/common/window_fit.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/text_contrast.h"
 #include "ui/common/interaction.h"
 #include "ui/common/key_events.h"
+#include "ui/common/window_placement.h"
 #include "ui/editor/chast_rechi_select_dialog.h"
 #include "ui/editor/choose_category_dialog.h"
 #include "ui/editor/line_for_word.h"
@@ -13,6 +15,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QTextDocument>
+#include <QWindow>
 
 namespace
 {
@@ -38,13 +41,6 @@ public:
 private:
     QWidget *m_parent;
 };
-
-void placeWindow(QWidget *w, const WindowGeometry &g)
-{
-    w->move(g.topX, g.topY);
-    if (g.width > 0 && g.height > 0)
-        w->resize(g.width, g.height);
-}
 
 } // namespace
 
@@ -82,7 +78,7 @@ _OneWord_Form::_OneWord_Form(QWidget *parent, Card &card, const StringSet &categ
 
     const QSize designed = size().expandedTo(QSize(491, 248));
     resize(int(designed.width() * 1.6), designed.height() - 20);
-    placeWindow(this, readWindowGeometry(m_settings, SettingsKeys::oneWordForm));
+    restoreWindowGeometry(this, readWindowGeometry(m_settings, SettingsKeys::oneWordForm));
 }
 
 _OneWord_Form::~_OneWord_Form()
@@ -113,6 +109,16 @@ void _OneWord_Form::createLines(int count)
         connect(line, &_line_ForWordForm::signal_splitterResize, this,
                 &_OneWord_Form::slot_one_splitter_resize);
     }
+    // Tab goes from the lesson through the lines, word and transcription,
+    // then on to the categories, as the form reads from top to bottom.
+    QWidget *before = toolButton4;
+    for (_line_ForWordForm *line : std::as_const(m_lines)) {
+        setTabOrder(before, line->lineEdit1);
+        setTabOrder(line->lineEdit1, line->lineEdit2);
+        setTabOrder(line->lineEdit2, line->checkBox1);
+        before = line->checkBox1;
+    }
+    setTabOrder(before, toolButton1);
     // The lines form a ring: the last one is followed by the first.
     for (int i = 0; i < count; ++i) {
         _line_ForWordForm *line = m_lines[i];
@@ -321,10 +327,23 @@ void _OneWord_Form::showEvent(QShowEvent *event)
     if (!m_placedCategories && m_categories) {
         m_placedCategories = true;
         const WindowGeometry g = readWindowGeometry(m_settings, SettingsKeys::categoryForm);
-        if (g.width > 0 && g.height > 0)
-            placeWindow(m_categories, g);
-        else // never placed by the user: beside the editor, not over it
-            m_categories->move(frameGeometry().right() + 1, frameGeometry().top());
+        // Shown again now that the editor is on the screen, so that it
+        // stands above the editor and not under the main window.
+        m_categories->hide();
+        if (g.width > 0 && g.height > 0) {
+            restoreWindowGeometry(m_categories, g);
+        } else { // never placed by the user: beside the editor, not over it
+            keepOnScreen(m_categories);
+            m_categories->move(besideWindow(frameGeometry(), m_categories->frameGeometry().size(),
+                                            availableAreaFor(this)));
+        }
+        if (QWindow *own = windowHandle()) {
+            m_categories->winId();
+            if (QWindow *cats = m_categories->windowHandle())
+                cats->setTransientParent(own);
+        }
+        m_categories->show();
+        m_categories->raise();
     }
 }
 

@@ -1,4 +1,5 @@
 #include "ui/editor/symbols_selector.h"
+#include "ui/common/window_placement.h"
 
 #include "ui/editor/phonetic_font.h"
 
@@ -40,6 +41,7 @@ symbolsSelector::symbolsSelector(QWidget *parent)
     setObjectName(QStringLiteral("symbolsSelector"));
     setWindowTitle(m_form->windowTitle());
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    keepOnScreen(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_form);
     resize(380, 110);

@@ -1,5 +1,7 @@
 #include "ui/find/filter_dialog.h"
 
+#include "ui/common/window_placement.h"
+
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_reader.h"
 
@@ -78,9 +80,7 @@ VSet_Filter_Dialog::VSet_Filter_Dialog(QWidget *parent, FilterSettings &filter,
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
 
     const WindowGeometry g = readWindowGeometry(m_settings, SettingsKeys::filterForm);
-    move(g.topX, g.topY);
-    if (g.width > 0 && g.height > 0)
-        resize(g.width, g.height);
+    restoreWindowGeometry(this, g);
 
     for (const QString &name : kindNames())
         listBox->addItem(name);

@@ -1,4 +1,5 @@
 #include "ui/find/search_dialog.h"
+#include "ui/common/window_placement.h"
 
 #include "ui/common/interaction.h"
 
@@ -8,6 +9,7 @@ VSearchDialog::VSearchDialog(QWidget *parent, DictionarySearch &search, Interact
     : SearchDialog(parent), m_search(search), m_ui(ui)
 {
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    keepOnScreen(this);
 
     const QStringList &history = m_search.history();
     for (auto it = history.crbegin(); it != history.crend(); ++it)

@@ -6,6 +6,7 @@
 #include "ui/common/button_icons.h"
 #include "ui/common/interaction.h"
 #include "ui/common/key_events.h"
+#include "ui/run/answer_difference_text.h"
 #include "ui/run/settings_begin_work_dialog.h"
 
 #include <QAccessible>
@@ -21,6 +22,7 @@ LearningPage::LearningPage(Session &session, QWidget *parent)
                                          m_session.appearance, *this, m_session.clock());
     m_run->setSpeech(&m_session.speech, [this]() -> Speaker & { return m_session.speaker(); });
     m_run->setJournal(&m_session.journal());
+    m_run->setAnswerOptions(&m_session.answerOptions);
     // The run holds the card list and changes counters: no older change may
     // be undone over it.
     m_run->setRunStartHook([this] { m_session.history.clear(); });
@@ -48,7 +50,7 @@ LearningPage::~LearningPage() = default;
 
 void LearningPage::setIcon(QAbstractButton *button, const QString &file)
 {
-    setButtonIcon(button, m_session.path(QStringLiteral("icons")), file);
+    setButtonIcon(button, QStringLiteral("icons:"), file);
 }
 
 void LearningPage::setCurrentTab(MainTab tab)
@@ -229,6 +231,14 @@ void LearningPage::setQuestionText(const QString &text)
 void LearningPage::setAnswerText(const QString &text)
 {
     setPaneText(textEdit2_answer, text);
+}
+
+void LearningPage::showAnswerDifference(const AnswerDifference &difference)
+{
+    const QString old = textEdit2_answer->toPlainText();
+    appendAnswerDifference(textEdit2_answer, difference);
+    QAccessibleTextUpdateEvent event(textEdit2_answer, 0, old, textEdit2_answer->toPlainText());
+    QAccessible::updateAccessibility(&event);
 }
 
 void LearningPage::clearPanes()

@@ -36,6 +36,7 @@ public:
     // RunView
     void setQuestionText(const QString &text) override;
     void setAnswerText(const QString &text) override;
+    void showAnswerDifference(const AnswerDifference &difference) override;
     void clearPanes() override;
     QString typedAnswer() const override;
     void setPaneFrameColor(const QColor &color) override;

@@ -1,4 +1,5 @@
 #include "ui/run/settings_begin_work_dialog.h"
+#include "ui/common/window_placement.h"
 
 #include <QIcon>
 
@@ -7,6 +8,7 @@ VSettingsBeginWork::VSettingsBeginWork(QWidget *parent, const StringSet &lessons
     : SETTINGS_BEGIN_WORK(parent), m_settings(settings)
 {
     setWindowIcon(QIcon(QStringLiteral("icons:Caption_icon.png")));
+    keepOnScreen(this);
 
     radioButton1_training->setChecked(true);
     radioButton4->setChecked(true);

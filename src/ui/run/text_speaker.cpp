@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QTextToSpeech>
+#include <QThread>
 
 namespace
 {
@@ -12,15 +13,20 @@ namespace
 class TextSpeaker final : public Speaker
 {
 public:
-    TextSpeaker()
+    explicit TextSpeaker(QThread *home)
     {
         if (QTextToSpeech::availableEngines().isEmpty()) {
-            m_reason = QStringLiteral("Не установлен синтезатор речи");
+            m_reason = QStringLiteral("Не установлен синтезатор речи (установите пакеты "
+                                      "speech-dispatcher, qt6-speech-speechd-plugin и "
+                                      "espeak-ng)");
             return;
         }
         m_engine = std::make_unique<QTextToSpeech>();
+        if (home && home != QThread::currentThread())
+            m_engine->moveToThread(home);
         if (m_engine->state() == QTextToSpeech::Error) {
-            m_reason = QStringLiteral("Синтезатор речи не запускается");
+            m_reason = QStringLiteral("Синтезатор речи не запускается (проверьте, что "
+                                      "установлен пакет speech-dispatcher)");
             m_engine.reset();
             return;
         }
@@ -29,7 +35,8 @@ public:
         m_locales.removeDuplicates();
         m_locales.sort();
         if (m_locales.isEmpty() || m_engine->availableVoices().isEmpty()) {
-            m_reason = QStringLiteral("В синтезаторе речи нет ни одного голоса");
+            m_reason = QStringLiteral("В синтезаторе речи нет ни одного голоса (установите "
+                                      "пакеты espeak-ng и speech-dispatcher-espeak-ng)");
             m_engine.reset();
         }
     }
@@ -64,7 +71,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Speaker> createTextSpeaker()
+std::unique_ptr<Speaker> createTextSpeaker(QThread *home)
 {
-    return std::make_unique<TextSpeaker>();
+    return std::make_unique<TextSpeaker>(home);
 }

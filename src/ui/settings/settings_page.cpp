@@ -2,6 +2,7 @@
 
 #include "core/settings/appearance_rules.h"
 #include "ui/common/interaction.h"
+#include "ui/settings/answer_options_box.h"
 #include "ui/settings/speech_settings_box.h"
 
 #include <QApplication>
@@ -163,6 +164,8 @@ void SettingsPage::slot_ApplySettings()
     emit appearanceApplied();
     if (m_speech && m_speech->apply())
         emit speechApplied();
+    if (m_answerOptions && m_answerOptions->apply())
+        emit answerOptionsApplied();
 }
 
 void SettingsPage::addSpeechOptions(SpeechSettings &applied, std::function<Speaker &()> speaker)
@@ -174,11 +177,21 @@ void SettingsPage::addSpeechOptions(SpeechSettings &applied, std::function<Speak
     settingsPageLayout->insertWidget(settingsPageLayout->count() - 1, m_speech);
 }
 
+void SettingsPage::addAnswerOptions(AnswerOptions &applied)
+{
+    if (m_answerOptions)
+        return;
+    m_answerOptions = new AnswerOptionsBox(applied, this);
+    settingsPageLayout->insertWidget(settingsPageLayout->count() - 1, m_answerOptions);
+}
+
 void SettingsPage::slot_CancelSettings()
 {
     fill(m_applied);
     if (m_speech)
         m_speech->revert();
+    if (m_answerOptions)
+        m_answerOptions->revert();
 }
 
 void SettingsPage::slot_byDefaultSettings()
@@ -187,4 +200,6 @@ void SettingsPage::slot_byDefaultSettings()
                            m_initialBackground));
     if (m_speech)
         m_speech->fill(SpeechSettings());
+    if (m_answerOptions)
+        m_answerOptions->fill(AnswerOptions());
 }

@@ -8,9 +8,11 @@
 
 #include <functional>
 
+class AnswerOptionsBox;
 class Interaction;
 class SpeechSettingsBox;
 class Speaker;
+struct AnswerOptions;
 struct SpeechSettings;
 
 // The "Настройки" tab: edits a working copy of the appearance. "Применить"
@@ -38,6 +40,9 @@ public:
     // "Отмена" and "По умолчанию" then act on it too.
     void addSpeechOptions(SpeechSettings &applied, std::function<Speaker &()> speaker);
     SpeechSettingsBox *speechBox() const { return m_speech; }
+    // Adds the "Проверка ответа" group above the buttons, likewise.
+    void addAnswerOptions(AnswerOptions &applied);
+    AnswerOptionsBox *answerOptionsBox() const { return m_answerOptions; }
 
     void setInitialBackground(const QColor &color) { m_initialBackground = color; }
     const QColor &initialBackground() const { return m_initialBackground; }
@@ -47,6 +52,8 @@ signals:
     void appearanceApplied();
     // The speech options were applied with new values; the host stores them.
     void speechApplied();
+    // The answer options were applied with new values; the host stores them.
+    void answerOptionsApplied();
 
 public slots:
     void slot_bckg_color();
@@ -71,4 +78,5 @@ private:
     QColor m_contents;
     QColor m_initialBackground;
     SpeechSettingsBox *m_speech = nullptr;
+    AnswerOptionsBox *m_answerOptions = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "ui/settings/speech_settings_box.h"
 
+#include "core/run/language_names.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -71,13 +73,11 @@ void SpeechSettingsBox::showLocales(const QStringList &locales, const QString &c
 {
     m_locale->clear();
     for (const QString &name : locales)
-        m_locale->addItem(QLocale(name).nativeLanguageName() + QStringLiteral(" (") + name +
-                              QLatin1Char(')'),
-                          name);
+        m_locale->addItem(speechLanguageLabel(name), name);
     // A stored language the engine lacks stays chosen, so nothing is lost by
     // opening the page on another machine.
     if (m_locale->findData(current) < 0)
-        m_locale->addItem(current, current);
+        m_locale->addItem(speechLanguageLabel(current), current);
     m_locale->setCurrentIndex(m_locale->findData(current));
 }
 
@@ -93,7 +93,7 @@ void SpeechSettingsBox::fill(const SpeechSettings &record)
 {
     m_enabled->setChecked(record.enabled);
     if (m_locale->findData(record.locale) < 0)
-        m_locale->addItem(record.locale, record.locale);
+        m_locale->addItem(speechLanguageLabel(record.locale), record.locale);
     m_locale->setCurrentIndex(m_locale->findData(record.locale));
     m_rate->setValue(int(std::lround(record.rate * rateSteps)));
     updateEnabled();

@@ -1,4 +1,7 @@
 #include "ui/statistics/statistics_window.h"
+#include "ui/common/window_placement.h"
+
+#include "core/common/russian_plural.h"
 
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/safe_save.h"
@@ -29,6 +32,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <QCursor>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -74,6 +79,7 @@ StatisticsWindow::StatisticsWindow(const Dictionary &dict, bool filterActive,
     setObjectName(QStringLiteral("statisticsWindow"));
     setWindowTitle(QStringLiteral("Статистика"));
     resize(860, 620);
+    keepOnScreen(this);
 
     const JournalContents journal = readRunJournal(journalPath);
     m_records = journal.records;
@@ -277,11 +283,33 @@ void StatisticsWindow::showLessonChart()
     chart->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
+    // Whole names, turned when they are long, and in the tooltip of the bar.
+    x->setTruncateLabels(false);
+    int longest = 0;
+    for (const QString &c : std::as_const(categories))
+        longest = qMax(longest, int(c.size()));
+    if (longest > 10 || categories.size() > 12)
+        x->setLabelsAngle(-60);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
     QValueAxis *y = countAxis(max);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
+    connect(series, &QStackedBarSeries::hovered, this, [this, first](bool on, int index) {
+        if (on)
+            QToolTip::showText(QCursor::pos(), lessonTip(first + index));
+        else
+            QToolTip::hideText();
+    });
+}
+
+QString StatisticsWindow::lessonTip(int index) const
+{
+    if (index < 0 || index >= int(m_stats.lessons.size()))
+        return QString();
+    const LessonCounts &l = m_stats.lessons[index];
+    return (l.lesson.isEmpty() ? QStringLiteral("(без урока)") : l.lesson) + QStringLiteral(": ") +
+           cardCount(l.total());
 }
 
 void StatisticsWindow::showPriorities()
@@ -345,6 +373,8 @@ void StatisticsWindow::showDays()
     answers->setName(QStringLiteral("Ответы"));
     auto *share = new QLineSeries;
     share->setName(QStringLiteral("Правильные, %"));
+    // A day alone makes no line: its share is drawn as a point.
+    share->setPointsVisible(true);
     QList<QStringList> rows;
     rows.reserve(m_days.size());
     int max = 0;

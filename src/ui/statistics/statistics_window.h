@@ -54,6 +54,9 @@ public slots:
     void slot_savePng();
 
 public:
+    // The lesson chart's tooltip for lesson `index`: its whole name and how
+    // many cards it has.
+    QString lessonTip(int index) const;
     // Renders page `page`'s chart into `path`; false when it was not written.
     bool saveChartPng(int page, const QString &path) const;
 

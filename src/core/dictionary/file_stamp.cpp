@@ -1,0 +1,40 @@
+#include "core/dictionary/file_stamp.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+quint64 hashFileBytes(const char *data, qsizetype size)
+{
+    return quint64(qHashBits(data, size_t(size), 0));
+}
+
+FileStamp lookAtFile(const QString &path)
+{
+    FileStamp s;
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return s;
+    s.size = info.size();
+    s.modified = info.lastModified();
+    return s;
+}
+
+FileStamp stampOfFile(const QString &path)
+{
+    FileStamp s;
+    // Only a regular file: a named pipe in its place must not hold the program.
+    if (!QFileInfo(path).isFile())
+        return s;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return s;
+    const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return s;
+    s.size = bytes.size();
+    s.modified = modified;
+    s.hash = hashFileBytes(bytes.constData(), bytes.size());
+    return s;
+}
