@@ -9,6 +9,7 @@
 #include "core/run/work_settings.h"
 
 #include <QSignalSpy>
+#include <QThreadPool>
 
 #include <QTest>
 
@@ -227,6 +228,32 @@ private slots:
         QCOMPARE(d.addCard(makeCard("c")), 3);
         QCOMPARE(staged.cardCount(), 1);
         QCOMPARE(staged.cardAt(0).id, 1);
+    }
+
+    // Closing many cards frees them on another thread: the kept cards keep
+    // their order and lookup, and copies held elsewhere stay whole.
+    void closingManyCardsKeepsTheRest()
+    {
+        Dictionary d;
+        for (int i = 0; i < 3000; ++i) {
+            const QString file = i % 100 == 0 ? "/b.xml" : "/a.xml";
+            d.addCard(makeCard(QString("w%1").arg(i), {"слово"}, "L1", file));
+        }
+        d.addOpenFile("/a.xml");
+        d.addOpenFile("/b.xml");
+        const Card held = *d.cardById(2);
+        d.closeFiles({"/a.xml"});
+        QThreadPool::globalInstance()->waitForDone();
+        QCOMPARE(held.foreignWords[0].word, QStringLiteral("w1"));
+        QCOMPARE(d.cardCount(), 30);
+        for (int k = 0; k < 30; ++k) {
+            QCOMPARE(d.cardAt(k).foreignWords[0].word, QString("w%1").arg(k * 100));
+            QCOMPARE(d.indexOfId(d.cardAt(k).id), k);
+        }
+        QVERIFY(!d.cardById(2));
+        d.clear();
+        QThreadPool::globalInstance()->waitForDone();
+        QCOMPARE(d.cardCount(), 0);
     }
 
     void idsStartOverAfterLastCardLeaves()

@@ -12,6 +12,10 @@
 
 using StringSet = std::set<QString>;
 
+// Frees the cards on a pool thread when they are many, so that the
+// thread letting go of them does not wait.
+void releaseCards(QList<Card> cards);
+
 // The dictionary document: the union of all open dictionary files, as one
 // vector of cards held by value, the open file paths, the lesson and
 // category sets, the modified flag and the file job that runs.

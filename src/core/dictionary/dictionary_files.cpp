@@ -322,19 +322,11 @@ void DictionaryFiles::freeLater(std::vector<std::pair<QString, std::unique_ptr<D
                                 std::unique_ptr<Dictionary> staged)
 {
     // A cancelled open's cards, or the cards the dictionary had before its
-    // copy came in, can be many: freeing them would hold this thread up
-    // for a while, so a pool thread does it. Nothing else refers to them.
-    const bool any = (staged && staged->cardCount() > 0) ||
-                     std::any_of(files.cbegin(), files.cend(),
-                                 [](const auto &f) { return f.second->cardCount() > 0; });
-    if (!any)
-        return;
-    QList<QList<Card>> cards;
+    // copy came in, can be many.
     if (staged)
-        cards.append(staged->takeCards());
+        releaseCards(staged->takeCards());
     for (auto &f : files)
-        cards.append(f.second->takeCards());
-    QThreadPool::globalInstance()->start([cards = std::move(cards)]() mutable { cards.clear(); });
+        releaseCards(f.second->takeCards());
 }
 
 // ---------------------------------------------------------------- save all
