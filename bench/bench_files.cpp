@@ -1,3 +1,5 @@
+#include "app/main_window.h"
+#include "app/session.h"
 #include "bench.h"
 #include "card_generator.h"
 #include "core/dictionary/card_table.h"
@@ -7,7 +9,7 @@
 #include "core/find/filter_settings.h"
 #include "core/settings/ini_reader.h"
 #include "heap_count.h"
-#include "ui/dictionary/dictionary_table_model.h"
+#include "ui/dictionary/dictionary_page.h"
 #include "ui/dictionary/file_job_window.h"
 
 #include <QCoreApplication>
@@ -18,7 +20,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeView>
 
 #include <sys/resource.h>
 
@@ -118,27 +119,25 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         return t.stop(read && !sortAndBuildTableRows(dict, TableSortOptions()).isEmpty());
     }
     if (mode == kOpenWindow) {
-        // As the window opens: reading on the worker behind the progress
-        // window, then the table filled and painted. A timer on this thread
-        // ticks every 2 ms; the longest time between two ticks is the
-        // longest the window could not repaint.
-        Dictionary dict;
-        dict.setCategoryList(benchCategories());
-        iniReader settings;
-        iniReader filterStore;
-        FilterSettings filter;
-        SilentInteraction prompts;
-        DictionaryFiles files(dict, settings, filterStore, filter, prompts);
-        FileJobWindow runner(nullptr);
-        files.setJobRunner(&runner);
-        DictionaryTableModel model(&dict);
-        QTreeView view;
-        view.setModel(&model);
-        view.setItemDelegate(new GroupHeaderDelegate(&view));
-        view.setRootIsDecorated(false);
-        view.setUniformRowHeights(false);
-        view.resize(800, 600);
-        view.show();
+        // The program's window opens the file as after a click on "open":
+        // reading on the worker behind the progress window, then the table
+        // filled and painted. A timer on this thread ticks every 2 ms; the
+        // longest time between two ticks is the longest the window could
+        // not repaint.
+        QTemporaryDir dir;
+        QFile ini(dir.filePath(QStringLiteral("settings.ini")));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[WORDS_CATEGORY]\ncategs=x\n");
+        ini.close();
+        FrameColors colors;
+        Session session(dir.path(), &colors, new SilentInteraction);
+        Vmain_form w(session);
+        // The window reads its categories from the settings first.
+        session.dictionary.setCategoryList(benchCategories());
+        DictionaryPage &page = *w.dictionaryPage();
+        w.resize(1000, 700);
+        w.tabWidget2->setCurrentIndex(1);
+        w.show();
         QCoreApplication::processEvents();
         QElapsedTimer clock;
         qint64 last = 0;
@@ -153,25 +152,9 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         tick.start(2);
         t.start();
         clock.start();
-        // What the dictionary page does: the filter and the order on the
-        // open's worker, the rows set once the cards are in.
-        TableSortCache cache;
-        PreparedTableRows prepared;
-        files.setOpenPreparer([&](Dictionary &staged) {
-            filter.applyTo(staged);
-            prepared.rows = sortAndBuildTableRows(staged, TableSortOptions(), &cache);
-            prepared.revision = staged.revision();
-            prepared.valid = true;
-        });
-        files.openPaths({path});
-        if (prepared.validFor(dict)) {
-            model.setRows(std::move(prepared.rows));
-        } else {
-            filter.applyTo(dict);
-            model.setRows(sortAndBuildTableRows(dict, TableSortOptions(), &cache));
-        }
-        view.viewport()->repaint();
-        const bool ok = t.stop(dict.cardCount() > 0 && !model.rows().isEmpty());
+        page.openFiles({path});
+        page.table3->viewport()->repaint();
+        const bool ok = t.stop(session.dictionary.cardCount() > 0 && page.cardRowCount() > 0);
         // The gap that ends with the painted rows counts too.
         QCoreApplication::processEvents();
         longest = std::max(longest, clock.nsecsElapsed() - last);

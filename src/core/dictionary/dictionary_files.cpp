@@ -187,6 +187,7 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
     auto staged = std::make_unique<Dictionary>();
     // The ids each file's cards take in the copy, which they keep.
     std::vector<QList<int>> adoptedIds;
+    std::vector<QList<Card>> bases;
     bool stagedReady = false;
     auto stage = [&](const std::atomic<bool> &cancel) {
         if (loadedFiles.empty() || cancel)
@@ -194,6 +195,17 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
         staged->assign(m_dict);
         for (auto &file : loadedFiles)
             adoptedIds.push_back(staged->adoptFile(file.first, *file.second));
+        // The files' cards as read, the base of a later merge: copied here,
+        // before the views reorder or mark them.
+        if (m_watch) {
+            for (const QList<int> &ids : adoptedIds) {
+                QList<Card> base;
+                base.reserve(ids.size());
+                for (int id : ids)
+                    base.append(*staged->cardById(id));
+                bases.push_back(std::move(base));
+            }
+        }
         if (m_prepare)
             m_prepare(*staged);
         stagedReady = !cancel;
@@ -306,7 +318,7 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
         const QString &path = loadedFiles[i].first;
         if (m_watch) {
             locked.removeOne(path);
-            m_watch->remember(path, stamps[i], adoptedIds[i]);
+            m_watch->rememberBase(path, stamps[i], std::move(bases[i]), adoptedIds[i]);
         }
         adopted << path;
     }
