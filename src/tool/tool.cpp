@@ -1,5 +1,6 @@
 #include "tool/tool.h"
 
+#include "core/common/russian_plural.h"
 #include "core/dictionary/card_check.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_file.h"
@@ -31,6 +32,10 @@ struct Console {
     QString t(const char *russian, const char *english) const
     {
         return QString::fromUtf8(language == ConsoleLanguage::Russian ? russian : english);
+    }
+    QString t(const QString &russian, const QString &english) const
+    {
+        return language == ConsoleLanguage::Russian ? russian : english;
     }
     void print(const QString &text) const { *out += text + QLatin1Char('\n'); }
     void error(const QString &text) const { *err += text + QLatin1Char('\n'); }
@@ -366,8 +371,9 @@ int commandExport(const Console &c, const QCommandLineParser &p, const Options &
         c.error(out + QLatin1Char('\n') + error);
         return 2;
     }
-    c.print(
-        c.t("Записано карточек: %1 в %2", "Wrote %1 cards to %2").arg(dict.cardCount()).arg(out));
+    const int written = dict.cardCount();
+    c.print(c.t(QStringLiteral("Записано %1 в %2").arg(cardCount(written), out),
+                QStringLiteral("Wrote %1 cards to %2").arg(written).arg(out)));
     return code;
 }
 

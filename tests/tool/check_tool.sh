@@ -51,15 +51,15 @@ grep -q "<h2>" sheet.html || fail "the printable list has no lesson headings"
 expect 2 "tsv" "$tool" export "$src/examples/english_basics.xml" --to list.doc
 
 # The exact columns bring every card back: the second export is the first.
-expect 0 "Добавлено карточек: 52" "$tool" import all.tsv --into back.xml
+expect 0 "Добавлено 52 карточки" "$tool" import all.tsv --into back.xml
 expect 0 "Wrote 52" "$tool" export back.xml --to back.tsv
 cmp -s <(tail -n +2 all.tsv | sort) <(tail -n +2 back.tsv | sort) || fail "the round trip changed cards"
 expect 2 "--force" "$tool" import all.tsv --into back.xml
 expect 0 "пропущено повторов: 52" "$tool" import all.tsv --into back.xml --force
-expect 0 "Добавлено карточек: 32" "$tool" import list.kvtml --into k.xml
-expect 0 "Добавлено карточек: 4" "$tool" import "$data/parley_sample.kvtml" --into p.xml \
+expect 0 "Добавлено 32 карточки" "$tool" import list.kvtml --into k.xml
+expect 0 "Добавлено 4 карточки" "$tool" import "$data/parley_sample.kvtml" --into p.xml \
   --lesson "Прочее"
-expect 0 "Добавлено карточек: 2" "$tool" import "$data/two_words.tsv" --into t.xml
+expect 0 "Добавлено 2 карточки" "$tool" import "$data/two_words.tsv" --into t.xml
 expect 0 "Animals: 2" "$tool" stats t.xml
 expect 1 "Нет такой" "$tool" import "$data/two_words.tsv" --into u.xml --category "Нет такой"
 

@@ -140,7 +140,7 @@ void TestExchangeDialogs::importFromToolsWindow()
             return dialog->result();
         })
         .answerOpenFiles({path})
-        .expect(SI::Information, QStringLiteral("Добавлено карточек: 2; пропущено повторов: 1"));
+        .expect(SI::Information, QStringLiteral("Добавлено 2 карточки; пропущено повторов: 1"));
     VForm_tools *tools = w->dictionaryPage()->toolsWindow();
     tools->comboBox_selectWork->setCurrentIndex(VForm_tools::Import);
     tools->pushButton_apply->click();

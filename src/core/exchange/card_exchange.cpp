@@ -1,5 +1,7 @@
 #include "core/exchange/card_exchange.h"
 
+#include "core/common/russian_plural.h"
+
 #include "core/convert/text_conversion.h"
 #include "core/dictionary/card_check.h"
 #include "core/dictionary/dictionary_history.h"
@@ -859,7 +861,10 @@ QString refusedCards(const QStringList &refused)
 
 QString importDone(const ImportPlan &plan)
 {
-    QString text = QStringLiteral("Добавлено карточек: %1").arg(plan.added.size());
+    const qint64 added = plan.added.size();
+    QString text = russianPlural(added, QStringLiteral("Добавлена"), QStringLiteral("Добавлено"),
+                                 QStringLiteral("Добавлено")) +
+                   QLatin1Char(' ') + cardCount(added);
     if (!plan.updated.isEmpty())
         text += QStringLiteral("; обновлено: %1").arg(plan.updated.size());
     if (plan.skipped > 0)

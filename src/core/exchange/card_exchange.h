@@ -162,7 +162,7 @@ namespace ExchangeText
 {
 // The one message naming the refused cards (at most 50, then how many more).
 QString refusedCards(const QStringList &refused);
-// "Добавлено карточек: 5; обновлено: 2; пропущено повторов: 1."
+// "Добавлено 5 карточек; обновлено: 2; пропущено повторов: 1."
 QString importDone(const ImportPlan &plan);
 QString nothingToImport();
 QString historyText(int count); // "импорт 5 карточек"
