@@ -129,12 +129,20 @@ template <class Pred> void Dictionary::eraseIf(Pred pred)
 {
     // The kept cards move to a new list and the dropped ones are freed
     // apart: closing a large file must not hold the window up.
-    QList<Card> kept;
+    const qsizetype drops = qsizetype(
+        std::count_if(m_cards.cbegin(), m_cards.cend(), [&](const Card &c) { return pred(c); }));
     QList<Card> dropped;
-    kept.reserve(m_cards.size());
-    for (Card &c : m_cards)
-        (pred(std::as_const(c)) ? dropped : kept).append(std::move(c));
-    m_cards = std::move(kept);
+    if (drops == m_cards.size()) {
+        // Closing the only file: the whole list goes at once.
+        dropped.swap(m_cards);
+    } else if (drops > 0) {
+        QList<Card> kept;
+        kept.reserve(m_cards.size() - drops);
+        dropped.reserve(drops);
+        for (Card &c : m_cards)
+            (pred(std::as_const(c)) ? dropped : kept).append(std::move(c));
+        m_cards = std::move(kept);
+    }
     reindex();
     releaseCards(std::move(dropped));
 }
