@@ -195,7 +195,7 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
 }
 
 // Child side of the heap row: "<bytes per card> <blocks per card> <ms to
-// free> <ms the closing thread waits>" of the cards of `path` as the
+// free> <ms the closing thread waits> <bytes of text per card>" of the cards of `path` as the
 // document holds them.
 [[noreturn]] void heapStep(const QString &path)
 {
@@ -205,6 +205,18 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     const bool ok = readDictionaryFile(*dict, path).added;
     const HeapCount after = liveHeap();
     const int n = std::max(dict->cardCount(), 1);
+    // The cards' own text in UTF-16, the least a store of them could hold
+    // (lessons, paths, codes and categories are shared between cards).
+    qint64 textBytes = 0;
+    for (const Card &c : dict->cards()) {
+        for (const ForeignWord &w : c.foreignWords)
+            textBytes += 2 * (w.word.size() + w.transcription.size());
+        for (const TranslationSection &sec : c.translations)
+            for (const TranslationGroup &g : sec.groups)
+                for (const TranslationVariant &v : g)
+                    textBytes += 2 * (v.word.size() + v.info.size());
+        textBytes += 2 * c.soundPath.size();
+    }
     QElapsedTimer t;
     t.start();
     delete dict;
@@ -216,8 +228,9 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     t.start();
     again.closeFiles({path});
     const double closeMs = msSince(t);
-    std::printf("%.1f %.2f %.1f %.1f\n", double(after.bytes - before.bytes) / n,
-                double(after.blocks - before.blocks) / n, freeMs, readAgain ? closeMs : -1);
+    std::printf("%.1f %.2f %.1f %.1f %.1f\n", double(after.bytes - before.bytes) / n,
+                double(after.blocks - before.blocks) / n, freeMs, readAgain ? closeMs : -1,
+                double(textBytes) / n);
     std::fflush(stdout);
     std::exit(ok ? 0 : 1);
 }
@@ -235,7 +248,7 @@ QList<double> heapInChild(const QString &path)
                                 .last()
                                 .split(QLatin1Char(' ')))
         out << f.toDouble();
-    return out.size() == 4 ? out : QList<double>();
+    return out.size() == 5 ? out : QList<double>();
 }
 
 // The floor of an open: the file's bytes read into memory and nothing else
@@ -379,10 +392,11 @@ void benchFiles(const QList<int> &sizes, const QStringList &args)
                     "read, x%.1f read and decode; window: longest pause %.0f ms\n",
                     n, bare, decode, bare > 0 ? open.seconds / bare : 0,
                     decode > 0 ? open.seconds / decode : 0, window.gapMs);
-        if (heap.size() == 4)
-            std::printf("heap N=%d: %.0f bytes and %.1f blocks per card; freeing the cards "
-                        "%.1f ms, closing their file %.1f ms\n",
-                        n, heap[0], heap[1], heap[2], heap[3]);
+        if (heap.size() == 5)
+            std::printf("heap N=%d: %.0f bytes and %.1f blocks per card (x%.1f its %.0f bytes of "
+                        "text); freeing the cards %.1f ms, closing their file %.1f ms\n",
+                        n, heap[0], heap[1], heap[4] > 0 ? heap[0] / heap[4] : 0, heap[4], heap[2],
+                        heap[3]);
         std::fflush(stdout);
     }
 }
