@@ -441,7 +441,7 @@ QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact
 {
     const QList<ExchangeColumn> columns = exportColumns(exact);
     QString out;
-    out.reserve(qsizetype(cards.size()) * 256 + 256);
+    out.reserve(qsizetype(cards.size()) * 384 + 256);
     QStringList header;
     for (ExchangeColumn c : columns)
         header << exchangeColumnName(c);
@@ -454,7 +454,7 @@ QString delimitedCardsText(const QList<Card> &cards, QChar separator, bool exact
         for (qsizetype k = 0; k < columns.size(); ++k) {
             if (k > 0)
                 out += separator;
-            field.clear();
+            field.resize(0); // keeps its capacity; clear() would free it
             switch (columns[k]) {
             case ExchangeColumn::Foreign:
                 for (qsizetype w = 0; w < card.foreignWords.size(); ++w) {

@@ -45,8 +45,18 @@ bool isKnownSectionCode(const QString &code)
 
 bool isWholeTextCode(const QString &code)
 {
-    return code == QLatin1String("S") || code == QLatin1String("SS") ||
-           code == QStringLiteral("Применено");
+    // By length first: this runs for every section of every card a table,
+    // a search or an export shows.
+    switch (code.size()) {
+    case 1:
+        return code.front() == u'S';
+    case 2:
+        return code == QLatin1String("SS");
+    case 9:
+        return code == u"Применено";
+    default:
+        return false;
+    }
 }
 
 static bool isLetterClass(QChar c)
