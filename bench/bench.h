@@ -23,6 +23,10 @@ void benchMerge(const QList<int> &sizes);
 // TSV export and import of N cards against writing and reading the same bytes.
 void benchExchange(const QList<int> &sizes);
 
+// A settings file in `folder` that gives the window one category, so a
+// Session made there starts without asking for anything.
+void writeBenchSettings(const QString &folder);
+
 // Milliseconds since the timer started.
 inline double msSince(const QElapsedTimer &t)
 {

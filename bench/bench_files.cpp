@@ -125,10 +125,7 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         // longest time between two ticks is the longest the window could
         // not repaint.
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("settings.ini")));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[WORDS_CATEGORY]\ncategs=x\n");
-        ini.close();
+        writeBenchSettings(dir.path());
         FrameColors colors;
         Session session(dir.path(), &colors, new SilentInteraction);
         Vmain_form w(session);

@@ -16,13 +16,17 @@
 
 #include <cstdio>
 
+void writeBenchSettings(const QString &folder)
+{
+    QFile ini(QDir(folder).filePath(QStringLiteral("settings.ini")));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write("[WORDS_CATEGORY]\ncategs=x\n");
+}
+
 void benchTable(const QList<int> &sizes)
 {
     QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("settings.ini")));
-    if (ini.open(QIODevice::WriteOnly))
-        ini.write("[WORDS_CATEGORY]\ncategs=x\n");
-    ini.close();
+    writeBenchSettings(dir.path());
     FrameColors colors;
     for (int n : sizes) {
         const QList<Card> cards = generateCards(n, 5);
