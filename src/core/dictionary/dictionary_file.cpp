@@ -1,6 +1,7 @@
 #include "core/dictionary/dictionary_file.h"
 
 #include "core/dictionary/safe_save.h"
+#include "core/dictionary/text_arena.h"
 #include "core/dictionary/xml_fast_reader.h"
 #include "core/markup/markup.h"
 
@@ -451,7 +452,7 @@ private:
                 readCategories(card);
                 m_xml.skipCurrentElement();
             } else if (nameIs("v")) {
-                card.soundPath = attr("p").toString();
+                card.soundPath = m_text.string(attr("p"));
                 m_xml.skipCurrentElement();
             } else {
                 warnUnknown(QStringLiteral("\nВнутри элемента <w> встречен неизвестный элемент <"));
@@ -467,8 +468,8 @@ private:
         while (m_xml.readNextStartElement()) {
             if (nameIs("fw")) {
                 ForeignWord fw;
-                fw.word = attr("w").toString();
-                fw.transcription = attr("tr").toString();
+                fw.word = m_text.string(attr("w"));
+                fw.transcription = m_text.string(attr("tr"));
                 fw.autoCheck = attr("aChk") == u"t";
                 if (!fw.word.isEmpty())
                     m_foreignWords.push_back(std::move(fw));
@@ -562,8 +563,8 @@ private:
                 while (m_xml.readNextStartElement()) {
                     if (nameIs("wv")) {
                         TranslationVariant v;
-                        v.word = attr("w").toString();
-                        v.info = attr("i").toString();
+                        v.word = m_text.string(attr("w"));
+                        v.info = m_text.string(attr("i"));
                         if (!v.word.isEmpty())
                             m_variants.push_back(std::move(v));
                     } else {
@@ -621,6 +622,8 @@ private:
     std::vector<TranslationGroup> m_groups;
     std::vector<TranslationSection> m_sections;
     std::vector<QString> m_pieces;
+    // The cards' own words; see TextArena.
+    TextArena m_text;
     DictionaryReadResult m_result;
 };
 
