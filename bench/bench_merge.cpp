@@ -82,11 +82,18 @@ void benchMerge(const QList<int> &sizes)
         t.restart();
         readDictionaryFile(theirs, path);
         const double readMs = msSince(t);
-        QList<const Card *> ours;
+        QList<Card> ours;
         std::vector<int> oursBase;
         t.restart();
         watch.oursOf(path, &ours, &oursBase);
-        const MergeResult dry = mergeCards(watch.base(path), ours, oursBase, theirs.cards());
+        QList<const Card *> oursAt;
+        for (const Card &c : std::as_const(ours))
+            oursAt.append(&c);
+        const CardStore &stored = watch.base(path);
+        QList<Card> base;
+        for (int i = 0; i < stored.size(); ++i)
+            base.append(stored.card(i));
+        const MergeResult dry = mergeCards(base, oursAt, oursBase, theirs.cards());
         const double rulesMs = msSince(t);
 
         t.restart();

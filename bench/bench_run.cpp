@@ -122,7 +122,7 @@ void benchRun(const QList<int> &sizes)
                 run.makeMistake(dict, 3);
             if (run.chooseNextCard(dict, 3).result == ChooseResult::CardChosen)
                 ++chosen;
-            if (const Card *c = run.currentCard(dict))
+            if (const std::optional<Card> c = run.currentCard(dict))
                 checkAnswer(*c, c->foreignWords.value(0).word);
         }
         const double nextMs = msSince(t);

@@ -219,7 +219,7 @@ private slots:
     {
         Dictionary d;
         fillSample(d);
-        d.updateMarksOf(d.cardAt(1).id, [](Card &c) { c.inFilter = false; }); // apple
+        d.updateMarksOf(d.cardAt(1).id, [](MarkedCard &c) { c.setInFilter(false); }); // apple
         TableSortOptions o;
         sortForTable(d, o);
         QCOMPARE(d.cards().last().foreignWords[0].word, QStringLiteral("apple"));
@@ -375,7 +375,7 @@ private slots:
             TableSortCache cache;
             sortAndBuildTableRows(d, o, &cache);
             for (int n = 0; n < 40; ++n) {
-                const Card *c = d.cardById(1 + maker.pick(d.idCounter()));
+                const std::optional<Card> c = d.cardById(1 + maker.pick(d.idCounter()));
                 if (!c)
                     continue;
                 switch (change) {

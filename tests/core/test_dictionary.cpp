@@ -86,8 +86,8 @@ QString mismatch(const Dictionary &d, const Reference &ref)
                 .arg(id)
                 .arg(d.indexOfId(id))
                 .arg(want);
-        const Card *card = d.cardById(id);
-        if ((want < 0) != (card == nullptr) || (card && card != &d.cardAt(want)))
+        const std::optional<Card> card = d.cardById(id);
+        if ((want < 0) != !card || (card && card->id != d.cardAt(want).id))
             return QStringLiteral("cardById(%1) is not the card at %2").arg(id).arg(want);
     }
     return QString();
@@ -116,7 +116,7 @@ private slots:
         DictionarySearch search;
         search.setQuery(QStringLiteral("dog"), true, false, false);
         QCOMPARE(search.searchNext(d, {}).cardId, 2);
-        d.updateMarks([](Card &c) { c.inFilter = !c.inFilter; });
+        d.updateMarks([](MarkedCard &c) { c.setInFilter(!c.inFilter()); });
         QCOMPARE(d.revision(), before);
         QCOMPARE(changed.count(), 0);
         QVERIFY(!d.isModified());
@@ -181,9 +181,9 @@ private slots:
         Dictionary d;
         d.addCard(makeCard("a"));
         d.addCard(makeCard("b"));
-        const QList<Card> taken = d.takeCards();
+        const CardStore taken = d.takeCards();
         QCOMPARE(taken.size(), 2);
-        QCOMPARE(taken[1].id, 2);
+        QCOMPARE(taken.record(1).id, 2);
         QCOMPARE(d.cardCount(), 0);
         QVERIFY(!d.cardById(1));
         QCOMPARE(d.addCard(makeCard("c")), 3);
@@ -208,7 +208,7 @@ private slots:
         file.addLesson("L2");
         staged.adoptFile("/b.xml", file);
         staged.reorder({1, 0});
-        staged.updateMarks([](Card &c) { c.inFilter = c.id == 2; });
+        staged.updateMarks([](MarkedCard &c) { c.setInFilter(c.id() == 2); });
         const quint64 revision = staged.revision();
         QSignalSpy reset(&d, &Dictionary::cardsReset);
         QSignalSpy files(&d, &Dictionary::filesChanged);

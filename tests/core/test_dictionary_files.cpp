@@ -427,7 +427,7 @@ private slots:
             for (int i = staged.cardCount() - 1; i >= 0; --i)
                 reversed.push_back(i);
             staged.reorder(reversed);
-            staged.updateMarks([](Card &c) { c.inFilter = c.id != 1; });
+            staged.updateMarks([](MarkedCard &c) { c.setInFilter(c.id() != 1); });
             preparedRevision = staged.revision();
         });
         QStringList paths;

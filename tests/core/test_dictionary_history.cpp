@@ -141,12 +141,12 @@ void randomOperation(DictionaryHistory &h, std::mt19937 &rng)
         break;
     }
     case 1:
-        if (const Card *c = dict.cardById(randomId(dict, rng)))
+        if (const std::optional<Card> c = dict.cardById(randomId(dict, rng)))
             h.addCards({*c}, HistoryText::addCopy());
         break;
     case 2:
     case 3:
-        if (const Card *c = dict.cardById(randomId(dict, rng))) {
+        if (const std::optional<Card> c = dict.cardById(randomId(dict, rng))) {
             Card edited = *c;
             changeCard(edited, rng);
             changeCard(edited, rng);

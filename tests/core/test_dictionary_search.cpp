@@ -370,7 +370,7 @@ void TestDictionarySearch::matchesOutsideFilter()
         QCOMPARE(r.outcome, SearchResult::OnlyOutsideFilter);
         QVERIFY(asker.asked.isEmpty());
         // Once the card passes the filter, it is found.
-        dict.updateMarks([](Card &c) { c.inFilter = true; });
+        dict.updateMarks([](MarkedCard &c) { c.setInFilter(true); });
         QCOMPARE(s.searchNext(dict, {}).index, 1);
     }
 }

@@ -147,7 +147,7 @@ struct Harness {
             add(foreign[i], russian[i]);
     }
 
-    const Card &card(const QString &foreign)
+    Card card(const QString &foreign)
     {
         for (const Card &c : dict.cards())
             if (c.foreignWords.value(0).word == foreign)
@@ -437,7 +437,7 @@ private slots:
         Harness h;
         h.fillTen();
         for (int id = 1; id <= 10; ++id)
-            h.dict.updateMarksOf(id, [](Card &c) { c.inFilter = true; });
+            h.dict.updateMarksOf(id, [](MarkedCard &c) { c.setInFilter(true); });
         if (learning)
             h.learning("L1");
         h.work.use_filter = useFilter;

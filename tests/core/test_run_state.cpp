@@ -105,9 +105,9 @@ void TestRunState::fill()
     QFETCH(L, due);
     QFETCH(L, done);
     Run t(6);
-    t.dict.updateMarksOf(1, [](Card &c) { c.runMark = 4; });
+    t.dict.updateMarksOf(1, [](MarkedCard &c) { c.setRunMark(4); });
     t.dict.updateCard(2, [](Card &c) { c.nAr = false; });
-    t.dict.updateMarksOf(3, [](Card &c) { c.inFilter = false; });
+    t.dict.updateMarksOf(3, [](MarkedCard &c) { c.setInFilter(false); });
     t.dict.updateCard(4, [](Card &c) { c.rRE = 1; });
     t.dict.updateCard(5, [](Card &c) { c.rER = 1; });
     t.dict.updateCard(6, [](Card &c) { c.lesson = QStringLiteral("l1"); });
@@ -149,7 +149,7 @@ void TestRunState::accounting()
     if (mistake)
         QVERIFY(t.run.makeMistake(t.dict, 3) && t.run.makeMistake(t.dict, 3)); // counts once
     t.next();
-    const Card &c = *t.dict.cardById(id);
+    const Card c = *t.dict.cardById(id);
     QCOMPARE((L{c.nPRE, c.pRE, c.rRE, c.aRE}), after);
     QCOMPARE(t.run.doneCards().contains(id), leaves);
     QCOMPARE(t.run.recentCards(), L{id});
@@ -172,7 +172,7 @@ void TestRunState::raisedPriorityComesDown()
     while (t.next().result == ChooseResult::CardChosen && t.id() == id)
         ++shown;
     QCOMPARE(shown, 7);
-    const Card &c = *t.dict.cardById(id);
+    const Card c = *t.dict.cardById(id);
     QCOMPARE((L{c.pER, c.rER, c.aER, c.nPRE, c.pRE, c.rRE, c.aRE}), (L{2, 2, 0, 4, 6, 0, 2}));
 }
 
@@ -277,7 +277,7 @@ void TestRunState::learningMarks()
     QCOMPARE(t.next(1).offButton, OffButtonPaint::Alert); // runMark 0 < 1
     t.next(1);
     QCOMPARE(t.dict.cardById(1)->runMark, 1);
-    t.dict.updateMarksOf(2, [](Card &c) { c.runMark = 5; });
+    t.dict.updateMarksOf(2, [](MarkedCard &c) { c.setRunMark(5); });
     QVERIFY(t.run.makeMistake(t.dict, 1));
     QCOMPARE(t.dict.cardById(2)->runMark, 0); // at once, not at the next choice
     QVERIFY(!t.run.mistakeMade);

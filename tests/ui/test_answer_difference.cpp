@@ -111,7 +111,7 @@ class TestAnswerDifference : public QObject
         return w.learningPage()->textEdit2_answer->document();
     }
 
-    static const Card &apple(TestWindow &w) { return w.session().dictionary.cardAt(0); }
+    static Card apple(TestWindow &w) { return w.session().dictionary.cardAt(0); }
 
 private slots:
     void cleanup() { m_ui = nullptr; }

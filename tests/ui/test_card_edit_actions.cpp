@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(h.seen.lesson, QString());
         QCOMPARE(h.ui.texts(ScriptedInteraction::Dialog), QStringList{"OneWord_Form"});
         QCOMPARE(h.dict.cardCount(), 1);
-        const Card &c = *h.dict.cardById(1);
+        const Card c = *h.dict.cardById(1);
         QCOMPARE(c.lesson, QString("Урок 1"));
         QVERIFY(c.filePath.isEmpty());
         QCOMPARE(c.categories, QList<QString>{"Еда"});
@@ -178,12 +178,12 @@ private slots:
         QCOMPARE(h.seen.caption, QString("Добавление карточки"));
         QCOMPARE(h.seen.word, QString("cat"));
         QCOMPARE(h.seen.lesson, QString("L1"));
-        const Card &copy = *h.dict.cardById(2);
+        const Card copy = *h.dict.cardById(2);
         QCOMPARE(copy.filePath, QString("/d/a.xml"));
         QCOMPARE(copy.lesson, QString("L1"));
         QCOMPARE(copy.foreignWords.size(), 2);
         QCOMPARE(copy.rER, 0);
-        const Card &original = *h.dict.cardById(source);
+        const Card original = *h.dict.cardById(source);
         QCOMPARE(original.foreignWords.size(), 1);
         QCOMPARE(original.rER, 2);
         QCOMPARE(h.dict.cardAt(1).id, 2); // appended
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(h.seen.caption, QString("Редактирование карточки"));
         QCOMPARE(h.dict.cardCount(), 3);
         QCOMPARE(h.dict.indexOfId(id), 1);
-        const Card &c = *h.dict.cardById(id);
+        const Card c = *h.dict.cardById(id);
         QCOMPARE(c.foreignWords[0].word, QString("wasp"));
         QCOMPARE(c.lesson, QString("L2"));
         QCOMPARE(c.filePath, QString("/d/a.xml"));
@@ -299,7 +299,7 @@ private slots:
             h.ui.answerYesNo(answer, "Удалить выделенную карточку?");
         QCOMPARE(h.actions.remove(id, running), removed);
         QCOMPARE(h.takeTold(), removed ? QString("removed %1").arg(id) : QString());
-        QCOMPARE(h.dict.cardById(id) == nullptr, removed);
+        QCOMPARE(!h.dict.cardById(id), removed);
         QCOMPARE(h.dict.cardCount(), removed ? 1 : 2);
         QCOMPARE(h.dict.isModified(), removed);
     }

@@ -168,7 +168,7 @@ private slots:
         select(*w, "ant");
         applyEditor(QStringLiteral("ants"));
         clickTool(*w, "toolButton_addCopyWord");
-        const Card &copy = w->session().dictionary.cards().last();
+        const Card copy = w->session().dictionary.cards().last();
         QCOMPARE(copy.filePath, QStringLiteral("/d/a.xml"));
         QCOMPARE(copy.id, 5);
         QCOMPARE(model(*w)->rows().last().cardId, 5);
@@ -278,7 +278,7 @@ private slots:
 
         QTest::keyClick(table(*w), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(w->session().dictionary.cardCount(), 2);
-        QVERIFY(w->session().dictionary.cardById(id) == nullptr);
+        QVERIFY(!w->session().dictionary.cardById(id));
         QTest::keyClick(table(*w), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w->dictionaryPage()->currentCardId(), id);
         QVERIFY(m_ui->done());

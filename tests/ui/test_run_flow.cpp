@@ -86,7 +86,7 @@ class TestRunFlow : public QObject
         return w.session().dictionary.addCard(c);
     }
 
-    static const Card &card(Vmain_form &w, const QString &foreign)
+    static Card card(Vmain_form &w, const QString &foreign)
     {
         for (const Card &c : w.session().dictionary.cards())
             if (c.foreignWords.value(0).word == foreign)
@@ -1067,7 +1067,7 @@ private slots:
         w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "lark").runMark, 1);
         QCOMPARE(question(*w), QStringLiteral("крот\n"));
-        w->session().dictionary.updateMarksOf(card(*w, "mole").id, [](Card &c) { c.runMark = 2; });
+        w->session().dictionary.updateMarksOf(card(*w, "mole").id, [](MarkedCard &c) { c.setRunMark(2); });
         w->learningPage()->slot_make_mistake();
         QCOMPARE(card(*w, "mole").runMark, 0);
 

@@ -15,8 +15,8 @@ ActionStates computeActionStates(const Dictionary &dict, const RunState &run,
     const bool running = run.running;
     // While a file job runs nothing may touch files or cards.
     const bool busy = dict.isBusy();
-    const Card *rowCard =
-        context.currentCardId > 0 ? dict.cardById(context.currentCardId) : nullptr;
+    const std::optional<Card> rowCard =
+        context.currentCardId > 0 ? dict.cardById(context.currentCardId) : std::nullopt;
 
     s.openFiles = !running && !busy;
     s.filter = !running && !busy;

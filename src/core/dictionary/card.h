@@ -44,7 +44,6 @@ struct Card {
     int runMark = 0;
     QString filePath;
     QString lesson;
-    bool inFilter = true;
     QString soundPath;
     QList<ForeignWord> foreignWords;
     QList<TranslationSection> translations;
@@ -58,6 +57,8 @@ struct Card {
     int rRE = 0;
     int aRE = 0;
     bool nAr = true;
+    // Beside the other flag: every card saves the padding of its own.
+    bool inFilter = true;
 
     // Field-by-field equality of everything a file stores (not id, runMark,
     // inFilter or filePath).

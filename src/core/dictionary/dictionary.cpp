@@ -1,8 +1,6 @@
 #include "core/dictionary/dictionary.h"
 
-#include "core/dictionary/in_place_order.h"
 
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
@@ -12,20 +10,6 @@ Dictionary::Dictionary(QObject *parent) : QObject(parent) {}
 
 Dictionary::~Dictionary() = default;
 
-void releaseCards(QList<Card> cards)
-{
-    // Below this many, a pool thread costs more than the freeing itself.
-    constexpr qsizetype kFreedInPlaceBelow = 2000;
-    if (cards.size() < kFreedInPlaceBelow)
-        return;
-    // Each card holds a few dozen blocks of memory: 100,000 of them take a
-    // quarter of a second to free. The cards' texts are implicitly shared
-    // values, so whoever else holds a copy keeps it whatever thread lets
-    // go of these.
-    QThreadPool::globalInstance()->start(
-        [cards = std::move(cards)]() mutable { cards = QList<Card>(); });
-}
-
 quint64 Dictionary::nextRevision()
 {
     // Unique across dictionaries, so a cache never mistakes one for another.
@@ -33,15 +17,24 @@ quint64 Dictionary::nextRevision()
     return ++counter;
 }
 
-int Dictionary::addCard(Card card)
+int Dictionary::addCard(const Card &card)
 {
     touch();
-    card.id = ++m_idCounter;
-    if (size_t(card.id) >= m_index.size())
-        m_index.resize(size_t(card.id) + 1, -1);
-    m_index[card.id] = int(m_cards.size());
-    m_cards.append(std::move(card));
-    return m_idCounter;
+    const int id = ++m_idCounter;
+    if (size_t(id) >= m_index.size())
+        m_index.resize(size_t(id) + 1, -1);
+    m_index[id] = m_store.size();
+    m_store.append(card, id);
+    return id;
+}
+
+QList<Card> Dictionary::cards() const
+{
+    QList<Card> out;
+    out.reserve(m_store.size());
+    for (int i = 0; i < m_store.size(); ++i)
+        out.append(m_store.card(i));
+    return out;
 }
 
 QList<int> Dictionary::addNewCards(const QList<Card> &newCards)
@@ -64,14 +57,16 @@ int Dictionary::indexOfId(int id) const
     if (id <= 0 || size_t(id) >= m_index.size())
         return -1;
     const int pos = m_index[id];
-    Q_ASSERT(pos < 0 || (pos < m_cards.size() && m_cards[pos].id == id));
+    Q_ASSERT(pos < 0 || (pos < m_store.size() && m_store.record(pos).id == id));
     return pos;
 }
 
-const Card *Dictionary::cardById(int id) const
+std::optional<Card> Dictionary::cardById(int id) const
 {
     const int i = indexOfId(id);
-    return i < 0 ? nullptr : &m_cards[i];
+    if (i < 0)
+        return std::nullopt;
+    return m_store.card(i);
 }
 
 void Dictionary::cardsUpdated(const QList<int> &ids)
@@ -84,9 +79,9 @@ void Dictionary::cardsUpdated(const QList<int> &ids)
 void Dictionary::allCardsUpdated()
 {
     QList<int> ids;
-    ids.reserve(m_cards.size());
-    for (const Card &c : std::as_const(m_cards))
-        ids.append(c.id);
+    ids.reserve(m_store.size());
+    for (int i = 0; i < m_store.size(); ++i)
+        ids.append(m_store.record(i).id);
     cardsUpdated(ids);
 }
 
@@ -96,7 +91,7 @@ bool Dictionary::setCard(const Card &card)
     if (i < 0)
         return false;
     m_lessons.insert(card.lesson);
-    m_cards[i] = card;
+    m_store.replace(i, card);
     cardsUpdated({card.id});
     return true;
 }
@@ -104,47 +99,33 @@ bool Dictionary::setCard(const Card &card)
 QList<Card> Dictionary::cardsOfFile(const QString &path) const
 {
     QList<Card> out;
-    for (const Card &c : m_cards)
-        if (c.filePath == path)
-            out.append(c);
+    for (int i = 0; i < m_store.size(); ++i)
+        if (m_store.view(i).filePath() == path)
+            out.append(m_store.card(i));
     return out;
 }
 
 std::vector<int> Dictionary::positionsOfFile(const QString &path) const
 {
     std::vector<int> out;
-    for (int i = 0; i < m_cards.size(); ++i)
-        if (m_cards[i].filePath == path)
+    for (int i = 0; i < m_store.size(); ++i)
+        if (m_store.view(i).filePath() == path)
             out.push_back(i);
     return out;
 }
 
 bool Dictionary::hasNewCards() const
 {
-    return std::any_of(m_cards.cbegin(), m_cards.cend(),
-                       [](const Card &c) { return c.filePath.isEmpty(); });
+    for (int i = 0; i < m_store.size(); ++i)
+        if (m_store.view(i).filePath().isEmpty())
+            return true;
+    return false;
 }
 
 template <class Pred> void Dictionary::eraseIf(Pred pred)
 {
-    // The kept cards move to a new list and the dropped ones are freed
-    // apart: closing a large file must not hold the window up.
-    const qsizetype drops = qsizetype(
-        std::count_if(m_cards.cbegin(), m_cards.cend(), [&](const Card &c) { return pred(c); }));
-    QList<Card> dropped;
-    if (drops == m_cards.size()) {
-        // Closing the only file: the whole list goes at once.
-        dropped.swap(m_cards);
-    } else if (drops > 0) {
-        QList<Card> kept;
-        kept.reserve(m_cards.size() - drops);
-        dropped.reserve(drops);
-        for (Card &c : m_cards)
-            (pred(std::as_const(c)) ? dropped : kept).append(std::move(c));
-        m_cards = std::move(kept);
-    }
+    m_store.keepIf([&](int pos) { return !pred(m_store.view(pos)); });
     reindex();
-    releaseCards(std::move(dropped));
 }
 
 QList<int> Dictionary::removeCards(const QList<int> &ids)
@@ -163,13 +144,13 @@ QList<int> Dictionary::removeCards(const QList<int> &ids)
         // Only the cards after the erased one move.
         const int id = removed.first();
         const int i = indexOfId(id);
-        m_cards.removeAt(i);
+        m_store.removeAt(i);
         m_index[id] = -1;
-        for (int k = i; k < m_cards.size(); ++k)
-            m_index[m_cards[k].id] = k;
+        for (int k = i; k < m_store.size(); ++k)
+            m_index[m_store.record(k).id] = k;
         touch();
     } else {
-        eraseIf([&](const Card &c) { return doomed[c.id]; });
+        eraseIf([&](const CardView &c) { return doomed[c.id()]; });
     }
     emit cardsRemoved(removed);
     setModified(true);
@@ -199,17 +180,19 @@ QList<int> Dictionary::restoreCards(const std::vector<std::pair<int, Card>> &ent
     Q_ASSERT(std::is_sorted(back.cbegin(), back.cend(),
                             [](auto *a, auto *b) { return a->first < b->first; }));
     // One merge of the kept and the returning cards: O(n) however many.
-    QList<Card> merged;
-    merged.reserve(m_cards.size() + qsizetype(back.size()));
+    CardStore merged;
+    merged.reserve(m_store.size() + int(back.size()));
     size_t e = 0;
-    qsizetype k = 0;
-    while (e < back.size() || k < m_cards.size()) {
-        if (e < back.size() && (back[e]->first <= merged.size() || k == m_cards.size()))
-            merged.append(back[e++]->second);
-        else
-            merged.append(std::move(m_cards[k++]));
+    int k = 0;
+    while (e < back.size() || k < m_store.size()) {
+        if (e < back.size() && (back[e]->first <= merged.size() || k == m_store.size())) {
+            merged.append(back[e]->second, back[e]->second.id);
+            ++e;
+        } else {
+            merged.appendFrom(m_store, k++);
+        }
     }
-    m_cards = std::move(merged);
+    m_store.swap(merged);
     reindex();
     emit cardsAdded(ids);
     setModified(true);
@@ -218,8 +201,8 @@ QList<int> Dictionary::restoreCards(const std::vector<std::pair<int, Card>> &ent
 
 void Dictionary::reorder(const std::vector<int> &order)
 {
-    Q_ASSERT(order.size() == size_t(m_cards.size()));
-    applyOrderInPlace(m_cards, order);
+    Q_ASSERT(order.size() == size_t(m_store.size()));
+    m_store.permute(order);
     reindex();
 }
 
@@ -227,10 +210,18 @@ QList<int> Dictionary::adoptFile(const QString &path, Dictionary &loaded)
 {
     QList<int> ids;
     ids.reserve(loaded.cardCount());
-    m_cards.reserve(m_cards.size() + loaded.cardCount());
-    QList<Card> cards = loaded.takeCards();
-    for (Card &c : cards)
-        ids.append(addCard(std::move(c)));
+    m_store.reserve(m_store.size() + loaded.cardCount());
+    touch();
+    const CardStore cards = loaded.takeCards();
+    for (int i = 0; i < cards.size(); ++i) {
+        const int id = ++m_idCounter;
+        if (size_t(id) >= m_index.size())
+            m_index.resize(size_t(id) + 1, -1);
+        m_index[id] = m_store.size();
+        m_store.appendFrom(cards, i);
+        m_store.record(m_store.size() - 1).id = id;
+        ids.append(id);
+    }
     m_lessons.insert(loaded.m_lessons.begin(), loaded.m_lessons.end());
     m_openFiles.insert(path);
     emit cardsReset();
@@ -241,9 +232,14 @@ QList<int> Dictionary::adoptFile(const QString &path, Dictionary &loaded)
 void Dictionary::rebuildLessons()
 {
     m_lessons.clear();
-    for (const Card &c : std::as_const(m_cards))
-        m_lessons.insert(c.lesson);
-    if (m_cards.isEmpty()) {
+    const QString *last = nullptr;
+    for (int i = 0; i < m_store.size(); ++i) {
+        const QString &lesson = m_store.view(i).lesson();
+        if (last != &lesson)
+            m_lessons.insert(lesson);
+        last = &lesson;
+    }
+    if (m_store.isEmpty()) {
         // An empty dictionary starts over.
         m_idCounter = 0;
         m_index.clear();
@@ -255,7 +251,9 @@ void Dictionary::closeFiles(const QStringList &paths)
 {
     const std::set<QString> closing(paths.cbegin(), paths.cend());
     const int before = cardCount();
-    eraseIf([&](const Card &c) { return !c.filePath.isEmpty() && closing.count(c.filePath); });
+    eraseIf([&](const CardView &c) {
+        return !c.filePath().isEmpty() && closing.count(c.filePath());
+    });
     bool filesGone = false;
     for (const QString &p : paths)
         filesGone = m_openFiles.erase(p) > 0 || filesGone;
@@ -268,7 +266,7 @@ void Dictionary::closeFiles(const QStringList &paths)
 
 void Dictionary::removeNewCards()
 {
-    eraseIf([](const Card &c) { return c.filePath.isEmpty(); });
+    eraseIf([](const CardView &c) { return c.filePath().isEmpty(); });
     rebuildLessons();
     emit cardsReset();
     emit filesChanged();
@@ -278,10 +276,10 @@ void Dictionary::moveToFile(const QString &from, const QString &to)
 {
     touch();
     QList<int> moved;
-    for (Card &c : m_cards) {
-        if (c.filePath == from) {
-            c.filePath = to;
-            moved.append(c.id);
+    for (int i = 0; i < m_store.size(); ++i) {
+        if (m_store.view(i).filePath() == from) {
+            m_store.setFile(i, to);
+            moved.append(m_store.record(i).id);
         }
     }
     if (!from.isEmpty())
@@ -301,7 +299,7 @@ void Dictionary::moveCardsToFile(const QList<int> &ids, const QString &to, const
         const int i = indexOfId(id);
         if (i < 0)
             continue;
-        m_cards[i].filePath = to;
+        m_store.setFile(i, to);
         moved.append(id);
     }
     if (!closing.isEmpty())
@@ -316,10 +314,10 @@ void Dictionary::moveCardsToFile(const QList<int> &ids, const QString &to, const
 
 void Dictionary::savedAs(const std::vector<int> &order, const QString &path)
 {
-    Q_ASSERT(order.size() == size_t(m_cards.size()));
-    applyOrderInPlace(m_cards, order);
-    for (Card &c : m_cards)
-        c.filePath = path;
+    Q_ASSERT(order.size() == size_t(m_store.size()));
+    m_store.permute(order);
+    for (int i = 0; i < m_store.size(); ++i)
+        m_store.setFile(i, path);
     reindex();
     m_openFiles.clear();
     m_openFiles.insert(path);
@@ -365,11 +363,11 @@ void Dictionary::setJob(Job job)
         emit busyChanged(isBusy());
 }
 
-QList<Card> Dictionary::takeCards()
+CardStore Dictionary::takeCards()
 {
     touch();
-    QList<Card> out = std::move(m_cards);
-    m_cards = QList<Card>();
+    CardStore out;
+    out.swap(m_store);
     m_index.clear();
     return out;
 }
@@ -378,8 +376,8 @@ void Dictionary::reindex()
 {
     touch();
     m_index.assign(size_t(std::max(m_idCounter, 0)) + 1, -1);
-    for (int i = 0; i < m_cards.size(); ++i) {
-        const int id = m_cards[i].id;
+    for (int i = 0; i < m_store.size(); ++i) {
+        const int id = m_store.record(i).id;
         Q_ASSERT(id > 0 && id <= m_idCounter);
         if (id > 0 && size_t(id) < m_index.size())
             m_index[id] = i;
@@ -388,7 +386,7 @@ void Dictionary::reindex()
 
 void Dictionary::assign(const Dictionary &other)
 {
-    m_cards = other.m_cards;
+    m_store = other.m_store;
     m_index = other.m_index;
     m_openFiles = other.m_openFiles;
     m_lessons = other.m_lessons;
@@ -402,7 +400,7 @@ void Dictionary::assign(const Dictionary &other)
 
 void Dictionary::takeOver(Dictionary &staged)
 {
-    m_cards.swap(staged.m_cards);
+    m_store.swap(staged.m_store);
     m_index.swap(staged.m_index);
     m_openFiles.swap(staged.m_openFiles);
     m_lessons.swap(staged.m_lessons);
@@ -417,7 +415,8 @@ void Dictionary::takeOver(Dictionary &staged)
 
 void Dictionary::clear()
 {
-    releaseCards(std::exchange(m_cards, QList<Card>()));
+    // A few dozen blocks per 100,000 cards: freed at once.
+    m_store.clear();
     m_index.clear();
     m_openFiles.clear();
     m_lessons.clear();

@@ -1,23 +1,37 @@
 #pragma once
 
 #include "core/dictionary/card.h"
+#include "core/dictionary/card_store.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
 
 using StringSet = std::set<QString>;
 
-// Frees the cards on a pool thread when they are many, so that the
-// thread letting go of them does not wait.
-void releaseCards(QList<Card> cards);
+// A card of a dictionary read in place, whose marks of a view or a run
+// (not part of the document) may be set.
+class MarkedCard : public CardView
+{
+public:
+    MarkedCard(const CardStore *store, CardRecord *record)
+        : CardView(store, record), m_mutable(record)
+    {
+    }
+    void setInFilter(bool in) { m_mutable->inFilter = in; }
+    void setRunMark(int mark) { m_mutable->runMark = mark; }
+
+private:
+    CardRecord *m_mutable;
+};
 
 // The dictionary document: the union of all open dictionary files, as one
-// vector of cards held by value, the open file paths, the lesson and
+// compact store of cards, the open file paths, the lesson and
 // category sets, the modified flag and the file job that runs.
 //
 // All state is private; every change goes through a named operation that
@@ -37,10 +51,17 @@ public:
     ~Dictionary() override;
 
     // ---- reading; nothing here counts as a change
-    const QList<Card> &cards() const { return m_cards; }
-    int cardCount() const { return int(m_cards.size()); }
-    const Card &cardAt(int pos) const { return m_cards.at(pos); }
-    const Card *cardById(int id) const;
+    // Cards are stored compact (see CardStore): reading a card in place is a
+    // view, valid until the next change; a Card is made on demand.
+    const CardStore &store() const { return m_store; }
+    int cardCount() const { return m_store.size(); }
+    CardView view(int pos) const { return m_store.view(pos); }
+    Card cardAt(int pos) const { return m_store.card(pos); }
+    // Every card made anew: for tests and whole-dictionary work that needs
+    // the values; loops over many cards read views.
+    QList<Card> cards() const;
+    std::optional<Card> cardById(int id) const;
+    bool hasCard(int id) const { return indexOfId(id) >= 0; }
     int indexOfId(int id) const;
     QList<Card> cardsOfFile(const QString &path) const;
     // Positions of the cards of `path` ("" = new cards), in order.
@@ -61,8 +82,8 @@ public:
     // ---- cards
     // The reader's entry point: gives the card the next id and appends it.
     // Not a change of the user's (the modified flag stays).
-    int addCard(Card card);
-    void reserve(int n) { m_cards.reserve(n); }
+    int addCard(const Card &card);
+    void reserve(int n) { m_store.reserve(n); }
     // The editor's and converter's entry point: appends copies with new ids
     // (their lessons join the lesson set) and returns the ids.
     QList<int> addNewCards(const QList<Card> &newCards);
@@ -74,9 +95,10 @@ public:
         const int i = indexOfId(id);
         if (i < 0)
             return false;
-        f(m_cards[i]);
-        Q_ASSERT(m_cards[i].id == id);
-        m_cards[i].id = id;
+        Card c = m_store.card(i);
+        f(c);
+        Q_ASSERT(c.id == id);
+        m_store.replace(i, c);
         cardsUpdated({id});
         return true;
     }
@@ -88,9 +110,10 @@ public:
             const int i = indexOfId(id);
             if (i < 0)
                 continue;
-            f(m_cards[i]);
-            Q_ASSERT(m_cards[i].id == id);
-            m_cards[i].id = id;
+            Card c = m_store.card(i);
+            f(c);
+            Q_ASSERT(c.id == id);
+            m_store.replace(i, c);
             changed.append(id);
         }
         if (!changed.isEmpty())
@@ -103,23 +126,30 @@ public:
     // the learning state); `f` must not change ids.
     template <class F> void updateAllCards(F f)
     {
-        for (Card &c : m_cards)
+        for (int i = 0; i < m_store.size(); ++i) {
+            Card c = m_store.card(i);
             f(c);
+            m_store.replace(i, c);
+        }
         allCardsUpdated();
     }
     // Marks of a view or a run that are not part of the document (`inFilter`,
-    // `runMark`): `f(Card &)` must change nothing else. No signal, no change.
+    // `runMark`): `f(MarkedCard &)` reads the card and sets only these. No
+    // signal, no change.
     template <class F> void updateMarks(F f)
     {
-        for (Card &c : m_cards)
+        for (int i = 0; i < m_store.size(); ++i) {
+            MarkedCard c(&m_store, &m_store.record(i));
             f(c);
+        }
     }
     template <class F> bool updateMarksOf(int id, F f)
     {
         const int i = indexOfId(id);
         if (i < 0)
             return false;
-        f(m_cards[i]);
+        MarkedCard c(&m_store, &m_store.record(i));
+        f(c);
         return true;
     }
     // Erases every card whose id is listed; returns the ids really erased.
@@ -175,7 +205,7 @@ public:
 
     // Hands the cards over (with their ids) and leaves none, for moving the
     // cards of a dictionary read elsewhere into another one without copies.
-    QList<Card> takeCards();
+    CardStore takeCards();
 
     // Only the file operations set the job (see JobScope in DictionaryFiles).
     void setJob(Job job);
@@ -201,7 +231,7 @@ private:
     void rebuildLessons();
     template <class Pred> void eraseIf(Pred pred);
 
-    QList<Card> m_cards;
+    CardStore m_store;
     // Position of each id (ids are dense: 1..m_idCounter); -1 for none.
     std::vector<int> m_index;
     StringSet m_openFiles;

@@ -10,6 +10,7 @@
 #include <QSysInfo>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #ifdef __GLIBC__
@@ -607,7 +608,26 @@ private:
                     piece.toString() + QStringLiteral("\nИли строка категории пуста"));
             }
         }
-        card.categories = exactList(m_pieces);
+        card.categories = sharedCategories();
+    }
+
+    // Cards of a file mostly repeat a few category lists: a card with the
+    // same list as a recent one shares that one's list instead of a block
+    // of its own.
+    QList<QString> sharedCategories()
+    {
+        for (const QList<QString> &recent : m_recentCategories) {
+            if (std::equal(recent.cbegin(), recent.cend(), m_pieces.cbegin(), m_pieces.cend())) {
+                m_pieces.clear();
+                return recent;
+            }
+        }
+        QList<QString> list = exactList(m_pieces);
+        if (!list.isEmpty()) {
+            m_recentCategories[m_nextRecent] = list;
+            m_nextRecent = (m_nextRecent + 1) % kRecentCategoryLists;
+        }
+        return list;
     }
 
     Source &m_xml;
@@ -622,6 +642,9 @@ private:
     std::vector<TranslationGroup> m_groups;
     std::vector<TranslationSection> m_sections;
     std::vector<QString> m_pieces;
+    static constexpr int kRecentCategoryLists = 8;
+    QList<QString> m_recentCategories[kRecentCategoryLists];
+    int m_nextRecent = 0;
     // The cards' own words; see TextArena.
     TextArena m_text;
     DictionaryReadResult m_result;

@@ -187,7 +187,7 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
     auto staged = std::make_unique<Dictionary>();
     // The ids each file's cards take in the copy, which they keep.
     std::vector<QList<int>> adoptedIds;
-    std::vector<QList<Card>> bases;
+    std::vector<CardStore> bases;
     bool stagedReady = false;
     auto stage = [&](const std::atomic<bool> &cancel) {
         if (loadedFiles.empty() || cancel)
@@ -199,11 +199,11 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
         // before the views reorder or mark them.
         if (m_watch) {
             for (const QList<int> &ids : adoptedIds) {
-                QList<Card> base;
-                base.reserve(ids.size());
+                std::vector<int> positions;
+                positions.reserve(size_t(ids.size()));
                 for (int id : ids)
-                    base.append(*staged->cardById(id));
-                bases.push_back(std::move(base));
+                    positions.push_back(staged->indexOfId(id));
+                bases.push_back(staged->store().select(positions));
             }
         }
         if (m_prepare)
@@ -333,12 +333,10 @@ bool DictionaryFiles::openPaths(const QStringList &paths)
 void DictionaryFiles::freeLater(std::vector<std::pair<QString, std::unique_ptr<Dictionary>>> files,
                                 std::unique_ptr<Dictionary> staged)
 {
-    // A cancelled open's cards, or the cards the dictionary had before its
-    // copy came in, can be many.
-    if (staged)
-        releaseCards(staged->takeCards());
-    for (auto &f : files)
-        releaseCards(f.second->takeCards());
+    // Stores free their few blocks at once; kept apart only so that the
+    // open reads in one place what it lets go of.
+    staged.reset();
+    files.clear();
 }
 
 // ---------------------------------------------------------------- save all

@@ -96,7 +96,7 @@ QList<int> DictionaryFiles::idsAt(const std::vector<int> &positions) const
     QList<int> ids;
     ids.reserve(qsizetype(positions.size()));
     for (int p : positions)
-        ids.append(m_dict.cardAt(p).id);
+        ids.append(m_dict.store().record(p).id);
     return ids;
 }
 
@@ -128,22 +128,34 @@ bool DictionaryFiles::mergeFromDisk(const QString &path, const QString &source, 
              (read.openError.isEmpty() ? QString() : QStringLiteral("\n") + read.openError));
         return false;
     }
-    const QList<Card> theirs = loaded.takeCards();
+    const QList<Card> theirs = loaded.cards();
+    loaded.clear();
     const bool withBase = source == path;
-    QList<const Card *> ours;
+    QList<Card> ours;
     std::vector<int> oursBase;
     m_watch->oursOf(path, &ours, &oursBase);
     if (!withBase)
         oursBase.assign(oursBase.size(), -1);
-    static const QList<Card> noBase;
-    const MergeResult r =
-        mergeCards(withBase ? m_watch->base(path) : noBase, ours, oursBase, theirs);
+    QList<Card> base;
+    if (withBase) {
+        const CardStore &stored = m_watch->base(path);
+        base.reserve(stored.size());
+        for (int i = 0; i < stored.size(); ++i)
+            base.append(stored.card(i));
+    }
+    QList<const Card *> oursAt;
+    oursAt.reserve(ours.size());
+    for (const Card &c : std::as_const(ours))
+        oursAt.append(&c);
+    const MergeResult r = mergeCards(base, oursAt, oursBase, theirs);
+    base.clear();
 
     QList<int> oursIds;
     oursIds.reserve(ours.size());
-    for (const Card *c : ours)
-        oursIds.append(c->id);
-    ours.clear(); // the changes below move the cards
+    for (const Card &c : std::as_const(ours))
+        oursIds.append(c.id);
+    oursAt.clear();
+    ours.clear();
     const bool memoryWasDisk = withBase && !m_dict.isModified();
 
     if (!r.changed.isEmpty()) {
@@ -186,16 +198,16 @@ bool DictionaryFiles::mergeFromDisk(const QString &path, const QString &source, 
     if (withBase) {
         // The file as it is now is the base of the next merge; each of its
         // cards is the card of the result that stands for it.
-        QList<Card> base;
+        CardStore base;
         QList<int> ids;
-        base.reserve(theirs.size());
+        base.reserve(int(theirs.size()));
         ids.reserve(theirs.size());
         for (int j = 0; j < theirs.size(); ++j) {
             const MergeSource &src = r.theirsSource[size_t(j)];
             if (src.kind == MergeSource::None)
                 continue;
-            base.append(theirs[j]);
             ids.append(src.kind == MergeSource::Ours ? oursIds[src.index] : addedIds[src.index]);
+            base.append(theirs[j], ids.last());
         }
         m_watch->rememberBase(path, read.stamp, std::move(base), ids);
         // Nothing was unsaved: the cards are the file's again.

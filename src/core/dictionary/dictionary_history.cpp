@@ -161,7 +161,7 @@ QList<int> idsOf(const Placed &placed)
 // are not the document's and stay.
 void putCard(Dictionary &dict, const Card &card)
 {
-    const Card *now = dict.cardById(card.id);
+    const std::optional<Card> now = dict.cardById(card.id);
     if (!now)
         return;
     Card c = card;
@@ -533,7 +533,7 @@ QList<int> DictionaryHistory::addCards(const QList<Card> &cards, const QString &
 
 bool DictionaryHistory::editCard(const Card &card)
 {
-    const Card *before = m_dict.cardById(card.id);
+    const std::optional<Card> before = m_dict.cardById(card.id);
     if (!before)
         return false;
     push(new EditCommand(*this, *before, card, HistoryText::editCard()));
@@ -556,7 +556,7 @@ QList<int> DictionaryHistory::removeCards(const QList<int> &ids)
 
 bool DictionaryHistory::toArchive(int id)
 {
-    const Card *card = id > 0 ? m_dict.cardById(id) : nullptr;
+    const std::optional<Card> card = id > 0 ? m_dict.cardById(id) : std::nullopt;
     if (!card || !card->nAr)
         return false;
     Card after = *card;
@@ -594,7 +594,7 @@ QList<int> DictionaryHistory::importCards(const QList<Card> &added, const QList<
     before.reserve(updated.size());
     after.reserve(updated.size());
     for (const Card &c : updated) {
-        const Card *held = m_dict.cardById(c.id);
+        const std::optional<Card> held = m_dict.cardById(c.id);
         if (!held)
             continue;
         before.append(*held);
@@ -622,7 +622,7 @@ void DictionaryHistory::join(const QString &source, const QString &target,
         Guard g(*this);
         doJoin();
     }
-    const Card *first = ids.isEmpty() ? nullptr : m_dict.cardById(ids.first());
+    const std::optional<Card> first = ids.isEmpty() ? std::nullopt : m_dict.cardById(ids.first());
     const bool moved = first ? first->filePath == target && source != target
                              : !source.isEmpty() && !m_dict.openFiles().count(source) &&
                                    m_dict.openFiles().count(target);

@@ -15,36 +15,40 @@ FileWatch::~FileWatch() = default;
 
 void FileWatch::remember(const QString &path, const FileStamp &stamp, const QList<int> &ids)
 {
-    QList<Card> base;
+    std::vector<int> positions;
     QList<int> found;
-    base.reserve(ids.size());
+    positions.reserve(size_t(ids.size()));
     found.reserve(ids.size());
     for (int id : ids) {
-        if (const Card *c = m_dict.cardById(id)) {
-            base.append(*c);
+        const int p = m_dict.indexOfId(id);
+        if (p >= 0) {
+            positions.push_back(p);
             found.append(id);
         }
     }
-    rememberBase(path, stamp, std::move(base), found);
+    rememberBase(path, stamp, m_dict.store().select(positions), found);
 }
 
-void FileWatch::rememberBase(const QString &path, const FileStamp &stamp, QList<Card> base,
+void FileWatch::rememberBase(const QString &path, const FileStamp &stamp, CardStore base,
                              const QList<int> &ids)
 {
     Record &r = m_records[path];
     r.stamp = stamp;
     r.declined = FileStamp();
     r.base = std::move(base);
-    r.baseIndexOfId.clear();
-    r.baseIndexOfId.reserve(ids.size());
+    int top = 0;
+    for (int id : ids)
+        top = std::max(top, id);
+    r.baseIndexOfId.assign(size_t(top) + 1, -1);
     for (int i = 0; i < ids.size() && i < r.base.size(); ++i)
-        r.baseIndexOfId.insert(ids[i], i);
+        if (ids[i] > 0)
+            r.baseIndexOfId[size_t(ids[i])] = i;
     watch(path);
 }
 
-const QList<Card> &FileWatch::base(const QString &path) const
+const CardStore &FileWatch::base(const QString &path) const
 {
-    static const QList<Card> none;
+    static const CardStore none;
     const auto it = m_records.find(path);
     return it == m_records.end() ? none : it->second.base;
 }
@@ -109,16 +113,15 @@ bool FileWatch::hasUnsavedChanges(const QString &path) const
     if (positions.size() != size_t(r.base.size()))
         return true;
     for (int p : positions) {
-        const Card &c = m_dict.cardAt(p);
-        const int b = r.baseIndexOfId.value(c.id, -1);
-        if (b < 0 || !c.sameContent(r.base[b]))
+        const CardView c = m_dict.view(p);
+        const int b = r.baseIndex(c.id());
+        if (b < 0 || !sameContent(c, r.base.view(b)))
             return true;
     }
     return false;
 }
 
-void FileWatch::oursOf(const QString &path, QList<const Card *> *ours,
-                       std::vector<int> *oursBase) const
+void FileWatch::oursOf(const QString &path, QList<Card> *ours, std::vector<int> *oursBase) const
 {
     ours->clear();
     oursBase->clear();
@@ -127,9 +130,8 @@ void FileWatch::oursOf(const QString &path, QList<const Card *> *ours,
     ours->reserve(qsizetype(positions.size()));
     oursBase->reserve(positions.size());
     for (int p : positions) {
-        const Card &c = m_dict.cardAt(p);
-        ours->append(&c);
-        oursBase->push_back(it == m_records.end() ? -1 : it->second.baseIndexOfId.value(c.id, -1));
+        ours->append(m_dict.cardAt(p));
+        oursBase->push_back(it == m_records.end() ? -1 : it->second.baseIndex(ours->last().id));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dictionary/card.h"
+#include "core/dictionary/card_store.h"
 #include "core/dictionary/file_lock.h"
 #include "core/dictionary/file_stamp.h"
 
@@ -17,8 +18,8 @@ class Dictionary;
 
 // What the program knows of each open dictionary file beside its cards:
 // its lock, the stamp of the bytes last read or written, and those cards
-// as they were then (the base of a merge; the cards share their texts with
-// the dictionary's, so keeping them costs little). A watcher on the files
+// as they were then (the base of a merge: a store that shares its text
+// blocks with the dictionary's, so keeping it costs a record per card). A watcher on the files
 // and their folders says when one may have changed on disk. A closed file
 // is forgotten and its lock given back; all locks go with this object.
 class FileWatch : public QObject
@@ -35,10 +36,10 @@ public:
     void remember(const QString &path, const FileStamp &stamp, const QList<int> &ids);
     // The same when the file holds `base` and the dictionary's card ids[i]
     // stands for base[i] (after a merge, the cards differ from the file's).
-    void rememberBase(const QString &path, const FileStamp &stamp, QList<Card> base,
+    void rememberBase(const QString &path, const FileStamp &stamp, CardStore base,
                       const QList<int> &ids);
     bool knows(const QString &path) const { return m_records.count(path) > 0; }
-    const QList<Card> &base(const QString &path) const;
+    const CardStore &base(const QString &path) const;
     const FileStamp &stamp(const QString &path) const;
 
     // The bytes on disk are no longer those last read or written. Only size
@@ -56,7 +57,7 @@ public:
     bool hasUnsavedChanges(const QString &path) const;
     // The dictionary's cards of `path` and, for each, its index in the
     // base (-1: not in the base).
-    void oursOf(const QString &path, QList<const Card *> *ours, std::vector<int> *oursBase) const;
+    void oursOf(const QString &path, QList<Card> *ours, std::vector<int> *oursBase) const;
 
 signals:
     // `path` may have changed on disk (its size or time differ); the
@@ -67,8 +68,13 @@ private:
     struct Record {
         FileStamp stamp;
         FileStamp declined;
-        QList<Card> base;
-        QHash<int, int> baseIndexOfId;
+        CardStore base;
+        // By the dictionary's card id: the index in the base, or -1.
+        std::vector<int> baseIndexOfId;
+        int baseIndex(int id) const
+        {
+            return id > 0 && size_t(id) < baseIndexOfId.size() ? baseIndexOfId[size_t(id)] : -1;
+        }
     };
     void forgetClosed();
     void forget(const QString &path);

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace
@@ -142,7 +143,64 @@ bool FilterSettings::prepare()
     return true;
 }
 
-bool FilterSettings::evaluate(const Card &card) const
+namespace
+{
+
+// What the filter reads of a card, whether a value or one read in place.
+struct CardValueFields {
+    const Card &c;
+    bool soundEmpty() const { return c.soundPath.isEmpty(); }
+    bool nAr() const { return c.nAr; }
+    const QString &lesson() const { return c.lesson; }
+    int nPRE() const { return c.nPRE; }
+    int nPER() const { return c.nPER; }
+    int pRE() const { return c.pRE; }
+    int pER() const { return c.pER; }
+    template <class P> bool anySectionCode(P p) const
+    {
+        return std::any_of(c.translations.cbegin(), c.translations.cend(),
+                           [&p](const TranslationSection &s) { return p(s.code); });
+    }
+    template <class P> bool anyCategory(P p) const
+    {
+        return std::any_of(c.categories.cbegin(), c.categories.cend(), p);
+    }
+};
+
+struct CardViewFields {
+    const CardView &c;
+    bool soundEmpty() const { return c.soundPath().isEmpty(); }
+    bool nAr() const { return c.nAr(); }
+    const QString &lesson() const { return c.lesson(); }
+    int nPRE() const { return c.record().nPRE; }
+    int nPER() const { return c.record().nPER; }
+    int pRE() const { return c.record().pRE; }
+    int pER() const { return c.record().pER; }
+    // The sets hold QStrings: the words are looked up as strings over the
+    // store's text, made without copying it.
+    template <class P> bool anySectionCode(P p) const
+    {
+        bool found = false;
+        c.forEachSectionCode([&](QStringView code) {
+            found = found || p(QString::fromRawData(reinterpret_cast<const QChar *>(code.utf16()),
+                                                    code.size()));
+        });
+        return found;
+    }
+    template <class P> bool anyCategory(P p) const
+    {
+        bool found = false;
+        c.forEachCategory([&](QStringView name) {
+            found = found || p(QString::fromRawData(reinterpret_cast<const QChar *>(name.utf16()),
+                                                    name.size()));
+        });
+        return found;
+    }
+};
+
+} // namespace
+
+template <class C> bool FilterSettings::evaluate(const C &card) const
 {
     const Working &w = m_work;
     if (!w.anyActive())
@@ -152,49 +210,39 @@ bool FilterSettings::evaluate(const Card &card) const
     const auto decides = [this](bool test) { return byAnd ? !test : test; };
 
     if (w.sound) {
-        const bool test = soundChoice == 1 ? !card.soundPath.isEmpty() : card.soundPath.isEmpty();
+        const bool test = soundChoice == 1 ? !card.soundEmpty() : card.soundEmpty();
         if (decides(test))
             return test;
     }
     if (w.archive) {
-        const bool test = archiveChoice == 1 ? !card.nAr : card.nAr;
+        const bool test = archiveChoice == 1 ? !card.nAr() : card.nAr();
         if (decides(test))
             return test;
     }
     if (w.lessons) {
-        const bool test = filterLessons.count(card.lesson) > 0;
+        const bool test = filterLessons.count(card.lesson()) > 0;
         if (decides(test))
             return test;
     }
     if (w.speechParts) {
-        bool test = false;
-        for (const TranslationSection &section : card.translations) {
-            if (w.codes.count(section.code)) {
-                test = true;
-                break;
-            }
-        }
+        const bool test =
+            card.anySectionCode([&w](const QString &code) { return w.codes.count(code) > 0; });
         if (decides(test))
             return test;
     }
     if (w.prioritiesRE) {
-        const bool test = filterPrioritiesRE.count(card.nPRE) > 0;
+        const bool test = filterPrioritiesRE.count(card.nPRE()) > 0;
         if (decides(test))
             return test;
     }
     if (w.prioritiesER) {
-        const bool test = filterPrioritiesER.count(card.nPER) > 0;
+        const bool test = filterPrioritiesER.count(card.nPER()) > 0;
         if (decides(test))
             return test;
     }
     if (w.categories) {
-        bool test = false;
-        for (const QString &category : card.categories) {
-            if (filterCategories.count(category)) {
-                test = true;
-                break;
-            }
-        }
+        const bool test = card.anyCategory(
+            [this](const QString &category) { return filterCategories.count(category) > 0; });
         if (decides(test))
             return test;
     }
@@ -202,7 +250,7 @@ bool FilterSettings::evaluate(const Card &card) const
         // A card is forgotten in a direction when its current priority left
         // the base one; with both choices it must be so in both.
         const bool test =
-            !((forgottenRE && card.pRE == card.nPRE) || (forgottenER && card.pER == card.nPER));
+            !((forgottenRE && card.pRE() == card.nPRE()) || (forgottenER && card.pER() == card.nPER()));
         if (decides(test))
             return test;
     }
@@ -213,7 +261,7 @@ bool FilterSettings::matches(Card &card)
 {
     if (!prepare())
         return card.inFilter;
-    card.inFilter = evaluate(card);
+    card.inFilter = evaluate(CardValueFields{card});
     return card.inFilter;
 }
 
@@ -224,14 +272,14 @@ template <class ForEach> void FilterSettings::applyWith(ForEach forEach)
                                filterPrioritiesER.empty() && soundChoice == 0 &&
                                archiveChoice == 0 && !forgottenRE && !forgottenER;
     if (nothingChosen) {
-        forEach([this](Card &card) { card.inFilter = !invert; });
+        forEach([this](auto &&, bool &inFilter) { inFilter = !invert; });
         return;
     }
     if (!prepare())
         return;
-    forEach([this](Card &card) {
-        const bool result = evaluate(card);
-        card.inFilter = invert ? !result : result;
+    forEach([this](const auto &fields, bool &inFilter) {
+        const bool result = evaluate(fields);
+        inFilter = invert ? !result : result;
     });
 }
 
@@ -239,13 +287,19 @@ void FilterSettings::applyTo(QList<Card> &cards)
 {
     applyWith([&cards](auto f) {
         for (Card &card : cards)
-            f(card);
+            f(CardValueFields{card}, card.inFilter);
     });
 }
 
 void FilterSettings::applyTo(Dictionary &dict)
 {
-    applyWith([&dict](auto f) { dict.updateMarks(f); });
+    applyWith([&dict](auto f) {
+        dict.updateMarks([&f](MarkedCard &card) {
+            bool in = card.inFilter();
+            f(CardViewFields{card}, in);
+            card.setInFilter(in);
+        });
+    });
 }
 
 void FilterSettings::readFromIni(iniReader &filterStore, const StringSet &categoryList)

@@ -83,7 +83,7 @@ private:
     };
 
     bool prepare();
-    bool evaluate(const Card &card) const;
+    template <class C> bool evaluate(const C &card) const;
     template <class ForEach> void applyWith(ForEach forEach);
 
     Working m_work;

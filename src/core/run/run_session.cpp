@@ -286,9 +286,9 @@ void RunSession::next()
     else if (outcome.offButton == OffButtonPaint::Normal)
         m_view.paintOffButton(m_appearance.backgroundColor);
 
-    const Card *card =
-        outcome.result == ChooseResult::CardChosen ? m_run.currentCard(m_dict) : nullptr;
-    takeCardSound(card);
+    const std::optional<Card> card =
+        outcome.result == ChooseResult::CardChosen ? m_run.currentCard(m_dict) : std::nullopt;
+    takeCardSound(card ? &*card : nullptr);
     if (!card) {
         if (outcome.result == ChooseResult::NoPreviousCard)
             m_view.showWarning(RunText::noCard());
@@ -305,13 +305,13 @@ void RunSession::showQuestion()
 {
     m_priorityLabel = ::priorityLabel(nullptr, m_work.en_ru);
     m_view.setPaneFrameColor(m_appearance.frameColor);
-    const Card *card = m_run.currentCard(m_dict);
+    const std::optional<Card> card = m_run.currentCard(m_dict);
     if (!card)
         return;
 
     const TranslationDisplay display{m_appearance.showSpeechParts, m_appearance.showPartsNums};
     const RenderedText question = runQuestionText(*card, m_work.en_ru, display);
-    m_priorityLabel = ::priorityLabel(card, m_work.en_ru);
+    m_priorityLabel = ::priorityLabel(&*card, m_work.en_ru);
     m_run.countShownQuestion();
     ++m_record.shown;
     if (!card->filePath.isEmpty() && !m_record.files.contains(card->filePath))
@@ -335,7 +335,7 @@ void RunSession::showQuestion()
 
 void RunSession::showAnswer()
 {
-    const Card *card = m_run.currentCard(m_dict);
+    const std::optional<Card> card = m_run.currentCard(m_dict);
     if (!card)
         return;
     AnswerReview review;
@@ -409,7 +409,7 @@ void RunSession::timerTick()
         showProgress();
     }
     if (checksTypedAnswer()) {
-        const Card *card = m_run.currentCard(m_dict);
+        const std::optional<Card> card = m_run.currentCard(m_dict);
         if (card && checkAnswer(*card, m_view.typedAnswer()).accepted()) {
             next();
             return;
@@ -419,7 +419,7 @@ void RunSession::timerTick()
         // The move-on above takes only an answer right as typed: a word being
         // typed is often one letter short. When the time is up, a forgiven
         // typo counts as it would when the learner moved on.
-        const Card *card = m_run.currentCard(m_dict);
+        const std::optional<Card> card = m_run.currentCard(m_dict);
         if (!(card && checksTypedAnswer() && acceptsTypos() &&
               reviewAnswer(autocheckItems(*card), m_view.typedAnswer(), true).accepted()))
             forgot();

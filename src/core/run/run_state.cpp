@@ -86,21 +86,23 @@ FillResult RunState::fillLists(Dictionary &dict, const WorkSettings &settings)
     FillResult result;
     if (m_training) {
         m_due.reserve(dict.cardCount());
-        dict.updateMarks([&](Card &c) {
+        const CardStore &store = dict.store();
+        for (int i = 0; i < store.size(); ++i) {
+            const CardRecord &c = store.record(i);
             const bool archiveOk = settings.use_archive || c.nAr;
             const bool filterOk = !settings.use_filter || c.inFilter;
             if (!archiveOk || !filterOk)
-                return;
-            const Counters k = countersOf(c, m_enRu);
-            (k.r < k.p ? m_due : m_done).append(c.id);
-        });
+                continue;
+            const bool due = m_enRu ? c.rER < c.pER : c.rRE < c.pRE;
+            (due ? m_due : m_done).append(c.id);
+        }
     } else {
-        dict.updateMarks([&](Card &c) {
-            if (c.lesson != settings.lesson)
+        dict.updateMarks([&](MarkedCard &c) {
+            if (c.lesson() != settings.lesson)
                 return;
-            if (c.nAr) {
-                c.runMark = 0;
-                m_due.append(c.id);
+            if (c.nAr()) {
+                c.setRunMark(0);
+                m_due.append(c.id());
             } else {
                 result.archivedInLesson = true;
             }
@@ -138,9 +140,9 @@ int RunState::currentCardId() const
     return hasCurrentCard() ? m_due[m_currentIndex] : 0;
 }
 
-const Card *RunState::currentCard(const Dictionary &dict) const
+std::optional<Card> RunState::currentCard(const Dictionary &dict) const
 {
-    return hasCurrentCard() ? dict.cardById(m_due[m_currentIndex]) : nullptr;
+    return hasCurrentCard() ? dict.cardById(m_due[m_currentIndex]) : std::nullopt;
 }
 
 void RunState::accountLeftCard(Dictionary &dict)
@@ -184,7 +186,7 @@ void RunState::accountLeftCard(Dictionary &dict)
             // p < n (only from a hand-edited file): shown once per cycle, unchanged.
         });
     } else {
-        dict.updateMarksOf(id, [](Card &card) { ++card.runMark; });
+        dict.updateMarksOf(id, [](MarkedCard &card) { card.setRunMark(card.runMark() + 1); });
     }
     mistakeMade = false;
     if (leaves) {
@@ -198,7 +200,7 @@ void RunState::markChoice(Dictionary &dict, int numRightLearn, ChooseOutcome &ou
     outcome.result = ChooseResult::CardChosen;
     if (m_training)
         return;
-    const Card *card = dict.cardById(m_due[m_currentIndex]);
+    const std::optional<Card> card = dict.cardById(m_due[m_currentIndex]);
     outcome.offButton =
         card && card->runMark < numRightLearn ? OffButtonPaint::Alert : OffButtonPaint::Normal;
 }
@@ -276,7 +278,7 @@ bool RunState::makeMistake(Dictionary &dict, int numRightLearn)
         mistakeMade = true;
         return true;
     }
-    dict.updateMarksOf(currentCardId(), [](Card &card) { card.runMark = 0; });
+    dict.updateMarksOf(currentCardId(), [](MarkedCard &card) { card.setRunMark(0); });
     return numRightLearn > 0;
 }
 
@@ -320,8 +322,11 @@ bool lessonHasCards(const Dictionary &dict, const QString &lesson)
 {
     if (dict.lessons().find(lesson) == dict.lessons().end())
         return false;
-    return std::any_of(dict.cards().cbegin(), dict.cards().cend(),
-                       [&](const Card &c) { return c.lesson == lesson; });
+    const CardStore &store = dict.store();
+    for (int i = 0; i < store.size(); ++i)
+        if (store.view(i).lesson() == lesson)
+            return true;
+    return false;
 }
 
 QString startWarning(const FillResult &fill)
@@ -340,7 +345,7 @@ bool addToArchive(Dictionary &dict, int id)
 {
     if (id <= 0)
         return false;
-    const Card *card = dict.cardById(id);
+    const std::optional<Card> card = dict.cardById(id);
     if (!card || !card->nAr)
         return false;
     dict.updateCard(id, [](Card &c) { c.nAr = false; });

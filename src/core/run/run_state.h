@@ -143,7 +143,7 @@ public:
     bool hasCurrentCard() const;
     // The id of the shown card, 0 when none.
     int currentCardId() const;
-    const Card *currentCard(const Dictionary &dict) const;
+    std::optional<Card> currentCard(const Dictionary &dict) const;
 
     bool isTraining() const { return m_training; }
     bool isEnRu() const { return m_enRu; }

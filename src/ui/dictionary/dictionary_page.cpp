@@ -663,7 +663,7 @@ void DictionaryPage::playRowSound()
     const int id = currentCardId();
     if (id <= 0)
         return;
-    const Card *card = m_session.dictionary.cardById(id);
+    const std::optional<Card> card = m_session.dictionary.cardById(id);
     if (!card) {
         m_session.ui().showCritical(noCardMessage(id));
         return;

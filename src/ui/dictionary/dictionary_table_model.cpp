@@ -144,7 +144,7 @@ int DictionaryTableModel::rowHeight(int row) const
     const int single = m_lineHeight + 4;
     if (r.isHeader())
         return single;
-    const Card *c = m_dict->cardById(r.cardId);
+    const std::optional<Card> c = m_dict->cardById(r.cardId);
     if (!c)
         return single;
     const int lines = std::max(foreignText(*c).lineCount, translationText(*c).lineCount);
@@ -165,7 +165,7 @@ QVariant DictionaryTableModel::data(const QModelIndex &index, int role) const
             return index.column() == ForeignColumn ? r.label : QString();
         if (index.column() == NumberColumn)
             return role == Qt::DisplayRole ? QVariant(QString::number(r.number)) : QVariant();
-        const Card *c = m_dict->cardById(r.cardId);
+        const std::optional<Card> c = m_dict->cardById(r.cardId);
         if (!c)
             return QVariant();
         if (index.column() == ForeignColumn)

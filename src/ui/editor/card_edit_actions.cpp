@@ -27,11 +27,11 @@ QString CardEditActions::deleteQuestion()
     return QStringLiteral("Удалить выделенную карточку?");
 }
 
-const Card *CardEditActions::currentCard(int id)
+std::optional<Card> CardEditActions::currentCard(int id)
 {
     if (id <= 0)
-        return nullptr;
-    const Card *card = m_dict.cardById(id);
+        return std::nullopt;
+    const std::optional<Card> card = m_dict.cardById(id);
     if (!card)
         m_ui.showCritical(noCardMessage(id));
     return card;
@@ -62,7 +62,7 @@ int CardEditActions::addWord(int)
 
 int CardEditActions::addCopy(int currentCardId)
 {
-    const Card *source = currentCard(currentCardId);
+    const std::optional<Card> source = currentCard(currentCardId);
     if (!source)
         return 0;
     return addFrom(*source, HistoryText::addCopy());
@@ -70,7 +70,7 @@ int CardEditActions::addCopy(int currentCardId)
 
 bool CardEditActions::edit(int currentCardId)
 {
-    const Card *source = currentCard(currentCardId);
+    const std::optional<Card> source = currentCard(currentCardId);
     if (!source || m_dict.isBusy())
         return false;
     Card card = *source;

@@ -58,7 +58,7 @@ public:
 private:
     // Runs the editor on `card`; true when it was applied.
     bool runEditor(Card &card, const QString &caption);
-    const Card *currentCard(int id);
+    std::optional<Card> currentCard(int id);
     int addFrom(Card card, const QString &text);
 
     std::unique_ptr<DictionaryHistory> m_ownHistory;

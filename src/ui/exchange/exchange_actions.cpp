@@ -98,7 +98,7 @@ void ExchangeActions::exportCards()
     case ExportDialog::Scope::Selected:
     case ExportDialog::Scope::Table:
         for (int id : dialog.scope() == ExportDialog::Scope::Selected ? selected : table)
-            if (const Card *c = dict.cardById(id))
+            if (const std::optional<Card> c = dict.cardById(id))
                 cards << *c;
         title = dict.openFiles().size() == 1
                     ? QFileInfo(*dict.openFiles().begin()).completeBaseName()

@@ -61,7 +61,7 @@ void FindActions::wordInfo(int id)
 {
     if (id <= 0)
         return;
-    const Card *card = m_dict.cardById(id);
+    const std::optional<Card> card = m_dict.cardById(id);
     if (!card) {
         m_ui.showCritical(noCardMessage(id));
         return;

@@ -1,0 +1,390 @@
+#include "core/dictionary/card_store.h"
+
+#include "core/dictionary/in_place_order.h"
+
+#include <cstring>
+#include <utility>
+
+namespace
+{
+
+// 64 KB: a handful of blocks per thousand cards, and little held by a card
+// that outlives the rest of its block.
+constexpr quint32 kBlockUnits = 32 * 1024 - 16;
+
+void putCount(std::vector<char16_t> &out, quint32 n)
+{
+    if (n < 0x8000) {
+        out.push_back(char16_t(n));
+    } else {
+        out.push_back(char16_t(0x8000 | (n >> 16)));
+        out.push_back(char16_t(n & 0xFFFF));
+    }
+}
+
+void putString(std::vector<char16_t> &out, const QString &s)
+{
+    putCount(out, quint32(s.size()));
+    if (s.isEmpty())
+        return;
+    const char16_t *p = reinterpret_cast<const char16_t *>(s.utf16());
+    out.insert(out.end(), p, p + s.size());
+    out.push_back(u'\0');
+}
+
+void dropBlock(QArrayData *header)
+{
+    if (header && !header->deref())
+        QTypedArrayData<char16_t>::deallocate(header);
+}
+
+// A string of a card made from the store: it shares the block.
+QString sharedString(QStringView s, QArrayData *block)
+{
+    if (s.isEmpty())
+        return QString();
+    block->ref();
+    return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(block),
+                                        const_cast<char16_t *>(s.utf16()), s.size()));
+}
+
+} // namespace
+
+CardWordsReader CardView::translationsStart() const
+{
+    CardWordsReader r = foreignStart();
+    for (quint32 n = r.count(); n > 0; --n) {
+        r.flag();
+        r.skipString();
+        r.skipString();
+    }
+    return r;
+}
+
+const char16_t *CardView::categoriesStart() const
+{
+    CardWordsReader r = translationsStart();
+    for (quint32 s = r.count(); s > 0; --s) {
+        r.skipString();
+        for (quint32 g = r.count(); g > 0; --g)
+            for (quint32 k = r.count(); k > 0; --k) {
+                r.skipString();
+                r.skipString();
+            }
+    }
+    return r.position();
+}
+
+Card CardView::card() const
+{
+    QArrayData *block = m_store->m_blocks[m_rec->block].header;
+    Card c;
+    c.id = m_rec->id;
+    c.runMark = m_rec->runMark;
+    c.filePath = filePath();
+    c.lesson = lesson();
+    c.nPER = m_rec->nPER;
+    c.pER = m_rec->pER;
+    c.rER = m_rec->rER;
+    c.aER = m_rec->aER;
+    c.nPRE = m_rec->nPRE;
+    c.pRE = m_rec->pRE;
+    c.rRE = m_rec->rRE;
+    c.aRE = m_rec->aRE;
+    c.nAr = m_rec->nAr;
+    c.inFilter = m_rec->inFilter;
+
+    CardWordsReader r(words());
+    c.soundPath = sharedString(r.string(), block);
+    if (const quint32 n = r.count()) {
+        c.foreignWords.reserve(qsizetype(n));
+        for (quint32 i = 0; i < n; ++i) {
+            ForeignWord w;
+            w.autoCheck = r.flag();
+            w.word = sharedString(r.string(), block);
+            w.transcription = sharedString(r.string(), block);
+            c.foreignWords.append(std::move(w));
+        }
+    }
+    if (const quint32 sections = r.count()) {
+        c.translations.reserve(qsizetype(sections));
+        for (quint32 s = 0; s < sections; ++s) {
+            TranslationSection section;
+            section.code = sharedString(r.string(), block);
+            const quint32 groups = r.count();
+            section.groups.reserve(qsizetype(groups));
+            for (quint32 g = 0; g < groups; ++g) {
+                TranslationGroup group;
+                const quint32 variants = r.count();
+                group.reserve(qsizetype(variants));
+                for (quint32 k = 0; k < variants; ++k) {
+                    TranslationVariant v;
+                    v.word = sharedString(r.string(), block);
+                    v.info = sharedString(r.string(), block);
+                    group.append(std::move(v));
+                }
+                section.groups.append(std::move(group));
+            }
+            c.translations.append(std::move(section));
+        }
+    }
+    if (const quint32 n = r.count()) {
+        c.categories.reserve(qsizetype(n));
+        for (quint32 i = 0; i < n; ++i)
+            c.categories.append(sharedString(r.string(), block));
+    }
+    return c;
+}
+
+bool sameContent(const CardView &a, const CardView &b)
+{
+    const CardRecord &x = a.record();
+    const CardRecord &y = b.record();
+    // The words are packed the same way for the same content.
+    return x.size == y.size && x.nPER == y.nPER && x.pER == y.pER && x.rER == y.rER &&
+           x.aER == y.aER && x.nPRE == y.nPRE && x.pRE == y.pRE && x.rRE == y.rRE &&
+           x.aRE == y.aRE && x.nAr == y.nAr && a.lesson() == b.lesson() &&
+           std::memcmp(a.words(), b.words(), size_t(x.size) * sizeof(char16_t)) == 0;
+}
+
+CardStore CardStore::select(const std::vector<int> &positions) const
+{
+    CardStore out;
+    out.m_names = m_names;
+    out.m_nameIndex = m_nameIndex;
+    out.m_blocks = m_blocks;
+    for (const Block &b : out.m_blocks)
+        b.header->ref();
+    out.m_records.reserve(positions.size());
+    for (int p : positions) {
+        out.m_records.push_back(m_records[size_t(p)]);
+        out.m_units += m_records[size_t(p)].size;
+    }
+    // Text of the other cards counts as this store's garbage.
+    out.m_garbage = 0;
+    return out;
+}
+
+CardStore::CardStore(const CardStore &other)
+    : m_records(other.m_records), m_blocks(other.m_blocks), m_units(other.m_units),
+      m_garbage(other.m_garbage), m_names(other.m_names), m_nameIndex(other.m_nameIndex)
+{
+    // The copy never appends to a block it shares: m_next stays null.
+    for (const Block &b : m_blocks)
+        b.header->ref();
+}
+
+CardStore &CardStore::operator=(const CardStore &other)
+{
+    if (this != &other) {
+        CardStore copy(other);
+        swap(copy);
+    }
+    return *this;
+}
+
+CardStore::CardStore(CardStore &&other) noexcept
+{
+    swap(other);
+}
+
+CardStore &CardStore::operator=(CardStore &&other) noexcept
+{
+    if (this != &other) {
+        CardStore gone;
+        gone.swap(other);
+        swap(gone);
+    }
+    return *this;
+}
+
+CardStore::~CardStore()
+{
+    releaseBlocks();
+}
+
+void CardStore::swap(CardStore &other) noexcept
+{
+    m_records.swap(other.m_records);
+    m_blocks.swap(other.m_blocks);
+    std::swap(m_current, other.m_current);
+    std::swap(m_next, other.m_next);
+    std::swap(m_end, other.m_end);
+    std::swap(m_units, other.m_units);
+    std::swap(m_garbage, other.m_garbage);
+    m_names.swap(other.m_names);
+    m_nameIndex.swap(other.m_nameIndex);
+}
+
+void CardStore::releaseBlocks()
+{
+    for (const Block &b : m_blocks)
+        dropBlock(b.header);
+    m_blocks.clear();
+    m_next = m_end = nullptr;
+}
+
+void CardStore::clear()
+{
+    CardStore gone;
+    swap(gone);
+}
+
+quint32 CardStore::intern(const QString &s)
+{
+    // Neighbouring cards mostly share their lesson and file.
+    if (!m_names.empty() && m_names.back() == s)
+        return quint32(m_names.size() - 1);
+    const auto it = m_nameIndex.constFind(s);
+    if (it != m_nameIndex.constEnd())
+        return *it;
+    const quint32 index = quint32(m_names.size());
+    m_names.push_back(s);
+    m_nameIndex.insert(s, index);
+    return index;
+}
+
+char16_t *CardStore::reserveUnits(quint32 n, quint32 *block, quint32 *offset)
+{
+    if (m_next && quint32(m_end - m_next) >= n) {
+        char16_t *at = m_next;
+        m_next += n;
+        *block = m_current;
+        *offset = quint32(at - m_blocks[m_current].data);
+        return at;
+    }
+    // A card larger than a quarter block gets one of its own, and the block
+    // being filled stays the one appended to.
+    const bool own = n > kBlockUnits / 4;
+    const quint32 units = own ? n : kBlockUnits;
+    auto [header, data] = QTypedArrayData<char16_t>::allocate(qsizetype(units));
+    if (!header)
+        qBadAlloc();
+    m_blocks.push_back(Block{header, data});
+    *block = quint32(m_blocks.size() - 1);
+    *offset = 0;
+    if (!own) {
+        m_current = *block;
+        m_next = data + n;
+        m_end = data + units;
+    }
+    return data;
+}
+
+void CardStore::encode(const Card &c, CardRecord &rec)
+{
+    std::vector<char16_t> &out = m_scratch;
+    out.clear();
+    putString(out, c.soundPath);
+    putCount(out, quint32(c.foreignWords.size()));
+    for (const ForeignWord &w : c.foreignWords) {
+        out.push_back(w.autoCheck ? u'\1' : u'\0');
+        putString(out, w.word);
+        putString(out, w.transcription);
+    }
+    putCount(out, quint32(c.translations.size()));
+    for (const TranslationSection &s : c.translations) {
+        putString(out, s.code);
+        putCount(out, quint32(s.groups.size()));
+        for (const TranslationGroup &g : s.groups) {
+            putCount(out, quint32(g.size()));
+            for (const TranslationVariant &v : g) {
+                putString(out, v.word);
+                putString(out, v.info);
+            }
+        }
+    }
+    putCount(out, quint32(c.categories.size()));
+    for (const QString &cat : c.categories)
+        putString(out, cat);
+
+    const quint32 n = quint32(out.size());
+    char16_t *at = reserveUnits(n, &rec.block, &rec.offset);
+    std::memcpy(at, out.data(), size_t(n) * sizeof(char16_t));
+    rec.size = n;
+    m_units += n;
+    rec.runMark = c.runMark;
+    rec.lesson = intern(c.lesson);
+    rec.file = intern(c.filePath);
+    rec.nPER = c.nPER;
+    rec.pER = c.pER;
+    rec.rER = c.rER;
+    rec.aER = c.aER;
+    rec.nPRE = c.nPRE;
+    rec.pRE = c.pRE;
+    rec.rRE = c.rRE;
+    rec.aRE = c.aRE;
+    rec.nAr = c.nAr;
+    rec.inFilter = c.inFilter;
+}
+
+void CardStore::append(const Card &card, int id)
+{
+    CardRecord rec;
+    encode(card, rec);
+    rec.id = id;
+    m_records.push_back(rec);
+}
+
+void CardStore::appendFrom(const CardStore &other, int pos)
+{
+    const CardRecord &from = other.m_records[size_t(pos)];
+    CardRecord rec = from;
+    char16_t *at = reserveUnits(from.size, &rec.block, &rec.offset);
+    std::memcpy(at, other.words(from), size_t(from.size) * sizeof(char16_t));
+    m_units += from.size;
+    rec.lesson = intern(other.m_names[from.lesson]);
+    rec.file = intern(other.m_names[from.file]);
+    m_records.push_back(rec);
+}
+
+void CardStore::replace(int pos, const Card &card)
+{
+    CardRecord &rec = m_records[size_t(pos)];
+    m_garbage += rec.size;
+    const int id = rec.id;
+    encode(card, rec);
+    rec.id = id;
+    if (m_garbage > m_units / 2 && m_units > qint64(kBlockUnits))
+        compact();
+}
+
+void CardStore::removeAt(int pos)
+{
+    m_garbage += m_records[size_t(pos)].size;
+    m_records.erase(m_records.begin() + pos);
+    afterRemoval();
+}
+
+void CardStore::permute(const std::vector<int> &order)
+{
+    applyOrderInPlace(m_records, order);
+}
+
+void CardStore::afterRemoval()
+{
+    if (m_records.empty()) {
+        // Names stay: an empty store starts over only when cleared.
+        releaseBlocks();
+        m_units = m_garbage = 0;
+        return;
+    }
+    if (m_garbage > m_units / 2 && m_units > qint64(kBlockUnits))
+        compact();
+}
+
+void CardStore::compact()
+{
+    CardStore packed;
+    packed.m_names = m_names;
+    packed.m_nameIndex = m_nameIndex;
+    packed.m_records.reserve(m_records.size());
+    for (const CardRecord &r : m_records) {
+        CardRecord rec = r;
+        char16_t *at = packed.reserveUnits(r.size, &rec.block, &rec.offset);
+        std::memcpy(at, words(r), size_t(r.size) * sizeof(char16_t));
+        packed.m_units += r.size;
+        packed.m_records.push_back(rec);
+    }
+    swap(packed);
+}

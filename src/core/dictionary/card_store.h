@@ -1,0 +1,292 @@
+#pragma once
+
+#include "core/dictionary/card.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+// The fixed fields of a stored card. Its words (foreign words, translations,
+// categories, sound) are packed into one run of code units in a text block
+// of the store: counts and lengths as units, each string followed by '\0'.
+struct CardRecord {
+    quint32 block = 0;  // index into the store's blocks
+    quint32 offset = 0; // of the words in the block, in code units
+    quint32 size = 0;   // of the words, in code units
+    int id = 0;
+    int runMark = 0;
+    quint32 lesson = 0; // index into the store's names
+    quint32 file = 0;   // index into the store's names
+    int nPER = 1;
+    int pER = 1;
+    int rER = 0;
+    int aER = 0;
+    int nPRE = 1;
+    int pRE = 1;
+    int rRE = 0;
+    int aRE = 0;
+    bool nAr = true;
+    bool inFilter = true;
+};
+
+// Reads the packed words of one card, in their order.
+class CardWordsReader
+{
+public:
+    explicit CardWordsReader(const char16_t *p) : m_p(p) {}
+    quint32 count()
+    {
+        const quint32 u = *m_p++;
+        if (u < 0x8000)
+            return u;
+        return ((u & 0x7FFF) << 16) | quint32(*m_p++);
+    }
+    QStringView string()
+    {
+        const quint32 n = count();
+        if (n == 0)
+            return QStringView();
+        const QStringView s(m_p, qsizetype(n));
+        m_p += n + 1;
+        return s;
+    }
+    void skipString()
+    {
+        const quint32 n = count();
+        if (n)
+            m_p += n + 1;
+    }
+    bool flag() { return *m_p++ != 0; }
+    const char16_t *position() const { return m_p; }
+
+private:
+    const char16_t *m_p;
+};
+
+class CardStore;
+
+// One stored card, read in place: the fixed fields, and the words walked
+// without making strings. Valid until the store changes.
+class CardView
+{
+public:
+    CardView(const CardStore *store, const CardRecord *record) : m_store(store), m_rec(record) {}
+
+    const CardRecord &record() const { return *m_rec; }
+    int id() const { return m_rec->id; }
+    int runMark() const { return m_rec->runMark; }
+    bool inFilter() const { return m_rec->inFilter; }
+    bool nAr() const { return m_rec->nAr; }
+    const QString &filePath() const;
+    const QString &lesson() const;
+
+    QStringView soundPath() const { return CardWordsReader(words()).string(); }
+    // f(word, transcription, autoCheck)
+    template <class F> void forEachForeign(F f) const
+    {
+        CardWordsReader r = foreignStart();
+        for (quint32 n = r.count(); n > 0; --n) {
+            const bool check = r.flag();
+            const QStringView w = r.string();
+            const QStringView t = r.string();
+            f(w, t, check);
+        }
+    }
+    int foreignCount() const { return int(foreignStart().count()); }
+    QStringView firstForeignWord() const
+    {
+        CardWordsReader r = foreignStart();
+        if (r.count() == 0)
+            return QStringView();
+        r.flag();
+        return r.string();
+    }
+    // The sections in order: section(code), then group() and
+    // variant(word, info) for what it holds.
+    template <class V> void visitTranslations(V &&v) const
+    {
+        CardWordsReader r = translationsStart();
+        for (quint32 s = r.count(); s > 0; --s) {
+            v.section(r.string());
+            for (quint32 g = r.count(); g > 0; --g) {
+                v.group();
+                for (quint32 k = r.count(); k > 0; --k) {
+                    const QStringView w = r.string();
+                    const QStringView i = r.string();
+                    v.variant(w, i);
+                }
+            }
+        }
+    }
+    // f(word, info) for every Russian word, in order.
+    template <class F> void forEachVariant(F f) const
+    {
+        struct Visit {
+            F &f;
+            void section(QStringView) {}
+            void group() {}
+            void variant(QStringView w, QStringView i) { f(w, i); }
+        } visit{f};
+        visitTranslations(visit);
+    }
+    // f(code) for every section.
+    template <class F> void forEachSectionCode(F f) const
+    {
+        struct Visit {
+            F &f;
+            void section(QStringView c) { f(c); }
+            void group() {}
+            void variant(QStringView, QStringView) {}
+        } visit{f};
+        visitTranslations(visit);
+    }
+    int sectionCount() const { return int(translationsStart().count()); }
+    // The first word of the first meaning, or none.
+    QStringView firstTranslationWord() const
+    {
+        CardWordsReader r = translationsStart();
+        if (r.count() == 0)
+            return QStringView();
+        r.skipString();
+        if (r.count() == 0 || r.count() == 0)
+            return QStringView();
+        return r.string();
+    }
+    template <class F> void forEachCategory(F f) const
+    {
+        CardWordsReader r(categoriesStart());
+        for (quint32 n = r.count(); n > 0; --n)
+            f(r.string());
+    }
+
+    // The card as a value, for editing; its strings share the store's text.
+    Card card() const;
+
+    const char16_t *words() const;
+
+private:
+    CardWordsReader foreignStart() const
+    {
+        CardWordsReader r(words());
+        r.skipString(); // sound
+        return r;
+    }
+    CardWordsReader translationsStart() const;
+    const char16_t *categoriesStart() const;
+
+    const CardStore *m_store;
+    const CardRecord *m_rec;
+};
+
+// The cards of a dictionary, compact: a record of fixed fields per card, the
+// words of all cards in shared text blocks, lessons and file paths once
+// each. A Card is made from it on demand and written back whole.
+//
+// Blocks are reference counted like Qt's strings, whose blocks they are:
+// copies of a store, and strings of cards made from it, share them. Only
+// the store that began a block appends to it, and only past what anyone
+// else can see. A card written again leaves its old words behind; the store
+// packs itself anew when more than half its text is such.
+class CardStore
+{
+public:
+    CardStore() = default;
+    CardStore(const CardStore &other);
+    CardStore &operator=(const CardStore &other);
+    CardStore(CardStore &&other) noexcept;
+    CardStore &operator=(CardStore &&other) noexcept;
+    ~CardStore();
+
+    int size() const { return int(m_records.size()); }
+    bool isEmpty() const { return m_records.empty(); }
+    const CardRecord &record(int pos) const { return m_records[size_t(pos)]; }
+    CardRecord &record(int pos) { return m_records[size_t(pos)]; }
+    CardView view(int pos) const { return CardView(this, &m_records[size_t(pos)]); }
+    Card card(int pos) const { return view(pos).card(); }
+    const QString &name(quint32 index) const { return m_names[index]; }
+    const char16_t *words(const CardRecord &r) const;
+
+    // The cards at `positions`, in that order, sharing this store's text.
+    CardStore select(const std::vector<int> &positions) const;
+
+    void reserve(int n) { m_records.reserve(size_t(n)); }
+    // Appends `card` with the id given.
+    void append(const Card &card, int id);
+    // Appends the card at `pos` of `other` as it is there, marks included.
+    void appendFrom(const CardStore &other, int pos);
+    // Writes `card` over the one at `pos`; the id stays.
+    void replace(int pos, const Card &card);
+    void setFile(int pos, const QString &path) { m_records[size_t(pos)].file = intern(path); }
+    // Keeps the cards for which keep(pos) is true, in order.
+    template <class Keep> void keepIf(Keep keep)
+    {
+        size_t to = 0;
+        for (size_t from = 0; from < m_records.size(); ++from) {
+            if (keep(int(from)))
+                m_records[to++] = m_records[from];
+            else
+                m_garbage += m_records[from].size;
+        }
+        m_records.resize(to);
+        afterRemoval();
+    }
+    void removeAt(int pos);
+    // Position i receives the card that was at order[i].
+    void permute(const std::vector<int> &order);
+    void clear();
+    void swap(CardStore &other) noexcept;
+
+    // The heap this store holds, for the benchmarks.
+    qint64 textUnits() const { return m_units; }
+
+private:
+    quint32 intern(const QString &s);
+    char16_t *reserveUnits(quint32 n, quint32 *block, quint32 *offset);
+    void encode(const Card &card, CardRecord &rec);
+    void afterRemoval();
+    void compact();
+    void releaseBlocks();
+
+    std::vector<CardRecord> m_records;
+    struct Block {
+        QArrayData *header; // one reference held by this store
+        char16_t *data;
+    };
+    std::vector<Block> m_blocks;
+    // The block this store appends to, and its free tail; none in a copy.
+    quint32 m_current = 0;
+    char16_t *m_next = nullptr;
+    char16_t *m_end = nullptr;
+    qint64 m_units = 0;   // written in blocks
+    qint64 m_garbage = 0; // of them, words no record points to
+    std::vector<QString> m_names;
+    QHash<QString, quint32> m_nameIndex;
+    std::vector<char16_t> m_scratch;
+
+    friend class CardView;
+};
+
+// Card::sameContent of two stored cards: everything a file stores.
+bool sameContent(const CardView &a, const CardView &b);
+
+inline const char16_t *CardStore::words(const CardRecord &r) const
+{
+    return m_blocks[r.block].data + r.offset;
+}
+
+inline const char16_t *CardView::words() const
+{
+    return m_store->words(*m_rec);
+}
+
+inline const QString &CardView::filePath() const
+{
+    return m_store->m_names[m_rec->file];
+}
+
+inline const QString &CardView::lesson() const
+{
+    return m_store->m_names[m_rec->lesson];
+}
