@@ -75,6 +75,11 @@ const char16_t *CardView::categoriesStart() const
     return r.position();
 }
 
+QString CardView::shared(QStringView text) const
+{
+    return sharedString(text, m_store->m_blocks[m_rec->block].header);
+}
+
 Card CardView::card() const
 {
     QArrayData *block = m_store->m_blocks[m_rec->block].header;

@@ -95,10 +95,14 @@ public:
         }
     }
     int foreignCount() const { return int(foreignStart().count()); }
-    QStringView firstForeignWord() const
+    // `has`: the card has the word at all.
+    QStringView firstForeignWord(bool *has = nullptr) const
     {
         CardWordsReader r = foreignStart();
-        if (r.count() == 0)
+        const bool any = r.count() > 0;
+        if (has)
+            *has = any;
+        if (!any)
             return QStringView();
         r.flag();
         return r.string();
@@ -144,15 +148,17 @@ public:
     }
     int sectionCount() const { return int(translationsStart().count()); }
     // The first word of the first meaning, or none.
-    QStringView firstTranslationWord() const
+    QStringView firstTranslationWord(bool *has = nullptr) const
     {
         CardWordsReader r = translationsStart();
-        if (r.count() == 0)
-            return QStringView();
-        r.skipString();
-        if (r.count() == 0 || r.count() == 0)
-            return QStringView();
-        return r.string();
+        bool any = r.count() > 0;
+        if (any) {
+            r.skipString();
+            any = r.count() > 0 && r.count() > 0; // groups, then variants
+        }
+        if (has)
+            *has = any;
+        return any ? r.string() : QStringView();
     }
     template <class F> void forEachCategory(F f) const
     {
@@ -163,6 +169,9 @@ public:
 
     // The card as a value, for editing; its strings share the store's text.
     Card card() const;
+    // `text`, a part of this card's words, as a string sharing the store's
+    // text: while it lives, the same address holds the same text.
+    QString shared(QStringView text) const;
 
     const char16_t *words() const;
 

@@ -122,16 +122,9 @@ private:
     Recent m_recent[kRecent];
 };
 
-const QString &sortWord(const Card &c, const TableSortOptions &opt, bool *has)
+QStringView sortWord(const CardView &c, const TableSortOptions &opt, bool *has)
 {
-    static const QString none;
-    if (opt.byForeign) {
-        *has = !c.foreignWords.isEmpty();
-        return *has ? c.foreignWords.first().word : none;
-    }
-    *has = !c.translations.isEmpty() && !c.translations.first().groups.isEmpty() &&
-           !c.translations.first().groups.first().isEmpty();
-    return *has ? c.translations.first().groups.first().first().word : none;
+    return opt.byForeign ? c.firstForeignWord(has) : c.firstTranslationWord(has);
 }
 
 // The lower case of one code unit where it is one code unit and the same
@@ -147,13 +140,13 @@ char16_t simpleLower(char16_t c)
 }
 
 // Most words are short and plain: their key needs no lower-case copy.
-bool fillShortWordKey(TableSortCache::WordKey &k, const QString &word)
+bool fillShortWordKey(TableSortCache::WordKey &k, QStringView word)
 {
     const qsizetype n = word.size();
     if (n > kInlineUnits)
         return false;
     char16_t lower[kInlineUnits] = {};
-    const char16_t *d = reinterpret_cast<const char16_t *>(word.constData());
+    const char16_t *d = word.utf16();
     for (qsizetype i = 0; i < n; ++i) {
         lower[i] = simpleLower(d[i]);
         if (!lower[i] && d[i])
@@ -165,7 +158,7 @@ bool fillShortWordKey(TableSortCache::WordKey &k, const QString &word)
     return true;
 }
 
-void fillWordKey(TableSortCache::WordKey &k, const QString &word, bool has)
+void fillWordKey(TableSortCache::WordKey &k, QStringView word, bool has)
 {
     k = TableSortCache::WordKey();
     k.has = has;
@@ -174,40 +167,13 @@ void fillWordKey(TableSortCache::WordKey &k, const QString &word, bool has)
     k.letter = firstLetterCode(word);
     if (fillShortWordKey(k, word))
         return;
-    const QString lower = word.toLower();
+    const QString lower = word.toString().toLower();
     k.size = int(lower.size());
     const QChar *d = lower.constData();
     for (int i = 0; i < kInlineUnits; ++i)
         k.units[i / 4] = (k.units[i / 4] << 16) | (i < k.size ? d[i].unicode() : 0);
     if (k.size > kInlineUnits)
         k.lower = lower;
-}
-
-// Each card's sort word sits behind pointers of its own: fetching them a few
-// cards ahead, one level per step, keeps the key loop from waiting on memory.
-void prefetchSortWord(const QList<Card> &cards, int i, bool byForeign)
-{
-    const int n = int(cards.size());
-    if (byForeign) {
-        if (i + 8 < n)
-            __builtin_prefetch(cards[i + 8].foreignWords.constData());
-        if (i + 4 < n && !cards[i + 4].foreignWords.isEmpty())
-            __builtin_prefetch(cards[i + 4].foreignWords.constFirst().word.constData());
-        return;
-    }
-    if (i + 12 < n)
-        __builtin_prefetch(cards[i + 12].translations.constData());
-    if (i + 9 < n && !cards[i + 9].translations.isEmpty())
-        __builtin_prefetch(cards[i + 9].translations.constFirst().groups.constData());
-    if (i + 6 < n && !cards[i + 6].translations.isEmpty() &&
-        !cards[i + 6].translations.constFirst().groups.isEmpty())
-        __builtin_prefetch(cards[i + 6].translations.constFirst().groups.constFirst().constData());
-    bool has = false;
-    if (i + 3 < n) {
-        const QString &w = sortWord(cards[i + 3], TableSortOptions{false, false, false}, &has);
-        if (has)
-            __builtin_prefetch(w.constData());
-    }
 }
 
 struct Keys {
@@ -220,10 +186,10 @@ struct Keys {
     bool packed = true;
 };
 
-Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceUnpacked = false,
+Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnpacked = false,
               TableSortCache *cache = nullptr)
 {
-    const int n = int(cards.size());
+    const int n = cards.size();
     Keys k;
     k.group.resize(n);
     k.sort.resize(n);
@@ -231,27 +197,32 @@ Keys makeKeys(const QList<Card> &cards, const TableSortOptions &opt, bool forceU
     Interner lessons;
     TableSortCache::WordKey local;
     for (int i = 0; i < n; ++i) {
-        prefetchSortWord(cards, i, opt.byForeign);
-        if (cache && i + 4 < n)
-            cache->prefetch(cards[i + 4].id);
-        const Card &c = cards[i];
+        // The words of a card lie a block away from its record: fetched a
+        // few cards ahead, they are there when the loop gets to them.
+        if (i + 4 < n) {
+            const CardRecord &ahead = cards.record(i + 4);
+            __builtin_prefetch(cards.words(ahead));
+            if (cache)
+                cache->prefetch(ahead.id);
+        }
+        const CardView c = cards.view(i);
         GroupKey &g = k.group[i];
         SortKey &s = k.sort[i];
         s.index = i;
-        g.inFilter = c.inFilter;
+        g.inFilter = c.inFilter();
         if (!g.inFilter) {
             // Everything outside the filter is equal, and last; no row
             // shows it, so its texts are not even read.
             s.head = ~quint64(0);
             continue;
         }
-        g.fileId = files.id(c.filePath);
-        g.lessonId = lessons.id(c.lesson);
+        g.fileId = files.id(c.filePath());
+        g.lessonId = lessons.id(c.lesson());
         bool has = false;
-        const QString &w = sortWord(c, opt, &has);
+        const QStringView w = sortWord(c, opt, &has);
         const TableSortCache::WordKey *wk = &local;
         if (cache)
-            wk = &cache->key(c.id, opt.byForeign, w, has);
+            wk = &cache->key(c, opt.byForeign, w, has);
         else
             fillWordKey(local, w, has);
         g.letter = wk->letter;
@@ -320,24 +291,24 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
         const GroupKey &k = keys[i];
         if (!k.inFilter)
             break;
-        const Card &c = dict.cardAt(i);
+        const CardView c = dict.view(i);
         if (opt.byFiles) {
-            if (!c.filePath.isEmpty() && k.fileId != fileId) {
+            if (!c.filePath().isEmpty() && k.fileId != fileId) {
                 fileId = k.fileId;
-                header(TableRow::FileHeader, c.filePath);
+                header(TableRow::FileHeader, c.filePath());
                 lessonShown = false;
                 letter = 0;
-            } else if (c.filePath.isEmpty() && !newHeaderDone) {
+            } else if (c.filePath().isEmpty() && !newHeaderDone) {
                 header(TableRow::FileHeader, newCardsHeaderText());
                 newHeaderDone = true;
             }
         }
         // The lesson label starts empty, so a card with an empty lesson
         // opens no lesson group until another lesson was shown.
-        if (opt.byLessons && (lessonShown ? k.lessonId != lessonId : !c.lesson.isEmpty())) {
+        if (opt.byLessons && (lessonShown ? k.lessonId != lessonId : !c.lesson().isEmpty())) {
             lessonId = k.lessonId;
             lessonShown = true;
-            header(TableRow::LessonHeader, c.lesson);
+            header(TableRow::LessonHeader, c.lesson());
             letter = 0;
         }
         if (k.letter != letter) {
@@ -347,12 +318,12 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
         if (size_t(k.lessonId) >= lessonSeen.size())
             lessonSeen.resize(k.lessonId + 1, false);
         if (!lessonSeen[k.lessonId]) {
-            dict.addLesson(c.lesson);
+            dict.addLesson(c.lesson());
             lessonSeen[k.lessonId] = true;
         }
         TableRow r;
         r.kind = TableRow::CardRow;
-        r.cardId = c.id;
+        r.cardId = c.id();
         r.number = ++number;
         rows.append(r);
     }
@@ -364,7 +335,7 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
 {
     if (cache)
         cache->fit(dict.idCounter());
-    Keys k = makeKeys(dict.cards(), opt, forceUnpacked, cache);
+    Keys k = makeKeys(dict.store(), opt, forceUnpacked, cache);
     if (k.packed) {
         std::sort(k.sort.begin(), k.sort.end(),
                   [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.longWords); });
@@ -399,7 +370,10 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
 
 bool cardTableOrder(const Card &a, const Card &b, const TableSortOptions &opt)
 {
-    const Keys k = makeKeys({a, b}, opt);
+    CardStore two;
+    two.append(a, a.id);
+    two.append(b, b.id);
+    const Keys k = makeKeys(two, opt);
     return sortLess(k.sort[0], k.sort[1], k.longWords);
 }
 
@@ -415,7 +389,7 @@ void sortForTableUnpacked(Dictionary &dict, const TableSortOptions &opt)
 
 QList<TableRow> buildTableRows(Dictionary &dict, const TableSortOptions &opt)
 {
-    return rowsFromKeys(dict, makeKeys(dict.cards(), opt).group, opt);
+    return rowsFromKeys(dict, makeKeys(dict.store(), opt).group, opt);
 }
 
 QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &opt,
@@ -424,9 +398,10 @@ QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &
     return rowsFromKeys(dict, sortWithKeys(dict, opt, false, cache), opt);
 }
 
-const TableSortCache::WordKey &TableSortCache::key(int id, bool byForeign, const QString &word,
-                                                   bool has)
+const TableSortCache::WordKey &TableSortCache::key(const CardView &card, bool byForeign,
+                                                   QStringView word, bool has)
 {
+    const int id = card.id();
     if (byForeign != m_byForeign) {
         clear();
         m_byForeign = byForeign;
@@ -438,13 +413,15 @@ const TableSortCache::WordKey &TableSortCache::key(int id, bool byForeign, const
     if (size_t(id) >= m_entries.size())
         m_entries.resize(size_t(id) + 1);
     Entry &e = m_entries[id];
-    // The entry's copy shares the buffer it was computed from, so the same
-    // buffer and length mean the same text.
-    if (e.valid && e.key.has == has && e.source.constData() == word.constData() &&
+    // The entry's copy shares the store's text block it was computed from,
+    // which keeps the block and so its text: the same address and length
+    // mean the same text.
+    if (e.valid && e.key.has == has &&
+        reinterpret_cast<const char16_t *>(e.source.constData()) == word.utf16() &&
         e.source.size() == word.size())
         return e.key;
     fillWordKey(e.key, word, has);
-    e.source = word;
+    e.source = card.shared(word);
     e.valid = true;
     return e.key;
 }

@@ -46,7 +46,7 @@ public:
         bool has = false;    // the card has the word at all
     };
     // The key of `word` for card `id`, computed only when it changed.
-    const WordKey &key(int id, bool byForeign, const QString &word, bool has);
+    const WordKey &key(const CardView &card, bool byForeign, QStringView word, bool has);
     // Starts fetching the entry of `id` from memory, to be asked for soon.
     void prefetch(int id) const;
     // Makes room for the ids up to `maxId` at once and drops those above (a

@@ -119,6 +119,25 @@ public:
         if (!changed.isEmpty())
             cardsUpdated(changed);
     }
+    // The same for changes of the counters and flags alone, in place:
+    // `f(CardRecord &)` must change nothing else.
+    template <class F> void updateCounters(const QList<int> &ids, F f)
+    {
+        QList<int> changed;
+        for (int id : ids) {
+            const int i = indexOfId(id);
+            if (i < 0)
+                continue;
+            CardRecord &r = m_store.record(i);
+            const CardRecord before = r;
+            f(r);
+            Q_ASSERT(r.id == before.id && r.block == before.block && r.offset == before.offset &&
+                     r.size == before.size && r.lesson == before.lesson && r.file == before.file);
+            changed.append(id);
+        }
+        if (!changed.isEmpty())
+            cardsUpdated(changed);
+    }
     // Puts `card` in the place of the card with the same id (its lesson
     // joins the lesson set); false when there is none.
     bool setCard(const Card &card);

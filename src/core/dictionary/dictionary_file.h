@@ -129,10 +129,12 @@ struct WriteOutcome {
 // file; when it cannot be made the save still goes on and `warnings` says
 // so. `backedUp` may be null: no copies.
 // The cards are only read, here and on the second thread a large save
-// builds half its text on: the list is never changed, detached or copied,
-// so it may be shared (implicitly) with the dictionary's own, which nobody
-// may change until this returns. Putting the cards in `order` and setting
+// builds half its text on: the store may be the dictionary's own, which
+// nobody may change until this returns. Putting the cards in `order` and setting
 // their filePath is the caller's, after success.
+WriteOutcome writeDictionaryCards(const CardStore &cards, const std::vector<int> *positions,
+                                  const QString &path, const StringSet &categoryList,
+                                  QSet<QString> *backedUp);
 WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<int> *positions,
                                   const QString &path, const StringSet &categoryList,
                                   QSet<QString> *backedUp);

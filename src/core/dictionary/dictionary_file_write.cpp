@@ -45,7 +45,7 @@ public:
     // the start of the file when `from` is 0, with its end when `to` is the
     // last. The cards are sorted by lesson, so a part from the middle goes
     // on with the lesson of the card before it, if that one has a lesson.
-    QString build(const QList<Card> &cards, const std::vector<int> &order, size_t from, size_t to)
+    QString build(const CardStore &cards, const std::vector<int> &order, size_t from, size_t to)
     {
         if (from == 0) {
             put(u"\xFEFF<?xml version=\"1.0\" encoding=\"Unicode\" standalone = \"yes\"?>\r\n"
@@ -56,23 +56,29 @@ public:
                 u"\r\n"
                 u"<words>\r\n");
         }
-        const QString *lesson = nullptr;
-        if (from > 0 && !cards[order[from - 1]].lesson.isEmpty())
-            lesson = &cards[order[from - 1]].lesson;
+        // A store holds each lesson name once: the same lesson is the same
+        // index.
+        const quint32 none = ~quint32(0);
+        quint32 lesson = none;
+        if (from > 0 && !cards.view(order[from - 1]).lesson().isEmpty())
+            lesson = cards.record(order[from - 1]).lesson;
         for (size_t pos = from; pos < to; ++pos) {
-            const Card &c = cards[order[pos]];
-            if (lesson ? c.lesson != *lesson : !c.lesson.isEmpty()) {
-                if (lesson)
+            if (pos + 4 < to)
+                __builtin_prefetch(cards.words(cards.record(order[pos + 4])));
+            const CardView c = cards.view(order[pos]);
+            const quint32 l = c.record().lesson;
+            if (lesson != none ? l != lesson : !c.lesson().isEmpty()) {
+                if (lesson != none)
                     put(u"</lesson>\r\n");
-                lesson = &c.lesson;
+                lesson = l;
                 put(u"<lesson n=\"");
-                escape(c.lesson);
+                escape(c.lesson());
                 put(u"\">\r\n");
             }
             writeCard(c);
         }
         if (to == order.size()) {
-            if (lesson)
+            if (lesson != none)
                 put(u"</lesson>\r\n");
             put(u"</words>");
         }
@@ -167,8 +173,9 @@ private:
         put(run, end - run);
     }
 
-    void writeCard(const Card &c)
+    void writeCard(const CardView &view)
     {
+        const CardRecord &c = view.record();
         put(u"<w nPER=\"");
         number(c.nPER);
         put(u"\" pER=\"");
@@ -186,25 +193,29 @@ private:
         put(u"\" aER=\"");
         number(c.aER);
         put(c.nAr ? u"\" nAr=\"1\">\r\n<f>\r\n" : u"\" nAr=\"0\">\r\n<f>\r\n");
-        for (const ForeignWord &fw : c.foreignWords) {
+        // The words in the order they are stored: the sound first, written last.
+        CardWordsReader r(view.words());
+        const QStringView sound = r.string();
+        for (quint32 n = r.count(); n > 0; --n) {
+            const bool check = r.flag();
             put(u"<fw w=\"");
-            escape(fw.word);
+            escape(r.string());
             put(u"\" tr=\"");
-            escape(fw.transcription);
-            put(fw.autoCheck ? u"\" aChk=\"t\"/>\r\n" : u"\" aChk=\"f\"/>\r\n");
+            escape(r.string());
+            put(check ? u"\" aChk=\"t\"/>\r\n" : u"\" aChk=\"f\"/>\r\n");
         }
         put(u"</f>\r\n<r>\r\n");
-        for (const TranslationSection &s : c.translations) {
+        for (quint32 s = r.count(); s > 0; --s) {
             put(u"<rw c=\"");
-            escape(s.code);
+            escape(r.string());
             put(u"\">\r\n");
-            for (const TranslationGroup &g : s.groups) {
+            for (quint32 g = r.count(); g > 0; --g) {
                 put(u"<ss>\r\n");
-                for (const TranslationVariant &v : g) {
+                for (quint32 k = r.count(); k > 0; --k) {
                     put(u"<wv w=\"");
-                    escape(v.word);
+                    escape(r.string());
                     put(u"\" i=\"");
-                    escape(v.info);
+                    escape(r.string());
                     put(u"\"/>\r\n");
                 }
                 put(u"</ss>\r\n");
@@ -212,14 +223,14 @@ private:
             put(u"</rw>\r\n");
         }
         put(u"</r>\r\n<c n=\"");
-        for (const QString &cat : c.categories) {
-            escape(cat);
+        for (quint32 n = r.count(); n > 0; --n) {
+            escape(r.string());
             put(u";");
         }
         put(u"\"/>\r\n");
-        if (!c.soundPath.isEmpty()) {
+        if (!sound.isEmpty()) {
             put(u"<v p=\"");
-            escape(c.soundPath);
+            escape(sound);
             put(u"\"/>\r\n");
         }
         put(u"</w>\r\n");
@@ -290,18 +301,35 @@ QString keepBackup(const QString &path)
 
 } // namespace
 
+// The cards as a store of their own, for the writer.
+CardStore storeOf(const QList<Card> &cards)
+{
+    CardStore store;
+    store.reserve(int(cards.size()));
+    for (const Card &c : cards)
+        store.append(c, c.id);
+    return store;
+}
+
 QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
 {
-    std::vector<int> order(cardsSortedByLesson.size());
+    const CardStore store = storeOf(cardsSortedByLesson);
+    std::vector<int> order(size_t(store.size()));
     std::iota(order.begin(), order.end(), 0);
-    const QString text =
-        TextWriter(cardsSortedByLesson.size()).build(cardsSortedByLesson, order, 0, order.size());
+    const QString text = TextWriter(store.size()).build(store, order, 0, order.size());
     QByteArray bytes = fileBytes(text);
     bytes.detach(); // a copy of its own: the text goes away here
     return bytes;
 }
 
 WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<int> *positions,
+                                  const QString &path, const StringSet &categoryList,
+                                  QSet<QString> *backedUp)
+{
+    return writeDictionaryCards(storeOf(cards), positions, path, categoryList, backedUp);
+}
+
+WriteOutcome writeDictionaryCards(const CardStore &cards, const std::vector<int> *positions,
                                   const QString &path, const StringSet &categoryList,
                                   QSet<QString> *backedUp)
 {
@@ -328,8 +356,27 @@ WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<in
     }
     Q_ASSERT(std::all_of(order.cbegin(), order.cend(),
                          [&](int p) { return p >= 0 && p < cards.size(); }));
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return cards.at(a).lesson < cards.at(b).lesson; });
+    // Lessons compared by rank, found once per lesson name.
+    std::vector<quint32> rankOf;
+    {
+        std::vector<quint32> names;
+        for (int p : order) {
+            const quint32 l = cards.record(p).lesson;
+            if (l >= rankOf.size())
+                rankOf.resize(size_t(l) + 1, ~quint32(0));
+            if (rankOf[l] == ~quint32(0)) {
+                rankOf[l] = 0;
+                names.push_back(l);
+            }
+        }
+        std::sort(names.begin(), names.end(),
+                  [&](quint32 a, quint32 b) { return cards.name(a) < cards.name(b); });
+        for (size_t i = 0; i < names.size(); ++i)
+            rankOf[names[i]] = quint32(i);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return rankOf[cards.record(a).lesson] < rankOf[cards.record(b).lesson];
+    });
 
     // Checking the cards and building the text are apart until the first
     // byte is written: a large save does them on two threads at once, the
@@ -362,7 +409,7 @@ WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<in
     // were whole: the user is told which one and why, and nothing is written.
     CardFileChecker checker(categoryList);
     for (int i : order) {
-        const Card &card = cards.at(i);
+        const Card card = cards.card(i);
         const QString problem = checker.problem(card);
         if (!problem.isEmpty()) {
             out.message = QStringLiteral("Невозможно сохранить файл\n") + path + QLatin1Char('\n') +

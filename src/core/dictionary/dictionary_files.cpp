@@ -140,9 +140,9 @@ WriteOutcome DictionaryFiles::writeCards(const std::vector<int> *positions, cons
     progress.path = path;
     progress.done = done;
     progress.total = total;
-    // The step's threads only read the dictionary's own list: no copy, and
+    // The step's threads only read the dictionary's own store: no copy, and
     // nothing may change it while the job runs.
-    const QList<Card> &cards = m_dict.cards();
+    const CardStore &cards = m_dict.store();
     const StringSet &categories = m_dict.categoryList();
     runStep(progress, [&](const std::atomic<bool> &) {
         out = writeDictionaryCards(cards, positions, path, categories, &m_backedUp);
@@ -489,8 +489,8 @@ void DictionaryFiles::saveAs()
             m_watch->locks().lock(name);
             QList<int> ids;
             ids.reserve(m_dict.cardCount());
-            for (const Card &c : m_dict.cards())
-                ids.append(c.id);
+            for (int i = 0; i < m_dict.cardCount(); ++i)
+                ids.append(m_dict.store().record(i).id);
             rememberWritten(name, ids);
         }
         return;
@@ -637,9 +637,10 @@ void DictionaryFiles::join(const QString &source, const QString &target)
         return joinCancelled();
     // The joined cards must be savable into the target: a card the file
     // could not give back is named now rather than at the next save.
-    for (const Card &c : m_dict.cards()) {
-        if (c.filePath != source)
+    for (int i = 0; i < m_dict.cardCount(); ++i) {
+        if (m_dict.view(i).filePath() != source)
             continue;
+        const Card c = m_dict.cardAt(i);
         const QString problem = cardFileProblem(c, m_dict.categoryList());
         if (!problem.isEmpty()) {
             warn(QStringLiteral("Объединение невозможно\n") + cardTitle(c) + QStringLiteral(":\n") +

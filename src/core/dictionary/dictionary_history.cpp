@@ -275,13 +275,13 @@ public:
 protected:
     int doRedo() override
     {
-        dict().updateCards(m_ids, [](Card &c) { resetCardLearningState(c); });
+        dict().updateCounters(m_ids, [](CardRecord &c) { resetCardLearningState(c); });
         return 0;
     }
     int doUndo() override
     {
         // m_old is in id order (the ids were taken in vector order and sorted).
-        dict().updateCards(m_ids, [this](Card &c) {
+        dict().updateCounters(m_ids, [this](CardRecord &c) {
             const auto it = std::lower_bound(m_old.cbegin(), m_old.cend(), c.id,
                                              [](const Counters &o, int id) { return o.id < id; });
             if (it == m_old.cend() || it->id != c.id)
@@ -569,7 +569,20 @@ int DictionaryHistory::resetLearningState()
 {
     std::vector<ResetCommand::Counters> old;
     int lowered = 0;
-    for (const Card &c : m_dict.cards()) {
+    // Only the counters take part: read from the records, not whole cards.
+    const CardStore &store = m_dict.store();
+    for (int i = 0; i < store.size(); ++i) {
+        const CardRecord &r = store.record(i);
+        Card c;
+        c.id = r.id;
+        c.nPER = r.nPER;
+        c.pER = r.pER;
+        c.rER = r.rER;
+        c.aER = r.aER;
+        c.nPRE = r.nPRE;
+        c.pRE = r.pRE;
+        c.rRE = r.rRE;
+        c.aRE = r.aRE;
         if (c.nPER < c.pER || c.nPRE < c.pRE)
             ++lowered;
         Card reset = c;
@@ -615,9 +628,9 @@ void DictionaryHistory::join(const QString &source, const QString &target,
                              const std::function<void()> &doJoin)
 {
     QList<int> ids;
-    for (const Card &c : m_dict.cards())
-        if (c.filePath == source)
-            ids.append(c.id);
+    for (int i = 0; i < m_dict.cardCount(); ++i)
+        if (m_dict.view(i).filePath() == source)
+            ids.append(m_dict.view(i).id());
     {
         Guard g(*this);
         doJoin();

@@ -182,49 +182,70 @@ qsizetype DictionarySearch::find(QStringView word) const
                       [](char16_t c) { return foldUnit(c); });
 }
 
+bool DictionarySearch::foreignWordMatches(QStringView word) const
+{
+    // A text without white space finds the same first occurrence, with
+    // the same neighbours as far as letters and digits go, in the word
+    // as it is and in the simplified word; only a text with blanks needs
+    // the simplified form.
+    QString simplifiedWord;
+    if (m_textHasSpace && needsSimplifying(word)) {
+        simplifiedWord = word.toString().simplified();
+        word = simplifiedWord;
+    }
+    const qsizetype at = find(word);
+    if (at < 0)
+        return false;
+    if (!m_wholeWord)
+        return true;
+    // Only the first occurrence counts: "concat cat" is no match for
+    // "cat".
+    return !isWordCharacter(word, at - 1) && !isWordCharacter(word, at + m_text.size());
+}
+
 bool DictionarySearch::foreignMatches(const Card &card) const
 {
-    for (const ForeignWord &foreign : card.foreignWords) {
-        // A text without white space finds the same first occurrence, with
-        // the same neighbours as far as letters and digits go, in the word
-        // as it is and in the simplified word; only a text with blanks needs
-        // the simplified form.
-        QString simplifiedWord;
-        QStringView word = foreign.word;
-        if (m_textHasSpace && needsSimplifying(word)) {
-            simplifiedWord = foreign.word.simplified();
-            word = simplifiedWord;
-        }
-        const qsizetype at = find(word);
-        if (at < 0)
-            continue;
+    return std::any_of(card.foreignWords.cbegin(), card.foreignWords.cend(),
+                       [this](const ForeignWord &w) { return foreignWordMatches(w.word); });
+}
+
+bool DictionarySearch::foreignMatches(const CardView &card) const
+{
+    bool found = false;
+    card.forEachForeign([&](QStringView word, QStringView, bool) {
+        found = found || foreignWordMatches(word);
+    });
+    return found;
+}
+
+bool DictionarySearch::russianWordMatches(QStringView word) const
+{
+    if (m_literalExpression || !m_wholeWord) {
+        if (find(word) < 0)
+            return false;
         if (!m_wholeWord)
             return true;
-        // Only the first occurrence counts: "concat cat" is no match for
-        // "cat".
-        if (!isWordCharacter(word, at - 1) && !isWordCharacter(word, at + m_text.size()))
-            return true;
     }
-    return false;
+    return m_wholeWordExpression.match(word).hasMatch();
 }
 
 bool DictionarySearch::russianMatches(const Card &card) const
 {
-    for (const TranslationSection &section : card.translations) {
-        for (const TranslationGroup &group : section.groups) {
-            for (const TranslationVariant &variant : group) {
-                if (m_literalExpression || !m_wholeWord) {
-                    if (find(variant.word) < 0)
-                        continue;
-                    if (!m_wholeWord)
-                        return true;
-                }
-                if (m_wholeWordExpression.match(variant.word).hasMatch())
+    for (const TranslationSection &section : card.translations)
+        for (const TranslationGroup &group : section.groups)
+            for (const TranslationVariant &variant : group)
+                if (russianWordMatches(variant.word))
                     return true;
-            }
-        }
-    }
     return false;
+}
+
+bool DictionarySearch::russianMatches(const CardView &card) const
+{
+    bool found = false;
+    card.forEachVariant([&](QStringView word, QStringView) {
+        found = found || russianWordMatches(word);
+    });
+    return found;
 }
 
 const DictionarySearch::RussianWords &DictionarySearch::russianWords(const Dictionary &dict)
@@ -237,15 +258,14 @@ const DictionarySearch::RussianWords &DictionarySearch::russianWords(const Dicti
     w.text.clear();
     w.cardStart.clear();
     w.cardStart.reserve(size_t(dict.cardCount()) + 1);
-    for (const Card &card : dict.cards()) {
+    const CardStore &store = dict.store();
+    for (int i = 0; i < store.size(); ++i) {
         w.cardStart.push_back(qsizetype(w.text.size()));
-        for (const TranslationSection &section : card.translations)
-            for (const TranslationGroup &group : section.groups)
-                for (const TranslationVariant &variant : group) {
-                    for (QChar c : variant.word)
-                        w.text.push_back(foldUnit(c.unicode()));
-                    w.text.push_back(u'\n');
-                }
+        store.view(i).forEachVariant([&w](QStringView word, QStringView) {
+            for (const QChar c : word)
+                w.text.push_back(foldUnit(c.unicode()));
+            w.text.push_back(u'\n');
+        });
     }
     w.cardStart.push_back(qsizetype(w.text.size()));
     return w;
@@ -279,6 +299,13 @@ bool DictionarySearch::cardMatches(const Card &card) const
     return m_searchForeign ? foreignMatches(card) : russianMatches(card);
 }
 
+bool DictionarySearch::cardMatches(const CardView &card) const
+{
+    if (m_text.isEmpty())
+        return false;
+    return m_searchForeign ? foreignMatches(card) : russianMatches(card);
+}
+
 SearchResult DictionarySearch::searchNext(const Dictionary &dict,
                                           const std::function<bool(const QString &)> &askRestart)
 {
@@ -297,25 +324,24 @@ SearchResult DictionarySearch::searchNext(const Dictionary &dict,
         m_lastFoundIndex = -1;
     }
 
-    const QList<Card> &cards = dict.cards();
     bool passedOver = false;
     for (int i = nextCandidate(dict, m_lastFoundIndex + 1); i < count;
          i = nextCandidate(dict, i + 1)) {
-        const Card &card = cards.at(i);
+        const CardView card = dict.view(i);
         // Once a filtered-out match is noted, further filtered-out cards
         // cannot change the outcome.
-        if (!card.inFilter && passedOver)
+        if (!card.inFilter() && passedOver)
             continue;
         if (!cardMatches(card))
             continue;
-        if (!card.inFilter) {
+        if (!card.inFilter()) {
             passedOver = true;
             continue;
         }
         m_lastFoundIndex = i;
         result.outcome = SearchResult::Found;
         result.index = i;
-        result.cardId = card.id;
+        result.cardId = card.id();
         return result;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dictionary/card.h"
+#include "core/dictionary/card_store.h"
 
 #include <QRegularExpression>
 #include <QString>
@@ -84,6 +85,7 @@ public:
     // Russian words: a whole-word search reads the text as a regular
     // expression between word boundaries.
     bool cardMatches(const Card &card) const;
+    bool cardMatches(const CardView &card) const;
 
     // Searches from the card after the last match to the end. When the last
     // match was the last card, `askRestart` is asked (true = "Да") whether to
@@ -107,8 +109,12 @@ private:
     // or -1; linear in `size`.
     template <class Fold>
     qsizetype findFolded(const char16_t *units, qsizetype size, Fold fold) const;
+    bool foreignWordMatches(QStringView word) const;
+    bool russianWordMatches(QStringView word) const;
     bool foreignMatches(const Card &card) const;
+    bool foreignMatches(const CardView &card) const;
     bool russianMatches(const Card &card) const;
+    bool russianMatches(const CardView &card) const;
     // The position of the first card from `from` on that may match: every
     // card holding a match is found, others may be too. `count` when none.
     int nextCandidate(const Dictionary &dict, int from);

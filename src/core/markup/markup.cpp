@@ -70,7 +70,7 @@ static bool isLetterClass(QChar c)
     return (u >= 0x0410 && u <= 0x044F) || u == 0x0401 || u == 0x0451;
 }
 
-char16_t firstLetterCode(const QString &text)
+char16_t firstLetterCode(QStringView text)
 {
     for (QChar c : text)
         if (isLetterClass(c))

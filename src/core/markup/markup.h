@@ -16,7 +16,7 @@ bool isWholeTextCode(const QString &code);
 // First digit, Latin a-z or Russian letter of the text, upper-cased; empty when none.
 QString firstLetter(const QString &text);
 // The same letter as one code unit; 0 when there is none.
-char16_t firstLetterCode(const QString &text);
+char16_t firstLetterCode(QStringView text);
 // Same character class as firstLetter.
 bool hasLetterOrDigit(const QString &text);
 

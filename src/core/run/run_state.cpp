@@ -355,7 +355,11 @@ bool addToArchive(Dictionary &dict, int id)
 int resetDictionaryState(Dictionary &dict)
 {
     int lowered = 0;
-    dict.updateAllCards([&](Card &c) {
+    QList<int> ids;
+    ids.reserve(dict.cardCount());
+    for (int i = 0; i < dict.cardCount(); ++i)
+        ids.append(dict.store().record(i).id);
+    dict.updateCounters(ids, [&](CardRecord &c) {
         if (c.nPER < c.pER || c.nPRE < c.pRE)
             ++lowered;
         resetCardLearningState(c);
@@ -363,15 +367,6 @@ int resetDictionaryState(Dictionary &dict)
     return lowered;
 }
 
-void resetCardLearningState(Card &c)
-{
-    c.pER = c.nPER;
-    c.rER = 0;
-    c.aER = 0;
-    c.pRE = c.nPRE;
-    c.rRE = 0;
-    c.aRE = 0;
-}
 
 QString resetBlockedMessage(bool running, const Dictionary &dict)
 {

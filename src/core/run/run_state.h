@@ -201,8 +201,16 @@ bool addToArchive(Dictionary &dict, int id);
 // resetBlockedMessage() and asks RunText::resetQuestion() first, then shows
 // resetDoneMessage(count); all with the caption RunText::toolsCaption().
 int resetDictionaryState(Dictionary &dict);
-// The part of the reset that changes one card.
-void resetCardLearningState(Card &card);
+// The part of the reset that changes one card (a Card or a stored record).
+template <class C> void resetCardLearningState(C &c)
+{
+    c.pER = c.nPER;
+    c.rER = 0;
+    c.aER = 0;
+    c.pRE = c.nPRE;
+    c.rRE = 0;
+    c.aRE = 0;
+}
 // Why the reset cannot go on (a run is going, the dictionary is empty), or empty.
 QString resetBlockedMessage(bool running, const Dictionary &dict);
 QString resetDoneMessage(int loweredCount);

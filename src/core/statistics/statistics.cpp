@@ -20,7 +20,9 @@ CardStatistics computeCardStatistics(const Dictionary &dict, bool enRu, bool onl
     // A lesson is looked up once per card: logarithmic in the lessons, which
     // are few next to the cards.
     std::map<QString, LessonCounts> lessons;
-    for (const Card &card : dict.cards()) {
+    const CardStore &store = dict.store();
+    for (int i = 0; i < store.size(); ++i) {
+        const CardRecord &card = store.record(i);
         if (onlyFiltered && !card.inFilter)
             continue;
         ++stats.cards;
@@ -29,7 +31,7 @@ CardStatistics computeCardStatistics(const Dictionary &dict, bool enRu, bool onl
         stats.priorities.baseRE.add(card.nPRE);
         stats.priorities.currentRE.add(card.pRE);
 
-        LessonCounts &l = lessons[card.lesson];
+        LessonCounts &l = lessons[store.name(card.lesson)];
         const bool raised = enRu ? card.pER > card.nPER : card.pRE > card.nPRE;
         if (!card.nAr)
             ++l.archived;
