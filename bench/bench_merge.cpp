@@ -89,10 +89,7 @@ void benchMerge(const QList<int> &sizes)
         QList<const Card *> oursAt;
         for (const Card &c : std::as_const(ours))
             oursAt.append(&c);
-        const CardStore &stored = watch.base(path);
-        QList<Card> base;
-        for (int i = 0; i < stored.size(); ++i)
-            base.append(stored.card(i));
+        const QList<Card> base = watch.base(path).cards();
         const MergeResult dry = mergeCards(base, oursAt, oursBase, theirs.cards());
         const double rulesMs = msSince(t);
 

@@ -19,17 +19,14 @@ double timeWalk(const Dictionary &dict)
     QElapsedTimer t;
     t.start();
     char16_t chars = 0;
-    const auto read = [&chars](const QString &text) {
+    const auto read = [&chars](QStringView text) {
         for (QChar c : text)
             chars ^= c.unicode();
     };
-    for (const Card &c : dict.cards()) {
-        for (const ForeignWord &w : c.foreignWords)
-            read(w.word);
-        for (const TranslationSection &s : c.translations)
-            for (const TranslationGroup &g : s.groups)
-                for (const TranslationVariant &v : g)
-                    read(v.word);
+    for (int i = 0; i < dict.cardCount(); ++i) {
+        const CardView c = dict.view(i);
+        c.forEachForeign([&](QStringView w, QStringView, bool) { read(w); });
+        c.forEachVariant([&](QStringView w, QStringView) { read(w); });
     }
     const double ms = msSince(t);
     if (chars == 0xFFFF)

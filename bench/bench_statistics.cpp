@@ -39,8 +39,10 @@ void benchStatistics(const QList<int> &sizes)
         QElapsedTimer t;
         t.start();
         qint64 sum = 0;
-        for (const Card &c : dict.cards())
-            sum += c.pER + (c.lesson.isEmpty() ? 0 : 1);
+        for (int i = 0; i < dict.cardCount(); ++i) {
+            const CardView c = dict.view(i);
+            sum += c.record().pER + (c.lesson().isEmpty() ? 0 : 1);
+        }
         const double baseMs = msSince(t);
         t.restart();
         const CardStatistics stats = computeCardStatistics(dict, true, false);

@@ -214,7 +214,6 @@ private slots:
     void numbers_data();
     void numbers();
     void elementRules();
-    void repeatedCategoryListsShared();
     void readFileAddsCards();
     void fileWithoutCardsNotOpened();
     void onlyRegularFilesOfBoundedSizeOpened_data();
@@ -734,38 +733,6 @@ void TestDictionaryFile::elementRules()
     bool fast = false;
     const QString why = disagreement(doc(body), &fast);
     QVERIFY2(why.isEmpty(), qPrintable(why));
-}
-
-// Cards with the same categories share one list; a change to one card's
-// list or words reaches no other card.
-void TestDictionaryFile::repeatedCategoryListsShared()
-{
-    QString body = QStringLiteral("<lesson n=\"L\">");
-    const QStringList lists = {QStringLiteral("Дом;"), QStringLiteral("Еда;Дом;"),
-                               QStringLiteral("Дом;Еда;")};
-    for (int i = 0; i < 30; ++i)
-        body += QStringLiteral("<w><f><fw w=\"w%1\" tr=\"[t]\"/></f><c n=\"%2\"/></w>")
-                    .arg(i)
-                    .arg(lists[i % 3]);
-    body += QStringLiteral("</lesson>");
-    DictionaryReadResult r = parseDictionaryText(doc(body), kPath, categories());
-    QCOMPARE(r.cards.size(), 30);
-    for (int i = 3; i < 30; ++i) {
-        QVERIFY(r.cards[i].categories.isSharedWith(r.cards[i % 3].categories));
-        QCOMPARE(r.cards[i].foreignWords[0].word, QStringLiteral("w%1").arg(i));
-    }
-    QVERIFY(!r.cards[1].categories.isSharedWith(r.cards[2].categories));
-    QCOMPARE(r.cards[2].categories, (QList<QString>{QStringLiteral("Дом"), QStringLiteral("Еда")}));
-
-    QList<Card> cards = std::move(r.cards);
-    r = DictionaryReadResult();
-    cards[0].categories.append(QStringLiteral("Еда"));
-    cards[0].foreignWords[0].word += QStringLiteral("x");
-    cards[0].foreignWords[0].transcription.clear();
-    QCOMPARE(cards[3].categories, QList<QString>{QStringLiteral("Дом")});
-    QCOMPARE(cards[0].foreignWords[0].word, QStringLiteral("w0x"));
-    QCOMPARE(cards[1].foreignWords[0].word, QStringLiteral("w1"));
-    QCOMPARE(cards[1].foreignWords[0].transcription, QStringLiteral("[t]"));
 }
 
 void TestDictionaryFile::readFileAddsCards()

@@ -12,25 +12,8 @@ namespace
 // that outlives the rest of its block.
 constexpr quint32 kBlockUnits = 32 * 1024 - 16;
 
-void putCount(std::vector<char16_t> &out, quint32 n)
-{
-    if (n < 0x8000) {
-        out.push_back(char16_t(n));
-    } else {
-        out.push_back(char16_t(0x8000 | (n >> 16)));
-        out.push_back(char16_t(n & 0xFFFF));
-    }
-}
-
-void putString(std::vector<char16_t> &out, const QString &s)
-{
-    putCount(out, quint32(s.size()));
-    if (s.isEmpty())
-        return;
-    const char16_t *p = reinterpret_cast<const char16_t *>(s.utf16());
-    out.insert(out.end(), p, p + s.size());
-    out.push_back(u'\0');
-}
+using CardWordsWriter::putCount;
+using CardWordsWriter::putString;
 
 void dropBlock(QArrayData *header)
 {
@@ -329,6 +312,61 @@ void CardStore::append(const Card &card, int id)
     encode(card, rec);
     rec.id = id;
     m_records.push_back(rec);
+}
+
+void CardStore::appendPacked(const CardRecord &fixed,
+                             std::initializer_list<const std::vector<char16_t> *> parts)
+{
+    quint32 n = 0;
+    for (const std::vector<char16_t> *p : parts)
+        n += quint32(p->size());
+    CardRecord rec = fixed;
+    char16_t *at = reserveUnits(n, &rec.block, &rec.offset);
+    for (const std::vector<char16_t> *p : parts) {
+        if (!p->empty())
+            std::memcpy(at, p->data(), p->size() * sizeof(char16_t));
+        at += p->size();
+    }
+    rec.size = n;
+    m_units += n;
+    m_records.push_back(rec);
+}
+
+void CardStore::take(CardStore &&other, int firstId)
+{
+    if (m_records.empty() && m_blocks.empty() && firstId == 0) {
+        swap(other);
+        other.clear();
+        return;
+    }
+    const quint32 blockBase = quint32(m_blocks.size());
+    std::vector<quint32> names(other.m_names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        names[i] = intern(other.m_names[i]);
+    m_blocks.insert(m_blocks.end(), other.m_blocks.begin(), other.m_blocks.end());
+    other.m_blocks.clear(); // their references move here
+    m_records.reserve(m_records.size() + other.m_records.size());
+    int id = firstId;
+    for (CardRecord r : other.m_records) {
+        r.block += blockBase;
+        r.lesson = names[r.lesson];
+        r.file = names[r.file];
+        if (firstId)
+            r.id = id++;
+        m_records.push_back(r);
+    }
+    m_units += other.m_units;
+    m_garbage += other.m_garbage;
+    other.clear();
+}
+
+QList<Card> CardStore::cards() const
+{
+    QList<Card> out;
+    out.reserve(size());
+    for (int i = 0; i < size(); ++i)
+        out.append(card(i));
+    return out;
 }
 
 void CardStore::appendFrom(const CardStore &other, int pos)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <initializer_list>
 #include <vector>
 
 // The fixed fields of a stored card. Its words (foreign words, translations,
@@ -64,6 +65,45 @@ public:
 private:
     const char16_t *m_p;
 };
+
+// Packs words the way CardWordsReader reads them. A count whose number is
+// known only afterwards gets a placeholder, set once its list is done.
+namespace CardWordsWriter
+{
+inline void putCount(std::vector<char16_t> &out, quint32 n)
+{
+    if (n < 0x8000) {
+        out.push_back(char16_t(n));
+    } else {
+        out.push_back(char16_t(0x8000 | (n >> 16)));
+        out.push_back(char16_t(n & 0xFFFF));
+    }
+}
+inline void putString(std::vector<char16_t> &out, QStringView s)
+{
+    putCount(out, quint32(s.size()));
+    if (s.isEmpty())
+        return;
+    out.insert(out.end(), s.utf16(), s.utf16() + s.size());
+    out.push_back(u'\0');
+}
+inline size_t placeholder(std::vector<char16_t> &out)
+{
+    out.push_back(0);
+    return out.size() - 1;
+}
+// Only the placeholder last set may need a second unit: lists inside it
+// are set first, and nothing before it moves.
+inline void setCount(std::vector<char16_t> &out, size_t at, quint32 n)
+{
+    if (n < 0x8000) {
+        out[at] = char16_t(n);
+    } else {
+        out[at] = char16_t(0x8000 | (n >> 16));
+        out.insert(out.begin() + qsizetype(at) + 1, char16_t(n & 0xFFFF));
+    }
+}
+} // namespace CardWordsWriter
 
 class CardStore;
 
@@ -223,6 +263,18 @@ public:
     void reserve(int n) { m_records.reserve(size_t(n)); }
     // Appends `card` with the id given.
     void append(const Card &card, int id);
+    // The index of a lesson or file name, for records made by the caller.
+    quint32 internName(const QString &name) { return intern(name); }
+    // Appends a card read from a file: its fixed fields (names by
+    // internName) and its words packed by CardWordsWriter, in parts given
+    // in order (sound, foreign words, translations, categories).
+    void appendPacked(const CardRecord &fixed,
+                      std::initializer_list<const std::vector<char16_t> *> parts);
+    // Moves every card of `other` to the end, ids from `firstId` on (or
+    // their own when 0), sharing its blocks rather than copying its text.
+    void take(CardStore &&other, int firstId = 0);
+    // Every card made anew, in order.
+    QList<Card> cards() const;
     // Appends the card at `pos` of `other` as it is there, marks included.
     void appendFrom(const CardStore &other, int pos);
     // Writes `card` over the one at `pos`; the id stays.

@@ -28,13 +28,24 @@ int Dictionary::addCard(const Card &card)
     return id;
 }
 
+int Dictionary::addCards(CardStore &&cards)
+{
+    touch();
+    const int first = m_idCounter + 1;
+    const int n = cards.size();
+    const int at = m_store.size();
+    m_store.take(std::move(cards), first);
+    m_idCounter += n;
+    if (size_t(m_idCounter) >= m_index.size())
+        m_index.resize(size_t(m_idCounter) + 1, -1);
+    for (int k = 0; k < n; ++k)
+        m_index[size_t(first + k)] = at + k;
+    return first;
+}
+
 QList<Card> Dictionary::cards() const
 {
-    QList<Card> out;
-    out.reserve(m_store.size());
-    for (int i = 0; i < m_store.size(); ++i)
-        out.append(m_store.card(i));
-    return out;
+    return m_store.cards();
 }
 
 QList<int> Dictionary::addNewCards(const QList<Card> &newCards)
@@ -210,18 +221,10 @@ QList<int> Dictionary::adoptFile(const QString &path, Dictionary &loaded)
 {
     QList<int> ids;
     ids.reserve(loaded.cardCount());
-    m_store.reserve(m_store.size() + loaded.cardCount());
-    touch();
-    const CardStore cards = loaded.takeCards();
-    for (int i = 0; i < cards.size(); ++i) {
-        const int id = ++m_idCounter;
-        if (size_t(id) >= m_index.size())
-            m_index.resize(size_t(id) + 1, -1);
-        m_index[id] = m_store.size();
-        m_store.appendFrom(cards, i);
-        m_store.record(m_store.size() - 1).id = id;
-        ids.append(id);
-    }
+    const int n = loaded.cardCount();
+    const int first = addCards(loaded.takeCards());
+    for (int k = 0; k < n; ++k)
+        ids.append(first + k);
     m_lessons.insert(loaded.m_lessons.begin(), loaded.m_lessons.end());
     m_openFiles.insert(path);
     emit cardsReset();

@@ -83,6 +83,9 @@ public:
     // The reader's entry point: gives the card the next id and appends it.
     // Not a change of the user's (the modified flag stays).
     int addCard(const Card &card);
+    // The same for a store of cards read at once (their text moves over
+    // without a copy); returns the first new id.
+    int addCards(CardStore &&cards);
     void reserve(int n) { m_store.reserve(n); }
     // The editor's and converter's entry point: appends copies with new ids
     // (their lessons join the lesson set) and returns the ids.

@@ -1,7 +1,6 @@
 #include "core/dictionary/dictionary_file.h"
 
 #include "core/dictionary/safe_save.h"
-#include "core/dictionary/text_arena.h"
 #include "core/dictionary/xml_fast_reader.h"
 #include "core/markup/markup.h"
 
@@ -38,9 +37,28 @@ QString readErrorText(const QFileDevice &file)
     return QStringLiteral("Не удалось прочитать файл");
 }
 
-DictionaryReadResult refusedResult(const QString &message)
+// What the reader gives: DictionaryReadResult with the cards already in a
+// store, as the dictionary keeps them.
+struct ReadParts {
+    CardStore cards; // ids 0, file and lesson set
+    StringSet lessons;
+    QStringList warnings;
+    bool refused = false;
+
+    DictionaryReadResult result() &&
+    {
+        DictionaryReadResult r;
+        r.cards = cards.cards();
+        r.lessons = std::move(lessons);
+        r.warnings = std::move(warnings);
+        r.refused = refused;
+        return r;
+    }
+};
+
+ReadParts refusedResult(const QString &message)
 {
-    DictionaryReadResult r;
+    ReadParts r;
     r.refused = true;
     r.warnings.append(message);
     return r;
@@ -293,7 +311,7 @@ public:
     {
     }
 
-    DictionaryReadResult run()
+    ReadParts run()
     {
         bool wrongRoot = false;
         if (m_xml.readRootElement()) {
@@ -313,7 +331,7 @@ public:
     }
 
     // The tail part of a text split in two: from right after <words> on.
-    DictionaryReadResult runInsideRoot()
+    ReadParts runInsideRoot()
     {
         readWords();
         m_xml.readToEnd();
@@ -355,6 +373,7 @@ private:
     void readLesson()
     {
         const QString lesson = attr("n").toString().simplified();
+        const quint32 lessonIndex = m_result.cards.internName(lesson);
         bool counted = false;
         while (m_xml.readNextStartElement()) {
             if (lesson.isEmpty()) {
@@ -368,7 +387,7 @@ private:
                 m_result.lessons.insert(lesson);
                 counted = true;
             }
-            readCard(lesson);
+            readCard(lessonIndex);
             m_xml.afterCard();
         }
     }
@@ -413,15 +432,15 @@ private:
         return -1;
     }
 
-    void readCard(const QString &lesson)
+    void readCard(quint32 lesson)
     {
         if (!nameIs("w")) {
             warnStructure(QStringLiteral("\nВнутри элемента <lesson> встречен не элемент <w>"));
             m_xml.skipCurrentElement();
             return;
         }
-        Card card;
-        card.filePath = m_path;
+        CardRecord card;
+        card.file = m_file;
         card.lesson = lesson;
         // The nine counters in one pass over the tag's attributes.
         QStringView values[kCounterCount];
@@ -440,61 +459,70 @@ private:
         card.aRE = number(values[ARE], 0);
         card.nAr = number(values[NAR], 1) != 0;
 
+        // The words are packed as they come, each part apart, and joined in
+        // the store's order at the end.
+        using namespace CardWordsWriter;
+        m_sound.clear();
+        m_foreign.clear();
+        m_translations.clear();
+        m_categoryWords.clear();
+        putCount(m_foreign, 0);
+        putCount(m_translations, 0);
+        putCount(m_categoryWords, 0);
+        m_soundText.clear();
         bool haveF = false, haveR = false, haveC = false;
+        quint32 foreignCount = 0, categoryCount = 0;
         while (m_xml.readNextStartElement()) {
             if (nameIs("f") && !haveF) {
                 haveF = true;
-                readForeign(card);
+                foreignCount = readForeign();
             } else if (nameIs("r") && !haveR) {
                 haveR = true;
-                readTranslations(card);
+                readTranslations();
             } else if (nameIs("c") && !haveC) {
                 haveC = true;
-                readCategories(card);
+                categoryCount = readCategories();
                 m_xml.skipCurrentElement();
             } else if (nameIs("v")) {
-                card.soundPath = m_text.string(attr("p"));
+                // The last one counts, even without a path; copied now, as
+                // the view lasts only until the next element.
+                const QStringView sound = attr("p");
+                m_soundText.assign(sound.utf16(), sound.utf16() + sound.size());
                 m_xml.skipCurrentElement();
             } else {
                 warnUnknown(QStringLiteral("\nВнутри элемента <w> встречен неизвестный элемент <"));
                 m_xml.skipCurrentElement();
             }
         }
-        if (!card.foreignWords.isEmpty() && !card.categories.isEmpty())
-            m_result.cards.append(std::move(card));
+        if (foreignCount == 0 || categoryCount == 0)
+            return;
+        putString(m_sound, QStringView(m_soundText.data(), qsizetype(m_soundText.size())));
+        m_result.cards.appendPacked(card, {&m_sound, &m_foreign, &m_translations, &m_categoryWords});
     }
 
-    void readForeign(Card &card)
+    // Packs the foreign words into m_foreign; returns how many.
+    quint32 readForeign()
     {
+        using namespace CardWordsWriter;
+        m_foreign.clear();
+        const size_t at = placeholder(m_foreign);
+        quint32 n = 0;
         while (m_xml.readNextStartElement()) {
             if (nameIs("fw")) {
-                ForeignWord fw;
-                fw.word = m_text.string(attr("w"));
-                fw.transcription = m_text.string(attr("tr"));
-                fw.autoCheck = attr("aChk") == u"t";
-                if (!fw.word.isEmpty())
-                    m_foreignWords.push_back(std::move(fw));
+                const QStringView word = attr("w");
+                if (!word.isEmpty()) {
+                    m_foreign.push_back(attr("aChk") == u"t" ? u'\1' : u'\0');
+                    putString(m_foreign, word);
+                    putString(m_foreign, attr("tr"));
+                    ++n;
+                }
             } else {
                 warnUnknown(QStringLiteral("\nВнутри элемента <f> встречен неизвестный элемент <"));
             }
             m_xml.skipCurrentElement();
         }
-        card.foreignWords = exactList(m_foreignWords);
-    }
-
-    // Lists grow in reused vectors and are then made at their final size:
-    // appended to one by one, most of them would be allocated two or three
-    // times over, which is much of a large file's reading time.
-    template <class T> static QList<T> exactList(std::vector<T> &scratch)
-    {
-        QList<T> out;
-        if (!scratch.empty()) {
-            out.reserve(qsizetype(scratch.size()));
-            for (T &x : scratch)
-                out.append(std::move(x));
-            scratch.clear();
-        }
-        return out;
+        setCount(m_foreign, at, n);
+        return n;
     }
 
     // The known codes and categories met so far, so that the cards share one
@@ -536,8 +564,15 @@ private:
         return true;
     }
 
-    void readTranslations(Card &card)
+    // Packs the known sections with their non-empty groups into
+    // m_translations.
+    void readTranslations()
     {
+        using namespace CardWordsWriter;
+        std::vector<char16_t> &out = m_translations;
+        out.clear();
+        const size_t sectionsAt = placeholder(out);
+        quint32 sections = 0;
         while (m_xml.readNextStartElement()) {
             if (!nameIs("rw")) {
                 warnUnknown(QStringLiteral("\nВнутри элемента <r> встречен неизвестный элемент <"));
@@ -545,8 +580,8 @@ private:
                 continue;
             }
             const QStringView code = attr("c");
-            TranslationSection section;
-            if (!knownCode(code, &section.code)) {
+            QString known;
+            if (!knownCode(code, &known)) {
                 m_result.warnings.append(
                     m_inFile +
                     QStringLiteral("\nВ элементе <rw> указано имя раздела отсутствующее в "
@@ -555,43 +590,62 @@ private:
                 m_xml.skipCurrentElement();
                 continue;
             }
+            const size_t sectionStart = out.size();
+            putString(out, known);
+            const size_t groupsAt = placeholder(out);
+            quint32 groups = 0;
             while (m_xml.readNextStartElement()) {
                 if (!nameIs("ss")) {
                     warnUnknown(QStringLiteral("\nВ элементе <rw> встречен неизвестный элемент <"));
                     m_xml.skipCurrentElement();
                     continue;
                 }
+                const size_t variantsAt = placeholder(out);
+                quint32 variants = 0;
                 while (m_xml.readNextStartElement()) {
                     if (nameIs("wv")) {
-                        TranslationVariant v;
-                        v.word = m_text.string(attr("w"));
-                        v.info = m_text.string(attr("i"));
-                        if (!v.word.isEmpty())
-                            m_variants.push_back(std::move(v));
+                        const QStringView word = attr("w");
+                        if (!word.isEmpty()) {
+                            putString(out, word);
+                            putString(out, attr("i"));
+                            ++variants;
+                        }
                     } else {
                         warnUnknown(
                             QStringLiteral("\nВ элементе <ss> встречен неизвестный элемент <"));
                     }
                     m_xml.skipCurrentElement();
                 }
-                if (!m_variants.empty())
-                    m_groups.push_back(exactList(m_variants));
+                if (variants == 0) {
+                    out.resize(variantsAt);
+                } else {
+                    setCount(out, variantsAt, variants);
+                    ++groups;
+                }
             }
-            section.groups = exactList(m_groups);
-            if (!section.groups.isEmpty())
-                m_sections.push_back(std::move(section));
+            if (groups == 0) {
+                out.resize(sectionStart);
+            } else {
+                setCount(out, groupsAt, groups);
+                ++sections;
+            }
         }
-        card.translations = exactList(m_sections);
+        setCount(out, sectionsAt, sections);
     }
 
-    void readCategories(Card &card)
+    // Packs the known categories into m_categoryWords; returns how many.
+    quint32 readCategories()
     {
+        using namespace CardWordsWriter;
+        m_categoryWords.clear();
+        const size_t at = placeholder(m_categoryWords);
         const QStringView list = attr("n");
         if (list.isEmpty()) {
             m_result.warnings.append(
                 m_inFile + QStringLiteral("\nДля элемента <c> атрибут \"список категорий\" пуст"));
-            return;
+            return 0;
         }
+        quint32 n = 0;
         // Only pieces closed by ";" count; text after the last one is ignored.
         qsizetype start = 0;
         for (qsizetype end = list.indexOf(u';'); end >= 0;
@@ -599,7 +653,8 @@ private:
             const QStringView piece = list.mid(start, end - start);
             QString known;
             if (knownCategory(piece, &known)) {
-                m_pieces.push_back(std::move(known));
+                putString(m_categoryWords, known);
+                ++n;
             } else {
                 m_result.warnings.append(
                     m_inFile +
@@ -608,26 +663,8 @@ private:
                     piece.toString() + QStringLiteral("\nИли строка категории пуста"));
             }
         }
-        card.categories = sharedCategories();
-    }
-
-    // Cards of a file mostly repeat a few category lists: a card with the
-    // same list as a recent one shares that one's list instead of a block
-    // of its own.
-    QList<QString> sharedCategories()
-    {
-        for (const QList<QString> &recent : m_recentCategories) {
-            if (std::equal(recent.cbegin(), recent.cend(), m_pieces.cbegin(), m_pieces.cend())) {
-                m_pieces.clear();
-                return recent;
-            }
-        }
-        QList<QString> list = exactList(m_pieces);
-        if (!list.isEmpty()) {
-            m_recentCategories[m_nextRecent] = list;
-            m_nextRecent = (m_nextRecent + 1) % kRecentCategoryLists;
-        }
-        return list;
+        setCount(m_categoryWords, at, n);
+        return n;
     }
 
     Source &m_xml;
@@ -637,17 +674,14 @@ private:
     const QString m_inFile;
     QList<QString> m_codes;
     QList<QString> m_knownCategories;
-    std::vector<ForeignWord> m_foreignWords;
-    std::vector<TranslationVariant> m_variants;
-    std::vector<TranslationGroup> m_groups;
-    std::vector<TranslationSection> m_sections;
-    std::vector<QString> m_pieces;
-    static constexpr int kRecentCategoryLists = 8;
-    QList<QString> m_recentCategories[kRecentCategoryLists];
-    int m_nextRecent = 0;
-    // The cards' own words; see TextArena.
-    TextArena m_text;
-    DictionaryReadResult m_result;
+    // One card's words, packed as the store holds them (see CardStore).
+    std::vector<char16_t> m_sound;
+    std::vector<char16_t> m_foreign;
+    std::vector<char16_t> m_translations;
+    std::vector<char16_t> m_categoryWords;
+    std::vector<char16_t> m_soundText;
+    ReadParts m_result;
+    const quint32 m_file = m_result.cards.internName(m_path);
 };
 
 } // namespace
@@ -679,9 +713,9 @@ qsizetype splitPoint(QStringView text)
 // cards and messages, one after the other, are what a whole read gives.
 bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
                     const StringSet &categoryList, FileText *owner, const std::atomic<bool> *cancel,
-                    DictionaryReadResult *out)
+                    ReadParts *out)
 {
-    DictionaryReadResult tail;
+    ReadParts tail;
     bool tailRead = false;
     std::thread worker([&] {
         try {
@@ -693,7 +727,7 @@ bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
             tailRead = false; // out of memory: the whole read reports it
         }
     });
-    DictionaryReadResult head;
+    ReadParts head;
     bool headRead = false;
     try {
         FastXmlSource source(text.left(split), FastXmlReader::Part::Head, owner);
@@ -707,9 +741,7 @@ bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
     worker.join();
     if (!headRead || !tailRead)
         return false;
-    head.cards.reserve(head.cards.size() + tail.cards.size());
-    for (Card &c : tail.cards)
-        head.cards.append(std::move(c));
+    head.cards.take(std::move(tail.cards));
     head.warnings.append(tail.warnings);
     head.lessons.merge(tail.lessons);
     *out = std::move(head);
@@ -721,8 +753,7 @@ bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
 // once any are, a text the parts could not read is not read again here.
 // A cancel makes it give up.
 bool readFast(QStringView text, const QString &path, const StringSet &categoryList, FileText *owner,
-              qsizetype parallelFrom, DictionaryReadResult *out,
-              const std::atomic<bool> *cancel = nullptr)
+              qsizetype parallelFrom, ReadParts *out, const std::atomic<bool> *cancel = nullptr)
 {
     if (text.size() >= parallelFrom) {
         const qsizetype split = splitPoint(text);
@@ -733,7 +764,7 @@ bool readFast(QStringView text, const QString &path, const StringSet &categoryLi
     }
     FastXmlSource source(text, owner);
     source.setCancel(cancel);
-    DictionaryReadResult r = Reader<FastXmlSource>(source, path, categoryList).run();
+    ReadParts r = Reader<FastXmlSource>(source, path, categoryList).run();
     if (source.gaveUp())
         return false;
     *out = std::move(r);
@@ -745,14 +776,18 @@ bool readFast(QStringView text, const QString &path, const StringSet &categoryLi
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
                              DictionaryReadResult *out, qsizetype parallelFrom)
 {
-    return readFast(text, path, categoryList, nullptr, parallelFrom, out);
+    ReadParts r;
+    if (!readFast(text, path, categoryList, nullptr, parallelFrom, &r))
+        return false;
+    *out = std::move(r).result();
+    return true;
 }
 
 DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
                                                 const StringSet &categoryList)
 {
     QtXmlSource source(text);
-    return Reader<QtXmlSource>(source, path, categoryList).run();
+    return Reader<QtXmlSource>(source, path, categoryList).run().result();
 }
 
 DictionaryReadResult parseDictionaryText(const QString &text, const QString &path,
@@ -882,7 +917,7 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
         out.stamp.modified = modified;
         out.stamp.hash = text.hash();
     }
-    DictionaryReadResult r;
+    ReadParts r;
     auto cancelled = [cancel] { return cancel && cancel->load(); };
     if (!readFast(text.view(), path, dict.categoryList(), &text, kParallelReadFrom, &r, cancel)) {
         QString general;
@@ -909,9 +944,7 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
                                 QStringLiteral("\nНе было добавлено ни одной карточки"));
         return out;
     }
-    dict.reserve(dict.cardCount() + int(r.cards.size()));
-    for (Card &c : r.cards)
-        dict.addCard(std::move(c));
+    dict.addCards(std::move(r.cards));
     for (const QString &lesson : r.lessons)
         dict.addLesson(lesson);
     out.added = true;

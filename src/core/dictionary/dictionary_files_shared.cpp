@@ -136,13 +136,7 @@ bool DictionaryFiles::mergeFromDisk(const QString &path, const QString &source, 
     m_watch->oursOf(path, &ours, &oursBase);
     if (!withBase)
         oursBase.assign(oursBase.size(), -1);
-    QList<Card> base;
-    if (withBase) {
-        const CardStore &stored = m_watch->base(path);
-        base.reserve(stored.size());
-        for (int i = 0; i < stored.size(); ++i)
-            base.append(stored.card(i));
-    }
+    QList<Card> base = withBase ? m_watch->base(path).cards() : QList<Card>();
     QList<const Card *> oursAt;
     oursAt.reserve(ours.size());
     for (const Card &c : std::as_const(ours))

@@ -20,7 +20,8 @@ struct Counters {
     int &a;
 };
 
-Counters countersOf(Card &c, bool enRu)
+// A Card's or a stored record's.
+template <class C> Counters countersOf(C &c, bool enRu)
 {
     if (enRu)
         return {c.nPER, c.pER, c.rER, c.aER};
@@ -150,7 +151,7 @@ void RunState::accountLeftCard(Dictionary &dict)
     if (goingBack || !hasCurrentCard())
         return;
     const int id = m_due[m_currentIndex];
-    if (!dict.cardById(id)) {
+    if (!dict.hasCard(id)) {
         // Cannot happen while deleting is refused during runs; drop the
         // dangling id rather than keep drawing it.
         m_due.removeAt(m_currentIndex);
@@ -164,7 +165,7 @@ void RunState::accountLeftCard(Dictionary &dict)
 
     bool leaves = true;
     if (m_training) {
-        dict.updateCard(id, [&](Card &card) {
+        dict.updateCounters({id}, [&](CardRecord &card) {
             const Counters k = countersOf(card, m_enRu);
             if (mistakeMade) {
                 k.r = 0;
@@ -200,9 +201,10 @@ void RunState::markChoice(Dictionary &dict, int numRightLearn, ChooseOutcome &ou
     outcome.result = ChooseResult::CardChosen;
     if (m_training)
         return;
-    const std::optional<Card> card = dict.cardById(m_due[m_currentIndex]);
-    outcome.offButton =
-        card && card->runMark < numRightLearn ? OffButtonPaint::Alert : OffButtonPaint::Normal;
+    const int pos = dict.indexOfId(m_due[m_currentIndex]);
+    outcome.offButton = pos >= 0 && dict.store().record(pos).runMark < numRightLearn
+                            ? OffButtonPaint::Alert
+                            : OffButtonPaint::Normal;
 }
 
 ChooseOutcome RunState::chooseNextCard(Dictionary &dict, int numRightLearn)
@@ -220,7 +222,8 @@ ChooseOutcome RunState::chooseNextCard(Dictionary &dict, int numRightLearn)
             }
             // A new cycle: every finished card is due again from zero.
             if (m_training)
-                dict.updateCards(m_done, [this](Card &c) { countersOf(c, m_enRu).r = 0; });
+                dict.updateCounters(m_done,
+                                    [this](CardRecord &c) { countersOf(c, m_enRu).r = 0; });
             m_due = std::move(m_done);
             m_done.clear();
         }
@@ -253,7 +256,7 @@ ChooseOutcome RunState::chooseNextCard(Dictionary &dict, int numRightLearn)
 
         const int k = int(m_due.size());
         m_currentIndex = k == 1 ? 0 : drawPosition(k, [this] { return nextRandom(); });
-        if (!dict.cardById(m_due[m_currentIndex])) {
+        if (!dict.hasCard(m_due[m_currentIndex])) {
             m_due.removeAt(m_currentIndex);
             m_currentIndex = -1;
             continue;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <vector>
 
 void PriorityHistogram::add(int priority)
 {
@@ -17,9 +18,10 @@ void PriorityHistogram::add(int priority)
 CardStatistics computeCardStatistics(const Dictionary &dict, bool enRu, bool onlyFiltered)
 {
     CardStatistics stats;
-    // A lesson is looked up once per card: logarithmic in the lessons, which
-    // are few next to the cards.
-    std::map<QString, LessonCounts> lessons;
+    // Counted by the store's index of the lesson name, then ordered by name
+    // once per lesson.
+    std::vector<LessonCounts> byIndex;
+    std::vector<bool> seen;
     const CardStore &store = dict.store();
     for (int i = 0; i < store.size(); ++i) {
         const CardRecord &card = store.record(i);
@@ -31,7 +33,12 @@ CardStatistics computeCardStatistics(const Dictionary &dict, bool enRu, bool onl
         stats.priorities.baseRE.add(card.nPRE);
         stats.priorities.currentRE.add(card.pRE);
 
-        LessonCounts &l = lessons[store.name(card.lesson)];
+        if (card.lesson >= byIndex.size()) {
+            byIndex.resize(size_t(card.lesson) + 1);
+            seen.resize(size_t(card.lesson) + 1, false);
+        }
+        seen[card.lesson] = true;
+        LessonCounts &l = byIndex[card.lesson];
         const bool raised = enRu ? card.pER > card.nPER : card.pRE > card.nPRE;
         if (!card.nAr)
             ++l.archived;
@@ -40,6 +47,10 @@ CardStatistics computeCardStatistics(const Dictionary &dict, bool enRu, bool onl
         else
             ++l.base;
     }
+    std::map<QString, LessonCounts> lessons;
+    for (size_t i = 0; i < byIndex.size(); ++i)
+        if (seen[i])
+            lessons[store.name(quint32(i))] = byIndex[i];
     stats.lessons.reserve(qsizetype(lessons.size()));
     for (auto &[name, counts] : lessons) {
         counts.lesson = name;
