@@ -49,14 +49,22 @@ constexpr int kDomLimit = 100000;
 // The high-water mark of this process image. getrusage's ru_maxrss would not
 // do: Linux carries it over exec, so the child would inherit the peak of the
 // parent it was forked from.
-long peakKb()
+// A line of /proc/self/status in kB, or -1.
+long statusKb(const char *key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLong();
+            if (line.startsWith(key))
+                return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').value(0).toLong();
     }
+    return -1;
+}
+
+long peakKb()
+{
+    if (const long kb = statusKb("VmHWM:"); kb >= 0)
+        return kb;
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
@@ -79,6 +87,7 @@ struct Measure {
     double seconds = 0;
     long peakKb = 0;
     long startKb = 0;
+    long rssKb = 0; // in memory right after the step
     double gapMs = -1;
 };
 
@@ -179,14 +188,16 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     return t.stop(bool(doc.setContent(text, false)));
 }
 
-// Child side: one step, then "<seconds> <peak kB> <start kB>" and exit.
+// Child side: one step, then "<seconds> <peak kB> <start kB> <longest gap ms>
+// <resident kB>" and exit.
 [[noreturn]] void childStep(const QString &mode, const QString &path, int cards)
 {
     StepTimer t;
     long startKb = 0;
     const bool ok = runStep(mode, path, cards, t, &startKb);
     const double s = t.seconds;
-    std::printf("%.3f %ld %ld %.1f\n", s, peakKb(), startKb, g_longestGapMs);
+    std::printf("%.3f %ld %ld %.1f %ld\n", s, peakKb(), startKb, g_longestGapMs,
+                statusKb("VmRSS:"));
     std::fflush(stdout);
     std::exit(ok ? 0 : 1);
 }
@@ -205,14 +216,15 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     // The cards' own text in UTF-16, the least a store of them could hold
     // (lessons, paths, codes and categories are shared between cards).
     qint64 textBytes = 0;
-    for (const Card &c : dict->cards()) {
-        for (const ForeignWord &w : c.foreignWords)
-            textBytes += 2 * (w.word.size() + w.transcription.size());
-        for (const TranslationSection &sec : c.translations)
-            for (const TranslationGroup &g : sec.groups)
-                for (const TranslationVariant &v : g)
-                    textBytes += 2 * (v.word.size() + v.info.size());
-        textBytes += 2 * c.soundPath.size();
+    for (int i = 0; i < dict->cardCount(); ++i) {
+        const CardView c = dict->view(i);
+        c.forEachForeign([&](QStringView w, QStringView t, bool) {
+            textBytes += 2 * (w.size() + t.size());
+        });
+        c.forEachVariant([&](QStringView w, QStringView info) {
+            textBytes += 2 * (w.size() + info.size());
+        });
+        textBytes += 2 * c.soundPath().size();
     }
     QElapsedTimer t;
     t.start();
@@ -280,9 +292,10 @@ Measure inChild(const QString &mode, const QString &path, int cards)
                               .split(QLatin1Char('\n'))
                               .last()
                               .split(QLatin1Char(' '));
-    if (f.size() != 4)
+    if (f.size() != 5)
         return m;
     m.gapMs = f[3].toDouble();
+    m.rssKb = f[4].toLong();
     m.seconds = f[0].toDouble(&m.ok);
     m.peakKb = f[1].toLong();
     m.startKb = f[2].toLong();
@@ -386,9 +399,11 @@ void benchFiles(const QList<int> &sizes, const QStringList &args)
         const double decode = decoded ? seconds(decodeTimer) : 0;
         const QList<double> heap = heapInChild(path);
         std::printf("floors N=%d: bare read %.3f s, read and decode %.3f s; open x%.1f the bare "
-                    "read, x%.1f read and decode; window: longest pause %.0f ms\n",
+                    "read, x%.1f read and decode; window: longest pause %.0f ms, in memory "
+                    "after the open %ld MB, peak %ld MB\n",
                     n, bare, decode, bare > 0 ? open.seconds / bare : 0,
-                    decode > 0 ? open.seconds / decode : 0, window.gapMs);
+                    decode > 0 ? open.seconds / decode : 0, window.gapMs, window.rssKb / 1024,
+                    window.peakKb / 1024);
         if (heap.size() == 5)
             std::printf("heap N=%d: %.0f bytes and %.1f blocks per card (x%.1f its %.0f bytes of "
                         "text); freeing the cards %.1f ms, closing their file %.1f ms\n",

@@ -447,7 +447,10 @@ FastXmlReader::Token FastXmlReader::startTag()
     if (!name(&tag))
         return giveUp();
     m_attributes.clear();
-    m_decoded.resize(0);
+    // Most tags decode nothing, and resize() of a string never allocated
+    // calls into the library every time.
+    if (!m_decoded.isEmpty())
+        m_decoded.resize(0);
     for (;;) {
         const bool space = skipSpace();
         if (m_p == m_end)
