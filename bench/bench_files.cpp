@@ -22,6 +22,9 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,9 +49,6 @@ const QString kHeapOnly = QStringLiteral("--heap-only");     // the cards' heap,
 // at 300,000 cards it took 16 GB.
 constexpr int kDomLimit = 100000;
 
-// The high-water mark of this process image. getrusage's ru_maxrss would not
-// do: Linux carries it over exec, so the child would inherit the peak of the
-// parent it was forked from.
 // A line of /proc/self/status in kB, or -1.
 long statusKb(const char *key)
 {
@@ -61,6 +61,9 @@ long statusKb(const char *key)
     return -1;
 }
 
+// The high-water mark of this process image. getrusage's ru_maxrss would not
+// do: Linux carries it over exec, so the child would inherit the peak of the
+// parent it was forked from.
 long peakKb()
 {
     if (const long kb = statusKb("VmHWM:"); kb >= 0)
@@ -168,10 +171,27 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
         return ok;
     }
     if (mode == kSaveOnly) {
-        QList<Card> generated = generateCards(cards, 1);
-        *startKb = peakKb();
+        // The cards as the program holds them, saved as its save does.
+        Dictionary dict;
+        {
+            const QList<Card> generated = generateCards(cards, 1);
+            dict.reserve(int(generated.size()));
+            for (const Card &c : generated)
+                dict.addCard(c);
+        }
+        // The generated list's memory goes back to the system, and the
+        // high-water mark starts again here: the peak is the save's own.
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+        clear.close();
+        *startKb = statusKb("VmRSS:");
         t.start();
-        return t.stop(writeDictionaryFile(generated, path, benchCategories(), nullptr).ok);
+        return t.stop(
+            writeDictionaryCards(dict.store(), nullptr, path, benchCategories(), nullptr).ok);
     }
     const QString text = decodedText(path);
     if (text.isNull())
@@ -218,12 +238,10 @@ bool runStep(const QString &mode, const QString &path, int cards, StepTimer &t, 
     qint64 textBytes = 0;
     for (int i = 0; i < dict->cardCount(); ++i) {
         const CardView c = dict->view(i);
-        c.forEachForeign([&](QStringView w, QStringView t, bool) {
-            textBytes += 2 * (w.size() + t.size());
-        });
-        c.forEachVariant([&](QStringView w, QStringView info) {
-            textBytes += 2 * (w.size() + info.size());
-        });
+        c.forEachForeign(
+            [&](QStringView w, QStringView t, bool) { textBytes += 2 * (w.size() + t.size()); });
+        c.forEachVariant(
+            [&](QStringView w, QStringView info) { textBytes += 2 * (w.size() + info.size()); });
         textBytes += 2 * c.soundPath().size();
     }
     QElapsedTimer t;

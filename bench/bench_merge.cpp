@@ -82,15 +82,11 @@ void benchMerge(const QList<int> &sizes)
         t.restart();
         readDictionaryFile(theirs, path);
         const double readMs = msSince(t);
-        QList<Card> ours;
+        CardStore ours;
         std::vector<int> oursBase;
         t.restart();
         watch.oursOf(path, &ours, &oursBase);
-        QList<const Card *> oursAt;
-        for (const Card &c : std::as_const(ours))
-            oursAt.append(&c);
-        const QList<Card> base = watch.base(path).cards();
-        const MergeResult dry = mergeCards(base, oursAt, oursBase, theirs.cards());
+        const MergeResult dry = mergeCards(watch.base(path), ours, oursBase, theirs.store());
         const double rulesMs = msSince(t);
 
         t.restart();

@@ -1067,7 +1067,8 @@ private slots:
         w->learningPage()->slot_continue();
         QCOMPARE(card(*w, "lark").runMark, 1);
         QCOMPARE(question(*w), QStringLiteral("крот\n"));
-        w->session().dictionary.updateMarksOf(card(*w, "mole").id, [](MarkedCard &c) { c.setRunMark(2); });
+        w->session().dictionary.updateMarksOf(card(*w, "mole").id,
+                                              [](MarkedCard &c) { c.setRunMark(2); });
         w->learningPage()->slot_make_mistake();
         QCOMPARE(card(*w, "mole").runMark, 0);
 

@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <tuple>
 
 namespace
@@ -12,10 +13,11 @@ namespace
 // The two identities, as a hash to look up and an equality to confirm it.
 // No key text is built, and the hash is FNV-1a over the code units: the
 // texts are short, and building keys or hashing them with qHash took most
-// of a merge of 100,000 cards.
+// of a merge of 100,000 cards. The cards are read in place in their stores;
+// only a card the merge changes or adds is made.
 constexpr quint64 kPrime = 0x100000001b3ULL;
 
-size_t combine(size_t h, const QString &s)
+size_t combine(size_t h, QStringView s)
 {
     for (const QChar c : s) {
         h ^= c.unicode();
@@ -31,21 +33,29 @@ constexpr size_t kHashStart = size_t(0xcbf29ce484222325ULL);
 
 struct WordsIdentity {
     // Every card has one (an empty list of words is a key too).
-    static bool has(const Card &) { return true; }
-    static size_t hash(const Card &c)
+    static bool has(const CardView &) { return true; }
+    static size_t hash(const CardView &c)
     {
-        size_t h = combine(kHashStart, c.lesson);
-        for (const ForeignWord &w : c.foreignWords)
-            h = combine(h, w.word);
+        size_t h = combine(kHashStart, c.lesson());
+        c.forEachForeign([&h](QStringView w, QStringView, bool) { h = combine(h, w); });
         return h;
     }
-    static bool equal(const Card &a, const Card &b)
+    static bool equal(const CardView &a, const CardView &b)
     {
-        if (a.lesson != b.lesson || a.foreignWords.size() != b.foreignWords.size())
+        if (a.lesson() != b.lesson())
             return false;
-        for (qsizetype i = 0; i < a.foreignWords.size(); ++i) {
-            if (a.foreignWords[i].word != b.foreignWords[i].word)
+        CardWordsReader x = a.foreignWordsReader();
+        CardWordsReader y = b.foreignWordsReader();
+        quint32 n = x.count();
+        if (n != y.count())
+            return false;
+        for (; n > 0; --n) {
+            x.flag();
+            y.flag();
+            if (x.string() != y.string())
                 return false;
+            x.skipString();
+            y.skipString();
         }
         return true;
     }
@@ -53,23 +63,22 @@ struct WordsIdentity {
 
 // Cards without translations are told apart by their words only.
 struct TranslationsIdentity {
-    static bool has(const Card &c) { return !c.translations.isEmpty(); }
-    static size_t hash(const Card &c)
+    static bool has(const CardView &c) { return c.sectionCount() > 0; }
+    static size_t hash(const CardView &c)
     {
-        size_t h = combine(kHashStart, c.lesson);
-        for (const TranslationSection &s : c.translations) {
-            h = combine(h, s.code);
-            for (const TranslationGroup &g : s.groups) {
-                h = combine(h, QString());
-                for (const TranslationVariant &v : g)
-                    h = combine(combine(h, v.word), v.info);
-            }
-        }
-        return h;
+        struct Visit {
+            size_t h = kHashStart;
+            void section(QStringView code) { h = combine(h, code); }
+            void group() { h = combine(h, QStringView()); }
+            void variant(QStringView w, QStringView i) { h = combine(combine(h, w), i); }
+        } v;
+        v.h = combine(v.h, c.lesson());
+        c.visitTranslations(v);
+        return v.h;
     }
-    static bool equal(const Card &a, const Card &b)
+    static bool equal(const CardView &a, const CardView &b)
     {
-        return a.lesson == b.lesson && a.translations == b.translations;
+        return a.lesson() == b.lesson() && a.translationsPart() == b.translationsPart();
     }
 };
 
@@ -81,29 +90,30 @@ struct TranslationsIdentity {
 // unlinks it, so equal cards are found at the chain's head and the pass
 // stays linear however many cards are alike.
 template <class Identity, class FromOk, class ToOk>
-void matchPass(const QList<const Card *> &from, std::vector<char> &fromUsed,
-               const QList<const Card *> &to, std::vector<int> &match, FromOk fromOk, ToOk toOk)
+void matchPass(const CardStore &from, std::vector<char> &fromUsed, const CardStore &to,
+               std::vector<int> &match, FromOk fromOk, ToOk toOk)
 {
     QHash<size_t, int> head;
-    std::vector<int> next(from.size(), -1);
-    for (int i = int(from.size()) - 1; i >= 0; --i) {
-        if (fromUsed[i] || !fromOk(i) || !Identity::has(*from[i]))
+    std::vector<int> next(size_t(from.size()), -1);
+    for (int i = from.size() - 1; i >= 0; --i) {
+        if (fromUsed[i] || !fromOk(i) || !Identity::has(from.view(i)))
             continue;
-        int &h = head[Identity::hash(*from[i])];
+        int &h = head[Identity::hash(from.view(i))];
         next[i] = h - 1;
         h = i + 1; // 0 stands for an empty chain
     }
     if (head.isEmpty())
         return;
     for (int j = 0; j < to.size(); ++j) {
-        if (match[j] >= 0 || !toOk(j) || !Identity::has(*to[j]))
+        const CardView t = to.view(j);
+        if (match[j] >= 0 || !toOk(j) || !Identity::has(t))
             continue;
-        const auto it = head.find(Identity::hash(*to[j]));
+        const auto it = head.find(Identity::hash(t));
         if (it == head.end() || it.value() == 0)
             continue;
         int prev = -1;
         for (int i = it.value() - 1; i >= 0; prev = i, i = next[i]) {
-            if (!Identity::equal(*from[i], *to[j]))
+            if (!Identity::equal(from.view(i), t))
                 continue; // another card with the same hash
             if (prev < 0)
                 it.value() = next[i] + 1;
@@ -117,20 +127,24 @@ void matchPass(const QList<const Card *> &from, std::vector<char> &fromUsed,
 }
 
 template <class FromOk, class ToOk>
-std::vector<int> matchByIdentity(const QList<const Card *> &from, const QList<const Card *> &to,
-                                 FromOk fromOk, ToOk toOk)
+std::vector<int> matchByIdentity(const CardStore &from, const CardStore &to, FromOk fromOk,
+                                 ToOk toOk)
 {
-    std::vector<char> used(from.size(), 0);
-    std::vector<int> match(to.size(), -1);
+    std::vector<char> used(size_t(from.size()), 0);
+    std::vector<int> match(size_t(to.size()), -1);
     matchPass<WordsIdentity>(from, used, to, match, fromOk, toOk);
     matchPass<TranslationsIdentity>(from, used, to, match, fromOk, toOk);
     return match;
 }
 
-bool sameWords(const Card &a, const Card &b)
+// Everything but the counters: lesson, the archive flag and the words, which
+// are packed the same way exactly when they are the same.
+bool sameWords(const CardView &a, const CardView &b)
 {
-    return a.lesson == b.lesson && a.soundPath == b.soundPath && a.foreignWords == b.foreignWords &&
-           a.translations == b.translations && a.categories == b.categories && a.nAr == b.nAr;
+    const CardRecord &x = a.record();
+    const CardRecord &y = b.record();
+    return x.nAr == y.nAr && x.size == y.size && a.lesson() == b.lesson() &&
+           std::equal(a.words(), a.words() + x.size, b.words());
 }
 
 void takeWords(Card &to, const Card &from)
@@ -143,32 +157,39 @@ void takeWords(Card &to, const Card &from)
     to.nAr = from.nAr;
 }
 
-// The counters of one direction, as pointers to members.
+// The counters of one direction, as pointers to members of a stored card
+// and of a card value.
 struct Direction {
-    int Card::*n;
-    int Card::*p;
-    int Card::*r;
-    int Card::*a;
+    int CardRecord::*n;
+    int CardRecord::*p;
+    int CardRecord::*r;
+    int CardRecord::*a;
+    int Card::*cn;
+    int Card::*cp;
+    int Card::*cr;
+    int Card::*ca;
 };
-constexpr Direction kER{&Card::nPER, &Card::pER, &Card::rER, &Card::aER};
-constexpr Direction kRE{&Card::nPRE, &Card::pRE, &Card::rRE, &Card::aRE};
+constexpr Direction kER{&CardRecord::nPER, &CardRecord::pER, &CardRecord::rER, &CardRecord::aER,
+                        &Card::nPER,       &Card::pER,       &Card::rER,       &Card::aER};
+constexpr Direction kRE{&CardRecord::nPRE, &CardRecord::pRE, &CardRecord::rRE, &CardRecord::aRE,
+                        &Card::nPRE,       &Card::pRE,       &Card::rRE,       &Card::aRE};
 
-bool sameCounters(const Card &x, const Card &y, const Direction &d)
+bool sameCounters(const CardRecord &x, const CardRecord &y, const Direction &d)
 {
     return x.*d.n == y.*d.n && x.*d.p == y.*d.p && x.*d.r == y.*d.r && x.*d.a == y.*d.a;
 }
 
-void takeCounters(Card &to, const Card &from, const Direction &d)
+void takeCounters(Card &to, const CardRecord &from, const Direction &d)
 {
-    to.*d.n = from.*d.n;
-    to.*d.p = from.*d.p;
-    to.*d.r = from.*d.r;
-    to.*d.a = from.*d.a;
+    to.*d.cn = from.*d.n;
+    to.*d.cp = from.*d.p;
+    to.*d.cr = from.*d.r;
+    to.*d.ca = from.*d.a;
 }
 
 // The further repetition state: more showings in the cycle, then a higher
 // current priority (a mistake raised it), then more right answers.
-bool furtherThan(const Card &x, const Card &y, const Direction &d)
+bool furtherThan(const CardRecord &x, const CardRecord &y, const Direction &d)
 {
     return std::make_tuple(x.*d.r, x.*d.p, x.*d.a, x.*d.n) >
            std::make_tuple(y.*d.r, y.*d.p, y.*d.a, y.*d.n);
@@ -178,10 +199,8 @@ enum class Merged { Ours, Changed, Conflict };
 
 // Merges o and t over b (null: no base) into *out: Ours when o stays as it
 // is (*out untouched), Changed when *out differs from o, Conflict when the
-// words were changed differently. Theirs is compared with the base once;
-// ours shares its texts with the base unless it was edited, so comparing
-// those two costs next to nothing.
-Merged mergeCard(const Card *b, const Card &o, const Card &t, Card *out)
+// words were changed differently.
+Merged mergeCard(const CardView *b, const CardView &o, const CardView &t, Card *out)
 {
     bool takeTheirWords = false;
     if (b) {
@@ -198,24 +217,24 @@ Merged mergeCard(const Card *b, const Card &o, const Card &t, Card *out)
     int k = 0;
     for (const Direction &d : {kER, kRE}) {
         const int dir = k++;
-        if (sameCounters(o, t, d))
+        if (sameCounters(o.record(), t.record(), d))
             continue;
-        if (b && sameCounters(o, *b, d))
+        if (b && sameCounters(o.record(), b->record(), d))
             takeCounts[dir] = true;
-        else if (b && sameCounters(t, *b, d))
+        else if (b && sameCounters(t.record(), b->record(), d))
             continue;
         else
-            takeCounts[dir] = furtherThan(t, o, d);
+            takeCounts[dir] = furtherThan(t.record(), o.record(), d);
     }
     if (!takeTheirWords && !takeCounts[0] && !takeCounts[1])
         return Merged::Ours;
-    *out = o;
+    *out = o.card();
     if (takeTheirWords)
-        takeWords(*out, t);
+        takeWords(*out, t.card());
     if (takeCounts[0])
-        takeCounters(*out, t, kER);
+        takeCounters(*out, t.record(), kER);
     if (takeCounts[1])
-        takeCounters(*out, t, kRE);
+        takeCounters(*out, t.record(), kRE);
     return Merged::Changed;
 }
 
@@ -235,21 +254,23 @@ QString titleList(const QStringList &titles)
 MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
                        const std::vector<int> &oursBase, const QList<Card> &theirs)
 {
+    CardStore oursStore;
+    oursStore.reserve(int(ours.size()));
+    for (const Card *c : ours)
+        oursStore.append(*c, c->id);
+    return mergeCards(CardStore::fromCards(base), oursStore, oursBase,
+                      CardStore::fromCards(theirs));
+}
+
+MergeResult mergeCards(const CardStore &base, const CardStore &ours,
+                       const std::vector<int> &oursBase, const CardStore &theirs)
+{
     MergeResult r;
-    const int nb = int(base.size());
-    QList<const Card *> basePtr;
-    basePtr.reserve(nb);
-    for (const Card &c : base)
-        basePtr.append(&c);
-    QList<const Card *> theirsPtr;
-    theirsPtr.reserve(theirs.size());
-    for (const Card &c : theirs)
-        theirsPtr.append(&c);
-
+    const int nb = base.size();
     auto all = [](int) { return true; };
-    const std::vector<int> theirsBase = matchByIdentity(basePtr, theirsPtr, all, all);
+    const std::vector<int> theirsBase = matchByIdentity(base, theirs, all, all);
 
-    std::vector<int> baseOurs(nb, -1);
+    std::vector<int> baseOurs(size_t(nb), -1);
     auto oursBaseOf = [&](int i) {
         const int b = i < int(oursBase.size()) ? oursBase[i] : -1;
         return b >= 0 && b < nb ? b : -1;
@@ -260,21 +281,21 @@ MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
     }
     // Cards that neither side had in the base meet each other.
     const std::vector<int> theirsOurs = matchByIdentity(
-        ours, theirsPtr, [&](int i) { return oursBaseOf(i) < 0; },
+        ours, theirs, [&](int i) { return oursBaseOf(i) < 0; },
         [&](int j) { return theirsBase[j] < 0; });
 
-    r.theirsSource.resize(theirs.size());
+    r.theirsSource.resize(size_t(theirs.size()));
     auto addTheirs = [&](int j) {
         r.theirsSource[j] = {MergeSource::Added, int(r.added.size())};
-        r.added.append(theirs[j]);
+        r.added.append(theirs.card(j));
         r.added.last().id = 0;
     };
-    auto merge = [&](int j, int oi, const Card *b) {
-        const Card &o = *ours[oi];
+    auto merge = [&](int j, int oi, const CardView *b) {
+        const CardView o = ours.view(oi);
         Card merged;
-        const Merged m = mergeCard(b, o, theirs[j], &merged);
+        const Merged m = mergeCard(b, o, theirs.view(j), &merged);
         if (m == Merged::Conflict) {
-            r.bothVersions.append(cardTitle(o));
+            r.bothVersions.append(cardTitle(o.card()));
             addTheirs(j);
             return;
         }
@@ -289,11 +310,12 @@ MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
         const int bi = theirsBase[j];
         if (bi >= 0) {
             const int oi = baseOurs[bi];
+            const CardView b = base.view(bi);
             if (oi >= 0) {
-                merge(j, oi, &base[bi]);
-            } else if (!theirs[j].sameContent(base[bi])) {
+                merge(j, oi, &b);
+            } else if (!sameContent(theirs.view(j), b)) {
                 // Deleted here, changed there: the change is kept.
-                r.keptChanged.append(cardTitle(theirs[j]));
+                r.keptChanged.append(cardTitle(theirs.card(j)));
                 addTheirs(j);
             }
         } else if (theirsOurs[j] >= 0) {
@@ -305,7 +327,7 @@ MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
     }
 
     // Base cards theirs no longer holds.
-    std::vector<char> inTheirs(nb, 0);
+    std::vector<char> inTheirs(size_t(nb), 0);
     for (int bi : theirsBase) {
         if (bi >= 0)
             inTheirs[bi] = 1;
@@ -314,11 +336,11 @@ MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
         const int oi = baseOurs[bi];
         if (inTheirs[bi] || oi < 0)
             continue;
-        if (ours[oi]->sameContent(base[bi])) {
+        if (sameContent(ours.view(oi), base.view(bi))) {
             r.removed.push_back(oi);
             ++r.takenRemoved;
         } else {
-            r.keptChanged.append(cardTitle(*ours[oi]));
+            r.keptChanged.append(cardTitle(ours.card(oi)));
         }
     }
     return r;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dictionary/card.h"
+#include "core/dictionary/card_store.h"
 
 #include <QList>
 #include <QString>
@@ -68,6 +69,10 @@ struct MergeResult {
 // `oursBase[i]` is the index in `base` of ours[i], or -1 for a card that the
 // base did not hold. With an empty base (a sync copy, whose common ancestor
 // is unknown) nothing is ever deleted.
+// The cards are read in place; only those the merge changes or adds are made.
+MergeResult mergeCards(const CardStore &base, const CardStore &ours,
+                       const std::vector<int> &oursBase, const CardStore &theirs);
+// The same for cards as values.
 MergeResult mergeCards(const QList<Card> &base, const QList<const Card *> &ours,
                        const std::vector<int> &oursBase, const QList<Card> &theirs);
 

@@ -138,15 +138,31 @@ bool sameContent(const CardView &a, const CardView &b)
 CardStore CardStore::select(const std::vector<int> &positions) const
 {
     CardStore out;
-    out.m_names = m_names;
-    out.m_nameIndex = m_nameIndex;
-    out.m_blocks = m_blocks;
-    for (const Block &b : out.m_blocks)
-        b.header->ref();
+    // Only the blocks and names its cards use: a selection of one card
+    // keeps one block alive, not the whole text.
+    std::vector<quint32> blocks(m_blocks.size(), ~quint32(0));
+    const auto block = [&](quint32 i) {
+        if (blocks[i] == ~quint32(0)) {
+            blocks[i] = quint32(out.m_blocks.size());
+            out.m_blocks.push_back(m_blocks[i]);
+            m_blocks[i].header->ref();
+        }
+        return blocks[i];
+    };
+    std::vector<quint32> names(m_names.size(), ~quint32(0));
+    const auto name = [&](quint32 i) {
+        if (names[i] == ~quint32(0))
+            names[i] = out.intern(m_names[i]);
+        return names[i];
+    };
     out.m_records.reserve(positions.size());
     for (int p : positions) {
-        out.m_records.push_back(m_records[size_t(p)]);
-        out.m_units += m_records[size_t(p)].size;
+        CardRecord r = m_records[size_t(p)];
+        r.block = block(r.block);
+        r.lesson = name(r.lesson);
+        r.file = name(r.file);
+        out.m_records.push_back(r);
+        out.m_units += r.size;
     }
     // Text of the other cards counts as this store's garbage.
     out.m_garbage = 0;
@@ -358,6 +374,15 @@ void CardStore::take(CardStore &&other, int firstId)
     m_units += other.m_units;
     m_garbage += other.m_garbage;
     other.clear();
+}
+
+CardStore CardStore::fromCards(const QList<Card> &cards)
+{
+    CardStore store;
+    store.reserve(int(cards.size()));
+    for (const Card &c : cards)
+        store.append(c, c.id);
+    return store;
 }
 
 QList<Card> CardStore::cards() const

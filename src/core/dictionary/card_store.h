@@ -214,6 +214,14 @@ public:
     QString shared(QStringView text) const;
 
     const char16_t *words() const;
+    // At the count of the foreign words.
+    CardWordsReader foreignWordsReader() const { return foreignStart(); }
+    // The packed translations: equal exactly when the translations are.
+    QStringView translationsPart() const
+    {
+        const char16_t *from = translationsStart().position();
+        return QStringView(from, categoriesStart() - from);
+    }
 
 private:
     CardWordsReader foreignStart() const
@@ -275,6 +283,8 @@ public:
     void take(CardStore &&other, int firstId = 0);
     // Every card made anew, in order.
     QList<Card> cards() const;
+    // A store of `cards`, each with its own id.
+    static CardStore fromCards(const QList<Card> &cards);
     // Appends the card at `pos` of `other` as it is there, marks included.
     void appendFrom(const CardStore &other, int pos);
     // Writes `card` over the one at `pos`; the id stays.

@@ -1,7 +1,5 @@
 #include "core/dictionary/dictionary.h"
 
-
-
 #include <algorithm>
 #include <atomic>
 #include <utility>
@@ -170,38 +168,49 @@ QList<int> Dictionary::removeCards(const QList<int> &ids)
 
 QList<int> Dictionary::restoreCards(const std::vector<std::pair<int, Card>> &entries)
 {
-    QList<int> ids;
-    std::vector<const std::pair<int, Card> *> back;
-    back.reserve(entries.size());
-    const QString *lastLesson = nullptr;
+    std::vector<int> positions;
+    CardStore cards;
+    positions.reserve(entries.size());
+    cards.reserve(int(entries.size()));
     for (const auto &e : entries) {
-        const int id = e.second.id;
+        positions.push_back(e.first);
+        cards.append(e.second, e.second.id);
+    }
+    return restoreCards(positions, cards);
+}
+
+QList<int> Dictionary::restoreCards(const std::vector<int> &positions, const CardStore &cards)
+{
+    QList<int> ids;
+    std::vector<int> back; // indices into `cards` that come back
+    back.reserve(positions.size());
+    const QString *lastLesson = nullptr;
+    for (int i = 0; i < cards.size(); ++i) {
+        const CardView c = cards.view(i);
+        const int id = c.id();
         if (id <= 0 || indexOfId(id) >= 0)
             continue;
-        back.push_back(&e);
+        back.push_back(i);
         ids.append(id);
         m_idCounter = std::max(m_idCounter, id);
         // Neighbours mostly share a lesson: one set lookup per run of them.
-        if (!lastLesson || *lastLesson != e.second.lesson)
-            m_lessons.insert(e.second.lesson);
-        lastLesson = &e.second.lesson;
+        if (!lastLesson || *lastLesson != c.lesson())
+            m_lessons.insert(c.lesson());
+        lastLesson = &c.lesson();
     }
     if (back.empty())
         return ids;
-    Q_ASSERT(std::is_sorted(back.cbegin(), back.cend(),
-                            [](auto *a, auto *b) { return a->first < b->first; }));
+    Q_ASSERT(std::is_sorted(positions.cbegin(), positions.cend()));
     // One merge of the kept and the returning cards: O(n) however many.
     CardStore merged;
     merged.reserve(m_store.size() + int(back.size()));
     size_t e = 0;
     int k = 0;
     while (e < back.size() || k < m_store.size()) {
-        if (e < back.size() && (back[e]->first <= merged.size() || k == m_store.size())) {
-            merged.append(back[e]->second, back[e]->second.id);
-            ++e;
-        } else {
+        if (e < back.size() && (positions[size_t(back[e])] <= merged.size() || k == m_store.size()))
+            merged.appendFrom(cards, back[e++]);
+        else
             merged.appendFrom(m_store, k++);
-        }
     }
     m_store.swap(merged);
     reindex();
@@ -254,9 +263,8 @@ void Dictionary::closeFiles(const QStringList &paths)
 {
     const std::set<QString> closing(paths.cbegin(), paths.cend());
     const int before = cardCount();
-    eraseIf([&](const CardView &c) {
-        return !c.filePath().isEmpty() && closing.count(c.filePath());
-    });
+    eraseIf(
+        [&](const CardView &c) { return !c.filePath().isEmpty() && closing.count(c.filePath()); });
     bool filesGone = false;
     for (const QString &p : paths)
         filesGone = m_openFiles.erase(p) > 0 || filesGone;

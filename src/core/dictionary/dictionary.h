@@ -183,6 +183,8 @@ public:
     // an add: ids are never renumbered, the vector is rebuilt once. Cards
     // whose id is held already are skipped; returns the ids put back.
     QList<int> restoreCards(const std::vector<std::pair<int, Card>> &entries);
+    // The same with the cards in a store (cards.record(i) at positions[i]).
+    QList<int> restoreCards(const std::vector<int> &positions, const CardStore &cards);
     // Reorders the vector for the table: position i receives the card that
     // was at order[i]. `order` must be a permutation of 0..cardCount()-1.
     // Not a change of the user's.

@@ -497,7 +497,8 @@ private:
         if (foreignCount == 0 || categoryCount == 0)
             return;
         putString(m_sound, QStringView(m_soundText.data(), qsizetype(m_soundText.size())));
-        m_result.cards.appendPacked(card, {&m_sound, &m_foreign, &m_translations, &m_categoryWords});
+        m_result.cards.appendPacked(card,
+                                    {&m_sound, &m_foreign, &m_translations, &m_categoryWords});
     }
 
     // Packs the foreign words into m_foreign; returns how many.

@@ -301,19 +301,9 @@ QString keepBackup(const QString &path)
 
 } // namespace
 
-// The cards as a store of their own, for the writer.
-CardStore storeOf(const QList<Card> &cards)
-{
-    CardStore store;
-    store.reserve(int(cards.size()));
-    for (const Card &c : cards)
-        store.append(c, c.id);
-    return store;
-}
-
 QByteArray dictionaryFileBytes(const QList<Card> &cardsSortedByLesson)
 {
-    const CardStore store = storeOf(cardsSortedByLesson);
+    const CardStore store = CardStore::fromCards(cardsSortedByLesson);
     std::vector<int> order(size_t(store.size()));
     std::iota(order.begin(), order.end(), 0);
     const QString text = TextWriter(store.size()).build(store, order, 0, order.size());
@@ -326,7 +316,8 @@ WriteOutcome writeDictionaryCards(const QList<Card> &cards, const std::vector<in
                                   const QString &path, const StringSet &categoryList,
                                   QSet<QString> *backedUp)
 {
-    return writeDictionaryCards(storeOf(cards), positions, path, categoryList, backedUp);
+    return writeDictionaryCards(CardStore::fromCards(cards), positions, path, categoryList,
+                                backedUp);
 }
 
 WriteOutcome writeDictionaryCards(const CardStore &cards, const std::vector<int> *positions,

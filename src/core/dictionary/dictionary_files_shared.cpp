@@ -128,27 +128,21 @@ bool DictionaryFiles::mergeFromDisk(const QString &path, const QString &source, 
              (read.openError.isEmpty() ? QString() : QStringLiteral("\n") + read.openError));
         return false;
     }
-    const QList<Card> theirs = loaded.cards();
-    loaded.clear();
+    const CardStore theirs = loaded.takeCards();
     const bool withBase = source == path;
-    QList<Card> ours;
+    CardStore ours;
     std::vector<int> oursBase;
     m_watch->oursOf(path, &ours, &oursBase);
     if (!withBase)
         oursBase.assign(oursBase.size(), -1);
-    QList<Card> base = withBase ? m_watch->base(path).cards() : QList<Card>();
-    QList<const Card *> oursAt;
-    oursAt.reserve(ours.size());
-    for (const Card &c : std::as_const(ours))
-        oursAt.append(&c);
-    const MergeResult r = mergeCards(base, oursAt, oursBase, theirs);
-    base.clear();
+    const CardStore noBase;
+    const MergeResult r =
+        mergeCards(withBase ? m_watch->base(path) : noBase, ours, oursBase, theirs);
 
     QList<int> oursIds;
     oursIds.reserve(ours.size());
-    for (const Card &c : std::as_const(ours))
-        oursIds.append(c.id);
-    oursAt.clear();
+    for (int i = 0; i < ours.size(); ++i)
+        oursIds.append(ours.record(i).id);
     ours.clear();
     const bool memoryWasDisk = withBase && !m_dict.isModified();
 
@@ -192,18 +186,18 @@ bool DictionaryFiles::mergeFromDisk(const QString &path, const QString &source, 
     if (withBase) {
         // The file as it is now is the base of the next merge; each of its
         // cards is the card of the result that stands for it.
-        CardStore base;
+        std::vector<int> kept;
         QList<int> ids;
-        base.reserve(int(theirs.size()));
+        kept.reserve(size_t(theirs.size()));
         ids.reserve(theirs.size());
         for (int j = 0; j < theirs.size(); ++j) {
             const MergeSource &src = r.theirsSource[size_t(j)];
             if (src.kind == MergeSource::None)
                 continue;
+            kept.push_back(j);
             ids.append(src.kind == MergeSource::Ours ? oursIds[src.index] : addedIds[src.index]);
-            base.append(theirs[j], ids.last());
         }
-        m_watch->rememberBase(path, read.stamp, std::move(base), ids);
+        m_watch->rememberBase(path, read.stamp, theirs.select(kept), ids);
         // Nothing was unsaved: the cards are the file's again.
         if (memoryWasDisk)
             m_dict.setModified(false);

@@ -131,29 +131,38 @@ private:
 namespace
 {
 
-using Placed = std::vector<std::pair<int, Card>>;
+// Cards and their positions, in position order: a selection of the
+// dictionary's store, which shares its text rather than copying it.
+struct Placed {
+    std::vector<int> positions;
+    CardStore cards;
+    bool empty() const { return positions.empty(); }
+    int size() const { return int(positions.size()); }
+};
 
-// The cards with these ids and their positions, in position order.
+// The cards with these ids (each once) and their positions.
 Placed placedCards(const Dictionary &dict, const QList<int> &ids)
 {
     Placed out;
-    out.reserve(size_t(ids.size()));
+    out.positions.reserve(size_t(ids.size()));
     for (int id : ids) {
         const int pos = dict.indexOfId(id);
         if (pos >= 0)
-            out.emplace_back(pos, dict.cardAt(pos));
+            out.positions.push_back(pos);
     }
-    std::sort(out.begin(), out.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::sort(out.positions.begin(), out.positions.end());
+    out.positions.erase(std::unique(out.positions.begin(), out.positions.end()),
+                        out.positions.end());
+    out.cards = dict.store().select(out.positions);
     return out;
 }
 
 QList<int> idsOf(const Placed &placed)
 {
     QList<int> ids;
-    ids.reserve(qsizetype(placed.size()));
-    for (const auto &p : placed)
-        ids.append(p.second.id);
+    ids.reserve(placed.size());
+    for (int i = 0; i < placed.size(); ++i)
+        ids.append(placed.cards.record(i).id);
     return ids;
 }
 
@@ -188,7 +197,7 @@ protected:
             m_new.clear();
             m_placed = placedCards(dict(), m_ids);
         } else {
-            dict().restoreCards(m_placed);
+            dict().restoreCards(m_placed.positions, m_placed.cards);
         }
         return m_ids.value(0);
     }
@@ -223,8 +232,8 @@ protected:
     }
     int doUndo() override
     {
-        dict().restoreCards(m_placed);
-        return m_placed.empty() ? 0 : m_placed.front().second.id;
+        dict().restoreCards(m_placed.positions, m_placed.cards);
+        return m_placed.empty() ? 0 : m_placed.cards.record(0).id;
     }
 
 private:
@@ -542,11 +551,8 @@ bool DictionaryHistory::editCard(const Card &card)
 
 QList<int> DictionaryHistory::removeCards(const QList<int> &ids)
 {
-    Placed placed = placedCards(m_dict, ids);
     // An id named twice is one card.
-    placed.erase(std::unique(placed.begin(), placed.end(),
-                             [](const auto &a, const auto &b) { return a.first == b.first; }),
-                 placed.end());
+    Placed placed = placedCards(m_dict, ids);
     if (placed.empty())
         return {};
     const QList<int> removed = idsOf(placed);

@@ -121,18 +121,15 @@ bool FileWatch::hasUnsavedChanges(const QString &path) const
     return false;
 }
 
-void FileWatch::oursOf(const QString &path, QList<Card> *ours, std::vector<int> *oursBase) const
+void FileWatch::oursOf(const QString &path, CardStore *ours, std::vector<int> *oursBase) const
 {
-    ours->clear();
     oursBase->clear();
     const auto it = m_records.find(path);
     const std::vector<int> positions = m_dict.positionsOfFile(path);
-    ours->reserve(qsizetype(positions.size()));
+    *ours = m_dict.store().select(positions);
     oursBase->reserve(positions.size());
-    for (int p : positions) {
-        ours->append(m_dict.cardAt(p));
-        oursBase->push_back(it == m_records.end() ? -1 : it->second.baseIndex(ours->last().id));
-    }
+    for (int i = 0; i < ours->size(); ++i)
+        oursBase->push_back(it == m_records.end() ? -1 : it->second.baseIndex(ours->record(i).id));
 }
 
 void FileWatch::forgetClosed()

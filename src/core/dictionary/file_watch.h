@@ -57,7 +57,7 @@ public:
     bool hasUnsavedChanges(const QString &path) const;
     // The dictionary's cards of `path` and, for each, its index in the
     // base (-1: not in the base).
-    void oursOf(const QString &path, QList<Card> *ours, std::vector<int> *oursBase) const;
+    void oursOf(const QString &path, CardStore *ours, std::vector<int> *oursBase) const;
 
 signals:
     // `path` may have changed on disk (its size or time differ); the

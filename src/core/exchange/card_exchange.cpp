@@ -85,10 +85,21 @@ bool archivedText(QStringView text)
            t == QLatin1String("true") || t == QLatin1String("+") || t == QLatin1String("x");
 }
 
+QString duplicateKey(QStringView firstForeignWord, const QString &lesson)
+{
+    QString key;
+    key.reserve(firstForeignWord.size() + 1 + lesson.size());
+    key += firstForeignWord;
+    key += QChar(0x1F);
+    key += lesson;
+    return key;
+}
+
 QString duplicateKey(const Card &c)
 {
-    return (c.foreignWords.isEmpty() ? QString() : c.foreignWords.first().word) + QChar(0x1F) +
-           c.lesson;
+    return duplicateKey(c.foreignWords.isEmpty() ? QStringView()
+                                                 : QStringView(c.foreignWords.first().word),
+                        c.lesson);
 }
 
 } // namespace
@@ -755,12 +766,14 @@ ImportPlan planImport(ImportSource source, const Dictionary &dict, const ImportO
     // an index into updated (>= 0) or added (encoded as -1 - i).
     QHash<QString, int> existing;
     QHash<int, int> updatedAt; // dictionary id -> index in plan.updated
-    const QList<Card> &cards = dict.cards();
+    // The key is read in place; only a card the import updates is made.
     if (options.duplicates != DuplicatePolicy::Add) {
-        existing.reserve(cards.size());
-        for (int i = 0; i < cards.size(); ++i)
-            if (cards[i].filePath == options.targetFile)
-                existing.insert(duplicateKey(cards[i]), i);
+        existing.reserve(dict.cardCount());
+        for (int i = 0; i < dict.cardCount(); ++i) {
+            const CardView c = dict.view(i);
+            if (c.filePath() == options.targetFile)
+                existing.insert(duplicateKey(c.firstForeignWord(), c.lesson()), i);
+        }
     }
     QHash<QString, int> importedAt; // key -> index in plan.added
     CardFileChecker checker(dict.categoryList());
@@ -797,7 +810,7 @@ ImportPlan planImport(ImportSource source, const Dictionary &dict, const ImportO
         if (mine != importedAt.cend()) {
             target = &plan.added[*mine];
         } else {
-            const Card &held = cards[*old];
+            const Card held = dict.cardAt(*old);
             auto at = updatedAt.constFind(held.id);
             if (at == updatedAt.cend()) {
                 at = updatedAt.insert(held.id, int(plan.updated.size()));

@@ -212,9 +212,8 @@ bool DictionarySearch::foreignMatches(const Card &card) const
 bool DictionarySearch::foreignMatches(const CardView &card) const
 {
     bool found = false;
-    card.forEachForeign([&](QStringView word, QStringView, bool) {
-        found = found || foreignWordMatches(word);
-    });
+    card.forEachForeign(
+        [&](QStringView word, QStringView, bool) { found = found || foreignWordMatches(word); });
     return found;
 }
 
@@ -242,9 +241,8 @@ bool DictionarySearch::russianMatches(const Card &card) const
 bool DictionarySearch::russianMatches(const CardView &card) const
 {
     bool found = false;
-    card.forEachVariant([&](QStringView word, QStringView) {
-        found = found || russianWordMatches(word);
-    });
+    card.forEachVariant(
+        [&](QStringView word, QStringView) { found = found || russianWordMatches(word); });
     return found;
 }
 

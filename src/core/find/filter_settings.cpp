@@ -249,8 +249,8 @@ template <class C> bool FilterSettings::evaluate(const C &card) const
     if (w.forgotten) {
         // A card is forgotten in a direction when its current priority left
         // the base one; with both choices it must be so in both.
-        const bool test =
-            !((forgottenRE && card.pRE() == card.nPRE()) || (forgottenER && card.pER() == card.nPER()));
+        const bool test = !((forgottenRE && card.pRE() == card.nPRE()) ||
+                            (forgottenER && card.pER() == card.nPER()));
         if (decides(test))
             return test;
     }

@@ -465,7 +465,7 @@ void RunSession::forgot()
         stopRunTimer(true);
         m_view.setPausePicture(false);
     }
-    if (m_run.running && m_run.currentCard(m_dict))
+    if (m_run.running && m_run.currentCardIn(m_dict))
         countMistake(m_typedWrong);
     if (m_run.makeMistake(m_dict, m_appearance.numRightLearn))
         startFlash();

@@ -141,6 +141,11 @@ int RunState::currentCardId() const
     return hasCurrentCard() ? m_due[m_currentIndex] : 0;
 }
 
+bool RunState::currentCardIn(const Dictionary &dict) const
+{
+    return hasCurrentCard() && dict.hasCard(m_due[m_currentIndex]);
+}
+
 std::optional<Card> RunState::currentCard(const Dictionary &dict) const
 {
     return hasCurrentCard() ? dict.cardById(m_due[m_currentIndex]) : std::nullopt;
@@ -222,8 +227,7 @@ ChooseOutcome RunState::chooseNextCard(Dictionary &dict, int numRightLearn)
             }
             // A new cycle: every finished card is due again from zero.
             if (m_training)
-                dict.updateCounters(m_done,
-                                    [this](CardRecord &c) { countersOf(c, m_enRu).r = 0; });
+                dict.updateCounters(m_done, [this](CardRecord &c) { countersOf(c, m_enRu).r = 0; });
             m_due = std::move(m_done);
             m_done.clear();
         }
@@ -275,7 +279,7 @@ bool RunState::makeMistake(Dictionary &dict, int numRightLearn)
 {
     if (!running)
         return false;
-    if (!currentCard(dict))
+    if (!currentCardIn(dict))
         return false;
     if (m_training) {
         mistakeMade = true;
@@ -369,7 +373,6 @@ int resetDictionaryState(Dictionary &dict)
     });
     return lowered;
 }
-
 
 QString resetBlockedMessage(bool running, const Dictionary &dict)
 {

@@ -144,6 +144,8 @@ public:
     // The id of the shown card, 0 when none.
     int currentCardId() const;
     std::optional<Card> currentCard(const Dictionary &dict) const;
+    // The same question without making the card.
+    bool currentCardIn(const Dictionary &dict) const;
 
     bool isTraining() const { return m_training; }
     bool isEnRu() const { return m_enRu; }
