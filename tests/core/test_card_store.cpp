@@ -2,7 +2,12 @@
 #include "random_cards.h"
 #include "test_cards.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
 
 #include <thread>
 
@@ -203,6 +208,96 @@ private slots:
         // Made or copied before: untouched.
         QVERIFY(difference(snapshot.card(0), original).isEmpty());
         QVERIFY(difference(firstBefore, original).isEmpty());
+    }
+
+    // A random run of every change against a list of values doing the same:
+    // after each step the store holds exactly the list's cards.
+    void agreesWithAListOfValues_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u})
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+    void agreesWithAListOfValues()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator rng(seed);
+        const QList<Card> pool = randomHostileCards(200, seed, categories());
+        const QStringList files = {QStringLiteral("/d/a.xml"), QStringLiteral("/d/b.xml"),
+                                   QString()};
+        int nextId = 0;
+        auto fresh = [&] {
+            Card c = pool[int(rng.bounded(quint32(pool.size())))];
+            c.id = ++nextId;
+            c.filePath = files[int(rng.bounded(3u))];
+            c.runMark = int(rng.bounded(5u));
+            c.inFilter = rng.bounded(2u) == 0;
+            return c;
+        };
+        CardStore store;
+        QList<Card> model;
+        for (int step = 0; step < 300; ++step) {
+            const int n = int(model.size());
+            const quint32 op = n == 0 ? 0 : rng.bounded(8u);
+            if (op <= 1) {
+                const Card c = fresh();
+                store.append(c, c.id);
+                model.append(c);
+            } else if (op == 2) {
+                const int at = int(rng.bounded(quint32(n)));
+                Card c = fresh();
+                c.id = model[at].id;
+                store.replace(at, c);
+                model[at] = c;
+            } else if (op == 3) {
+                const int at = int(rng.bounded(quint32(n)));
+                store.removeAt(at);
+                model.removeAt(at);
+            } else if (op == 4) {
+                const int k = 2 + int(rng.bounded(4u));
+                store.keepIf([k](int pos) { return pos % k != 0; });
+                QList<Card> kept;
+                for (int i = 0; i < n; ++i)
+                    if (i % k != 0)
+                        kept << model[i];
+                model = kept;
+            } else if (op == 5) {
+                std::vector<int> order(static_cast<size_t>(n));
+                std::iota(order.begin(), order.end(), 0);
+                std::shuffle(order.begin(), order.end(), std::mt19937(rng.generate()));
+                store.permute(order);
+                QList<Card> moved;
+                for (int from : order)
+                    moved << model[from];
+                model = moved;
+            } else if (op == 6) {
+                CardStore more;
+                const int k = 1 + int(rng.bounded(5u));
+                for (int i = 0; i < k; ++i) {
+                    const Card c = fresh();
+                    more.append(c, c.id);
+                    model.append(c);
+                }
+                store.take(std::move(more));
+            } else {
+                const int at = int(rng.bounded(quint32(n)));
+                store.setFile(at, files[int(rng.bounded(3u))]);
+                model[at].filePath = store.view(at).filePath();
+            }
+            QCOMPARE(store.size(), model.size());
+            const CardStore copy = store;
+            std::vector<int> some;
+            for (int i = 0; i < model.size(); i += 3)
+                some.push_back(i);
+            const CardStore selected = store.select(some);
+            for (int i = 0; i < model.size(); ++i) {
+                const QString why = difference(store.card(i), model[i]);
+                QVERIFY2(why.isEmpty(), qPrintable(QStringLiteral("step %1: ").arg(step) + why));
+                QCOMPARE(viewText(copy.view(i)), cardText(model[i]));
+            }
+            for (size_t k = 0; k < some.size(); ++k)
+                QVERIFY(difference(selected.card(int(k)), model[some[k]]).isEmpty());
+        }
     }
 
     // Strings of a card made from the store share its text: they live on

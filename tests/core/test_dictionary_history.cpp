@@ -326,6 +326,35 @@ private slots:
         QCOMPARE(dict.cardCount(), 6);
     }
 
+    // The store packs itself anew under many edits; a delete's undo still
+    // has its cards, and undoing everything gives the cards as they were.
+    void undoAfterTheStorePacksItself()
+    {
+        Dictionary dict;
+        for (int i = 0; i < 600; ++i) {
+            Card c = fixtureCard(i);
+            c.foreignWords[0].word += QString(100, QLatin1Char('x'));
+            dict.addCard(c);
+        }
+        DictionaryHistory h(dict);
+        const QString before = fullState(dict);
+        const qint64 unitsBefore = dict.store().textUnits();
+        QList<int> doomed;
+        for (int i = 0; i < 600; i += 7)
+            doomed.append(dict.cardAt(i).id);
+        h.removeCards(doomed);
+        // Within the undo limit of a thousand steps.
+        for (int k = 0; k < 900; ++k) {
+            Card c = dict.cardAt(k % dict.cardCount());
+            c.foreignWords[0].word += QStringLiteral("+");
+            h.editCard(c);
+        }
+        // Packed anew: the garbage of the edits did not pile up.
+        QVERIFY(dict.store().textUnits() < 2 * unitsBefore);
+        undoAll(h);
+        QCOMPARE(fullState(dict), before);
+    }
+
     void cardsGenitive_data()
     {
         QTest::addColumn<int>("n");

@@ -166,6 +166,10 @@ void TestDictionarySearch::cardMatches()
     DictionarySearch s;
     s.setQuery(text, foreign, wholeWord, true);
     QCOMPARE(s.cardMatches(card), expected);
+    // Read in place from a store: the same answer.
+    CardStore store;
+    store.append(card, 1);
+    QCOMPARE(s.cardMatches(store.view(0)), expected);
 }
 
 void TestDictionarySearch::acceptSimplifiesText_data()

@@ -1,3 +1,4 @@
+#include "core/dictionary/dictionary.h"
 #include "core/find/filter_settings.h"
 #include "core/settings/ini_reader.h"
 
@@ -163,6 +164,13 @@ void TestFilterSettings::applyTo()
         cards[0].inFilter = before;
         filter.applyTo(cards);
         QCOMPARE(cards.at(0).inFilter, expected);
+        // The dictionary's cards are read in place: the same verdict.
+        Dictionary dict;
+        Card stored = card;
+        stored.inFilter = before;
+        dict.addCard(stored);
+        filter.applyTo(dict);
+        QCOMPARE(dict.store().record(0).inFilter, expected);
     }
 }
 
