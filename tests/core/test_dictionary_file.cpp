@@ -214,6 +214,8 @@ private slots:
     void numbers_data();
     void numbers();
     void elementRules();
+    void longListsRead_data();
+    void longListsRead();
     void readFileAddsCards();
     void fileWithoutCardsNotOpened();
     void onlyRegularFilesOfBoundedSizeOpened_data();
@@ -733,6 +735,78 @@ void TestDictionaryFile::elementRules()
     bool fast = false;
     const QString why = disagreement(doc(body), &fast);
     QVERIFY2(why.isEmpty(), qPrintable(why));
+}
+
+// Lists longer than one code unit can count: every item is read, in order.
+void TestDictionaryFile::longListsRead_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("what");
+    const int n = 40000;
+    const auto repeat = [n](const QString &piece) {
+        QString out;
+        for (int i = 0; i < n; ++i)
+            out += piece.arg(i);
+        return out;
+    };
+    const QString card =
+        QStringLiteral("<lesson n=\"L\"><w><f>%1</f><r>%2</r><c n=\"%3\"/></w></lesson>");
+    const QString fw = QStringLiteral("<fw w=\"a\"/>");
+    const QString rw = QStringLiteral("<rw c=\"N\"><ss><wv w=\"b\"/></ss></rw>");
+    QTest::newRow("foreign words")
+        << card.arg(repeat(QStringLiteral("<fw w=\"w%1\"/>")), rw, QStringLiteral("Еда;")) << n
+        << "foreign";
+    QTest::newRow("sections")
+        << card.arg(fw, repeat(QStringLiteral("<rw c=\"V\"><ss><wv w=\"w%1\"/></ss></rw>")),
+                    QStringLiteral("Еда;"))
+        << n << "sections";
+    QTest::newRow("groups") << card.arg(fw,
+                                        QStringLiteral("<rw c=\"V\">") +
+                                            repeat(QStringLiteral("<ss><wv w=\"w%1\"/></ss>")) +
+                                            QStringLiteral("</rw>"),
+                                        QStringLiteral("Еда;"))
+                            << n << "groups";
+    QTest::newRow("variants") << card.arg(fw,
+                                          QStringLiteral("<rw c=\"V\"><ss>") +
+                                              repeat(QStringLiteral("<wv w=\"w%1\"/>")) +
+                                              QStringLiteral("</ss></rw>"),
+                                          QStringLiteral("Еда;"))
+                              << n << "variants";
+    QTest::newRow("categories") << card.arg(fw, rw, QStringLiteral("Дом;").repeated(n)) << n
+                                << "categories";
+}
+
+void TestDictionaryFile::longListsRead()
+{
+    QFETCH(QString, body);
+    QFETCH(int, count);
+    QFETCH(QString, what);
+    const DictionaryReadResult r = parseDictionaryText(doc(body), kPath, categories());
+    QCOMPARE(r.cards.size(), 1);
+    const Card &c = r.cards[0];
+    QStringList words;
+    if (what == QLatin1String("foreign")) {
+        for (const ForeignWord &w : c.foreignWords)
+            words << w.word;
+    } else if (what == QLatin1String("sections")) {
+        for (const TranslationSection &s : c.translations)
+            words << s.groups[0][0].word;
+    } else if (what == QLatin1String("groups")) {
+        for (const TranslationGroup &g : c.translations[0].groups)
+            words << g[0].word;
+    } else if (what == QLatin1String("variants")) {
+        for (const TranslationVariant &v : c.translations[0].groups[0])
+            words << v.word;
+    } else {
+        QCOMPARE(c.categories.size(), count);
+        QCOMPARE(c.categories.last(), QStringLiteral("Дом"));
+        return;
+    }
+    QCOMPARE(words.size(), count);
+    QCOMPARE(words.first(), QStringLiteral("w0"));
+    QCOMPARE(words.last(), QStringLiteral("w%1").arg(count - 1));
+    QCOMPARE(words[20000], QStringLiteral("w20000"));
 }
 
 void TestDictionaryFile::readFileAddsCards()
