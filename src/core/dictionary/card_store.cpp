@@ -71,14 +71,7 @@ Card CardView::card() const
     c.runMark = m_rec->runMark;
     c.filePath = filePath();
     c.lesson = lesson();
-    c.nPER = m_rec->nPER;
-    c.pER = m_rec->pER;
-    c.rER = m_rec->rER;
-    c.aER = m_rec->aER;
-    c.nPRE = m_rec->nPRE;
-    c.pRE = m_rec->pRE;
-    c.rRE = m_rec->rRE;
-    c.aRE = m_rec->aRE;
+    copyCounters(c, *m_rec);
     c.nAr = m_rec->nAr;
     c.inFilter = m_rec->inFilter;
 
@@ -310,14 +303,7 @@ void CardStore::encode(const Card &c, CardRecord &rec)
     rec.runMark = c.runMark;
     rec.lesson = intern(c.lesson);
     rec.file = intern(c.filePath);
-    rec.nPER = c.nPER;
-    rec.pER = c.pER;
-    rec.rER = c.rER;
-    rec.aER = c.aER;
-    rec.nPRE = c.nPRE;
-    rec.pRE = c.pRE;
-    rec.rRE = c.rRE;
-    rec.aRE = c.aRE;
+    copyCounters(rec, c);
     rec.nAr = c.nAr;
     rec.inFilter = c.inFilter;
 }

@@ -32,6 +32,19 @@ struct CardRecord {
     bool inFilter = true;
 };
 
+// The eight counters from a Card to a record or back: both name them alike.
+template <class To, class From> void copyCounters(To &to, const From &from)
+{
+    to.nPER = from.nPER;
+    to.pER = from.pER;
+    to.rER = from.rER;
+    to.aER = from.aER;
+    to.nPRE = from.nPRE;
+    to.pRE = from.pRE;
+    to.rRE = from.rRE;
+    to.aRE = from.aRE;
+}
+
 // Reads the packed words of one card, in their order.
 class CardWordsReader
 {

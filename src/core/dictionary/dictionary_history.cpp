@@ -578,20 +578,10 @@ int DictionaryHistory::resetLearningState()
     // Only the counters take part: read from the records, not whole cards.
     const CardStore &store = m_dict.store();
     for (int i = 0; i < store.size(); ++i) {
-        const CardRecord &r = store.record(i);
-        Card c;
-        c.id = r.id;
-        c.nPER = r.nPER;
-        c.pER = r.pER;
-        c.rER = r.rER;
-        c.aER = r.aER;
-        c.nPRE = r.nPRE;
-        c.pRE = r.pRE;
-        c.rRE = r.rRE;
-        c.aRE = r.aRE;
+        const CardRecord &c = store.record(i);
         if (c.nPER < c.pER || c.nPRE < c.pRE)
             ++lowered;
-        Card reset = c;
+        CardRecord reset = c;
         resetCardLearningState(reset);
         if (reset.pER != c.pER || reset.rER != c.rER || reset.aER != c.aER || reset.pRE != c.pRE ||
             reset.rRE != c.rRE || reset.aRE != c.aRE)

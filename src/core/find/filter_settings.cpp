@@ -176,23 +176,24 @@ struct CardViewFields {
     int nPER() const { return c.record().nPER; }
     int pRE() const { return c.record().pRE; }
     int pER() const { return c.record().pER; }
-    // The sets hold QStrings: the words are looked up as strings over the
-    // store's text, made without copying it.
     template <class P> bool anySectionCode(P p) const
     {
-        bool found = false;
-        c.forEachSectionCode([&](QStringView code) {
-            found = found || p(QString::fromRawData(reinterpret_cast<const QChar *>(code.utf16()),
-                                                    code.size()));
-        });
-        return found;
+        return any(p, [this](auto f) { c.forEachSectionCode(f); });
     }
     template <class P> bool anyCategory(P p) const
     {
+        return any(p, [this](auto f) { c.forEachCategory(f); });
+    }
+
+private:
+    // The sets hold QStrings: the words are looked up as strings over the
+    // store's text, made without copying it.
+    template <class P, class ForEach> static bool any(P p, ForEach forEach)
+    {
         bool found = false;
-        c.forEachCategory([&](QStringView name) {
-            found = found || p(QString::fromRawData(reinterpret_cast<const QChar *>(name.utf16()),
-                                                    name.size()));
+        forEach([&](QStringView v) {
+            found = found ||
+                    p(QString::fromRawData(reinterpret_cast<const QChar *>(v.utf16()), v.size()));
         });
         return found;
     }
