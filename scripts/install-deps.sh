@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev
           qt6-qpa-plugins qt6-translations-l10n libgl-dev fonts-dejavu-core clang-format git
           qt6-speech-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
-          espeak-ng qt6-charts-dev qt6-declarative-dev shared-mime-info libxml2-utils "$@")
+          espeak-ng qt6-charts-dev qt6-declarative-dev shared-mime-info libxml2-utils
+          libxxhash-dev pkg-config "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

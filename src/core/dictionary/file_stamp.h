@@ -19,7 +19,7 @@ struct FileStamp {
 };
 
 // The hash of a file's bytes (not cryptographic: it only tells one version
-// of a file from another; qHashBits reads about twice as fast as SHA-1).
+// of a file from another; XXH3 reads at about memory speed).
 quint64 hashFileBytes(const char *data, qsizetype size);
 
 // Size and time only (hash 0); size -1 when there is no regular file.
