@@ -429,16 +429,12 @@ void CardStore::afterRemoval()
 
 void CardStore::compact()
 {
+    // The names first, so that every card keeps its indices.
     CardStore packed;
     packed.m_names = m_names;
     packed.m_nameIndex = m_nameIndex;
-    packed.m_records.reserve(m_records.size());
-    for (const CardRecord &r : m_records) {
-        CardRecord rec = r;
-        char16_t *at = packed.reserveUnits(r.size, &rec.block, &rec.offset);
-        std::memcpy(at, words(r), size_t(r.size) * sizeof(char16_t));
-        packed.m_units += r.size;
-        packed.m_records.push_back(rec);
-    }
+    packed.reserve(size());
+    for (int i = 0; i < size(); ++i)
+        packed.appendFrom(*this, i);
     swap(packed);
 }

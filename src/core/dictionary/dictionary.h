@@ -95,14 +95,9 @@ public:
     // such card.
     template <class F> bool updateCard(int id, F f)
     {
-        const int i = indexOfId(id);
-        if (i < 0)
+        if (!hasCard(id))
             return false;
-        Card c = m_store.card(i);
-        f(c);
-        Q_ASSERT(c.id == id);
-        m_store.replace(i, c);
-        cardsUpdated({id});
+        updateCards({id}, f);
         return true;
     }
     // The same for the listed cards at once, with one signal.
