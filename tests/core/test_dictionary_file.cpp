@@ -161,11 +161,11 @@ QString disagreement(const QString &text, bool *fast)
     QString why;
     if (*fast)
         why = difference(quick, general);
-    // Split in two parts read at once wherever a <lesson> tag allows, even
+    // Cut into pieces read at once wherever a <lesson> tag allows, even
     // in a short text: the same answer, whether the parts hold or not.
     DictionaryReadResult parts;
     if (why.isEmpty() && parseDictionaryTextFast(text, kPath, cats, &parts, 0) != *fast)
-        why = QStringLiteral("read in two parts: fast %1, whole: fast %2").arg(!*fast).arg(*fast);
+        why = QStringLiteral("read in pieces: fast %1, whole: fast %2").arg(!*fast).arg(*fast);
     if (why.isEmpty() && *fast)
         why = difference(parts, general);
     if (why.isEmpty())
@@ -232,8 +232,8 @@ private slots:
     void attributeValues();
     void mutatedFilesReadAlike();
     void fileOutsideSubsetStillRead();
-    void readInTwoParts_data();
-    void readInTwoParts();
+    void readInPieces_data();
+    void readInPieces();
     void largeFileReadInPlace();
     void largeSaveBuiltInParts();
     void savedCardsOnlyRead_data();
@@ -1307,9 +1307,9 @@ void TestDictionaryFile::fileOutsideSubsetStillRead()
     QCOMPARE(dict.cardAt(2).foreignWords[1].word, QStringLiteral("home"));
 }
 
-// Texts that a split before a <lesson> tag past the middle could misread:
-// read in two parts or whole, fast or by QXmlStreamReader, all must agree.
-void TestDictionaryFile::readInTwoParts_data()
+// Texts that a cut before a <lesson> tag could misread: read in pieces (every
+// lesson one) or whole, fast or by QXmlStreamReader, all must agree.
+void TestDictionaryFile::readInPieces_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("fast");
@@ -1344,7 +1344,7 @@ void TestDictionaryFile::readInTwoParts_data()
         << doc(QStringLiteral("<lesson n=\"a\">") + kCard + lessonB) << false;
 }
 
-void TestDictionaryFile::readInTwoParts()
+void TestDictionaryFile::readInPieces()
 {
     QFETCH(QString, text);
     QFETCH(bool, fast);
@@ -1354,10 +1354,12 @@ void TestDictionaryFile::readInTwoParts()
     QCOMPARE(readFast, fast);
 }
 
-// A file large enough to be read in two parts on two threads, with the
-// pages behind the parse given back, through the path the window takes;
-// then the same file spoilt late, where the fast reader gives up after
-// pages are gone and the file must be read again for QXmlStreamReader.
+// A file large enough to be read in pieces on two threads, through the
+// path the window takes: lessons longer than a piece, one lesson making the
+// whole file (its pages given back behind the parse), cuts that land inside
+// cards, and a file spoilt late, where the fast reader gives up after the
+// text read so far is gone and the file must be read again for
+// QXmlStreamReader. The stamp hashes every byte as read.
 void TestDictionaryFile::largeFileReadInPlace()
 {
     QList<Card> cards = hostileCards(24000, 5);
@@ -1365,15 +1367,13 @@ void TestDictionaryFile::largeFileReadInPlace()
                      [](const Card &a, const Card &b) { return a.lesson < b.lesson; });
     const QByteArray good = dictionaryFileBytes(cards);
     QVERIFY2(good.size() > (qsizetype(20) << 20), qPrintable(QString::number(good.size())));
-    QByteArray nested = good;
-    const qsizetype middle =
-        nested.indexOf(QByteArray("<\0l\0e\0s\0s\0o\0n\0", 14), nested.size() / 2);
-    QVERIFY(middle > 0);
-    // A lesson inside a card just before the real one: the split lands in it.
-    const qsizetype card = nested.lastIndexOf(QByteArray("<\0/\0w\0>\0", 8), middle);
-    nested.insert(
-        card,
-        QStringEncoder(QStringConverter::Utf16LE).encode(QStringLiteral("<lesson n=\"in\"/>")));
+    for (Card &c : cards)
+        c.lesson = QStringLiteral("одна");
+    const QByteArray oneLesson = dictionaryFileBytes(cards);
+    // A lesson inside every card: wherever the reader cuts, it lands in one.
+    QByteArray nested = QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)
+                            .encode(decodeDictionaryBytes(good).replace(
+                                QStringLiteral("</w>"), QStringLiteral("<lesson n=\"in\"/></w>")));
     QByteArray spoilt = good;
     spoilt.insert(
         spoilt.size() - 16,
@@ -1384,7 +1384,7 @@ void TestDictionaryFile::largeFileReadInPlace()
     QTemporaryDir dir;
     const StringSet cats = categories();
     int round = 0;
-    for (const QByteArray &bytes : {good, nested, spoilt, oddSize}) {
+    for (const QByteArray &bytes : {good, oneLesson, nested, spoilt, oddSize}) {
         const QString path = dir.filePath(QStringLiteral("big%1.xml").arg(round++));
         QVERIFY(putBytes(path, bytes));
         DictionaryReadResult expected =
@@ -1393,6 +1393,8 @@ void TestDictionaryFile::largeFileReadInPlace()
         dict.setCategoryList(cats);
         const ReadOutcome r = readDictionaryFile(dict, path);
         QVERIFY(r.opened);
+        QCOMPARE(r.stamp.size, bytes.size());
+        QCOMPARE(r.stamp.hash, hashFileBytes(bytes.constData(), bytes.size()));
         QCOMPARE(r.added, !expected.cards.isEmpty());
         if (!expected.refused && expected.cards.isEmpty())
             expected.warnings.append(QStringLiteral("Из файла\n") + path +
@@ -1536,7 +1538,7 @@ void TestDictionaryFile::cancelledReadAddsNothing()
     QList<Card> cards = hostileCards(10000, 3);
     std::stable_sort(cards.begin(), cards.end(),
                      [](const Card &a, const Card &b) { return a.lesson < b.lesson; });
-    const QByteArray large = dictionaryFileBytes(cards); // read in two parts
+    const QByteArray large = dictionaryFileBytes(cards); // read in pieces
     QByteArray note = fileBytes(golden(QStringLiteral("small.xml")));
     note.insert(note.indexOf(QByteArray("<\0l\0e\0s\0s\0o\0n\0", 14)),
                 QStringEncoder(QStringConverter::Utf16LE).encode(QStringLiteral("<!-- n -->")));

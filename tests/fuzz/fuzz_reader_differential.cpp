@@ -1,6 +1,6 @@
 // The fast reader against QXmlStreamReader: whatever the fast one accepts it
 // must read exactly as the general one does (cards field by field, lessons,
-// warnings in order); anything else it must hand on. Read in two parts at
+// warnings in order); anything else it must hand on. Read in pieces at
 // once, it must give what it gives reading whole.
 
 #include "fuzz_support.h"
@@ -34,18 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const DictionaryReadResult general = parseDictionaryTextGeneral(text, path, categories());
         DictionaryReadResult fast;
         const bool read = parseDictionaryTextFast(text, path, categories(), &fast);
-        // Split before a <lesson> tag and read in two parts at once, as a
+        // Cut before every <lesson> tag and read in pieces at once, as a
         // large file is: the same answer as reading it whole.
         DictionaryReadResult parts;
         fuzzCheck(parseDictionaryTextFast(text, path, categories(), &parts, 0) == read,
-                  "reading in two parts differs from reading whole");
+                  "reading in pieces differs from reading whole");
         if (!read)
             continue;
         fuzzCheck(parts.warnings == fast.warnings && parts.lessons == fast.lessons &&
                       parts.cards.size() == fast.cards.size(),
-                  "two parts read otherwise");
+                  "pieces read otherwise");
         for (qsizetype i = 0; i < fast.cards.size(); ++i)
-            fuzzCheck(sameCard(parts.cards[i], fast.cards[i]), "two parts read a card otherwise");
+            fuzzCheck(sameCard(parts.cards[i], fast.cards[i]), "pieces read a card otherwise");
         fuzzCheck(fast.refused == general.refused, "refusal differs");
         fuzzCheck(fast.warnings == general.warnings, "warnings differ",
                   fast.warnings.join(QStringLiteral("\n--\n")) +

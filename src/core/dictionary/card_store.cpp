@@ -2,6 +2,7 @@
 
 #include "core/dictionary/in_place_order.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -347,7 +348,10 @@ void CardStore::take(CardStore &&other, int firstId)
         names[i] = intern(other.m_names[i]);
     m_blocks.insert(m_blocks.end(), other.m_blocks.begin(), other.m_blocks.end());
     other.m_blocks.clear(); // their references move here
-    m_records.reserve(m_records.size() + other.m_records.size());
+    // Grown geometrically: a file read in pieces takes hundreds of them.
+    const size_t needed = m_records.size() + other.m_records.size();
+    if (needed > m_records.capacity())
+        m_records.reserve(std::max(needed, m_records.capacity() * 2));
     int id = firstId;
     for (CardRecord r : other.m_records) {
         r.block += blockBase;

@@ -11,6 +11,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <mutex>
 #include <thread>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -120,116 +126,54 @@ private:
     const std::atomic<bool> *m_cancel = nullptr;
 };
 
-// The text of a dictionary file, held for the parse. What this program
-// writes, UTF-16 LE with its mark, is already UTF-16 in memory on a
-// little-endian machine: it is read straight into pages of its own, with no
-// decoding and no second copy, and pages the parse has passed can be given
-// back, so that a large file's text and its cards are not all in memory at
-// once. Anything else is decoded by decodeDictionaryBytes.
-class FileText
+// Anonymous pages holding a piece of a file's text as read. They grow with
+// no copy (mremap), so a piece that must grow to find the end of a long
+// lesson never needs twice its size; and pages a parse has passed can be
+// given back, so that a large piece's text and its cards are not all in
+// memory at once.
+class PageBuffer
 {
 public:
-    FileText() = default;
-    FileText(const FileText &) = delete;
-    FileText &operator=(const FileText &) = delete;
-    ~FileText()
+    PageBuffer() = default;
+    PageBuffer(const PageBuffer &) = delete;
+    PageBuffer &operator=(const PageBuffer &) = delete;
+    ~PageBuffer()
     {
-        if (m_pages)
-            ::munmap(m_pages, m_bytes);
+        if (m_data)
+            ::munmap(m_data, m_capacity);
     }
 
-    // False when the file could not be read.
-    bool read(QFile &file)
+    // Room for at least `bytes`, keeping what is held; false when out of memory.
+    bool reserve(size_t bytes)
     {
-        const qint64 size = file.size();
-        const QByteArray head = file.peek(2);
-        if (QSysInfo::ByteOrder != QSysInfo::LittleEndian || size < 2 || size % 2 != 0 ||
-            head.size() != 2 || uchar(head[0]) != 0xFF || uchar(head[1]) != 0xFE ||
-            file.isSequential())
-            return decodeAll(file, QByteArray());
-        void *pages = ::mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE,
-                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (pages == MAP_FAILED)
-            return decodeAll(file, QByteArray());
-        m_pages = static_cast<char16_t *>(pages);
-        m_bytes = size_t(size);
-        const qint64 got = file.read(reinterpret_cast<char *>(m_pages), size);
-        if (got < 0)
-            return false;
-        if (got == size && file.atEnd()) {
-            m_hash = hashFileBytes(reinterpret_cast<const char *>(m_pages), size);
-            m_size = size;
+        if (bytes <= m_capacity)
             return true;
-        }
-        // The file grew or shrank while being read: decode whatever came.
-        QByteArray first(reinterpret_cast<const char *>(m_pages), got);
-        ::munmap(m_pages, m_bytes);
-        m_pages = nullptr;
-        return decodeAll(file, first);
+        bytes = (bytes + pageSize() - 1) & ~(pageSize() - 1);
+        void *p = m_data ? ::mremap(m_data, m_capacity, bytes, MREMAP_MAYMOVE)
+                         : ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                                  MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            return false;
+        m_data = static_cast<char *>(p);
+        m_capacity = bytes;
+        return true;
     }
+    char *data() const { return m_data; }
+    size_t capacity() const { return m_capacity; }
 
-    QStringView view() const
-    {
-        return m_pages ? QStringView(m_pages + 1, qsizetype(m_bytes / 2) - 1)
-                       : QStringView(m_decoded);
-    }
-
-    // Gives back the whole pages from `*cursor` up to `p`, which a part of
-    // the parse has passed and will not look at again; `*cursor` moves on.
-    // Parts read at once each keep their own cursor within their own text.
-    // Only worth it for a large file.
+    // Gives back the whole pages from `*cursor` up to `p`, which a parse has
+    // passed and will not look at again; `*cursor` moves on. Only worth it
+    // for a large piece.
     void release(const char16_t **cursor, const char16_t *p)
     {
-        if (!m_pages || m_bytes < kReleaseFrom)
+        if (m_capacity < kReleaseFrom)
             return;
-        const quintptr page = pageSize();
-        const quintptr from = (quintptr(*cursor) + page - 1) & ~(page - 1);
-        const quintptr to = quintptr(p) & ~(page - 1);
+        const quintptr from = (quintptr(*cursor) + pageSize() - 1) & ~(pageSize() - 1);
+        const quintptr to = quintptr(p) & ~(pageSize() - 1);
         if (to <= from)
             return;
-        if (::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED) == 0) {
+        if (::madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED) == 0)
             *cursor = reinterpret_cast<const char16_t *>(to);
-            m_anyReleased = true;
-        }
-    }
-    bool anyReleased() const { return m_anyReleased; }
-    // Of the bytes as read, before any decoding.
-    quint64 hash() const { return m_hash; }
-    qint64 size() const { return m_size; }
-
-    // The text as a string for QXmlStreamReader, which keeps its own copy;
-    // this one is freed. Pages already given back are read from the file
-    // again.
-    bool takeString(const QString &path, QString *text, QString *error)
-    {
-        if (!m_pages) {
-            *text = std::move(m_decoded);
-            return true;
-        }
-        const bool whole = !m_anyReleased;
-        if (whole)
-            *text = view().toString();
-        ::munmap(m_pages, m_bytes);
-        m_pages = nullptr;
-        if (whole)
-            return true;
-        // Opened again with the same checks: the name may stand for
-        // another file by now.
-        const int fd = openDictionaryForReading(path, error);
-        if (fd < 0)
-            return false;
-        QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            *error = readErrorText(file);
-            return false;
-        }
-        if (!decodeAll(file, QByteArray())) {
-            *error = readErrorText(file);
-            return false;
-        }
-        *text = std::move(m_decoded);
-        return true;
     }
 
 private:
@@ -241,36 +185,21 @@ private:
         return size;
     }
 
-    bool decodeAll(QFile &file, QByteArray first)
-    {
-        first += file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return false;
-        m_hash = hashFileBytes(first.constData(), first.size());
-        m_size = first.size();
-        m_decoded = decodeDictionaryBytes(first);
-        return true;
-    }
-
-    char16_t *m_pages = nullptr; // the raw file, mark included
-    size_t m_bytes = 0;
-    std::atomic<bool> m_anyReleased{false};
-    QString m_decoded;
-    quint64 m_hash = 0;
-    qint64 m_size = -1;
+    char *m_data = nullptr;
+    size_t m_capacity = 0;
 };
 
 // The fast reader behind the same calls. When it gives up, the result is
-// thrown away and the text is read again with QtXmlSource. Given the file's
-// text, it gives back the pages behind it every few megabytes.
+// thrown away and the text is read again with QtXmlSource. Given the pages
+// holding the text, it gives back the ones behind it every few megabytes.
 class FastXmlSource : public FastXmlReader
 {
 public:
-    explicit FastXmlSource(QStringView text, FileText *owner = nullptr)
+    explicit FastXmlSource(QStringView text, PageBuffer *owner = nullptr)
         : FastXmlReader(text), m_owner(owner), m_cursor(text.utf16()), m_lastRelease(text.utf16())
     {
     }
-    FastXmlSource(QStringView text, Part part, FileText *owner)
+    FastXmlSource(QStringView text, Part part, PageBuffer *owner)
         : FastXmlReader(text, part, QLatin1String("words")), m_owner(owner), m_cursor(text.utf16()),
           m_lastRelease(text.utf16())
     {
@@ -292,7 +221,7 @@ public:
 private:
     static constexpr qsizetype kReleaseStep = 2 << 20; // code units
 
-    FileText *m_owner;
+    PageBuffer *m_owner;
     const std::atomic<bool> *m_cancel = nullptr;
     const char16_t *m_cursor; // pages before it were given back
     const char16_t *m_lastRelease;
@@ -330,7 +259,8 @@ public:
         return std::move(m_result);
     }
 
-    // The tail part of a text split in two: from right after <words> on.
+    // A middle or tail piece of a text cut into pieces: from right after
+    // <words> on.
     ReadParts runInsideRoot()
     {
         readWords();
@@ -690,95 +620,365 @@ private:
 namespace
 {
 
-// Where a text can be split for reading in two parts at once: the "<" of a
-// <lesson> tag from the middle on; -1 when there is none.
-qsizetype splitPoint(QStringView text)
+// Where a text may be cut into pieces: right before a <lesson> start tag.
+bool lessonTagAt(QStringView text, qsizetype at)
 {
-    const QStringView tag = u"<lesson";
-    for (qsizetype at = text.indexOf(tag, text.size() / 2); at >= 0;
-         at = text.indexOf(tag, at + tag.size())) {
-        const qsizetype next = at + tag.size();
-        if (next < text.size()) {
-            const char16_t c = text[next].unicode();
-            if (c == u' ' || c == u'>' || c == u'/' || c == u'\t' || c == u'\n' || c == u'\r')
-                return at;
-        }
-    }
+    static constexpr char16_t tag[] = u"<lesson";
+    constexpr qsizetype n = 7;
+    if (at < 0 || text.size() - at <= n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        if (text[at + i] != tag[i])
+            return false;
+    const char16_t c = text[at + n].unicode();
+    return c == u' ' || c == u'>' || c == u'/' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// The first cut at or after `from`, or -1.
+qsizetype nextCut(QStringView text, qsizetype from)
+{
+    for (qsizetype at = text.indexOf(u"<lesson", from); at >= 0;
+         at = text.indexOf(u"<lesson", at + 1))
+        if (lessonTagAt(text, at))
+            return at;
     return -1;
 }
 
-// Reads the two parts on two threads. False when either part is not plain
-// to the fast reader, or the split turned out not to lie right inside the
-// root (say, in an element nested deeper): the text is then read whole.
-// Every part of the format's rules is local to a lesson, so the parts'
-// cards and messages, one after the other, are what a whole read gives.
-bool readInTwoParts(QStringView text, qsizetype split, const QString &path,
-                    const StringSet &categoryList, FileText *owner, const std::atomic<bool> *cancel,
-                    ReadParts *out)
+// The last cut after `after`, or -1.
+qsizetype lastCut(QStringView text, qsizetype after)
 {
-    ReadParts tail;
-    bool tailRead = false;
-    std::thread worker([&] {
-        try {
-            FastXmlSource source(text.mid(split), FastXmlReader::Part::Tail, owner);
-            source.setCancel(cancel);
-            tail = Reader<FastXmlSource>(source, path, categoryList).runInsideRoot();
-            tailRead = !source.gaveUp();
-        } catch (...) {
-            tailRead = false; // out of memory: the whole read reports it
-        }
-    });
-    ReadParts head;
-    bool headRead = false;
-    try {
-        FastXmlSource source(text.left(split), FastXmlReader::Part::Head, owner);
-        source.setCancel(cancel);
-        head = Reader<FastXmlSource>(source, path, categoryList).run();
-        headRead = !source.gaveUp() && source.splitReached() && !head.refused;
-    } catch (...) {
-        worker.join();
-        throw;
+    for (qsizetype at = text.size() - 1; at > after; --at)
+        if (text[at] == u'<' && lessonTagAt(text, at))
+            return at;
+    return -1;
+}
+
+// A whole text, or where a piece of it lies.
+enum class PieceKind { Whole, Head, Middle, Tail };
+
+// Reads the pieces of a text, cut before <lesson> tags, on two threads as
+// they come, and joins their cards and messages in order. Every rule of the
+// format is local to a lesson, so that is what reading the text whole gives.
+// A piece the fast reader does not take, or a cut that turns out not to lie
+// right inside the root (in an element nested deeper, say), fails the whole.
+class PieceReader
+{
+public:
+    PieceReader(const QString &path, const StringSet &categoryList, const std::atomic<bool> *cancel)
+        : m_path(path), m_categories(categoryList), m_cancel(cancel)
+    {
     }
-    worker.join();
-    if (!headRead || !tailRead)
+    PieceReader(const PieceReader &) = delete;
+    PieceReader &operator=(const PieceReader &) = delete;
+    ~PieceReader()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_failed = true;
+            m_noMore = true;
+        }
+        m_changed.notify_all();
+        for (std::thread &t : m_workers)
+            t.join();
+    }
+
+    // Hands a piece over; `pages`, when given, hold its text and become free
+    // once it is read. A single whole text is read by finish(), on this
+    // thread. False once any piece failed: nothing more need come.
+    bool add(QStringView text, PieceKind kind, PageBuffer *pages = nullptr)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_failed)
+                return false;
+            m_pieces.push_back({text, kind, pages, {}});
+        }
+        if (kind != PieceKind::Whole && m_workers.empty()) {
+            for (int i = 0; i < kWorkers; ++i)
+                m_workers.emplace_back([this] { work(); });
+        }
+        m_changed.notify_all();
+        return true;
+    }
+
+    // Pages no piece holds, for the next piece's text; waits while all
+    // kBuffers are in use, so a reader ahead of the parse holds no more
+    // text than that. Null once any piece failed.
+    PageBuffer *freeBuffer()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(
+            lock, [this] { return m_failed || !m_free.empty() || m_buffers.size() < kBuffers; });
+        if (m_failed)
+            return nullptr;
+        if (!m_free.empty()) {
+            PageBuffer *b = m_free.back();
+            m_free.pop_back();
+            return b;
+        }
+        m_buffers.push_back(std::make_unique<PageBuffer>());
+        return m_buffers.back().get();
+    }
+
+    // Waits for every piece: false when any failed, else their result.
+    bool finish(ReadParts *out)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_noMore = true;
+        }
+        m_changed.notify_all();
+        if (m_workers.empty())
+            work();
+        for (std::thread &t : m_workers)
+            t.join();
+        m_workers.clear();
+        if (m_failed || m_pieces.empty())
+            return false;
+        ReadParts all = std::move(m_pieces.front().result);
+        for (size_t i = 1; i < m_pieces.size(); ++i) {
+            ReadParts &piece = m_pieces[i].result;
+            all.cards.take(std::move(piece.cards));
+            all.warnings.append(piece.warnings);
+            all.lessons.merge(piece.lessons);
+        }
+        *out = std::move(all);
+        return true;
+    }
+
+private:
+    static constexpr int kWorkers = 2;
+    static constexpr size_t kBuffers = 4; // two read, one waiting, one being filled
+
+    struct Piece {
+        QStringView text;
+        PieceKind kind;
+        PageBuffer *pages;
+        ReadParts result;
+    };
+
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock,
+                           [this] { return m_failed || m_next < m_pieces.size() || m_noMore; });
+            if (m_failed || m_next == m_pieces.size())
+                return;
+            Piece &piece = m_pieces[m_next++];
+            lock.unlock();
+            const bool ok = read(piece);
+            lock.lock();
+            if (!ok)
+                m_failed = true;
+            if (piece.pages)
+                m_free.push_back(piece.pages);
+            m_changed.notify_all();
+        }
+    }
+
+    bool read(Piece &piece)
+    {
+        try {
+            if (piece.kind == PieceKind::Whole) {
+                FastXmlSource source(piece.text, piece.pages);
+                source.setCancel(m_cancel);
+                piece.result = Reader<FastXmlSource>(source, m_path, m_categories).run();
+                return !source.gaveUp();
+            }
+            const auto part = piece.kind == PieceKind::Head     ? FastXmlReader::Part::Head
+                              : piece.kind == PieceKind::Middle ? FastXmlReader::Part::Middle
+                                                                : FastXmlReader::Part::Tail;
+            FastXmlSource source(piece.text, part, piece.pages);
+            source.setCancel(m_cancel);
+            Reader<FastXmlSource> reader(source, m_path, m_categories);
+            piece.result =
+                part == FastXmlReader::Part::Head ? reader.run() : reader.runInsideRoot();
+            return !source.gaveUp() && !piece.result.refused &&
+                   (part == FastXmlReader::Part::Tail || source.splitReached());
+        } catch (...) {
+            return false; // out of memory: the general read reports it
+        }
+    }
+
+    const QString &m_path;
+    const StringSet &m_categories;
+    const std::atomic<bool> *m_cancel;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Piece> m_pieces; // in text order; a deque keeps them in place
+    size_t m_next = 0;          // the first piece no thread has taken
+    bool m_failed = false;
+    bool m_noMore = false;
+    std::vector<std::thread> m_workers;
+    std::vector<std::unique_ptr<PageBuffer>> m_buffers;
+    std::vector<PageBuffer *> m_free;
+};
+
+// The fast reader over a whole text in memory, cut into pieces of about
+// `pieceUnits` (every lesson its own piece with 0). When the pieces cannot
+// be read, the text is read again whole: a cut may lie where the pieces
+// fail though the whole is plain. A cancel makes it give up.
+bool readFast(QStringView text, const QString &path, const StringSet &categoryList,
+              qsizetype pieceUnits, ReadParts *out, const std::atomic<bool> *cancel = nullptr)
+{
+    bool cut = false;
+    {
+        PieceReader pieces(path, categoryList, cancel);
+        qsizetype from = 0;
+        for (;;) {
+            const qsizetype at = text.size() - from > std::max<qsizetype>(pieceUnits, 1)
+                                     ? nextCut(text, from + std::max<qsizetype>(pieceUnits, 1))
+                                     : -1;
+            if (at < 0) {
+                pieces.add(text.mid(from), cut ? PieceKind::Tail : PieceKind::Whole);
+                break;
+            }
+            if (!pieces.add(text.mid(from, at - from), cut ? PieceKind::Middle : PieceKind::Head))
+                break;
+            cut = true;
+            from = at;
+        }
+        if (pieces.finish(out))
+            return true;
+    }
+    if (!cut || (cancel && cancel->load()))
         return false;
-    head.cards.take(std::move(tail.cards));
-    head.warnings.append(tail.warnings);
-    head.lessons.merge(tail.lessons);
-    *out = std::move(head);
+    return readFast(text, path, categoryList, std::numeric_limits<qsizetype>::max(), out, cancel);
+}
+
+QString tooLargeText(qint64 bytes)
+{
+    const auto mb = [](qint64 b) { return QString::number((b + (1 << 20) - 1) >> 20); };
+    return QStringLiteral("Файл слишком велик: %1 МБ, а файл словаря может занимать не "
+                          "больше %2 МБ")
+        .arg(mb(bytes), mb(kMaxDictionaryFileBytes));
+}
+
+// Opens a dictionary file as openDictionaryForReading does, into `file`.
+bool openForReading(const QString &path, QFile *file, QString *error)
+{
+    const int fd = openDictionaryForReading(path, error);
+    if (fd < 0)
+        return false;
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = readErrorText(*file);
+        return false;
+    }
     return true;
 }
 
-// The fast reader over the whole text, in two parts at once when it is
-// long enough. With `owner`, pages the parse has passed are given back;
-// once any are, a text the parts could not read is not read again here.
-// A cancel makes it give up.
-bool readFast(QStringView text, const QString &path, const StringSet &categoryList, FileText *owner,
-              qsizetype parallelFrom, ReadParts *out, const std::atomic<bool> *cancel = nullptr)
+// Reads what is left of `file` whole and decodes it; the bytes stamp it.
+bool readWholeText(QFile &file, QString *text, FileStamp *stamp, QString *error)
 {
-    if (text.size() >= parallelFrom) {
-        const qsizetype split = splitPoint(text);
-        if (split > 0 && readInTwoParts(text, split, path, categoryList, owner, cancel, out))
-            return true;
-        if ((owner && owner->anyReleased()) || (cancel && cancel->load()))
-            return false;
-    }
-    FastXmlSource source(text, owner);
-    source.setCancel(cancel);
-    ReadParts r = Reader<FastXmlSource>(source, path, categoryList).run();
-    if (source.gaveUp())
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = readErrorText(file);
         return false;
-    *out = std::move(r);
+    }
+    stamp->size = bytes.size();
+    stamp->hash = hashFileBytes(bytes.constData(), bytes.size());
+    *text = decodeDictionaryBytes(bytes);
     return true;
+}
+
+// What this program writes, UTF-16 LE with its mark, is already UTF-16 in
+// memory on a little-endian machine: such a file is read in pieces.
+bool readableInPieces(QFile &file)
+{
+    const QByteArray head = file.peek(2);
+    return QSysInfo::ByteOrder == QSysInfo::LittleEndian && !file.isSequential() &&
+           head.size() == 2 && uchar(head[0]) == 0xFF && uchar(head[1]) == 0xFE;
+}
+
+enum class Streamed { Read, NotPlain, Failed };
+
+// Reads a file of UTF-16 LE with its mark in pieces cut before <lesson>
+// tags, each parsed on a worker while the next is read: the read overlaps
+// the parse, and only the few pieces in hand are in memory at a time, never
+// the whole text. NotPlain when the fast reader does not take every piece
+// (the caller reads the file again whole) or the read is cancelled; Failed,
+// with the reason, when the file cannot be read.
+Streamed readInPieces(QFile &file, const QString &path, const StringSet &categoryList,
+                      const std::atomic<bool> *cancel, ReadParts *out, FileStamp *stamp,
+                      QString *error)
+{
+    constexpr size_t kPieceBytes = size_t(kReadPieceUnits) * 2;
+    constexpr size_t kLeastRead = 256 << 10;
+    FileHasher hasher;
+    qint64 total = 0;
+    PieceReader pieces(path, categoryList, cancel);
+    PageBuffer *buf = pieces.freeBuffer();
+    size_t held = 0;           // bytes in buf
+    size_t skip = 2;           // the mark, before the first piece's text
+    size_t want = kPieceBytes; // read on until buf holds this much
+    qsizetype searched = 0;    // units of buf's text known to hold no cut
+    bool cut = false;
+    for (;;) {
+        if (!buf)
+            return Streamed::NotPlain;
+        if (!buf->reserve(std::max(want, held + kLeastRead)))
+            throw std::bad_alloc();
+        const qint64 got = file.read(buf->data() + held, qint64(buf->capacity() - held));
+        if (got < 0) {
+            *error = readErrorText(file);
+            return Streamed::Failed;
+        }
+        hasher.add(buf->data() + held, got);
+        held += size_t(got);
+        total += got;
+        if (total > kMaxDictionaryFileBytes) {
+            *error = tooLargeText(total);
+            return Streamed::Failed;
+        }
+        if (got > 0 && held < want)
+            continue;
+        const QStringView text(reinterpret_cast<const char16_t *>(buf->data() + skip),
+                               qsizetype((held - skip) / 2));
+        if (got == 0) {
+            // An odd byte at the end is for the decoder to word.
+            if (held % 2 != 0 || !pieces.add(text, cut ? PieceKind::Tail : PieceKind::Whole, buf))
+                return Streamed::NotPlain;
+            break;
+        }
+        const qsizetype at = lastCut(text, std::max<qsizetype>(searched - 8, 0));
+        if (at <= 0) {
+            // A lesson longer than a piece: the piece grows to hold it.
+            searched = text.size();
+            want *= 2;
+            continue;
+        }
+        PageBuffer *next = pieces.freeBuffer();
+        if (!next)
+            return Streamed::NotPlain;
+        const size_t rest = held - skip - size_t(at) * 2;
+        if (!next->reserve(std::max(kPieceBytes, rest + kLeastRead)))
+            throw std::bad_alloc();
+        std::memcpy(next->data(), buf->data() + held - rest, rest);
+        if (!pieces.add(text.left(at), cut ? PieceKind::Middle : PieceKind::Head, buf))
+            return Streamed::NotPlain;
+        cut = true;
+        buf = next;
+        held = rest;
+        skip = 0;
+        want = kPieceBytes;
+        searched = 0;
+    }
+    if (!pieces.finish(out))
+        return Streamed::NotPlain;
+    stamp->size = total;
+    stamp->hash = hasher.hash();
+    return Streamed::Read;
 }
 
 } // namespace
 
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
-                             DictionaryReadResult *out, qsizetype parallelFrom)
+                             DictionaryReadResult *out, qsizetype pieceUnits)
 {
     ReadParts r;
-    if (!readFast(text, path, categoryList, nullptr, parallelFrom, &r))
+    if (!readFast(text, path, categoryList, pieceUnits, &r))
         return false;
     *out = std::move(r).result();
     return true;
@@ -868,10 +1068,7 @@ int openDictionaryForReading(const QString &path, QString *error)
     } else if (!S_ISREG(st.st_mode)) {
         problem = QStringLiteral("Это не обычный файл");
     } else if (st.st_size > kMaxDictionaryFileBytes) {
-        const auto mb = [](qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); };
-        problem = QStringLiteral("Файл слишком велик: %1 МБ, а файл словаря может занимать не "
-                                 "больше %2 МБ")
-                      .arg(mb(st.st_size), mb(kMaxDictionaryFileBytes));
+        problem = tooLargeText(st.st_size);
     } else {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1)
@@ -898,40 +1095,51 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
                                const std::atomic<bool> *cancel)
 {
     ReadOutcome out;
-    FileText text;
-    {
-        const int fd = openDictionaryForReading(path, &out.openError);
-        if (fd < 0)
-            return out;
-        QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            out.openError = readErrorText(file);
-            return out;
-        }
-        const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
-        if (!text.read(file)) {
-            out.openError = readErrorText(file);
-            return out;
-        }
-        out.stamp.size = text.size();
-        out.stamp.modified = modified;
-        out.stamp.hash = text.hash();
-    }
-    ReadParts r;
     auto cancelled = [cancel] { return cancel && cancel->load(); };
-    if (!readFast(text.view(), path, dict.categoryList(), &text, kParallelReadFrom, &r, cancel)) {
-        QString general;
-        if (cancelled()) {
-            out.opened = true;
+    ReadParts r;
+    bool read = false;
+    QString text; // decoded whole, when not read in pieces
+    {
+        QFile file;
+        if (!openForReading(path, &file, &out.openError))
+            return out;
+        out.stamp.modified = file.fileTime(QFileDevice::FileModificationTime);
+        if (readableInPieces(file)) {
+            switch (readInPieces(file, path, dict.categoryList(), cancel, &r, &out.stamp,
+                                 &out.openError)) {
+            case Streamed::Failed:
+                return out;
+            case Streamed::Read:
+                read = true;
+                break;
+            case Streamed::NotPlain:
+                break;
+            }
+        } else if (!readWholeText(file, &text, &out.stamp, &out.openError)) {
             return out;
         }
-        if (!text.takeString(path, &general, &out.openError))
+    }
+    if (!read && cancelled()) {
+        out.opened = true;
+        return out;
+    }
+    if (!read && text.isNull()) {
+        // The pieces' text is gone: read again, with the same checks, as the
+        // name may stand for another file by now.
+        QFile file;
+        if (!openForReading(path, &file, &out.openError))
             return out;
-        QtXmlSource source(general);
+        out.stamp.modified = file.fileTime(QFileDevice::FileModificationTime);
+        if (!readWholeText(file, &text, &out.stamp, &out.openError))
+            return out;
+    }
+    if (!read)
+        read = readFast(text, path, dict.categoryList(), kReadPieceUnits, &r, cancel);
+    if (!read && !cancelled()) {
+        QtXmlSource source(text);
         source.setCancel(cancel);
         // The reader keeps its own copy of the text; two would cost a file's size.
-        general = QString();
+        text = QString();
         r = Reader<QtXmlSource>(source, path, dict.categoryList()).run();
     }
     out.opened = true;

@@ -38,13 +38,13 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // them to the same results. The fast one reads only plain, certainly
 // well-formed XML; on anything else it returns false and leaves *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
-// A text at least this long (in code units, 8 MB of file) is read in two
-// parts on two threads at once, this one and a second one, split before the
-// first <lesson> tag from its middle on, with the same result; when either
-// part is not plain to the fast reader, it is read whole on this thread.
-constexpr qsizetype kParallelReadFrom = qsizetype(4) << 20;
+// A long text is cut into pieces of about kReadPieceUnits code units, each
+// right before a <lesson> tag, read on two threads at once with the same
+// result (with 0, every lesson is a piece); when a piece is not plain to the
+// fast reader, the text is read whole on this thread.
+constexpr qsizetype kReadPieceUnits = qsizetype(2) << 20;
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
-                             DictionaryReadResult *out, qsizetype parallelFrom = kParallelReadFrom);
+                             DictionaryReadResult *out, qsizetype pieceUnits = kReadPieceUnits);
 DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
                                                 const StringSet &categoryList);
 
@@ -64,9 +64,10 @@ QString decodeDictionaryBytes(const QByteArray &bytes);
 // without limit would only waste memory. Does nothing without glibc.
 void setUpReadingHeaps();
 
-// The largest dictionary file that is read: its text is held in memory
-// whole while it is read (decoded, a file in another encoding takes up to
-// twice its size), and a larger file is refused before a byte of it is.
+// The largest dictionary file that is read: a file the fast reader does not
+// take is held in memory whole while it is read (decoded, a file in another
+// encoding takes up to twice its size), and a larger file is refused before
+// a byte of it is, or once it has grown past this while being read.
 constexpr qint64 kMaxDictionaryFileBytes = qint64(2560) << 20; // 2.5 GiB
 
 // Opens a dictionary file for reading: only a regular file (checked on the
@@ -94,8 +95,10 @@ struct ReadOutcome {
 
 // Adds the accepted cards with Dictionary::addCard and the file's lessons to
 // dict.lessons, both only when at least one card is accepted. Never touches
-// openFiles: the caller adds the path when `added`. A file of 8 MB or more
-// is read in two parts on two threads (see kParallelReadFrom).
+// openFiles: the caller adds the path when `added`. A file as this program
+// writes it (UTF-16 LE with its mark) is read in pieces of 4 MB, parsed on
+// two threads while the next piece is read (see kReadPieceUnits), so its
+// whole text is never in memory at once.
 // With `cancel`: once it turns true, the read stops within a card and adds
 // nothing (the outcome then says nothing was added, with no warnings).
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,

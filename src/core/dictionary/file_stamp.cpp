@@ -5,11 +5,35 @@
 
 #include <xxhash.h>
 
+#include <new>
+
 quint64 hashFileBytes(const char *data, qsizetype size)
 {
     // Every open hashes the whole file: qHashBits took 15% of opening
     // 100,000 cards, XXH3 a small part of that.
     return quint64(XXH3_64bits(data, size_t(size)));
+}
+
+FileHasher::FileHasher() : m_state(XXH3_createState())
+{
+    if (!m_state)
+        throw std::bad_alloc();
+    XXH3_64bits_reset(static_cast<XXH3_state_t *>(m_state));
+}
+
+FileHasher::~FileHasher()
+{
+    XXH3_freeState(static_cast<XXH3_state_t *>(m_state));
+}
+
+void FileHasher::add(const char *data, qsizetype size)
+{
+    XXH3_64bits_update(static_cast<XXH3_state_t *>(m_state), data, size_t(size));
+}
+
+quint64 FileHasher::hash() const
+{
+    return quint64(XXH3_64bits_digest(static_cast<const XXH3_state_t *>(m_state)));
 }
 
 FileStamp lookAtFile(const QString &path)

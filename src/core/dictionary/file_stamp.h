@@ -22,6 +22,21 @@ struct FileStamp {
 // of a file from another; XXH3 reads at about memory speed).
 quint64 hashFileBytes(const char *data, qsizetype size);
 
+// The same hash of bytes given in pieces, as a file is read.
+class FileHasher
+{
+public:
+    FileHasher();
+    ~FileHasher();
+    FileHasher(const FileHasher &) = delete;
+    FileHasher &operator=(const FileHasher &) = delete;
+    void add(const char *data, qsizetype size);
+    quint64 hash() const;
+
+private:
+    void *m_state;
+};
+
 // Size and time only (hash 0); size -1 when there is no regular file.
 FileStamp lookAtFile(const QString &path);
 // Size, time and the hash of the bytes, reading the whole file; size -1

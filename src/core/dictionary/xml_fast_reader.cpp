@@ -42,8 +42,8 @@ FastXmlReader::FastXmlReader(QStringView text)
 FastXmlReader::FastXmlReader(QStringView text, Part part, QLatin1String rootName)
     : FastXmlReader(text)
 {
-    m_head = part == Part::Head;
-    if (part == Part::Tail) {
+    m_head = part != Part::Tail;
+    if (part != Part::Head) {
         m_openCopies.push_back(QString(rootName));
         m_open.push_back(m_openCopies.back());
         m_name = m_open.back();
@@ -521,7 +521,7 @@ FastXmlReader::Token FastXmlReader::readNext()
         return m_p == m_end ? m_token = Token::EndDocument : giveUp();
     }
     if (!text()) {
-        // The head part's text ends at the split, which must lie right
+        // A head or middle piece ends at a cut, which must lie right
         // inside the root: its end is reported there, as if it came.
         if (m_head && m_textAtEnd && m_open.size() == 1) {
             m_splitReached = true;

@@ -46,15 +46,17 @@ class FastXmlReader
 public:
     explicit FastXmlReader(QStringView text);
 
-    // A large text can be read in two parts at once, split right before a
-    // start tag that is a child of the root. The head part is read as usual
+    // A large text can be read in pieces at once, cut right before start
+    // tags that are children of the root. The head piece is read as usual
     // from the prolog on; at the end of its text it reports the root's end,
     // but only when nothing but the root is open there (splitReached()).
-    // The tail part starts right after the root's start tag, whose name is
-    // given; readRootElement must not be called on it.
-    enum class Part { Head, Tail };
+    // The tail piece starts right after the root's start tag, whose name is
+    // given, and reads on to the end of the document; a middle piece starts
+    // as the tail and ends as the head. readRootElement must not be called on
+    // a tail or middle piece.
+    enum class Part { Head, Middle, Tail };
     FastXmlReader(QStringView text, Part part, QLatin1String rootName = QLatin1String());
-    // The head ended at the split with only the root open.
+    // The head or a middle piece ended at its cut with only the root open.
     bool splitReached() const { return m_splitReached; }
 
     // Reads the prolog and the root's start tag; false when there is none.
@@ -123,7 +125,7 @@ private:
     const char16_t *const m_end;
     Token m_token = Token::None;
     bool m_pendingEnd = false; // after <x/>: its end element comes next
-    bool m_head = false;       // a head part: its text ends at the split
+    bool m_head = false;       // a head or middle piece: its text ends at a cut
     bool m_splitReached = false;
     bool m_textAtEnd = false; // text() stopped at the end of the text, not at a fault
     QStringView m_name;
