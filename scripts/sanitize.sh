@@ -20,7 +20,7 @@ address)
 thread)
   dir=build-tsan
   flags="-fsanitize=thread"
-  # test_dictionary_file_threads: the large save, the two-part read and
+  # test_dictionary_file_threads: the large save, the read in pieces and
   # the save of a shared list, alone (registered for sanitizer builds only).
   default='^(test_dictionary_file_threads|test_dictionary_files)$'
   ;;

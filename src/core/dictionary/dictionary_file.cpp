@@ -667,6 +667,7 @@ public:
     PieceReader(const QString &path, const StringSet &categoryList, const std::atomic<bool> *cancel)
         : m_path(path), m_categories(categoryList), m_cancel(cancel)
     {
+        m_free.reserve(kBuffers); // a worker must not throw giving one back
     }
     PieceReader(const PieceReader &) = delete;
     PieceReader &operator=(const PieceReader &) = delete;
@@ -916,7 +917,7 @@ Streamed readInPieces(QFile &file, const QString &path, const StringSet &categor
     qsizetype searched = 0;    // units of buf's text known to hold no cut
     bool cut = false;
     for (;;) {
-        if (!buf)
+        if (!buf || (cancel && cancel->load(std::memory_order_relaxed)))
             return Streamed::NotPlain;
         if (!buf->reserve(std::max(want, held + kLeastRead)))
             throw std::bad_alloc();
