@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -97,7 +98,13 @@ inline void putString(std::vector<char16_t> &out, QStringView s)
     putCount(out, quint32(s.size()));
     if (s.isEmpty())
         return;
-    out.insert(out.end(), s.utf16(), s.utf16() + s.size());
+    // Most words are a few units: a plain loop into room made once beats
+    // insert()'s call to memmove (measured on the reader).
+    const size_t n = size_t(s.size());
+    if (out.capacity() - out.size() < n + 1)
+        out.reserve(std::max(out.capacity() * 2, out.size() + n + 1));
+    for (const char16_t *p = s.utf16(), *end = p + n; p != end; ++p)
+        out.push_back(*p);
     out.push_back(u'\0');
 }
 inline size_t placeholder(std::vector<char16_t> &out)
