@@ -161,13 +161,19 @@ QString disagreement(const QString &text, bool *fast)
     QString why;
     if (*fast)
         why = difference(quick, general);
-    // Cut into pieces read at once wherever a <lesson> tag allows, even
-    // in a short text: the same answer, whether the parts hold or not.
-    DictionaryReadResult parts;
-    if (why.isEmpty() && parseDictionaryTextFast(text, kPath, cats, &parts, 0) != *fast)
-        why = QStringLiteral("read in pieces: fast %1, whole: fast %2").arg(!*fast).arg(*fast);
-    if (why.isEmpty() && *fast)
-        why = difference(parts, general);
+    // Cut into pieces read at once, each lesson one or a few lessons to a
+    // piece: the same answer, whether the pieces hold or not.
+    for (const qsizetype pieceUnits : {0, 40, 400}) {
+        DictionaryReadResult parts;
+        if (why.isEmpty() &&
+            parseDictionaryTextFast(text, kPath, cats, &parts, pieceUnits) != *fast)
+            why = QStringLiteral("read in pieces of %1: fast %2, whole: fast %3")
+                      .arg(pieceUnits)
+                      .arg(!*fast)
+                      .arg(*fast);
+        if (why.isEmpty() && *fast)
+            why = difference(parts, general);
+    }
     if (why.isEmpty())
         why = difference(parseDictionaryText(text, kPath, cats), general);
     return why.isEmpty() ? why : why + QStringLiteral("\nin: ") + shown(text);
@@ -239,6 +245,7 @@ private slots:
     void savedCardsOnlyRead_data();
     void savedCardsOnlyRead();
     void cancelledReadAddsNothing();
+    void hashInPieces();
 };
 
 void TestDictionaryFile::writtenBytesMatchGolden()
@@ -1380,11 +1387,13 @@ void TestDictionaryFile::largeFileReadInPlace()
         QStringEncoder(QStringConverter::Utf16LE).encode(QStringLiteral("<!-- late -->")));
     QByteArray oddSize = good;
     oddSize.append('\n');
+    // Not what the program writes: decoded whole, then read in pieces.
+    const QByteArray utf8 = decodeDictionaryBytes(good).toUtf8();
 
     QTemporaryDir dir;
     const StringSet cats = categories();
     int round = 0;
-    for (const QByteArray &bytes : {good, oneLesson, nested, spoilt, oddSize}) {
+    for (const QByteArray &bytes : {good, oneLesson, nested, spoilt, oddSize, utf8}) {
         const QString path = dir.filePath(QStringLiteral("big%1.xml").arg(round++));
         QVERIFY(putBytes(path, bytes));
         DictionaryReadResult expected =
@@ -1558,6 +1567,28 @@ void TestDictionaryFile::cancelledReadAddsNothing()
         // Not cancelled, the same file gives its cards.
         const std::atomic<bool> go{false};
         QVERIFY(readDictionaryFile(dict, path, &go).added);
+    }
+}
+
+// A file is hashed as its bytes arrive: in any pieces, the hash of the
+// whole, which a later look at the file compares with.
+void TestDictionaryFile::hashInPieces()
+{
+    QByteArray random(300000, Qt::Uninitialized);
+    QRandomGenerator rng(26);
+    for (char &c : random)
+        c = char(rng.bounded(256));
+    for (const QByteArray &bytes :
+         {QByteArray(), QByteArray("x"), fileBytes(golden(QStringLiteral("small.xml"))), random}) {
+        const quint64 whole = hashFileBytes(bytes.constData(), bytes.size());
+        for (const qsizetype piece : {qsizetype(1), qsizetype(7), qsizetype(240), qsizetype(4096),
+                                      qMax<qsizetype>(bytes.size(), 1)}) {
+            FileHasher hasher;
+            for (qsizetype at = 0; at < bytes.size(); at += piece)
+                hasher.add(bytes.constData() + at, qMin(piece, bytes.size() - at));
+            hasher.add(bytes.constData(), 0); // an empty read changes nothing
+            QCOMPARE(hasher.hash(), whole);
+        }
     }
 }
 
