@@ -227,16 +227,199 @@ private:
     const char16_t *m_lastRelease;
 };
 
+// What every reader of the format shares: the rules for a card's counters,
+// section codes and categories, and the card packed as the store holds it.
+class CardPacker
+{
+public:
+    CardPacker(const QString &path, const StringSet &categoryList)
+        : m_path(path), m_categories(categoryList),
+          m_structure(QStringLiteral("Ошибка разбора структуры файла\n") + path),
+          m_inFile(QStringLiteral("В файле\n") + path)
+    {
+    }
+
+protected:
+    static int number(QStringView text, int fallback)
+    {
+        // Up to nine plain digits, as the writer puts them, need not go
+        // through the general parser and cannot overflow.
+        const bool negative = text.startsWith(u'-');
+        const QStringView digits = text.mid(negative ? 1 : 0);
+        if (!digits.isEmpty() && digits.size() <= 9) {
+            int v = 0;
+            for (const QChar c : digits) {
+                if (c < u'0' || c > u'9') {
+                    v = -1;
+                    break;
+                }
+                v = v * 10 + (c.unicode() - u'0');
+            }
+            if (v >= 0)
+                return negative ? -v : v;
+        }
+        bool ok = false;
+        const int v = text.toInt(&ok, 10);
+        return ok ? v : fallback;
+    }
+
+    enum Counter { NPER, PER, RER, AER, NPRE, PRE, RRE, ARE, NAR, kCounterCount };
+
+    // Which counter of <w> an attribute name is, or -1.
+    static int counterIndex(QStringView name)
+    {
+        static const QLatin1String names[kCounterCount] = {
+            QLatin1String("nPER"), QLatin1String("pER"),  QLatin1String("rER"),
+            QLatin1String("aER"),  QLatin1String("nPRE"), QLatin1String("pRE"),
+            QLatin1String("rRE"),  QLatin1String("aRE"),  QLatin1String("nAr")};
+        if (name.size() < 3 || name.size() > 4)
+            return -1;
+        for (int k = 0; k < kCounterCount; ++k)
+            if (equalsAscii(name, names[k]))
+                return k;
+        return -1;
+    }
+
+    // The counters of <w> from its attributes' values, by Counter.
+    static void setCounters(CardRecord &card, const QStringView (&values)[kCounterCount])
+    {
+        card.nPER = number(values[NPER], 1);
+        card.pER = number(values[PER], card.nPER);
+        card.rER = number(values[RER], 0);
+        card.aER = number(values[AER], 0);
+        card.nPRE = number(values[NPRE], 1);
+        card.pRE = number(values[PRE], card.nPRE);
+        card.rRE = number(values[RRE], 0);
+        card.aRE = number(values[ARE], 0);
+        card.nAr = number(values[NAR], 1) != 0;
+    }
+
+    // The known codes and categories met so far, so that the cards share one
+    // copy of each and the common case needs no allocation. Both lists stay
+    // short: only known values enter, and there are few of them.
+    static bool cached(const QList<QString> &cache, QStringView value, QString *out)
+    {
+        for (const QString &s : cache) {
+            if (s == value) {
+                *out = s;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool knownCode(QStringView code, QString *out)
+    {
+        if (cached(m_codes, code, out))
+            return true;
+        QString s = code.toString();
+        if (!isKnownSectionCode(s))
+            return false;
+        m_codes.append(s);
+        *out = std::move(s);
+        return true;
+    }
+
+    bool knownCategory(QStringView piece, QString *out)
+    {
+        if (cached(m_knownCategories, piece, out))
+            return true;
+        const auto it = m_categories.find(piece.toString());
+        if (it == m_categories.end())
+            return false;
+        if (m_knownCategories.size() < 64)
+            m_knownCategories.append(*it);
+        *out = *it;
+        return true;
+    }
+
+    // Packs the known categories of a <c> element's list into
+    // m_categoryWords; returns how many. Warns of the others, or with
+    // `quiet` returns -1 at the first thing it would warn of.
+    int packCategories(QStringView list, bool quiet)
+    {
+        using namespace CardWordsWriter;
+        m_categoryWords.clear();
+        const size_t at = placeholder(m_categoryWords);
+        if (list.isEmpty()) {
+            if (quiet)
+                return -1;
+            m_result.warnings.append(
+                m_inFile + QStringLiteral("\nДля элемента <c> атрибут \"список категорий\" пуст"));
+            return 0;
+        }
+        quint32 n = 0;
+        // Only pieces closed by ";" count; text after the last one is ignored.
+        qsizetype start = 0;
+        for (qsizetype end = list.indexOf(u';'); end >= 0;
+             start = end + 1, end = list.indexOf(u';', start)) {
+            const QStringView piece = list.mid(start, end - start);
+            QString known;
+            if (knownCategory(piece, &known)) {
+                putString(m_categoryWords, known);
+                ++n;
+            } else if (quiet) {
+                return -1;
+            } else {
+                m_result.warnings.append(
+                    m_inFile +
+                    QStringLiteral("\nНайдена категория карточки отсутствующая в списке "
+                                   "категорий: ") +
+                    piece.toString() + QStringLiteral("\nИли строка категории пуста"));
+            }
+        }
+        setCount(m_categoryWords, at, n);
+        return int(n);
+    }
+
+    // Before a card's words are packed.
+    void startCard()
+    {
+        using namespace CardWordsWriter;
+        m_sound.clear();
+        m_foreign.clear();
+        m_translations.clear();
+        m_categoryWords.clear();
+        putCount(m_foreign, 0);
+        putCount(m_translations, 0);
+        putCount(m_categoryWords, 0);
+    }
+
+    // Stores the card packed since startCard, unless it has no foreign word
+    // or no known category: such a card is dropped without a word.
+    void finishCard(const CardRecord &card, quint32 foreignCount, quint32 categoryCount,
+                    QStringView sound)
+    {
+        if (foreignCount == 0 || categoryCount == 0)
+            return;
+        CardWordsWriter::putString(m_sound, sound);
+        m_result.cards.appendPacked(card,
+                                    {&m_sound, &m_foreign, &m_translations, &m_categoryWords});
+    }
+
+    const QString &m_path;
+    const StringSet &m_categories;
+    const QString m_structure;
+    const QString m_inFile;
+    QList<QString> m_codes;
+    QList<QString> m_knownCategories;
+    // One card's words, packed as the store holds them (see CardStore).
+    std::vector<char16_t> m_sound;
+    std::vector<char16_t> m_foreign;
+    std::vector<char16_t> m_translations;
+    std::vector<char16_t> m_categoryWords;
+    ReadParts m_result;
+    const quint32 m_file = m_result.cards.internName(m_path);
+};
+
 // The rules of the format, in one pass over the elements, whichever reader
 // gives them. Every element the format does not look into is skipped whole,
 // so its children give no messages; the warnings come out in document order.
-template <class Source> class Reader
+template <class Source> class Reader : CardPacker
 {
 public:
     Reader(Source &source, const QString &path, const StringSet &categoryList)
-        : m_xml(source), m_path(path), m_categories(categoryList),
-          m_structure(QStringLiteral("Ошибка разбора структуры файла\n") + path),
-          m_inFile(QStringLiteral("В файле\n") + path)
+        : CardPacker(path, categoryList), m_xml(source)
     {
     }
 
@@ -322,46 +505,6 @@ private:
         }
     }
 
-    static int number(QStringView text, int fallback)
-    {
-        // Up to nine plain digits, as the writer puts them, need not go
-        // through the general parser and cannot overflow.
-        const bool negative = text.startsWith(u'-');
-        const QStringView digits = text.mid(negative ? 1 : 0);
-        if (!digits.isEmpty() && digits.size() <= 9) {
-            int v = 0;
-            for (const QChar c : digits) {
-                if (c < u'0' || c > u'9') {
-                    v = -1;
-                    break;
-                }
-                v = v * 10 + (c.unicode() - u'0');
-            }
-            if (v >= 0)
-                return negative ? -v : v;
-        }
-        bool ok = false;
-        const int v = text.toInt(&ok, 10);
-        return ok ? v : fallback;
-    }
-
-    enum Counter { NPER, PER, RER, AER, NPRE, PRE, RRE, ARE, NAR, kCounterCount };
-
-    // Which counter of <w> an attribute name is, or -1.
-    static int counterIndex(QStringView name)
-    {
-        static const QLatin1String names[kCounterCount] = {
-            QLatin1String("nPER"), QLatin1String("pER"),  QLatin1String("rER"),
-            QLatin1String("aER"),  QLatin1String("nPRE"), QLatin1String("pRE"),
-            QLatin1String("rRE"),  QLatin1String("aRE"),  QLatin1String("nAr")};
-        if (name.size() < 3 || name.size() > 4)
-            return -1;
-        for (int k = 0; k < kCounterCount; ++k)
-            if (equalsAscii(name, names[k]))
-                return k;
-        return -1;
-    }
-
     void readCard(quint32 lesson)
     {
         if (!nameIs("w")) {
@@ -379,26 +522,11 @@ private:
             if (k >= 0)
                 values[k] = value;
         });
-        card.nPER = number(values[NPER], 1);
-        card.pER = number(values[PER], card.nPER);
-        card.rER = number(values[RER], 0);
-        card.aER = number(values[AER], 0);
-        card.nPRE = number(values[NPRE], 1);
-        card.pRE = number(values[PRE], card.nPRE);
-        card.rRE = number(values[RRE], 0);
-        card.aRE = number(values[ARE], 0);
-        card.nAr = number(values[NAR], 1) != 0;
+        setCounters(card, values);
 
         // The words are packed as they come, each part apart, and joined in
         // the store's order at the end.
-        using namespace CardWordsWriter;
-        m_sound.clear();
-        m_foreign.clear();
-        m_translations.clear();
-        m_categoryWords.clear();
-        putCount(m_foreign, 0);
-        putCount(m_translations, 0);
-        putCount(m_categoryWords, 0);
+        startCard();
         m_soundText.clear();
         bool haveF = false, haveR = false, haveC = false;
         quint32 foreignCount = 0, categoryCount = 0;
@@ -424,11 +552,8 @@ private:
                 m_xml.skipCurrentElement();
             }
         }
-        if (foreignCount == 0 || categoryCount == 0)
-            return;
-        putString(m_sound, QStringView(m_soundText.data(), qsizetype(m_soundText.size())));
-        m_result.cards.appendPacked(card,
-                                    {&m_sound, &m_foreign, &m_translations, &m_categoryWords});
+        finishCard(card, foreignCount, categoryCount,
+                   QStringView(m_soundText.data(), qsizetype(m_soundText.size())));
     }
 
     // Packs the foreign words into m_foreign; returns how many.
@@ -454,45 +579,6 @@ private:
         }
         setCount(m_foreign, at, n);
         return n;
-    }
-
-    // The known codes and categories met so far, so that the cards share one
-    // copy of each and the common case needs no allocation. Both lists stay
-    // short: only known values enter, and there are few of them.
-    static bool cached(const QList<QString> &cache, QStringView value, QString *out)
-    {
-        for (const QString &s : cache) {
-            if (s == value) {
-                *out = s;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    bool knownCode(QStringView code, QString *out)
-    {
-        if (cached(m_codes, code, out))
-            return true;
-        QString s = code.toString();
-        if (!isKnownSectionCode(s))
-            return false;
-        m_codes.append(s);
-        *out = std::move(s);
-        return true;
-    }
-
-    bool knownCategory(QStringView piece, QString *out)
-    {
-        if (cached(m_knownCategories, piece, out))
-            return true;
-        const auto it = m_categories.find(piece.toString());
-        if (it == m_categories.end())
-            return false;
-        if (m_knownCategories.size() < 64)
-            m_knownCategories.append(*it);
-        *out = *it;
-        return true;
     }
 
     // Packs the known sections with their non-empty groups into
@@ -564,55 +650,10 @@ private:
         setCount(out, sectionsAt, sections);
     }
 
-    // Packs the known categories into m_categoryWords; returns how many.
-    quint32 readCategories()
-    {
-        using namespace CardWordsWriter;
-        m_categoryWords.clear();
-        const size_t at = placeholder(m_categoryWords);
-        const QStringView list = attr("n");
-        if (list.isEmpty()) {
-            m_result.warnings.append(
-                m_inFile + QStringLiteral("\nДля элемента <c> атрибут \"список категорий\" пуст"));
-            return 0;
-        }
-        quint32 n = 0;
-        // Only pieces closed by ";" count; text after the last one is ignored.
-        qsizetype start = 0;
-        for (qsizetype end = list.indexOf(u';'); end >= 0;
-             start = end + 1, end = list.indexOf(u';', start)) {
-            const QStringView piece = list.mid(start, end - start);
-            QString known;
-            if (knownCategory(piece, &known)) {
-                putString(m_categoryWords, known);
-                ++n;
-            } else {
-                m_result.warnings.append(
-                    m_inFile +
-                    QStringLiteral("\nНайдена категория карточки отсутствующая в списке "
-                                   "категорий: ") +
-                    piece.toString() + QStringLiteral("\nИли строка категории пуста"));
-            }
-        }
-        setCount(m_categoryWords, at, n);
-        return n;
-    }
+    quint32 readCategories() { return quint32(packCategories(attr("n"), false)); }
 
     Source &m_xml;
-    const QString &m_path;
-    const StringSet &m_categories;
-    const QString m_structure;
-    const QString m_inFile;
-    QList<QString> m_codes;
-    QList<QString> m_knownCategories;
-    // One card's words, packed as the store holds them (see CardStore).
-    std::vector<char16_t> m_sound;
-    std::vector<char16_t> m_foreign;
-    std::vector<char16_t> m_translations;
-    std::vector<char16_t> m_categoryWords;
     std::vector<char16_t> m_soundText;
-    ReadParts m_result;
-    const quint32 m_file = m_result.cards.internName(m_path);
 };
 
 } // namespace
