@@ -656,6 +656,334 @@ private:
     std::vector<char16_t> m_soundText;
 };
 
+// Reads text laid out exactly as this program writes it (white space between
+// tags aside), with no element-by-element parse: the markup is compared in
+// place with what the writer puts, and each value is scanned once. That is
+// a third of the element reader's work, which the open of a large file
+// spends most of its time in. At anything else, including anything that
+// would give a warning, it gives up; the text is then read by Reader.
+class LayoutReader : CardPacker
+{
+public:
+    LayoutReader(QStringView text, const QString &path, const StringSet &categoryList,
+                 PageBuffer *owner, const std::atomic<bool> *cancel)
+        : CardPacker(path, categoryList), m_p(text.utf16()), m_end(text.utf16() + text.size()),
+          m_owner(owner), m_cursor(m_p), m_lastRelease(m_p), m_cancel(cancel)
+    {
+    }
+
+    // From the prolog on, whose root must be <words>; then as runInsideRoot.
+    bool runFromProlog(bool toEnd, ReadParts *out)
+    {
+        FastXmlReader prolog(QStringView(m_p, m_end));
+        if (!prolog.readRootElement() || !equalsAscii(prolog.name(), QLatin1String("words")))
+            return false;
+        m_p = prolog.position();
+        return runInsideRoot(toEnd, out);
+    }
+    // From right after <words> on: to its end and the end of the text, or,
+    // unless `toEnd`, to the end of the text with only the root open.
+    bool runInsideRoot(bool toEnd, ReadParts *out)
+    {
+        for (;;) {
+            skipSpace();
+            if (m_p == m_end) {
+                if (toEnd)
+                    return false;
+                break;
+            }
+            if (take(u"</words>")) {
+                skipSpace();
+                if (!toEnd || m_p != m_end)
+                    return false;
+                break;
+            }
+            if (!lesson())
+                return false;
+        }
+        *out = std::move(m_result);
+        return true;
+    }
+
+private:
+    void skipSpace()
+    {
+        while (m_p != m_end && (*m_p == u'\r' || *m_p == u'\n' || *m_p == u' ' || *m_p == u'\t'))
+            ++m_p;
+    }
+    template <size_t N> bool take(const char16_t (&literal)[N])
+    {
+        constexpr qsizetype n = qsizetype(N - 1);
+        if (m_end - m_p < n || std::memcmp(m_p, literal, size_t(n) * 2) != 0)
+            return false;
+        m_p += n;
+        return true;
+    }
+    // A value up to its closing quote, which is passed; references are
+    // replaced as the element reader replaces them. White space controls,
+    // which it turns into blanks, and anything not allowed give up.
+    bool value(QStringView *out)
+    {
+        const char16_t *start = m_p;
+        m_decodedLast = false;
+        for (;;) {
+            if (m_p == m_end)
+                return false;
+            const char16_t c = *m_p;
+            if (c >= 0x20 && c < 0xD800 && c != u'"' && c != u'&' && c != u'<') {
+                ++m_p;
+            } else if (c == u'"') {
+                break;
+            } else if (c == u'&') {
+                return decodedValue(start, out);
+            } else if (c == u'<' || c < 0x20 || !skipOtherXmlCharacter(&m_p, m_end)) {
+                return false;
+            }
+        }
+        *out = QStringView(start, m_p);
+        ++m_p;
+        return true;
+    }
+    bool decodedValue(const char16_t *start, QStringView *out)
+    {
+        m_decodedLast = true;
+        m_decoded.assign(start, m_p);
+        for (;;) {
+            if (m_p == m_end)
+                return false;
+            const char16_t c = *m_p;
+            if (c >= 0x20 && c < 0xD800 && c != u'"' && c != u'&' && c != u'<') {
+                m_decoded.push_back(c);
+                ++m_p;
+            } else if (c == u'"') {
+                break;
+            } else if (c == u'&') {
+                char32_t v;
+                if (!readXmlReference(&m_p, m_end, &v))
+                    return false;
+                if (QChar::requiresSurrogates(v)) {
+                    m_decoded.push_back(QChar::highSurrogate(v));
+                    m_decoded.push_back(QChar::lowSurrogate(v));
+                } else {
+                    m_decoded.push_back(char16_t(v));
+                }
+            } else {
+                const char16_t *from = m_p;
+                if (c == u'<' || c < 0x20 || !skipOtherXmlCharacter(&m_p, m_end))
+                    return false;
+                m_decoded.insert(m_decoded.end(), from, m_p);
+            }
+        }
+        *out = QStringView(m_decoded.data(), qsizetype(m_decoded.size()));
+        ++m_p;
+        return true;
+    }
+
+    bool lesson()
+    {
+        QStringView name;
+        if (!take(u"<lesson n=\"") || !value(&name) || !take(u">"))
+            return false;
+        const QString lesson = name.toString().simplified();
+        if (lesson.isEmpty())
+            return false;
+        const quint32 index = m_result.cards.internName(lesson);
+        skipSpace();
+        if (!card(index)) // a lesson without cards warns of nothing, nor counts
+            return false;
+        m_result.lessons.insert(lesson);
+        for (;;) {
+            skipSpace();
+            if (take(u"</lesson>"))
+                return true;
+            if (!card(index))
+                return false;
+        }
+    }
+
+    // A counter's attribute, as the writer puts it, into `*out`. Decoded
+    // values share one buffer, so a counter written with a reference, which
+    // the writer never does, gives up.
+    template <size_t N> bool counter(const char16_t (&literal)[N], QStringView *out)
+    {
+        return take(literal) && value(out) && !m_decodedLast;
+    }
+
+    bool card(quint32 lesson)
+    {
+        CardRecord card;
+        card.file = m_file;
+        card.lesson = lesson;
+        QStringView values[kCounterCount];
+        if (!counter(u"<w nPER=\"", &values[NPER]) || !counter(u" pER=\"", &values[PER]) ||
+            !counter(u" rER=\"", &values[RER]) || !counter(u" nPRE=\"", &values[NPRE]) ||
+            !counter(u" pRE=\"", &values[PRE]) || !counter(u" rRE=\"", &values[RRE]) ||
+            !counter(u" aRE=\"", &values[ARE]) || !counter(u" aER=\"", &values[AER]) ||
+            !counter(u" nAr=\"", &values[NAR]) || !take(u">"))
+            return false;
+        setCounters(card, values);
+        startCard();
+        const quint32 foreign = foreignWords();
+        skipSpace();
+        if (foreign == ~0u || !translations())
+            return false;
+        skipSpace();
+        QStringView list;
+        if (!take(u"<c n=\"") || !value(&list) || !take(u"/>"))
+            return false;
+        const int categories = packCategories(list, true);
+        if (categories < 0)
+            return false;
+        skipSpace();
+        QStringView sound;
+        if (take(u"<v p=\"")) {
+            if (!value(&sound) || !take(u"/>"))
+                return false;
+            m_soundText.assign(sound.utf16(), sound.utf16() + sound.size());
+            skipSpace();
+        } else {
+            m_soundText.clear();
+        }
+        if (!take(u"</w>"))
+            return false;
+        finishCard(card, foreign, quint32(categories),
+                   QStringView(m_soundText.data(), qsizetype(m_soundText.size())));
+        return afterCard();
+    }
+
+    // <f> and its words into m_foreign: how many, or ~0u to give up.
+    quint32 foreignWords()
+    {
+        using namespace CardWordsWriter;
+        skipSpace();
+        if (!take(u"<f>"))
+            return ~0u;
+        m_foreign.clear();
+        const size_t at = placeholder(m_foreign);
+        quint32 n = 0;
+        for (;;) {
+            skipSpace();
+            if (take(u"</f>"))
+                break;
+            QStringView v;
+            if (!take(u"<fw w=\""))
+                return ~0u;
+            const size_t start = m_foreign.size();
+            m_foreign.push_back(0); // the flag, known at the end of the tag
+            if (!value(&v))
+                return ~0u;
+            const bool empty = v.isEmpty();
+            putString(m_foreign, v);
+            if (!take(u" tr=\"") || !value(&v))
+                return ~0u;
+            putString(m_foreign, v);
+            if (take(u" aChk=\"t\"/>"))
+                m_foreign[start] = u'\1';
+            else if (!take(u" aChk=\"f\"/>"))
+                return ~0u;
+            if (empty) // the element reader skips a word-less entry
+                m_foreign.resize(start);
+            else
+                ++n;
+        }
+        setCount(m_foreign, at, n);
+        return n;
+    }
+
+    // <r> and its sections into m_translations, as the element reader packs
+    // them: empty groups and sections left out.
+    bool translations()
+    {
+        using namespace CardWordsWriter;
+        if (!take(u"<r>"))
+            return false;
+        std::vector<char16_t> &out = m_translations;
+        out.clear();
+        const size_t sectionsAt = placeholder(out);
+        quint32 sections = 0;
+        for (;;) {
+            skipSpace();
+            if (take(u"</r>"))
+                break;
+            QStringView code;
+            QString known;
+            if (!take(u"<rw c=\"") || !value(&code) || !take(u">") || !knownCode(code, &known))
+                return false;
+            const size_t sectionStart = out.size();
+            putString(out, known);
+            const size_t groupsAt = placeholder(out);
+            quint32 groups = 0;
+            for (;;) {
+                skipSpace();
+                if (take(u"</rw>"))
+                    break;
+                if (!take(u"<ss>"))
+                    return false;
+                const size_t variantsAt = placeholder(out);
+                quint32 variants = 0;
+                for (;;) {
+                    skipSpace();
+                    if (take(u"</ss>"))
+                        break;
+                    QStringView v;
+                    if (!take(u"<wv w=\""))
+                        return false;
+                    const size_t start = out.size();
+                    if (!value(&v))
+                        return false;
+                    const bool empty = v.isEmpty();
+                    putString(out, v);
+                    if (!take(u" i=\"") || !value(&v) || !take(u"/>"))
+                        return false;
+                    putString(out, v);
+                    if (empty)
+                        out.resize(start);
+                    else
+                        ++variants;
+                }
+                if (variants == 0) {
+                    out.resize(variantsAt);
+                } else {
+                    setCount(out, variantsAt, variants);
+                    ++groups;
+                }
+            }
+            if (groups == 0) {
+                out.resize(sectionStart);
+            } else {
+                setCount(out, groupsAt, groups);
+                ++sections;
+            }
+        }
+        setCount(out, sectionsAt, sections);
+        return true;
+    }
+
+    // Stops at a cancel; gives back the pages passed every few megabytes.
+    bool afterCard()
+    {
+        if (m_cancel && m_cancel->load(std::memory_order_relaxed))
+            return false;
+        if (m_owner && m_p - m_lastRelease >= kReleaseStep) {
+            m_owner->release(&m_cursor, m_p);
+            m_lastRelease = m_p;
+        }
+        return true;
+    }
+
+    static constexpr qsizetype kReleaseStep = 2 << 20; // code units
+
+    const char16_t *m_p;
+    const char16_t *const m_end;
+    PageBuffer *m_owner;
+    const char16_t *m_cursor;
+    const char16_t *m_lastRelease;
+    const std::atomic<bool> *m_cancel;
+    std::vector<char16_t> m_decoded; // the last value that had references
+    bool m_decodedLast = false;
+    std::vector<char16_t> m_soundText;
+};
+
 } // namespace
 
 namespace
@@ -822,6 +1150,15 @@ private:
     bool read(Piece &piece)
     {
         try {
+            // Most files are laid out as this program writes them.
+            LayoutReader layout(piece.text, m_path, m_categories, piece.pages, m_cancel);
+            const bool prolog = piece.kind == PieceKind::Whole || piece.kind == PieceKind::Head;
+            const bool toEnd = piece.kind == PieceKind::Whole || piece.kind == PieceKind::Tail;
+            if (prolog ? layout.runFromProlog(toEnd, &piece.result)
+                       : layout.runInsideRoot(toEnd, &piece.result))
+                return true;
+            if (m_cancel && m_cancel->load())
+                return false;
             if (piece.kind == PieceKind::Whole) {
                 FastXmlSource source(piece.text, piece.pages);
                 source.setCancel(m_cancel);

@@ -280,39 +280,42 @@ bool FastXmlReader::contentParticle(int depth)
 
 // ------------------------------------------------------------ content
 
-// A character other than the plain ones and the white space controls: a
-// surrogate pair or one of E000 to FFFD.
-bool FastXmlReader::otherCharacter()
+bool skipOtherXmlCharacter(const char16_t **pp, const char16_t *end)
 {
-    const char16_t c = *m_p;
+    const char16_t *p = *pp;
+    const char16_t c = *p;
     if (QChar::isHighSurrogate(c)) {
-        if (m_end - m_p < 2 || !QChar::isLowSurrogate(m_p[1]))
+        if (end - p < 2 || !QChar::isLowSurrogate(p[1]))
             return false;
-        m_p += 2;
+        *pp = p + 2;
         return true;
     }
     if (c >= 0xE000 && c <= 0xFFFD) {
-        ++m_p;
+        *pp = p + 1;
         return true;
     }
     return false;
 }
 
-// At "&": one of the five predefined entities or a character reference to a
-// character XML allows; Qt reads the same, and refuses what is refused here
-// (except some odd forms of references, which then go to Qt anyway).
-bool FastXmlReader::reference(char32_t *value)
+bool FastXmlReader::otherCharacter()
 {
-    ++m_p;
-    if (m_p < m_end && *m_p == u'#') {
-        ++m_p;
-        const bool hex = m_p < m_end && *m_p == u'x';
+    return skipOtherXmlCharacter(&m_p, m_end);
+}
+
+// Qt reads the same, and refuses what is refused here (except some odd forms
+// of references, which then go to Qt anyway).
+bool readXmlReference(const char16_t **pp, const char16_t *end, char32_t *value)
+{
+    const char16_t *p = *pp + 1;
+    if (p < end && *p == u'#') {
+        ++p;
+        const bool hex = p < end && *p == u'x';
         if (hex)
-            ++m_p;
+            ++p;
         char32_t v = 0;
-        const char16_t *digits = m_p;
-        for (; m_p < m_end; ++m_p) {
-            const char16_t c = *m_p;
+        const char16_t *digits = p;
+        for (; p < end; ++p) {
+            const char16_t c = *p;
             unsigned d;
             if (c >= u'0' && c <= u'9')
                 d = c - u'0';
@@ -326,9 +329,9 @@ bool FastXmlReader::reference(char32_t *value)
             if (v > 0x10FFFF)
                 return false;
         }
-        if (m_p == digits || m_p == m_end || *m_p != u';' || !isXmlChar(v))
+        if (p == digits || p == end || *p != u';' || !isXmlChar(v))
             return false;
-        ++m_p;
+        *pp = p + 1;
         *value = v;
         return true;
     }
@@ -341,13 +344,18 @@ bool FastXmlReader::reference(char32_t *value)
                     {QLatin1String("quot;"), u'"'},
                     {QLatin1String("apos;"), u'\''}};
     for (const auto &e : entities) {
-        if (lookingAt(e.name)) {
-            m_p += e.name.size();
+        if (end - p >= e.name.size() && equalsAscii(QStringView(p, e.name.size()), e.name)) {
+            *pp = p + e.name.size();
             *value = e.value;
             return true;
         }
     }
     return false;
+}
+
+bool FastXmlReader::reference(char32_t *value)
+{
+    return readXmlReference(&m_p, m_end, value);
 }
 
 // Character data up to the next "<"; nothing of it is kept.

@@ -27,6 +27,15 @@ inline bool equalViews(QStringView a, QStringView b)
     return true;
 }
 
+// At "&" in text or an attribute value: one of the five predefined entities
+// or a character reference to a character XML allows, as QXmlStreamReader
+// reads them; `*p` moves past it. False for anything else.
+bool readXmlReference(const char16_t **p, const char16_t *end, char32_t *value);
+// At a character that is neither plain (U+0020 to U+D7FF) nor a white space
+// control: true, with `*p` past it, for a surrogate pair or one of U+E000 to
+// U+FFFD, which XML allows.
+bool skipOtherXmlCharacter(const char16_t **p, const char16_t *end);
+
 // A strict pull reader for the plain XML that dictionary files hold: an
 // optional XML declaration, an optional DOCTYPE whose internal subset has only
 // element declarations, white space, and one tree of elements with attributes
