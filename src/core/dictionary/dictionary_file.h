@@ -36,7 +36,9 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 
 // The two readers behind parseDictionaryText, open for the tests that hold
 // them to the same results. The fast one reads only plain, certainly
-// well-formed XML; on anything else it returns false and leaves *out alone.
+// well-formed XML (the writer's own layout without an element parse, other
+// layouts element by element); on anything else it returns false and leaves
+// *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
 // A long text is cut into pieces of about kReadPieceUnits code units, each
 // right before a <lesson> tag, read on two threads at once with the same
