@@ -167,6 +167,37 @@ private slots:
             QVERIFY(difference(selected.card(int(k)), cards[odd[k]]).isEmpty());
     }
 
+    // A file read in pieces joins hundreds of stores, each with names of its
+    // own in its own order: the joined store is the one built at once.
+    void manyStoresJoinInOrder()
+    {
+        QList<Card> cards = randomHostileCards(900, 26, categories());
+        for (int i = 0; i < cards.size(); ++i) {
+            cards[i].filePath = QStringLiteral("/d/%1.xml").arg(i % 3);
+            cards[i].lesson = QStringLiteral("урок %1").arg((i * 7) % 11);
+        }
+        CardStore whole;
+        for (const Card &c : cards)
+            whole.append(c, c.id);
+        CardStore joined;
+        for (int from = 0, piece = 1; from < cards.size(); from += piece, piece = piece % 5 + 1) {
+            CardStore part;
+            // Names met in another order than the whole store meets them.
+            part.internName(QStringLiteral("урок %1").arg(piece));
+            for (int i = std::min<int>(from + piece, cards.size()) - 1; i >= from; --i)
+                part.internName(cards[i].filePath);
+            for (int i = from; i < std::min<int>(from + piece, cards.size()); ++i)
+                part.append(cards[i], cards[i].id);
+            joined.take(std::move(part));
+        }
+        QCOMPARE(joined.size(), whole.size());
+        for (int i = 0; i < whole.size(); ++i) {
+            const QString why = difference(joined.card(i), whole.card(i));
+            QVERIFY2(why.isEmpty(), qPrintable(why));
+            QCOMPARE(viewText(joined.view(i)), viewText(whole.view(i)));
+        }
+    }
+
     // Written over, removed, reordered and packed anew: every card stays
     // itself, and text given out before stays as it was.
     void changesKeepTheOtherCards()

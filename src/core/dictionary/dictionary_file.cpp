@@ -676,7 +676,8 @@ public:
     bool runFromProlog(bool toEnd, ReadParts *out)
     {
         FastXmlReader prolog(QStringView(m_p, m_end));
-        if (!prolog.readRootElement() || !equalsAscii(prolog.name(), QLatin1String("words")))
+        if (!prolog.readRootElement() || !equalsAscii(prolog.name(), QLatin1String("words")) ||
+            prolog.atEmptyElement())
             return false;
         m_p = prolog.position();
         return runInsideRoot(toEnd, out);

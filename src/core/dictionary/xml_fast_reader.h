@@ -87,6 +87,8 @@ public:
 
     // Of the current start or end tag.
     QStringView name() const { return m_name; }
+    // The current start tag closes itself (<x/>): its end comes next.
+    bool atEmptyElement() const { return m_token == Token::StartElement && m_pendingEnd; }
     // Of the current start tag; empty when it has no such attribute.
     QStringView attribute(QLatin1String attrName) const;
     // Calls f(name, value) for each attribute of the current start tag, in
