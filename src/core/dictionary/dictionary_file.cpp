@@ -372,6 +372,27 @@ protected:
         return int(n);
     }
 
+    // Of m_translations, as <r> is packed: a group without a variant and a
+    // section without a group are left out.
+    void closeGroup(size_t variantsAt, quint32 variants, quint32 *groups)
+    {
+        if (variants == 0) {
+            m_translations.resize(variantsAt);
+        } else {
+            CardWordsWriter::setCount(m_translations, variantsAt, variants);
+            ++*groups;
+        }
+    }
+    void closeSection(size_t sectionStart, size_t groupsAt, quint32 groups, quint32 *sections)
+    {
+        if (groups == 0) {
+            m_translations.resize(sectionStart);
+        } else {
+            CardWordsWriter::setCount(m_translations, groupsAt, groups);
+            ++*sections;
+        }
+    }
+
     // Before a card's words are packed.
     void startCard()
     {
@@ -633,19 +654,9 @@ private:
                     }
                     m_xml.skipCurrentElement();
                 }
-                if (variants == 0) {
-                    out.resize(variantsAt);
-                } else {
-                    setCount(out, variantsAt, variants);
-                    ++groups;
-                }
+                closeGroup(variantsAt, variants, &groups);
             }
-            if (groups == 0) {
-                out.resize(sectionStart);
-            } else {
-                setCount(out, groupsAt, groups);
-                ++sections;
-            }
+            closeSection(sectionStart, groupsAt, groups, &sections);
         }
         setCount(out, sectionsAt, sections);
     }
@@ -658,10 +669,10 @@ private:
 
 // Reads text laid out exactly as this program writes it (white space between
 // tags aside), with no element-by-element parse: the markup is compared in
-// place with what the writer puts, and each value is scanned once. That is
-// a third of the element reader's work, which the open of a large file
-// spends most of its time in. At anything else, including anything that
-// would give a warning, it gives up; the text is then read by Reader.
+// place with what the writer puts, and each value is scanned once: the
+// element reader's handling of each tag was most of a large file's open.
+// At anything else, including anything that would give a warning, it gives
+// up; the text is then read by Reader.
 class LayoutReader : CardPacker
 {
 public:
@@ -942,19 +953,9 @@ private:
                     else
                         ++variants;
                 }
-                if (variants == 0) {
-                    out.resize(variantsAt);
-                } else {
-                    setCount(out, variantsAt, variants);
-                    ++groups;
-                }
+                closeGroup(variantsAt, variants, &groups);
             }
-            if (groups == 0) {
-                out.resize(sectionStart);
-            } else {
-                setCount(out, groupsAt, groups);
-                ++sections;
-            }
+            closeSection(sectionStart, groupsAt, groups, &sections);
         }
         setCount(out, sectionsAt, sections);
         return true;
