@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -179,6 +180,45 @@ QString disagreement(const QString &text, bool *fast)
     return why.isEmpty() ? why : why + QStringLiteral("\nin: ") + shown(text);
 }
 
+// What the program reads of the file at `path` holding `bytes`, in pieces
+// of `pieceBytes`, against what QXmlStreamReader reads of its whole text:
+// empty when they agree in every card, message, lesson and the stamp.
+QString readAsWhole(const QString &path, const QByteArray &bytes, qsizetype pieceBytes)
+{
+    const StringSet cats = categories();
+    DictionaryReadResult expected =
+        parseDictionaryTextGeneral(decodeDictionaryBytes(bytes), path, cats);
+    if (!expected.refused && expected.cards.isEmpty())
+        expected.warnings.append(QStringLiteral("Из файла\n") + path +
+                                 QStringLiteral("\nНе было добавлено ни одной карточки"));
+    Dictionary dict;
+    dict.setCategoryList(cats);
+    const ReadOutcome r = readDictionaryFile(dict, path, nullptr, pieceBytes);
+    if (!r.opened)
+        return QStringLiteral("not opened: ") + r.openError;
+    if (r.stamp.size != bytes.size() ||
+        r.stamp.hash != hashFileBytes(bytes.constData(), bytes.size()))
+        return QStringLiteral("stamp");
+    if (r.added == expected.cards.isEmpty())
+        return QStringLiteral("added: %1").arg(r.added);
+    if (r.warnings != expected.warnings)
+        return QStringLiteral("warnings:\n") + r.warnings.join(u'\n') +
+               QStringLiteral("\nexpected:\n") + expected.warnings.join(u'\n');
+    if (dict.cardCount() != expected.cards.size())
+        return QStringLiteral("%1 cards, expected %2")
+            .arg(dict.cardCount())
+            .arg(expected.cards.size());
+    for (int i = 0; i < dict.cardCount(); ++i) {
+        Card c = expected.cards[i];
+        c.id = dict.cardAt(i).id;
+        if (shown(dict.cardAt(i)) != shown(c))
+            return QStringLiteral("card %1: ").arg(i) + shown(dict.cardAt(i));
+    }
+    if (!expected.cards.isEmpty() && dict.lessons() != expected.lessons)
+        return QStringLiteral("lessons");
+    return QString();
+}
+
 QString golden(const QString &name)
 {
     return testDataPath(QStringLiteral("dict/") + name);
@@ -243,6 +283,8 @@ private slots:
     void writerLayoutVariants_data();
     void writerLayoutVariants();
     void largeFileReadInPlace();
+    void filesReadInPiecesOfAnySize_data();
+    void filesReadInPiecesOfAnySize();
     void largeSaveBuiltInParts();
     void savedCardsOnlyRead_data();
     void savedCardsOnlyRead();
@@ -1474,27 +1516,48 @@ void TestDictionaryFile::largeFileReadInPlace()
     for (const QByteArray &bytes : {good, oneLesson, nested, spoilt, oddSize, utf8}) {
         const QString path = dir.filePath(QStringLiteral("big%1.xml").arg(round++));
         QVERIFY(putBytes(path, bytes));
-        DictionaryReadResult expected =
-            parseDictionaryTextGeneral(decodeDictionaryBytes(bytes), path, cats);
-        Dictionary dict;
-        dict.setCategoryList(cats);
-        const ReadOutcome r = readDictionaryFile(dict, path);
-        QVERIFY(r.opened);
-        QCOMPARE(r.stamp.size, bytes.size());
-        QCOMPARE(r.stamp.hash, hashFileBytes(bytes.constData(), bytes.size()));
-        QCOMPARE(r.added, !expected.cards.isEmpty());
-        if (!expected.refused && expected.cards.isEmpty())
-            expected.warnings.append(QStringLiteral("Из файла\n") + path +
-                                     QStringLiteral("\nНе было добавлено ни одной карточки"));
-        QCOMPARE(r.warnings, expected.warnings);
-        QCOMPARE(dict.cardCount(), int(expected.cards.size()));
-        for (int i = 0; i < dict.cardCount(); ++i) {
-            Card c = expected.cards[i];
-            c.id = dict.cardAt(i).id;
-            QCOMPARE(shown(dict.cardAt(i)), shown(c));
-        }
-        if (!expected.cards.isEmpty())
-            QCOMPARE(dict.lessons(), expected.lessons);
+        const QString why = readAsWhole(path, bytes, kReadPieceUnits * 2);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+    }
+}
+
+// The file's text in pieces of any size, down to a single character, ends
+// and starts of pieces falling anywhere, reads as QXmlStreamReader reads it
+// whole: fast, handed on after some pieces or at once.
+void TestDictionaryFile::filesReadInPiecesOfAnySize_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QList<Card> cards = hostileCards(40, 8);
+    std::stable_sort(cards.begin(), cards.end(),
+                     [](const Card &a, const Card &b) { return a.lesson < b.lesson; });
+    const QByteArray written = dictionaryFileBytes(cards);
+    const QString text = decodeDictionaryBytes(written);
+    auto utf16 = [](const QString &t) {
+        return QByteArray(
+            QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(t));
+    };
+    QTest::newRow("written") << written;
+    QTest::newRow("golden") << fileBytes(golden(QStringLiteral("small.xml")));
+    QTest::newRow("one lesson") << utf16(QString(text).replace(
+        QRegularExpression(QStringLiteral("</lesson>\\s*<lesson n=\"[^\"]*\">")), QString()));
+    QTest::newRow("a lesson inside each card") << utf16(
+        QString(text).replace(QStringLiteral("</w>"), QStringLiteral("<lesson n=\"in\"/></w>")));
+    QTest::newRow("a comment at the end") << utf16(text + QStringLiteral("<!-- -->"));
+    QTest::newRow("root closed at once")
+        << utf16(QString(text).replace(QStringLiteral("<words>"), QStringLiteral("<words/>")));
+    QTest::newRow("an odd last byte") << written + QByteArray("\n");
+    QTest::newRow("only the prolog") << utf16(text.left(text.indexOf(QStringLiteral("<words>"))));
+}
+
+void TestDictionaryFile::filesReadInPiecesOfAnySize()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pieces.xml"));
+    QVERIFY(putBytes(path, bytes));
+    for (const qsizetype pieceBytes : {2, 33, 64, 1000, 4096, 1 << 20}) {
+        const QString why = readAsWhole(path, bytes, pieceBytes);
+        QVERIFY2(why.isEmpty(), qPrintable(QStringLiteral("pieces of %1: ").arg(pieceBytes) + why));
     }
 }
 

@@ -1282,26 +1282,26 @@ enum class Streamed { Read, NotPlain, Failed };
 // (the caller reads the file again whole) or the read is cancelled; Failed,
 // with the reason, when the file cannot be read.
 Streamed readInPieces(QFile &file, const QString &path, const StringSet &categoryList,
-                      const std::atomic<bool> *cancel, ReadParts *out, FileStamp *stamp,
-                      QString *error)
+                      const std::atomic<bool> *cancel, size_t pieceBytes, ReadParts *out,
+                      FileStamp *stamp, QString *error)
 {
-    constexpr size_t kPieceBytes = size_t(kReadPieceUnits) * 2;
-    constexpr size_t kLeastRead = 256 << 10;
+    const size_t step = std::min<size_t>(pieceBytes, 256 << 10); // the least read
     FileHasher hasher;
     qint64 total = 0;
     PieceReader pieces(path, categoryList, cancel);
     PageBuffer *buf = pieces.freeBuffer();
-    size_t held = 0;           // bytes in buf
-    size_t skip = 2;           // the mark, before the first piece's text
-    size_t want = kPieceBytes; // read on until buf holds this much
-    qsizetype searched = 0;    // units of buf's text known to hold no cut
+    size_t held = 0;          // bytes in buf
+    size_t skip = 2;          // the mark, before the first piece's text
+    size_t want = pieceBytes; // read on until buf holds this much
+    qsizetype searched = 0;   // units of buf's text known to hold no cut
     bool cut = false;
     for (;;) {
         if (!buf || (cancel && cancel->load(std::memory_order_relaxed)))
             return Streamed::NotPlain;
-        if (!buf->reserve(std::max(want, held + kLeastRead)))
+        const size_t room = std::max(want, held + step);
+        if (!buf->reserve(room))
             throw std::bad_alloc();
-        const qint64 got = file.read(buf->data() + held, qint64(buf->capacity() - held));
+        const qint64 got = file.read(buf->data() + held, qint64(room - held));
         if (got < 0) {
             *error = readErrorText(file);
             return Streamed::Failed;
@@ -1334,7 +1334,7 @@ Streamed readInPieces(QFile &file, const QString &path, const StringSet &categor
         if (!next)
             return Streamed::NotPlain;
         const size_t rest = held - skip - size_t(at) * 2;
-        if (!next->reserve(std::max(kPieceBytes, rest + kLeastRead)))
+        if (!next->reserve(std::max(pieceBytes, rest + step)))
             throw std::bad_alloc();
         std::memcpy(next->data(), buf->data() + held - rest, rest);
         if (!pieces.add(text.left(at), cut ? PieceKind::Middle : PieceKind::Head, buf))
@@ -1343,7 +1343,7 @@ Streamed readInPieces(QFile &file, const QString &path, const StringSet &categor
         buf = next;
         held = rest;
         skip = 0;
-        want = kPieceBytes;
+        want = pieceBytes;
         searched = 0;
     }
     if (!pieces.finish(out))
@@ -1475,6 +1475,12 @@ QString dictionaryOpenProblem(const QString &path)
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
                                const std::atomic<bool> *cancel)
 {
+    return readDictionaryFile(dict, path, cancel, kReadPieceUnits * 2);
+}
+
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
+                               const std::atomic<bool> *cancel, qsizetype pieceBytes)
+{
     ReadOutcome out;
     auto cancelled = [cancel] { return cancel && cancel->load(); };
     ReadParts r;
@@ -1486,7 +1492,8 @@ ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
             return out;
         out.stamp.modified = file.fileTime(QFileDevice::FileModificationTime);
         if (readableInPieces(file)) {
-            switch (readInPieces(file, path, dict.categoryList(), cancel, &r, &out.stamp,
+            switch (readInPieces(file, path, dict.categoryList(), cancel,
+                                 size_t(std::max<qsizetype>(pieceBytes, 2)), &r, &out.stamp,
                                  &out.openError)) {
             case Streamed::Failed:
                 return out;

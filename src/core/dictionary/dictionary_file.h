@@ -106,6 +106,10 @@ struct ReadOutcome {
 // nothing (the outcome then says nothing was added, with no warnings).
 ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
                                const std::atomic<bool> *cancel = nullptr);
+// The same in pieces of about `pieceBytes` of file: for the tests, which
+// hold small pieces to what the whole text gives.
+ReadOutcome readDictionaryFile(Dictionary &dict, const QString &path,
+                               const std::atomic<bool> *cancel, qsizetype pieceBytes);
 
 // The exact bytes of a file holding these cards in this order (a new <lesson>
 // element whenever the lesson changes). No checks: see writeDictionaryFile.
