@@ -198,6 +198,35 @@ private slots:
         }
     }
 
+    // A store squeezed when done growing reads the same and grows on in a
+    // new block; a block a made card shares stays where it is.
+    void squeezedStoreKeepsItsCards()
+    {
+        const QList<Card> cards = randomHostileCards(300, 3, categories());
+        CardStore store;
+        for (int i = 0; i < 200; ++i)
+            store.append(cards[i], cards[i].id);
+        const Card made = store.card(199); // shares the block being filled
+        store.squeeze();
+        store.squeeze();
+        QVERIFY(difference(made, cards[199]).isEmpty());
+        CardStore alone;
+        for (int i = 0; i < 200; ++i)
+            alone.append(cards[i], cards[i].id);
+        alone.squeeze();
+        for (CardStore *s : {&store, &alone}) {
+            for (int i = 200; i < cards.size(); ++i)
+                s->append(cards[i], cards[i].id);
+            s->squeeze();
+            QCOMPARE(s->size(), int(cards.size()));
+            for (int i = 0; i < cards.size(); ++i) {
+                const QString why = difference(s->card(i), cards[i]);
+                QVERIFY2(why.isEmpty(), qPrintable(why));
+            }
+        }
+        QVERIFY(difference(made, cards[199]).isEmpty());
+    }
+
     // Written over, removed, reordered and packed anew: every card stays
     // itself, and text given out before stays as it was.
     void changesKeepTheOtherCards()

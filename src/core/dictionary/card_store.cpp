@@ -366,6 +366,24 @@ void CardStore::take(CardStore &&other, int firstId)
     other.clear();
 }
 
+void CardStore::squeeze()
+{
+    if (!m_next)
+        return;
+    Block &b = m_blocks[m_current];
+    // Made cards share the block and point into it: it must stay in place.
+    if (b.header->isShared())
+        return;
+    const qsizetype used = m_next - b.data;
+    auto [header, data] = QTypedArrayData<char16_t>::reallocateUnaligned(
+        static_cast<QTypedArrayData<char16_t> *>(b.header), b.data, used, QArrayData::KeepSize);
+    if (!header)
+        return; // the block as it was stays valid
+    b.header = header;
+    b.data = data;
+    m_next = m_end = nullptr;
+}
+
 CardStore CardStore::fromCards(const QList<Card> &cards)
 {
     CardStore store;

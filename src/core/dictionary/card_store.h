@@ -301,6 +301,10 @@ public:
     // Moves every card of `other` to the end, ids from `firstId` on (or
     // their own when 0), sharing its blocks rather than copying its text.
     void take(CardStore &&other, int firstId = 0);
+    // Gives back the unused tail of the block being appended to; the next
+    // card starts a new block. For a store that is done growing, such as one
+    // piece of a file: hundreds of them would each keep half a block empty.
+    void squeeze();
     // Every card made anew, in order.
     QList<Card> cards() const;
     // A store of `cards`, each with its own id.

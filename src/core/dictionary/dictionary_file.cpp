@@ -1140,6 +1140,7 @@ private:
             Piece &piece = m_pieces[m_next++];
             lock.unlock();
             const bool ok = read(piece);
+            piece.result.cards.squeeze();
             lock.lock();
             if (!ok)
                 m_failed = true;

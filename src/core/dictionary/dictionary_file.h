@@ -44,7 +44,7 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // right before a <lesson> tag, read on two threads at once with the same
 // result (with 0, every lesson is a piece); when a piece is not plain to the
 // fast reader, the text is read whole on this thread.
-constexpr qsizetype kReadPieceUnits = qsizetype(2) << 20;
+constexpr qsizetype kReadPieceUnits = qsizetype(1) << 20;
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
                              DictionaryReadResult *out, qsizetype pieceUnits = kReadPieceUnits);
 DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QString &path,
@@ -99,7 +99,7 @@ struct ReadOutcome {
 // Adds the accepted cards with Dictionary::addCard and the file's lessons to
 // dict.lessons, both only when at least one card is accepted. Never touches
 // openFiles: the caller adds the path when `added`. A file as this program
-// writes it (UTF-16 LE with its mark) is read in pieces of 4 MB, parsed on
+// writes it (UTF-16 LE with its mark) is read in pieces of 2 MB, parsed on
 // two threads while the next piece is read (see kReadPieceUnits), so its
 // whole text is never in memory at once.
 // With `cancel`: once it turns true, the read stops within a card and adds
