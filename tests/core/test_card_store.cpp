@@ -165,6 +165,24 @@ private slots:
         }
         for (size_t k = 0; k < odd.size(); ++k)
             QVERIFY(difference(selected.card(int(k)), cards[odd[k]]).isEmpty());
+        // Taken into an empty store, the cards are renumbered where they
+        // lie, and the store grows on.
+        CardStore empty;
+        CardStore whole = store;
+        empty.take(std::move(whole), 5000);
+        QCOMPARE(whole.size(), 0);
+        empty.append(cards[0], 9000);
+        QCOMPARE(empty.size(), store.size() + 1);
+        for (int i = 0; i < store.size(); ++i) {
+            Card renumbered = cards[i];
+            renumbered.id = 5000 + i;
+            QVERIFY(difference(empty.card(i), renumbered).isEmpty());
+        }
+        Card appended = cards[0];
+        appended.id = 9000;
+        QVERIFY(difference(empty.card(store.size()), appended).isEmpty());
+        for (int i = 0; i < store.size(); ++i)
+            QVERIFY(difference(copy.card(i), cards[i]).isEmpty());
     }
 
     // A file read in pieces joins hundreds of stores, each with names of its

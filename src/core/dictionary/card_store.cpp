@@ -337,9 +337,16 @@ void CardStore::appendPacked(const CardRecord &fixed,
 
 void CardStore::take(CardStore &&other, int firstId)
 {
-    if (m_records.empty() && m_blocks.empty() && firstId == 0) {
+    if (m_records.empty() && m_blocks.empty()) {
+        // Into an empty store nothing need be copied: a file's cards, read
+        // into a store of their own, become the document's as they are.
         swap(other);
         other.clear();
+        if (firstId) {
+            int id = firstId;
+            for (CardRecord &r : m_records)
+                r.id = id++;
+        }
         return;
     }
     const quint32 blockBase = quint32(m_blocks.size());
