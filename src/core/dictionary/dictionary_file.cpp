@@ -1027,8 +1027,8 @@ qsizetype lastCut(QStringView text, qsizetype after)
 // A whole text, or where a piece of it lies.
 enum class PieceKind { Whole, Head, Middle, Tail };
 
-// Reads the pieces of a text, cut before <lesson> tags, on two threads as
-// they come, and joins their cards and messages in order. Every rule of the
+// Reads the pieces of a text, cut before <lesson> tags, on readingThreads()
+// threads as they come, and joins their cards and messages in order. Every rule of the
 // format is local to a lesson, so that is what reading the text whole gives.
 // A piece the fast reader does not take, or a cut that turns out not to lie
 // right inside the root (in an element nested deeper, say), fails the whole.
@@ -1038,7 +1038,7 @@ public:
     PieceReader(const QString &path, const StringSet &categoryList, const std::atomic<bool> *cancel)
         : m_path(path), m_categories(categoryList), m_cancel(cancel)
     {
-        m_free.reserve(kBuffers); // a worker must not throw giving one back
+        m_free.reserve(m_bufferCount); // a worker must not throw giving one back
     }
     PieceReader(const PieceReader &) = delete;
     PieceReader &operator=(const PieceReader &) = delete;
@@ -1066,7 +1066,7 @@ public:
             m_pieces.push_back({text, kind, pages, {}});
         }
         if (kind != PieceKind::Whole && m_workers.empty()) {
-            for (int i = 0; i < kWorkers; ++i)
+            for (int i = 0; i < m_workerCount; ++i)
                 m_workers.emplace_back([this] { work(); });
         }
         m_changed.notify_all();
@@ -1074,13 +1074,13 @@ public:
     }
 
     // Pages no piece holds, for the next piece's text; waits while all
-    // kBuffers are in use, so a reader ahead of the parse holds no more
+    // buffers are in use, so a reader ahead of the parse holds no more
     // text than that. Null once any piece failed.
     PageBuffer *freeBuffer()
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(
-            lock, [this] { return m_failed || !m_free.empty() || m_buffers.size() < kBuffers; });
+            lock, [this] { return m_failed || !m_free.empty() || m_buffers.size() < m_bufferCount; });
         if (m_failed)
             return nullptr;
         if (!m_free.empty()) {
@@ -1125,8 +1125,9 @@ public:
     }
 
 private:
-    static constexpr int kWorkers = 2;
-    static constexpr size_t kBuffers = 4; // two read, one waiting, one being filled
+    const int m_workerCount = readingThreads();
+    // One per parsing thread, one waiting and one being filled.
+    const size_t m_bufferCount = size_t(m_workerCount) + 2;
 
     struct Piece {
         QStringView text;
@@ -1413,10 +1414,15 @@ QString decodeDictionaryBytes(const QByteArray &bytes)
     return decode(QStringConverter::Utf16LE);
 }
 
+int readingThreads()
+{
+    return std::clamp(int(std::thread::hardware_concurrency()), 2, 8);
+}
+
 void setUpReadingHeaps()
 {
 #ifdef __GLIBC__
-    mallopt(M_ARENA_MAX, 3);
+    mallopt(M_ARENA_MAX, readingThreads() + 1);
 #endif
 }
 

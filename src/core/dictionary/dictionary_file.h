@@ -41,8 +41,8 @@ DictionaryReadResult parseDictionaryText(const QString &text, const QString &pat
 // *out alone.
 // The general one (QXmlStreamReader) reads any text and words its errors.
 // A long text is cut into pieces of about kReadPieceUnits code units, each
-// right before a <lesson> tag, read on two threads at once with the same
-// result (with 0, every lesson is a piece); when a piece is not plain to the
+// right before a <lesson> tag, read on readingThreads() threads at once with
+// the same result (with 0, every lesson is a piece); when a piece is not plain to the
 // fast reader, the text is read whole on this thread.
 constexpr qsizetype kReadPieceUnits = qsizetype(1) << 20;
 bool parseDictionaryTextFast(QStringView text, const QString &path, const StringSet &categoryList,
@@ -55,15 +55,20 @@ DictionaryReadResult parseDictionaryTextGeneral(const QString &text, const QStri
 // valid; anything else as UTF-16 little-endian, which the parser then refuses.
 QString decodeDictionaryBytes(const QByteArray &bytes);
 
-// Call once at start, before any other thread: caps the process at three
-// heaps (glibc's malloc arenas) for all its threads together. The first
-// thread keeps the main heap; every other takes a free heap at its first
-// allocation, or a new one while there are fewer than three, else shares
-// one. So the two threads that parse the pieces of a large file can each
-// have one apart from the window's, unless other threads took them first
-// (the thread that reads the pieces hardly allocates; a fourth heap measured
-// no faster). Sharing a single heap, two parsing threads would wait on each
-// other's every allocation; a heap per thread without limit would only
+// How many threads parse the pieces of a file: one per processor, at least
+// two (so that the joining of pieces is always exercised) and at most eight
+// (beyond that the single thread reading the file is the limit).
+int readingThreads();
+
+// Call once at start, before any other thread: caps the process at one heap
+// (glibc's malloc arena) per parsing thread and one more for all other
+// threads together. The first thread keeps the main heap; every other takes
+// a free heap at its first allocation, or a new one while below the cap,
+// else shares one. So the threads that parse the pieces of a large file can
+// each have one apart from the window's, unless other threads took them
+// first (the thread that reads the pieces hardly allocates; one heap more
+// measured no faster). Sharing a single heap, parsing threads would wait on
+// each other's every allocation; a heap per thread without limit would only
 // waste memory. Does nothing without glibc.
 void setUpReadingHeaps();
 
@@ -100,7 +105,7 @@ struct ReadOutcome {
 // dict.lessons, both only when at least one card is accepted. Never touches
 // openFiles: the caller adds the path when `added`. A file as this program
 // writes it (UTF-16 LE with its mark) is read in pieces of 2 MB, parsed on
-// two threads while the next piece is read (see kReadPieceUnits), so its
+// readingThreads() threads while the next piece is read (see kReadPieceUnits), so its
 // whole text is never in memory at once.
 // With `cancel`: once it turns true, the read stops within a card and adds
 // nothing (the outcome then says nothing was added, with no warnings).
