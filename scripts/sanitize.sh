@@ -4,7 +4,8 @@
 #                                          every test unless a pattern is given
 #   scripts/sanitize.sh thread [pattern]   ThreadSanitizer, in build-tsan; by default
 #                                          the tests that read and save files on two
-#                                          threads, and test_dictionary_files
+#                                          threads, test_dictionary_files and the
+#                                          table sorted in parts
 # `pattern` is a ctest -R regular expression. Only the programs the chosen
 # tests run are built. clang when installed, else g++.
 set -euo pipefail
@@ -22,7 +23,8 @@ thread)
   flags="-fsanitize=thread"
   # test_dictionary_file_threads: the large save, the read in pieces and
   # the save of a shared list, alone (registered for sanitizer builds only).
-  default='^(test_dictionary_file_threads|test_dictionary_files)$'
+  # test_card_table: keys made and sorted in parts, with and without a cache.
+  default='^(test_dictionary_file_threads|test_dictionary_files|test_card_table)$'
   ;;
 *)
   echo "usage: $0 address|thread [ctest -R pattern]" >&2

@@ -5,7 +5,10 @@
 #include <QHash>
 
 #include <algorithm>
+#include <exception>
 #include <numeric>
+#include <system_error>
+#include <thread>
 
 QString TableRow::kindText() const
 {
@@ -108,6 +111,7 @@ public:
         return rank;
     }
     int count() const { return int(m_texts.size()); }
+    const QStringList &texts() const { return m_texts; }
 
 private:
     QHash<QString, int> m_ids;
@@ -180,26 +184,73 @@ struct Keys {
     std::vector<GroupKey> group;
     std::vector<SortKey> sort;
     QStringList longWords;
-    // Per card, for the rare order that does not fit the packed head.
+    // Per card, for the rare order that does not fit the packed head (only
+    // then filled).
     std::vector<quint64> fileRank;
     std::vector<quint64> lessonRank;
     bool packed = true;
 };
 
-Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnpacked = false,
-              TableSortCache *cache = nullptr)
+// From this many cards on, the keys are made and sorted in parts, one per
+// processor, at once.
+constexpr int kPartsFrom = 8192;
+
+int partCount(int cards)
 {
-    const int n = cards.size();
-    Keys k;
-    k.group.resize(n);
-    k.sort.resize(n);
+    return cards < kPartsFrom ? 1 : std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
+}
+
+// Runs work(0) .. work(count - 1), the first on this thread and each other on
+// one of its own (or here, when no thread can be had); what one throws is
+// thrown here once all are done.
+template <class Work> void runParts(int count, const Work &work)
+{
+    std::vector<std::exception_ptr> failed(static_cast<size_t>(count));
+    auto run = [&](int p) {
+        try {
+            work(p);
+        } catch (...) {
+            failed[size_t(p)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    std::vector<int> here{0};
+    threads.reserve(size_t(count));
+    here.reserve(size_t(count));
+    for (int p = 1; p < count; ++p) {
+        try {
+            threads.emplace_back(run, p);
+        } catch (const std::system_error &) {
+            here.push_back(p);
+        }
+    }
+    for (int p : here)
+        run(p);
+    for (std::thread &t : threads)
+        t.join();
+    for (const std::exception_ptr &e : failed)
+        if (e)
+            std::rethrow_exception(e);
+}
+
+// What one part of the cards names: its files, lessons and long words, by
+// ids of its own until the parts are joined.
+struct KeyPart {
+    int from = 0;
+    int to = 0;
     Interner files;
     Interner lessons;
+    QStringList longWords;
+};
+
+void makePartKeys(const CardStore &cards, const TableSortOptions &opt, TableSortCache *cache,
+                  KeyPart &part, Keys &k)
+{
     TableSortCache::WordKey local;
-    for (int i = 0; i < n; ++i) {
+    for (int i = part.from; i < part.to; ++i) {
         // The words of a card lie a block away from its record: fetched a
         // few cards ahead, they are there when the loop gets to them.
-        if (i + 4 < n) {
+        if (i + 4 < part.to) {
             const CardRecord &ahead = cards.record(i + 4);
             __builtin_prefetch(cards.words(ahead));
             if (cache)
@@ -216,13 +267,13 @@ Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnp
             s.head = ~quint64(0);
             continue;
         }
-        g.fileId = files.id(c.filePath());
-        g.lessonId = lessons.id(c.lesson());
+        g.fileId = part.files.id(c.filePath());
+        g.lessonId = part.lessons.id(c.lesson());
         bool has = false;
         const QStringView w = sortWord(c, opt, &has);
         const TableSortCache::WordKey *wk = &local;
         if (cache)
-            wk = &cache->key(c, opt.byForeign, w, has);
+            wk = &cache->key(c, w, has, &local);
         else
             fillWordKey(local, w, has);
         g.letter = wk->letter;
@@ -230,16 +281,63 @@ Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnp
         std::copy(std::begin(wk->units), std::end(wk->units), std::begin(s.units));
         s.size = wk->size;
         if (wk->size > kInlineUnits) {
-            s.word = int(k.longWords.size());
-            k.longWords.append(wk->lower);
+            s.word = int(part.longWords.size());
+            part.longWords.append(wk->lower);
         }
     }
+}
+
+Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnpacked = false,
+              TableSortCache *cache = nullptr)
+{
+    const int n = cards.size();
+    Keys k;
+    k.group.resize(n);
+    k.sort.resize(n);
+    if (cache)
+        cache->prepare(opt.byForeign);
+    std::vector<KeyPart> parts(size_t(partCount(n)));
+    for (size_t p = 0; p < parts.size(); ++p) {
+        parts[p].from = int(qint64(n) * qint64(p) / qint64(parts.size()));
+        parts[p].to = int(qint64(n) * qint64(p + 1) / qint64(parts.size()));
+    }
+    runParts(int(parts.size()),
+             [&](int p) { makePartKeys(cards, opt, cache, parts[size_t(p)], k); });
+
+    // The other parts' names get the first part's ids, their long words
+    // places after its own.
+    Interner &files = parts[0].files;
+    Interner &lessons = parts[0].lessons;
+    k.longWords = parts[0].longWords;
+    for (size_t p = 1; p < parts.size(); ++p) {
+        KeyPart &part = parts[p];
+        std::vector<int> fileIds;
+        std::vector<int> lessonIds;
+        for (const QString &t : part.files.texts())
+            fileIds.push_back(files.id(t));
+        for (const QString &t : part.lessons.texts())
+            lessonIds.push_back(lessons.id(t));
+        const int wordBase = int(k.longWords.size());
+        k.longWords.append(part.longWords);
+        for (int i = part.from; i < part.to; ++i) {
+            GroupKey &g = k.group[i];
+            if (!g.inFilter)
+                continue;
+            g.fileId = fileIds[size_t(g.fileId)];
+            g.lessonId = lessonIds[size_t(g.lessonId)];
+            if (k.sort[i].word >= 0)
+                k.sort[i].word += wordBase;
+        }
+    }
+
     const std::vector<quint64> fileRanks = files.ranks();
     const std::vector<quint64> lessonRanks = lessons.ranks();
     k.packed = !forceUnpacked && quint64(files.count()) < kRankLimit &&
                quint64(lessons.count()) < kRankLimit;
-    k.fileRank.resize(n);
-    k.lessonRank.resize(n);
+    if (!k.packed) { // the ranks are compared apart
+        k.fileRank.resize(n);
+        k.lessonRank.resize(n);
+    }
     for (int i = 0; i < n; ++i) {
         const GroupKey &g = k.group[i];
         SortKey &s = k.sort[i];
@@ -247,26 +345,61 @@ Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnp
             continue;
         const quint64 file = opt.byFiles ? fileRanks[g.fileId] : 0;
         const quint64 lesson = opt.byLessons ? lessonRanks[g.lessonId] : 0;
-        k.fileRank[i] = file;
-        k.lessonRank[i] = lesson;
-        if (k.packed) // otherwise the ranks are compared apart
+        if (k.packed) {
             s.head |= (file << (kRankBits + 17)) | (lesson << 17);
+        } else {
+            k.fileRank[i] = file;
+            k.lessonRank[i] = lesson;
+        }
     }
     return k;
 }
 
-bool sortLess(const SortKey &a, const SortKey &b, const QStringList &longWords)
+// Below zero, zero or above as `a` goes before, with or after `b`.
+int sortCompare(const SortKey &a, const SortKey &b, const QStringList &longWords)
 {
     if (a.head != b.head)
-        return a.head < b.head;
+        return a.head < b.head ? -1 : 1;
     for (int i = 0; i < 4; ++i)
         if (a.units[i] != b.units[i])
-            return a.units[i] < b.units[i];
+            return a.units[i] < b.units[i] ? -1 : 1;
     // Equal first sixteen units: unless both words go on, the shorter one
     // is a prefix of the other (cards without a word have size 0).
     if (a.word < 0 || b.word < 0)
-        return a.size < b.size;
-    return longWords.at(a.word) < longWords.at(b.word);
+        return a.size - b.size;
+    return longWords.at(a.word).compare(longWords.at(b.word));
+}
+
+// Sorts the keys in `parts` runs at once and calls visit(i, key) for
+// each key in sorted order, merging the runs as it goes (no merged copy is
+// made). `less` is a strict total order, so the order is what one sort of
+// all the keys gives.
+template <class Less, class Visit>
+void sortInParts(std::vector<SortKey> &keys, int parts, const Less &less, const Visit &visit)
+{
+    std::vector<size_t> end(size_t(parts) + 1);
+    for (int p = 0; p <= parts; ++p)
+        end[size_t(p)] = size_t(qint64(keys.size()) * p / parts);
+    runParts(parts, [&](int p) {
+        std::sort(keys.begin() + ptrdiff_t(end[size_t(p)]),
+                  keys.begin() + ptrdiff_t(end[size_t(p) + 1]), less);
+    });
+    std::vector<size_t> next(end.begin(), end.end() - 1);
+    end.erase(end.begin());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        size_t best = 0;
+        while (next[best] == end[best])
+            ++best;
+        for (size_t r = best + 1; r < next.size(); ++r)
+            if (next[r] != end[r] && less(keys[next[r]], keys[next[best]]))
+                best = r;
+        visit(i, keys[next[best]++]);
+    }
+}
+
+bool sortLess(const SortKey &a, const SortKey &b, const QStringList &longWords)
+{
+    return sortCompare(a, b, longWords) < 0;
 }
 
 QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys,
@@ -336,29 +469,41 @@ std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt
     if (cache)
         cache->fit(dict.idCounter());
     Keys k = makeKeys(dict.store(), opt, forceUnpacked, cache);
-    if (k.packed) {
-        std::sort(k.sort.begin(), k.sort.end(),
-                  [&](const SortKey &a, const SortKey &b) { return sortLess(a, b, k.longWords); });
-    } else {
-        // More than two million files or lessons: ranks compared one by one.
-        std::sort(k.sort.begin(), k.sort.end(), [&](const SortKey &a, const SortKey &b) {
-            const bool outA = a.head == ~quint64(0), outB = b.head == ~quint64(0);
-            if (outA || outB)
-                return !outA;
-            if (k.fileRank[a.index] != k.fileRank[b.index])
-                return k.fileRank[a.index] < k.fileRank[b.index];
-            if (k.lessonRank[a.index] != k.lessonRank[b.index])
-                return k.lessonRank[a.index] < k.lessonRank[b.index];
-            return sortLess(a, b, k.longWords);
-        });
-    }
+    // Equal keys keep the order the cards had: a refresh never swaps two
+    // cards that look the same.
     std::vector<int> order(k.sort.size());
     std::vector<GroupKey> grouped(k.group.size());
     bool moved = false;
-    for (size_t i = 0; i < k.sort.size(); ++i) {
-        order[i] = k.sort[i].index;
-        moved = moved || order[i] != int(i);
-        grouped[i] = k.group[k.sort[i].index];
+    const auto visit = [&](size_t i, const SortKey &key) {
+        order[i] = key.index;
+        moved = moved || key.index != int(i);
+        grouped[i] = k.group[size_t(key.index)];
+    };
+    const int parts = partCount(int(k.sort.size()));
+    if (k.packed) {
+        sortInParts(
+            k.sort, parts,
+            [&](const SortKey &a, const SortKey &b) {
+                const int c = sortCompare(a, b, k.longWords);
+                return c != 0 ? c < 0 : a.index < b.index;
+            },
+            visit);
+    } else {
+        // More than two million files or lessons: ranks compared one by one.
+        sortInParts(
+            k.sort, parts,
+            [&](const SortKey &a, const SortKey &b) {
+                const bool outA = a.head == ~quint64(0), outB = b.head == ~quint64(0);
+                if (outA || outB)
+                    return outA == outB ? a.index < b.index : !outA;
+                if (k.fileRank[a.index] != k.fileRank[b.index])
+                    return k.fileRank[a.index] < k.fileRank[b.index];
+                if (k.lessonRank[a.index] != k.lessonRank[b.index])
+                    return k.lessonRank[a.index] < k.lessonRank[b.index];
+                const int c = sortCompare(a, b, k.longWords);
+                return c != 0 ? c < 0 : a.index < b.index;
+            },
+            visit);
     }
     // A refresh of an unchanged table finds the cards in order already.
     if (moved)
@@ -398,20 +543,24 @@ QList<TableRow> sortAndBuildTableRows(Dictionary &dict, const TableSortOptions &
     return rowsFromKeys(dict, sortWithKeys(dict, opt, false, cache), opt);
 }
 
-const TableSortCache::WordKey &TableSortCache::key(const CardView &card, bool byForeign,
-                                                   QStringView word, bool has)
+void TableSortCache::prepare(bool byForeign)
 {
-    const int id = card.id();
     if (byForeign != m_byForeign) {
         clear();
         m_byForeign = byForeign;
     }
-    if (id <= 0) {
-        fillWordKey(m_scratch, word, has);
-        return m_scratch;
+}
+
+const TableSortCache::WordKey &TableSortCache::key(const CardView &card, QStringView word, bool has,
+                                                   WordKey *scratch)
+{
+    const int id = card.id();
+    // Entries are only read and written by their card's id, so parts of the
+    // cards may ask at once; a card beyond fit() gets no entry.
+    if (id <= 0 || size_t(id) >= m_entries.size()) {
+        fillWordKey(*scratch, word, has);
+        return *scratch;
     }
-    if (size_t(id) >= m_entries.size())
-        m_entries.resize(size_t(id) + 1);
     Entry &e = m_entries[id];
     // The entry's copy shares the store's text block it was computed from,
     // which keeps the block and so its text: the same address and length

@@ -45,8 +45,12 @@ public:
         char16_t letter = 0; // 0: no letter
         bool has = false;    // the card has the word at all
     };
-    // The key of `word` for card `id`, computed only when it changed.
-    const WordKey &key(const CardView &card, bool byForeign, QStringView word, bool has);
+    // Before the keys of one sort: by foreign words or by Russian ones.
+    void prepare(bool byForeign);
+    // The key of `word` for `card`, computed only when it changed; a card
+    // without an entry (see fit) gets it in `*scratch`. Several threads may
+    // ask at once for different cards, between prepare() and the next fit().
+    const WordKey &key(const CardView &card, QStringView word, bool has, WordKey *scratch);
     // Starts fetching the entry of `id` from memory, to be asked for soon.
     void prefetch(int id) const;
     // Makes room for the ids up to `maxId` at once and drops those above (a
@@ -62,7 +66,6 @@ private:
     };
     std::vector<Entry> m_entries; // by card id
     bool m_byForeign = true;
-    WordKey m_scratch; // for cards without an id
 };
 
 // Sorts the cards in place for the table: cards outside the filter last,

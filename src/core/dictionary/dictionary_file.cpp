@@ -1079,8 +1079,9 @@ public:
     PageBuffer *freeBuffer()
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(
-            lock, [this] { return m_failed || !m_free.empty() || m_buffers.size() < m_bufferCount; });
+        m_changed.wait(lock, [this] {
+            return m_failed || !m_free.empty() || m_buffers.size() < m_bufferCount;
+        });
         if (m_failed)
             return nullptr;
         if (!m_free.empty()) {
