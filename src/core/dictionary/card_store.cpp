@@ -347,6 +347,10 @@ void CardStore::take(CardStore &&other, int firstId)
             for (CardRecord &r : m_records)
                 r.id = id++;
         }
+        // A store grown card by card may hold room for as many again; the
+        // document keeps these records for as long as the file is open.
+        if (m_records.capacity() - m_records.size() > m_records.size() / 8)
+            m_records.shrink_to_fit();
         return;
     }
     const quint32 blockBase = quint32(m_blocks.size());

@@ -289,6 +289,8 @@ public:
     CardStore select(const std::vector<int> &positions) const;
 
     void reserve(int n) { m_records.reserve(size_t(n)); }
+    // Records there is room for without growing.
+    int capacity() const { return int(m_records.capacity()); }
     // Appends `card` with the id given.
     void append(const Card &card, int id);
     // The index of a lesson or file name, for records made by the caller.

@@ -1108,12 +1108,12 @@ public:
         m_workers.clear();
         if (m_failed || m_pieces.empty())
             return false;
-        ReadParts all = std::move(m_pieces.front().result);
         // One allocation for all the records: grown piece by piece, they
         // were copied again and again into fresh pages.
         size_t records = 0;
         for (const Piece &piece : m_pieces)
             records += size_t(piece.result.cards.size());
+        ReadParts all = std::move(m_pieces.front().result);
         all.cards.reserve(int(records));
         for (size_t i = 1; i < m_pieces.size(); ++i) {
             ReadParts &piece = m_pieces[i].result;
