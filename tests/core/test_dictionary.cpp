@@ -288,6 +288,16 @@ private slots:
         QCOMPARE(d.cardById(3)->foreignWords[0].word, QStringLiteral("c"));
         d.closeFiles({});
         QCOMPARE(d.lessons(), StringSet{"L3"});
+
+        // The empty name stored as a lesson, or left from cards given a file
+        // since, makes no card new.
+        Dictionary e;
+        e.addCard(makeCard("x", {}, "", "/f.xml"));
+        QVERIFY(!e.hasNewCards());
+        e.addCard(makeCard("y", {}, "L", ""));
+        QVERIFY(e.hasNewCards());
+        e.updateCard(2, [](Card &c) { c.filePath = QStringLiteral("/f.xml"); });
+        QVERIFY(!e.hasNewCards());
     }
 
     void newCardsMarkChanged()

@@ -228,6 +228,16 @@ void CardStore::clear()
     swap(gone);
 }
 
+bool CardStore::hasFile(const QString &path) const
+{
+    const auto it = m_nameIndex.constFind(path);
+    if (it == m_nameIndex.constEnd())
+        return false;
+    const quint32 index = *it;
+    return std::any_of(m_records.begin(), m_records.end(),
+                       [index](const CardRecord &r) { return r.file == index; });
+}
+
 quint32 CardStore::intern(const QString &s)
 {
     // Neighbouring cards mostly share their lesson and file.

@@ -289,6 +289,10 @@ public:
     CardStore select(const std::vector<int> &positions) const;
 
     void reserve(int n) { m_records.reserve(size_t(n)); }
+    // Whether any card belongs to the file `path` ("" = new cards). A name
+    // never stored answers at once; any other is looked for by its index in
+    // the records, not as text.
+    bool hasFile(const QString &path) const;
     // Records there is room for without growing.
     int capacity() const { return int(m_records.capacity()); }
     // Appends `card` with the id given.
