@@ -185,6 +185,60 @@ private slots:
             QVERIFY(difference(copy.card(i), cards[i]).isEmpty());
     }
 
+    // Whether a file has cards is told by the records' name index, so it
+    // must agree with the cards' paths however the store came to be: names
+    // stored only as lessons, names no card uses any more, names of joined
+    // stores.
+    void fileLookupFollowsEveryChange()
+    {
+        const QStringList paths{QString(), QStringLiteral("/a.xml"), QStringLiteral("/b.xml"),
+                                QStringLiteral("L1"), QStringLiteral("/never.xml")};
+        QList<Card> cards = randomHostileCards(60, 31, categories());
+        for (int i = 0; i < cards.size(); ++i) {
+            cards[i].filePath = paths[i % 3];
+            cards[i].lesson = i % 4 ? QStringLiteral("L1") : QString();
+        }
+        auto wrong = [&](const CardStore &s) -> QString {
+            for (const QString &p : paths) {
+                bool any = false;
+                for (int i = 0; i < s.size(); ++i)
+                    any = any || s.view(i).filePath() == p;
+                if (s.hasFile(p) != any)
+                    return QStringLiteral("«%1»: %2").arg(p).arg(any);
+            }
+            return QString();
+        };
+        const CardStore built = CardStore::fromCards(cards);
+        std::vector<int> some;
+        for (int i = 1; i < built.size(); i += 3) // the /a.xml cards
+            some.push_back(i);
+        CardStore aOnly = built;
+        aOnly.keepIf([](int pos) { return pos % 3 == 1; });
+        CardStore joined;
+        joined.take(CardStore(aOnly));
+        joined.take(CardStore::fromCards(cards.mid(0, 5)), 100);
+        CardStore moved = built;
+        for (int i = 0; i < moved.size(); ++i)
+            moved.setFile(i, QStringLiteral("/b.xml"));
+        CardStore replaced = aOnly;
+        replaced.replace(0, cards[0]); // back to a new card
+        CardStore emptied = built;
+        while (!emptied.isEmpty())
+            emptied.removeAt(0);
+        const CardStore selected = built.select(some);
+        const std::pair<const char *, const CardStore *> stores[] = {
+            {"built", &built}, {"selected", &selected}, {"kept", &aOnly},      {"joined", &joined},
+            {"moved", &moved}, {"replaced", &replaced}, {"emptied", &emptied},
+        };
+        for (const auto &[how, store] : stores) {
+            const QString why = wrong(*store);
+            QVERIFY2(why.isEmpty(),
+                     qPrintable(QString::fromLatin1(how) + QStringLiteral(": ") + why));
+        }
+        QVERIFY(!aOnly.hasFile(QString()) && built.hasFile(QString()) &&
+                replaced.hasFile(QString()));
+    }
+
     // A file read in pieces joins hundreds of stores, each with names of its
     // own in its own order: the joined store is the one built at once.
     void manyStoresJoinInOrder()
