@@ -294,8 +294,6 @@ Keys makeKeys(const CardStore &cards, const TableSortOptions &opt, bool forceUnp
     Keys k;
     k.group.resize(n);
     k.sort.resize(n);
-    if (cache)
-        cache->prepare(opt.byForeign);
     std::vector<KeyPart> parts(size_t(partCount(n)));
     for (size_t p = 0; p < parts.size(); ++p) {
         parts[p].from = int(qint64(n) * qint64(p) / qint64(parts.size()));
@@ -466,8 +464,10 @@ QList<TableRow> rowsFromKeys(Dictionary &dict, const std::vector<GroupKey> &keys
 std::vector<GroupKey> sortWithKeys(Dictionary &dict, const TableSortOptions &opt,
                                    bool forceUnpacked = false, TableSortCache *cache = nullptr)
 {
-    if (cache)
+    if (cache) { // emptied for the other words first, then sized for every card
+        cache->prepare(opt.byForeign);
         cache->fit(dict.idCounter());
+    }
     Keys k = makeKeys(dict.store(), opt, forceUnpacked, cache);
     // Equal keys keep the order the cards had: a refresh never swaps two
     // cards that look the same.

@@ -45,7 +45,8 @@ public:
         char16_t letter = 0; // 0: no letter
         bool has = false;    // the card has the word at all
     };
-    // Before the keys of one sort: by foreign words or by Russian ones.
+    // Before the keys of one sort, ahead of fit(): by foreign words or by
+    // Russian ones (a change empties the cache).
     void prepare(bool byForeign);
     // The key of `word` for `card`, computed only when it changed; a card
     // without an entry (see fit) gets it in `*scratch`. Several threads may
