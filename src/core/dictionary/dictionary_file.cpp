@@ -1028,8 +1028,9 @@ qsizetype lastCut(QStringView text, qsizetype after)
 enum class PieceKind { Whole, Head, Middle, Tail };
 
 // Reads the pieces of a text, cut before <lesson> tags, on readingThreads()
-// threads as they come, and joins their cards and messages in order. Every rule of the
-// format is local to a lesson, so that is what reading the text whole gives.
+// threads as they come, and joins their cards and messages in order. Every
+// rule of the format is local to a lesson, so that is what reading the text
+// whole gives.
 // A piece the fast reader does not take, or a cut that turns out not to lie
 // right inside the root (in an element nested deeper, say), fails the whole.
 class PieceReader
